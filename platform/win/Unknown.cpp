@@ -1,0 +1,3 @@
+#include "platform/win/Unknown.h"
+
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
