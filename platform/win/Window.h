@@ -1,0 +1,56 @@
+// The window system as the platform's lower layers and the library see it.
+// The toolkit installs a backend when its application starts; without one no
+// window exists and these functions answer as for an unknown window.
+#pragma once
+
+#include "platform/win/Types.h"
+
+class TWindowBackend {
+ public:
+  virtual ~TWindowBackend() = default;
+  virtual bool IsWindow(HWND hWnd) = 0;
+  virtual bool GetClientRect(HWND hWnd, RECT* rect) = 0;
+  virtual bool ClientToScreen(HWND hWnd, POINT* point) = 0;
+  virtual bool ScreenToClient(HWND hWnd, POINT* point) = 0;
+  virtual HWND GetForegroundWindow() = 0;
+  virtual HWND GetActiveWindow() = 0;
+  virtual bool GetCursorPos(POINT* point) = 0;
+  virtual int ShowCursor(bool show) = 0;
+  virtual void GetScreenSize(LONG* width, LONG* height) = 0;
+  // Puts 32-bit XRGB pixels (Width × Height of the rectangle, rows Pitch bytes
+  // apart) into a rectangle of the window's client area; the window shows them
+  // at its next repaint, which this schedules.
+  virtual void PresentPixels(HWND hWnd, const RECT& clientRect, const void* bits, LONG pitch) = 0;
+  virtual int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) = 0;
+};
+
+void SetWindowBackend(TWindowBackend* backend);
+TWindowBackend* WindowBackend();
+
+BOOL IsWindow(HWND hWnd);
+BOOL GetClientRect(HWND hWnd, RECT* lpRect);
+BOOL ClientToScreen(HWND hWnd, POINT* lpPoint);
+BOOL ScreenToClient(HWND hWnd, POINT* lpPoint);
+HWND GetForegroundWindow();
+HWND GetActiveWindow();
+BOOL GetCursorPos(POINT* lpPoint);
+int ShowCursor(BOOL bShow);
+
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+int GetSystemMetrics(int nIndex);
+
+constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_OKCANCEL = 0x00000001;
+constexpr UINT MB_YESNO = 0x00000004;
+constexpr UINT MB_ICONERROR = 0x00000010;
+constexpr UINT MB_ICONQUESTION = 0x00000020;
+constexpr UINT MB_ICONWARNING = 0x00000030;
+constexpr UINT MB_ICONINFORMATION = 0x00000040;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// Text and caption are the programs' windows-1250 text.
+int MessageBoxA(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType);
