@@ -16,6 +16,17 @@ std::string HostFileName(std::string_view FileName) {
   return out;
 }
 
+std::string ExtractFileName(std::string_view FileName) {
+  std::size_t p = FileName.find_last_of("\\/:");
+  return std::string(p == std::string_view::npos ? FileName : FileName.substr(p + 1));
+}
+
+std::string ExtractFileExt(std::string_view FileName) {
+  std::size_t p = FileName.find_last_of(".\\/:");
+  if (p == std::string_view::npos || FileName[p] != '.') return std::string();
+  return std::string(FileName.substr(p));
+}
+
 int IoErrorFromErrno(int Errno) {
   switch (Errno) {
     case ENOENT:

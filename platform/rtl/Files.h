@@ -9,6 +9,12 @@
 // The host's name for a program file name: windows-1250 to UTF-8, "\" to "/".
 std::string HostFileName(std::string_view FileName);
 
+// The name part of a path: what follows the last "\", "/" or ":".
+std::string ExtractFileName(std::string_view FileName);
+// The extension of a path's name part, from its last "." (dot included);
+// empty when the name has no dot.
+std::string ExtractFileExt(std::string_view FileName);
+
 // The runtime's I/O error code for a host errno value: ENOENT 2, ENOTDIR 3,
 // EACCES/EPERM/EISDIR/EROFS 5, ENOSPC 101, anything else the errno value.
 int IoErrorFromErrno(int Errno);

@@ -154,3 +154,25 @@ TEST(Mask, Wildcards) {
   for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Match) << c.Name << " " << c.Mask;
   EXPECT_TRUE(MatchesMask(Cp("ŁUK.map"), Cp("łuk.*")));
 }
+
+TEST(FileNames, NamePartAndExtension) {
+  const struct {
+    const char* Path;
+    const char* Name;
+    const char* Ext;
+  } cases[] = {
+      {"C:\\maps\\a.map", "a.map", ".map"},
+      {"/tmp/maps\\b.MAP", "b.MAP", ".MAP"},
+      {"x.unt.bak", "x.unt.bak", ".bak"},
+      {"piechur", "piechur", ""},
+      {"dir.d\\plain", "plain", ""},
+      {"dir\\", "", ""},
+      {"d:", "", ""},
+      {".unt", ".unt", ".unt"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExtractFileName(c.Path), c.Name) << c.Path;
+    EXPECT_EQ(ExtractFileExt(c.Path), c.Ext) << c.Path;
+  }
+}
