@@ -577,8 +577,20 @@ TEST(DSoundCreate, OpensTheAudioOutputOrFailsWithoutOne) {
   ASSERT_EQ(DirectSoundCreate(nullptr, &a, nullptr), DS_OK);
   ASSERT_EQ(DirectSoundCreate(nullptr, &b, nullptr), DS_OK);
   EXPECT_TRUE(DSoundTest::OutputOpen());
+  // A buffer playing on the output while the audio thread mixes it, released
+  // under way with its device.
+  std::vector<BYTE> format = PcmFormat(16, 2, 44100);
+  DSBUFFERDESC d;
+  d.dwSize = DSBUFFERDESC_SIZE;
+  d.dwFlags = DSBCAPS_CTRLDEFAULT;
+  d.dwBufferBytes = 4096;
+  d.lpwfxFormat = format.data();
+  IDirectSoundBuffer* playing = nullptr;
+  ASSERT_EQ(a->CreateSoundBuffer(&d, &playing, nullptr), DS_OK);
+  ASSERT_EQ(playing->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   a->Release();
   EXPECT_TRUE(DSoundTest::OutputOpen());
+  playing->Release();
   b->Release();
   EXPECT_FALSE(DSoundTest::OutputOpen());
 
