@@ -8,7 +8,7 @@ const IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x2
 const IID IID_IDirectSoundBuffer = {0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 bool IsMixableWaveFormat(const void* Format, std::int64_t Size) {
-  if (!Format || Size < static_cast<std::int64_t>(PCMWAVEFORMAT_BYTES)) return false;
+  if (!Format || Size < static_cast<std::int64_t>(PcmWaveFormatBytes)) return false;
   WAVEFORMATEX f = ReadPcmWaveFormat(Format);
   return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
          (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec >= DSBFREQUENCY_MIN &&

@@ -100,8 +100,8 @@ struct DSBUFFERDESC {
 };
 using LPDSBUFFERDESC = DSBUFFERDESC*;
 using LPCDSBUFFERDESC = const DSBUFFERDESC*;
-constexpr DWORD DSBUFFERDESC_SIZE = 36;
-constexpr DWORD DSBUFFERDESC1_SIZE = 20;
+constexpr DWORD DSBufferDescSize = 36;
+constexpr DWORD DSBufferDesc1Size = 20;
 
 struct DSBCAPS {
   DWORD dwSize = 0;

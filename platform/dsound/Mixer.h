@@ -17,7 +17,6 @@
 #include "platform/dsound/DSoundTest.h"
 
 class TSoundBufferObject;
-class TSoundDeviceObject;
 
 class TSoundMixer {
  public:
@@ -29,8 +28,8 @@ class TSoundMixer {
   void AddVoice(TSoundBufferObject* Voice);
   void RemoveVoice(TSoundBufferObject* Voice);
   int VoiceCount() const { return static_cast<int>(FVoices.size()); }
-  void AddDevice(TSoundDeviceObject* Device) { ++FDevices; (void)Device; }
-  void RemoveDevice(TSoundDeviceObject* Device) { --FDevices; (void)Device; }
+  void AddDevice() { ++FDevices; }
+  void RemoveDevice() { --FDevices; }
   int DeviceCount() const { return FDevices; }
   void Mix(std::int16_t* Out, int Frames);
   // Takes one injected failure of that kind; true and Result set when one is due.

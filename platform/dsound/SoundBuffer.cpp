@@ -113,12 +113,12 @@ HRESULT TSoundBufferObject::GetFormat(void* Format, DWORD Allocated, DWORD* Writ
   Guard lock(MixerLock());
   if (HRESULT hr = Usable()) return hr;
   if (!Format) {
-    *Written = WAVEFORMATEX_BYTES;
+    *Written = WaveFormatExBytes;
     return DS_OK;
   }
-  if (Allocated < WAVEFORMATEX_BYTES) return DSERR_INVALIDPARAM;
+  if (Allocated < WaveFormatExBytes) return DSERR_INVALIDPARAM;
   WriteWaveFormatEx(FMemory ? FMemory->Format : OutputFormat(), Format);
-  if (Written) *Written = WAVEFORMATEX_BYTES;
+  if (Written) *Written = WaveFormatExBytes;
   return DS_OK;
 }
 

@@ -18,7 +18,7 @@ constexpr DWORD SupportedFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_STATIC | DSBCAP
 TSoundDeviceObject::TSoundDeviceObject(bool OutputHeld) : FOutputHeld(OutputHeld) {
   auto& mixer = TSoundMixer::Instance();
   Guard lock(mixer.Mutex());
-  mixer.AddDevice(this);
+  mixer.AddDevice();
 }
 
 TSoundDeviceObject::~TSoundDeviceObject() {
@@ -29,7 +29,7 @@ TSoundDeviceObject::~TSoundDeviceObject() {
     // themselves off the list.
     for (TSoundBufferObject* b : FBuffers) b->DetachFromDevice();
     FBuffers.clear();
-    mixer.RemoveDevice(this);
+    mixer.RemoveDevice();
   }
   if (FOutputHeld) mixer.ReleaseOutput();
 }
@@ -54,7 +54,7 @@ HRESULT TSoundDeviceObject::CreateSoundBuffer(const DSBUFFERDESC* Desc, IDirectS
   if (!Out) return DSERR_INVALIDPARAM;
   *Out = nullptr;
   if (Outer) return DSERR_NOAGGREGATION;
-  if (!Desc || (Desc->dwSize != DSBUFFERDESC_SIZE && Desc->dwSize != DSBUFFERDESC1_SIZE)) return DSERR_INVALIDPARAM;
+  if (!Desc || (Desc->dwSize != DSBufferDescSize && Desc->dwSize != DSBufferDesc1Size)) return DSERR_INVALIDPARAM;
   const DWORD flags = Desc->dwFlags;
   if ((flags & DSBCAPS_STICKYFOCUS) && (flags & DSBCAPS_GLOBALFOCUS)) return DSERR_INVALIDPARAM;
   if (flags & ~SupportedFlags) return DSERR_CONTROLUNAVAIL;
@@ -67,7 +67,7 @@ HRESULT TSoundDeviceObject::CreateSoundBuffer(const DSBUFFERDESC* Desc, IDirectS
     if (!Desc->lpwfxFormat) return DSERR_INVALIDPARAM;
     // The format is read from its first 16 bytes only: the PCM formats need no
     // more, and a stored block may end there.
-    if (!IsMixableWaveFormat(Desc->lpwfxFormat, PCMWAVEFORMAT_BYTES)) return DSERR_BADFORMAT;
+    if (!IsMixableWaveFormat(Desc->lpwfxFormat, PcmWaveFormatBytes)) return DSERR_BADFORMAT;
     if (Desc->dwBufferBytes < DSBSIZE_MIN || Desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
   }
 

@@ -23,8 +23,8 @@ using LPWAVEFORMATEX = WAVEFORMATEX*;
 using LPCWAVEFORMATEX = const WAVEFORMATEX*;
 
 // Bytes of the stored forms: the PCM form (no cbSize) and the full record.
-constexpr std::size_t PCMWAVEFORMAT_BYTES = 16;
-constexpr std::size_t WAVEFORMATEX_BYTES = 18;
+constexpr std::size_t PcmWaveFormatBytes = 16;
+constexpr std::size_t WaveFormatExBytes = 18;
 
 // Reads the first 16 bytes of a stored format block (cbSize is set to 0: the
 // PCM formats carry no extra bytes, and the block may end after 16 bytes).

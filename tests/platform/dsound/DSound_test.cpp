@@ -20,9 +20,9 @@ std::vector<BYTE> PcmFormat(WORD Bits, WORD Channels, DWORD Rate, WORD Tag = WAV
   f.wBitsPerSample = Bits;
   f.nBlockAlign = static_cast<WORD>(Channels * Bits / 8);
   f.nAvgBytesPerSec = Rate * f.nBlockAlign;
-  std::vector<BYTE> b(WAVEFORMATEX_BYTES);
+  std::vector<BYTE> b(WaveFormatExBytes);
   WriteWaveFormatEx(f, b.data());
-  b.resize(PCMWAVEFORMAT_BYTES);
+  b.resize(PcmWaveFormatBytes);
   return b;
 }
 
@@ -44,7 +44,7 @@ class DSoundFixture : public ::testing::Test {
                DWORD Flags = DSBCAPS_CTRLDEFAULT) {
     Format = PcmFormat(Bits, Channels, Rate);
     DSBUFFERDESC d;
-    d.dwSize = DSBUFFERDESC_SIZE;
+    d.dwSize = DSBufferDescSize;
     d.dwFlags = Flags;
     d.dwBufferBytes = Bytes;
     d.lpwfxFormat = Format.data();
@@ -265,7 +265,7 @@ TEST_F(DSoundFixture, DuplicateFailures) {
   EXPECT_EQ(Device->DuplicateSoundBuffer(nullptr, &dup), DSERR_INVALIDPARAM);
 
   DSBUFFERDESC d;
-  d.dwSize = DSBUFFERDESC_SIZE;
+  d.dwSize = DSBufferDescSize;
   d.dwFlags = DSBCAPS_PRIMARYBUFFER;
   IDirectSoundBuffer* primary = nullptr;
   ASSERT_EQ(Device->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);
@@ -443,7 +443,7 @@ TEST_F(DSoundFixture, BufferCreationChecksTheFormatAndTheSize) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     DSBUFFERDESC d;
-    d.dwSize = DSBUFFERDESC_SIZE;
+    d.dwSize = DSBufferDescSize;
     d.dwFlags = c.flags;
     d.dwBufferBytes = c.bytes;
     d.lpwfxFormat = c.format.data();
@@ -459,7 +459,7 @@ TEST_F(DSoundFixture, BufferCreationChecksTheFormatAndTheSize) {
     EXPECT_EQ(caps.dwFlags, c.flags | DSBCAPS_LOCSOFTWARE);
     DWORD size = 0;
     ASSERT_EQ(b->GetFormat(nullptr, 0, &size), DS_OK);
-    ASSERT_EQ(size, WAVEFORMATEX_BYTES);
+    ASSERT_EQ(size, WaveFormatExBytes);
     std::vector<BYTE> back(size);
     ASSERT_EQ(b->GetFormat(back.data(), size, nullptr), DS_OK);
     EXPECT_TRUE(std::equal(c.format.begin(), c.format.end(), back.begin()));
@@ -476,14 +476,14 @@ TEST_F(DSoundFixture, BufferCreationChecksTheFormatAndTheSize) {
   d.lpwfxFormat = good.data();
   IDirectSoundBuffer* b = nullptr;
   EXPECT_EQ(Device->CreateSoundBuffer(&d, &b, nullptr), DSERR_INVALIDPARAM);
-  d.dwSize = DSBUFFERDESC1_SIZE;
+  d.dwSize = DSBufferDesc1Size;
   ASSERT_EQ(Device->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
   b->Release();
 }
 
 TEST_F(DSoundFixture, PrimaryBufferStandsForTheOutput) {
   DSBUFFERDESC d;
-  d.dwSize = DSBUFFERDESC_SIZE;
+  d.dwSize = DSBufferDescSize;
   d.dwFlags = DSBCAPS_PRIMARYBUFFER;
   IDirectSoundBuffer* p = nullptr;
   ASSERT_EQ(Device->CreateSoundBuffer(&d, &p, nullptr), DS_OK);
@@ -581,7 +581,7 @@ TEST(DSoundCreate, OpensTheAudioOutputOrFailsWithoutOne) {
   // under way with its device.
   std::vector<BYTE> format = PcmFormat(16, 2, 44100);
   DSBUFFERDESC d;
-  d.dwSize = DSBUFFERDESC_SIZE;
+  d.dwSize = DSBufferDescSize;
   d.dwFlags = DSBCAPS_CTRLDEFAULT;
   d.dwBufferBytes = 4096;
   d.lpwfxFormat = format.data();
