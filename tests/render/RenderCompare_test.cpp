@@ -141,9 +141,9 @@ struct TRandomTreeSetup {
       t.Default = TRenderColor{WORD(rng()), WORD(rng()), WORD(rng()), WORD(rng())};
       if (t.Addressing == raDirect) {
         // Stay inside the surface over the span: start and step chosen to fit.
-        const DWORD span = static_cast<DWORD>(SpanLength);
-        t.DU = (static_cast<DWORD>(s.Width) << 16) / (span + 1) * (rng() % 2);
-        t.DV = (static_cast<DWORD>(s.Height) << 16) / (span + 1) * (rng() % 2);
+        const DWORD steps = SpanLength > 1 ? static_cast<DWORD>(SpanLength - 1) : 1;
+        t.DU = (static_cast<DWORD>(s.Width - 1) << 16) / steps * (rng() % 2);
+        t.DV = (static_cast<DWORD>(s.Height - 1) << 16) / steps * (rng() % 2);
       } else {
         t.DU = rng() % 0x30000;
         t.DV = rng() % 0x30000;
