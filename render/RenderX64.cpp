@@ -348,10 +348,14 @@ void LoadAlphaWeight(TCodeWriter& W, const TRenderStep& S, int reg) {
   if (S.Flag) W.AluRI(Xor, reg, 255);  // 255 - a for a in 0..255
 }
 
+// reg := ((dword at off) shifted right by 8) and 0x00FF00FF, read as the two
+// high bytes: the channel bytes were stored one by one, and byte loads take
+// them straight from those stores where a dword load would wait for them.
 void EmitPairSpread(TCodeWriter& W, int reg, int off) {
-  W.MovRM32(reg, B(off));
-  W.ShiftRI(Shr, reg, 8);
-  W.AluRI(And, reg, 0x00FF00FF);
+  W.MovzxB(reg, B(off + 3));
+  W.ShiftRI(Shl, reg, 16);
+  W.MovzxB(R9, B(off + 1));
+  W.AluRR(Or, reg, R9);
 }
 
 }  // namespace
