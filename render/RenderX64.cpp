@@ -136,7 +136,9 @@ int High(int c) { return 2 * c + 1; }
 void LoadMaskShift(TCodeWriter& W, const TRenderChannel& ch) {
   // ecx := low byte of ((eax and Mask) shifted by the channel's shift)
   W.MovRR32(RCX, RAX);
-  W.AluRI(And, RCX, ch.Mask);
+  // The mask is left out where it keeps every bit that reaches the low byte.
+  const DWORD reach = ch.ShiftRight ? (0xFFu << ch.ShiftRight) : (0xFFu >> ch.ShiftLeft);
+  if ((ch.Mask & reach) != reach) W.AluRI(And, RCX, ch.Mask);
   if (ch.ShiftRight)
     W.ShiftRI(Shr, RCX, static_cast<int>(ch.ShiftRight));
   else
@@ -283,7 +285,9 @@ void EmitEncode(TCodeWriter& W, const TRenderStep& S) {
       W.ShiftRI(Shl, RCX, static_cast<int>(ch.ShiftRight));
     else
       W.ShiftRI(Shr, RCX, static_cast<int>(ch.ShiftLeft));
-    W.AluRI(And, RCX, ch.Mask);
+    // v is a byte: the mask is left out where it keeps all of the shifted byte.
+    const DWORD spread = ch.ShiftRight ? (0xFFu << ch.ShiftRight) : (0xFFu >> ch.ShiftLeft);
+    if ((ch.Mask & spread) != spread) W.AluRI(And, RCX, ch.Mask);
     W.AluRR(Or, RAX, RCX);
   }
 }
