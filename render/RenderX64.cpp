@@ -76,7 +76,7 @@ void TCodeWriter::ShiftRI(int op, int r, int count, bool W) {
 
 void TCodeWriter::Jcc(int cc, std::size_t Target) {
   const std::int64_t shortDisp = static_cast<std::int64_t>(Target) - static_cast<std::int64_t>(P + 2);
-  if (shortDisp >= -128 && shortDisp < 128) {
+  if (shortDisp > -128 && shortDisp < 128) {
     Byte(static_cast<std::uint8_t>(0x70 | cc));
     Byte(static_cast<std::uint8_t>(shortDisp));
     return;
@@ -88,7 +88,7 @@ void TCodeWriter::Jcc(int cc, std::size_t Target) {
 
 void TCodeWriter::Jmp(std::size_t Target) {
   const std::int64_t shortDisp = static_cast<std::int64_t>(Target) - static_cast<std::int64_t>(P + 2);
-  if (shortDisp >= -128 && shortDisp < 128) {
+  if (shortDisp > -128 && shortDisp < 128) {
     Byte(0xEB);
     Byte(static_cast<std::uint8_t>(shortDisp));
     return;
