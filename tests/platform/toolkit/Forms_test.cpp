@@ -47,7 +47,10 @@ class TWatch {
       FPrevious(m);
     };
   }
-  ~TWatch() { FControl->WindowProc = FPrevious; }
+  ~TWatch() {
+    if (Restore) FControl->WindowProc = FPrevious;
+  }
+  bool Restore = true;  // false once the control is gone
 
  private:
   TControl* FControl;
@@ -454,6 +457,7 @@ TEST_F(TToolkit, ClosingTheMainFormEndsRun) {
   EXPECT_EQ(Driver->RunawayLoops(), 0);
   // Freeing the application destroys the windows before the components go.
   log.clear();
+  watch.Restore = false;
   Main->Free();
   Main = nullptr;
   EXPECT_EQ(log, (std::vector<std::string>{"child WM_DESTROY"}));
