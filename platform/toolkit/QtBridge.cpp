@@ -69,21 +69,6 @@ std::string FromQString(const QString& Text) {
 // ---------------------------------------------------------------------------
 // Colours
 
-COLORREF ColorToRGB(TColor Color) {
-  auto v = static_cast<std::uint32_t>(Color);
-  if ((v & 0xFF000000u) == 0xFF000000u || (v & 0xFF000000u) == 0x80000000u) {
-    switch (v & 0xFF) {
-      case 5: return RGB(255, 255, 255);   // window
-      case 8: return RGB(0, 0, 0);         // window text
-      case 15: return RGB(240, 240, 240);  // button face
-      case 16: return RGB(160, 160, 160);  // button shadow
-      case 20: return RGB(255, 255, 255);  // button highlight
-      default: return RGB(192, 192, 192);
-    }
-  }
-  return v & 0x00FFFFFFu;
-}
-
 QColor ToQColor(TColor Color) {
   COLORREF c = ColorToRGB(Color);
   return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
