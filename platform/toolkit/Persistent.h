@@ -3,6 +3,7 @@
 // properties through a filer.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
@@ -17,6 +18,9 @@ class TObject {
 };
 
 class EConvertError;
+
+// An event without arguments besides its sender.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 class TPersistent : public TObject {
  public:
