@@ -97,48 +97,6 @@ void RepackChannels(BYTE* Pixels, std::int32_t Width, std::int32_t Height, std::
   }
 }
 
-// A cursor over run-length data that never reads past the end.
-struct TRLEReader {
-  const BYTE* Data;
-  std::size_t Size;
-  std::size_t Pos = 0;
-  bool Take(BYTE& b) {
-    if (Pos >= Size) return false;
-    b = Data[Pos++];
-    return true;
-  }
-  void Align() { Pos += Pos & 1; }
-};
-
-template <typename PutPixel, typename AbsoluteRun>
-void ExpandRLE(const BYTE* Data, std::size_t DataSize, std::int32_t Height, PutPixel Put, AbsoluteRun Absolute) {
-  if (!Data) return;
-  TRLEReader r{Data, DataSize};
-  std::int64_t x = 0, y = 0;
-  while (y < Height) {
-    BYTE count, value;
-    if (!r.Take(count) || !r.Take(value)) return;
-    if (count > 0) {
-      Put(x, y, count, value);
-      x += count;
-    } else if (value == 0) {
-      x = 0;
-      ++y;
-    } else if (value == 1) {
-      return;
-    } else if (value == 2) {
-      BYTE dx, dy;
-      if (!r.Take(dx) || !r.Take(dy)) return;
-      x += dx;
-      y += dy;
-    } else {
-      if (!Absolute(r, x, y, value)) return;
-      x += value;
-    }
-    r.Align();
-  }
-}
-
 }  // namespace
 
 // Channel layouts and colour tables
@@ -202,50 +160,12 @@ bool SameColorEntries(const RGBQUAD* A, const RGBQUAD* B, std::int32_t Count) {
 
 void ExpandRLE8(const BYTE* Data, std::size_t DataSize, BYTE* Pixels, std::int32_t Width, std::int32_t Height,
                 std::int32_t WidthBytes) {
-  if (!Pixels || Width <= 0) return;
-  auto row = [&](std::int64_t y) { return Pixels + y * WidthBytes; };
-  ExpandRLE(
-      Data, DataSize, Height,
-      [&](std::int64_t x, std::int64_t y, std::int32_t count, BYTE value) {
-        if (x >= Width) return;
-        std::int64_t end = std::min<std::int64_t>(x + count, Width);
-        std::memset(row(y) + x, value, static_cast<std::size_t>(end - x));
-      },
-      [&](TRLEReader& r, std::int64_t x, std::int64_t y, std::int32_t n) {
-        for (std::int32_t i = 0; i < n; ++i) {
-          BYTE b;
-          if (!r.Take(b)) return false;
-          if (x + i < Width) row(y)[x + i] = b;
-        }
-        return true;
-      });
+  if (Data && Pixels && Width > 0 && Height > 0) ExpandDibRle(Data, DataSize, BI_RLE8, Width, Height, Pixels, WidthBytes);
 }
 
 void ExpandRLE4(const BYTE* Data, std::size_t DataSize, BYTE* Pixels, std::int32_t Width, std::int32_t Height,
                 std::int32_t WidthBytes) {
-  if (!Pixels || Width <= 0) return;
-  auto put = [&](std::int64_t x, std::int64_t y, BYTE nibble) {
-    if (x >= Width) return;
-    BYTE& b = Pixels[y * WidthBytes + x / 2];
-    if (x & 1)
-      b = static_cast<BYTE>((b & 0xF0) | (nibble & 0x0F));
-    else
-      b = static_cast<BYTE>((b & 0x0F) | (nibble << 4));
-  };
-  ExpandRLE(
-      Data, DataSize, Height,
-      [&](std::int64_t x, std::int64_t y, std::int32_t count, BYTE value) {
-        std::int64_t end = std::min<std::int64_t>(x + count, Width);
-        for (std::int64_t i = x; i < end; ++i) put(i, y, ((i - x) & 1) ? (value & 0x0F) : (value >> 4));
-      },
-      [&](TRLEReader& r, std::int64_t x, std::int64_t y, std::int32_t n) {
-        BYTE b = 0;
-        for (std::int32_t i = 0; i < n; ++i) {
-          if (!(i & 1) && !r.Take(b)) return false;
-          put(x + i, y, (i & 1) ? (b & 0x0F) : (b >> 4));
-        }
-        return true;
-      });
+  if (Data && Pixels && Width > 0 && Height > 0) ExpandDibRle(Data, DataSize, BI_RLE4, Width, Height, Pixels, WidthBytes);
 }
 
 // TDIBSharedImage
@@ -305,14 +225,14 @@ void TDIBSharedImage::InitImage(std::int32_t Width, std::int32_t Height, std::in
   FChannelLayout = PixelFormat;
   FColorCount = BitCount <= 8 ? (1 << BitCount) : 0;
 
-  DWORD compression = DIBCompressionRGB;
+  DWORD compression = BI_RGB;
   if (BitCount == 16 || BitCount == 32)
-    compression = DIBCompressionBitFields;
+    compression = BI_BITFIELDS;
   else if (Compressed && BitCount == 4)
-    compression = DIBCompressionRLE4;
+    compression = BI_RLE4;
   else if (Compressed && BitCount == 8)
-    compression = DIBCompressionRLE8;
-  FColorTablePos = compression == DIBCompressionBitFields ? 52 : 40;
+    compression = BI_RLE8;
+  FColorTablePos = compression == BI_BITFIELDS ? 52 : 40;
   FBitmapInfo.assign(static_cast<std::size_t>(FColorTablePos) + 4 * static_cast<std::size_t>(FColorCount), 0);
   BYTE* bi = FBitmapInfo.data();
   PutDword(bi + 0, 40);
@@ -322,7 +242,7 @@ void TDIBSharedImage::InitImage(std::int32_t Width, std::int32_t Height, std::in
   PutWord(bi + 14, static_cast<WORD>(BitCount));
   PutDword(bi + 16, compression);
   PutDword(bi + 20, static_cast<DWORD>(FSize));
-  if (compression == DIBCompressionBitFields) {
+  if (compression == BI_BITFIELDS) {
     PutDword(bi + 40, PixelFormat.RMask);
     PutDword(bi + 44, PixelFormat.GMask);
     PutDword(bi + 48, PixelFormat.BMask);
@@ -336,7 +256,7 @@ void TDIBSharedImage::InitImage(std::int32_t Width, std::int32_t Height, std::in
   }
   FColorTable = ColorTable;
 
-  FCompressed = compression == DIBCompressionRLE8 || compression == DIBCompressionRLE4;
+  FCompressed = compression == BI_RLE8 || compression == BI_RLE4;
   FMemoryImage = MemoryImage || FCompressed;
   if (!FCompressed && FSize > 0) {
     try {
@@ -387,7 +307,7 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
 
   DWORD masks[3] = {0, 0, 0};
   TDIBChannelLayout layout = bitCount == 16 ? Layout555() : Layout888();
-  if (compression == DIBCompressionBitFields) {
+  if (compression == BI_BITFIELDS) {
     BYTE m[12];
     Stream.ReadBuffer(m, sizeof m);
     for (int i = 0; i < 3; ++i) masks[i] = GetDword(m + 4 * i);
@@ -415,22 +335,22 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
 
   // A compression code must fit the bit count before the layout is judged.
   switch (compression) {
-    case DIBCompressionRGB:
+    case BI_RGB:
       break;
-    case DIBCompressionRLE8:
+    case BI_RLE8:
       if (bitCount != 8 || topDown) InvalidDIB();
       break;
-    case DIBCompressionRLE4:
+    case BI_RLE4:
       if (bitCount != 4 || topDown) InvalidDIB();
       break;
-    case DIBCompressionBitFields:
+    case BI_BITFIELDS:
       if (bitCount != 16 && bitCount != 32) InvalidDIB();
       break;
     default:
       InvalidDIB();
   }
   CheckFormat(bitCount, layout);
-  const bool compressed = compression == DIBCompressionRLE8 || compression == DIBCompressionRLE4;
+  const bool compressed = compression == BI_RLE8 || compression == BI_RLE4;
   const std::int64_t size = ImageBytes(RowBytes(bitCount, width), height);
   if (size > MaxDIBSize) InvalidDIB();
   // Bytes the pixels take in the stream, checked before anything is allocated.
@@ -458,7 +378,7 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
       for (std::int32_t i = 0; i < FHeight; ++i)
         Stream.ReadBuffer(FPixelData + static_cast<std::int64_t>(FHeight - 1 - i) * FWidthBytes, FWidthBytes);
     }
-    if (compression == DIBCompressionBitFields &&
+    if (compression == BI_BITFIELDS &&
         (masks[0] != layout.RMask || masks[1] != layout.GMask || masks[2] != layout.BMask))
       RepackChannels(FPixelData, FWidth, FHeight, FWidthBytes, FBitCount, masks, layout);
   } catch (...) {

@@ -14,6 +14,8 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
+#include "platform/toolkit/Graphics.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/Types.h"
 
 // How 16- and 32-bit pixels hold their colours: blue from bit 0, green above
@@ -51,34 +53,17 @@ TDIBPaletteEntries QuadsToPalette(const TDIBColorTable& Quads);
 bool SameColorEntries(const RGBQUAD* A, const RGBQUAD* B, std::int32_t Count);
 
 // Expands run-length data (BI_RLE8 / BI_RLE4) into bottom-up pixels of
-// Width × Height with rows WidthBytes apart, starting at the bottom row.
-// Pixels outside the picture are dropped and the decoder never reads past
-// DataSize bytes; pixels no run covers are left as they are.
+// Width × Height with rows WidthBytes apart, starting at the bottom row, by
+// the GDI's decoder. Pixels outside the picture are dropped and the decoder
+// never reads past DataSize bytes; pixels no run covers are left as they are.
 void ExpandRLE8(const BYTE* Data, std::size_t DataSize, BYTE* Pixels, std::int32_t Width, std::int32_t Height,
                 std::int32_t WidthBytes);
 void ExpandRLE4(const BYTE* Data, std::size_t DataSize, BYTE* Pixels, std::int32_t Width, std::int32_t Height,
                 std::int32_t WidthBytes);
 
-// Compression codes of the stored form.
-constexpr DWORD DIBCompressionRGB = 0;
-constexpr DWORD DIBCompressionRLE8 = 1;
-constexpr DWORD DIBCompressionRLE4 = 2;
-constexpr DWORD DIBCompressionBitFields = 3;
-
 // The largest pixel block a picture may have: its byte count must fit the
 // header's 32-bit size field.
 constexpr std::int64_t MaxDIBSize = 0x7FFFFFFF;
-
-// Errors of graphics: data that are no valid picture, and an operation the
-// picture cannot take.
-class EInvalidGraphic : public Exception {
- public:
-  using Exception::Exception;
-};
-class EInvalidGraphicOperation : public Exception {
- public:
-  using Exception::Exception;
-};
 
 // The image that copies of a TDIB share. Made empty; filled once by InitImage,
 // LoadImageData, ExpandImage or CopyImage; freed with its last reference.

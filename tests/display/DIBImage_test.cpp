@@ -409,7 +409,7 @@ TEST(DIBImage, RLEStaysInsideThePictureAndTheData) {
       {"absolute past the row end", {0x00, 0x06, 1, 2, 3, 4, 5, 6, 0x00, 0x01}, {1, 2, 3, 4}},
       {"delta past the last row", {0x01, 0x03, 0x00, 0x02, 0x00, 0xFF, 0x05, 0x09}, {3, 0, 0, 0}},
       {"delta past the row end", {0x00, 0x02, 0xFF, 0x00, 0x03, 0x04, 0x00, 0x01}, {0, 0, 0, 0}},
-      {"absolute cut short", {0x00, 0x05, 7, 8}, {7, 8, 0, 0}},
+      {"absolute cut short", {0x00, 0x05, 7, 8}, {0, 0, 0, 0}},
       {"delta cut short", {0x01, 0x02, 0x00, 0x02, 0x01}, {2, 0, 0, 0}},
       {"odd byte at the end", {0x02, 0x06, 0x00}, {6, 6, 0, 0}},
       {"no end mark", {0x01, 0x01}, {1, 0, 0, 0}},
