@@ -29,8 +29,6 @@ enum TComponentStateItem {
 };
 using TComponentState = TSet<TComponentStateItem>;
 
-using TNotifyEvent = TMethod<void(TObject* Sender)>;
-
 class EComponentError : public Exception {
  public:
   using Exception::Exception;

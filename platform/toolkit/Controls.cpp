@@ -6,12 +6,11 @@
 #include "platform/rtl/Format.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/QtBridge.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 
 namespace {
-
-constexpr TColor kBtnFace = static_cast<TColor>(0xFF00000Fu);
 
 TToolkitMouse gMouse;
 
@@ -62,7 +61,7 @@ TCustomForm* GetParentForm(const TControl* Control) {
 // ---------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(kBtnFace) {
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(clBtnFace) {
   WindowProc = TWndMethod(this, &TControl::WndProc);
   RegisterControl(this);
 }
@@ -76,6 +75,7 @@ TControl::~TControl() {
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  ReleaseCanvasesOf(this);
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }
@@ -333,6 +333,7 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
+  ReleaseCanvasesOf(this);
   // The window hears of its end first, then its children, as the window system does it.
   Perform(WM_DESTROY);
   for (TControl* c : std::vector<TControl*>(FControls))
@@ -478,7 +479,10 @@ void TWinControl::AlignControls(RECT& Rect) {
 }
 
 void TWinControl::Invalidate() {
-  if (FWidget) FWidget->update();
+  if (auto* w = dynamic_cast<TControlWidget*>(FWidget))
+    w->Invalidate();
+  else if (FWidget)
+    FWidget->update();
 }
 
 void TWinControl::UpdateWidgetGeometry() {
@@ -550,7 +554,7 @@ void TWinControl::EnabledChanged() {
 }
 
 void TWinControl::ColorChanged() {
-  if (auto* w = dynamic_cast<TControlWidget*>(FWidget)) w->FillBacking();
+  Invalidate();
   for (TControl* c : FControls)
     if (c->FParentColor) c->ColorChanged();
 }
@@ -634,16 +638,100 @@ void TWinControl::KeyPress(char& Key) {
 }
 
 // ---------------------------------------------------------------------------
+// TControlCanvas
+
+namespace {
+
+std::vector<TControlCanvas*>& Canvases() {
+  static std::vector<TControlCanvas*> canvases;
+  return canvases;
+}
+
+}  // namespace
+
+void ReleaseCanvasesOf(const TControl* Control) {
+  for (TControlCanvas* c : Canvases())
+    if (c->Control() == Control || c->Control()->Parent() == Control) c->FreeHandle();
+}
+
+TControlCanvas::TControlCanvas(TControl* Control) : FControl(Control) { Canvases().push_back(this); }
+
+TControlCanvas::~TControlCanvas() {
+  FreeHandle();
+  auto& list = Canvases();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TControlCanvas::FreeHandle() {
+  if (!HandleAllocated()) return;
+  HDC dc = Handle();
+  SetHandle(nullptr);
+  DeleteDC(dc);
+}
+
+void TControlCanvas::CreateHandle() {
+  // A control without a window draws on its part of its parent's window.
+  auto* win = dynamic_cast<TWinControl*>(FControl);
+  int ox = 0, oy = 0;
+  if (!win) {
+    win = FControl->Parent();
+    ox = FControl->Left();
+    oy = FControl->Top();
+  }
+  if (!win || (!win->HandleAllocated() && !win->Parent() && !GetParentForm(win))) return;
+  win->HandleNeeded();
+  auto* w = dynamic_cast<TControlWidget*>(win->Widget());
+  if (!w || w->Backing().isNull()) return;
+  QImage& img = w->Backing();
+  const int x0 = std::max(ox, 0), y0 = std::max(oy, 0);
+  const int x1 = std::min(ox + FControl->Width(), img.width()), y1 = std::min(oy + FControl->Height(), img.height());
+  if (x1 <= x0 || y1 <= y0) return;
+  const auto pitch = static_cast<LONG>(img.bytesPerLine());
+  uchar* bits = img.bits() + static_cast<std::ptrdiff_t>(y0) * pitch + static_cast<std::ptrdiff_t>(x0) * 4;
+  HDC dc = CreateDCOverBits(bits, x1 - x0, y1 - y0, pitch, 32, 0xFF0000, 0x00FF00, 0x0000FF, nullptr, 0);
+  if (dc) SetHandle(dc);
+}
+
+namespace {
+TControlWidget* CanvasWidget(TControl* control) {
+  TWinControl* win = dynamic_cast<TWinControl*>(control);
+  if (!win) win = control->Parent();
+  if (!win || !ControlAlive(win)) return nullptr;
+  return dynamic_cast<TControlWidget*>(win->Widget());
+}
+}  // namespace
+
+void TControlCanvas::Changing() {
+  if (TControlWidget* w = CanvasWidget(FControl)) w->RenderIfNeeded();
+  TCanvas::Changing();
+}
+
+void TControlCanvas::Changed() {
+  TCanvas::Changed();
+  // Drawn straight onto the screen: the window shows it at its next flush.
+  if (TControlWidget* w = CanvasWidget(FControl); w && !w->InPaint()) w->update();
+}
+
+// ---------------------------------------------------------------------------
 // TCustomControl, TGraphicControl
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {}
+
+TCustomControl::~TCustomControl() { delete FCanvas; }
 
 void TCustomControl::PaintWindow() {
   Paint();
   TWinControl::PaintWindow();
 }
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(new TControlCanvas(this)) {}
+
+TGraphicControl::~TGraphicControl() { delete FCanvas; }
+
+void TGraphicControl::BoundsChanged(bool Moved, bool Sized) {
+  FCanvas->FreeHandle();
+  TControl::BoundsChanged(Moved, Sized);
+}
 
 void TGraphicControl::WndProc(TMessage& Message) {
   if (Message.Msg == WM_PAINT) {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/toolkit/Canvas.h"
 #include "platform/toolkit/Component.h"
+#include "platform/toolkit/Graphics.h"
 #include "platform/toolkit/Methods.h"
 #include "platform/toolkit/Sets.h"
 #include "platform/win/Messages.h"
@@ -19,10 +21,6 @@
 class QWidget;
 class TWinControl;
 class TCustomForm;
-
-// A colour as controls store it: an RGB value (red in the low byte) or a
-// system colour (high byte 0xFF, the low byte the scheme's index).
-using TColor = std::int32_t;
 
 struct TMessage {
   UINT Msg = 0;
@@ -272,24 +270,59 @@ class TWinControl : public TControl {
   int FAligning = 0;
 };
 
-// A windowed control that paints itself (Paint, on WM_PAINT).
+// The canvas of a control: draws into the control's client area on the
+// screen (its window's pixels, or its part of the parent's for a control
+// without a window; a control placed partly left of or above its parent's
+// client area draws from the visible corner). What is drawn shows at once; a
+// repaint of the control (after Invalidate) starts again from its colour.
+class TControlCanvas : public TCanvas {
+ public:
+  explicit TControlCanvas(TControl* Control);
+  ~TControlCanvas() override;
+  TControl* Control() const { return FControl; }
+  // Lets go of the device context (the pixels moved or the control did).
+  void FreeHandle();
+  // Before drawing: a repaint still due happens first (it would wipe the
+  // drawing otherwise). After: the window shows the new pixels.
+  void Changing() override;
+  void Changed() override;
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  TControl* FControl;
+};
+
+// A windowed control that paints itself (Paint, on WM_PAINT, with Canvas).
 class TCustomControl : public TWinControl {
  public:
   explicit TCustomControl(TComponent* AOwner);
+  ~TCustomControl() override;
+  TCanvas* Canvas() const { return FCanvas; }
 
  protected:
   virtual void Paint() {}
   void PaintWindow() override;
+
+ private:
+  TControlCanvas* FCanvas;
 };
 
 // A control without a window of its own, painted by and inside its parent.
 class TGraphicControl : public TControl {
  public:
   explicit TGraphicControl(TComponent* AOwner);
+  ~TGraphicControl() override;
   void WndProc(TMessage& Message) override;
+  TCanvas* Canvas() const { return FCanvas; }
 
  protected:
   virtual void Paint() {}
+  void BoundsChanged(bool Moved, bool Sized) override;
+
+ private:
+  TControlCanvas* FCanvas;
 };
 
 // The form a control is placed on (itself for a form), or null.

@@ -11,6 +11,7 @@
 
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/TestDriver.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 
@@ -20,8 +21,6 @@ void InstallToolkitWindowBackend();
 void RemoveToolkitWindowBackend();
 
 namespace {
-
-constexpr TColor kBtnFace = static_cast<TColor>(0xFF00000Fu);
 
 HWND HandleOf(TWinControl* c) { return c && ControlAlive(c) && c->HandleAllocated() ? c->Handle() : nullptr; }
 
@@ -41,14 +40,15 @@ std::vector<std::shared_ptr<THookEntry>> gHooks;
 // ---------------------------------------------------------------------------
 // TCustomForm
 
-TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {
   FWidth = 320;
   FHeight = 240;
   SetVisibleFlag(false);
-  SetColor(kBtnFace);
+  SetColor(clBtnFace);
 }
 
 TCustomForm::~TCustomForm() {
+  delete FCanvas;
   if (Application) Application->FormDestroyed(this);
 }
 
@@ -325,12 +325,7 @@ void TCustomForm::WndProc(TMessage& Message) {
 // TApplication
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
-  if (!QCoreApplication::instance()) {
-    static int argc = 1;
-    static char arg0[] = "brask";
-    static char* argv[] = {arg0, nullptr};
-    new QApplication(argc, argv);
-  }
+  EnsureGuiApplication();
   Application = this;
   FSerial = gCurrentSerial = ++gApplicationSerial;
   FHandle = AllocateWindowHandle(nullptr);

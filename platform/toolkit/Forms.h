@@ -64,6 +64,7 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* Control);
   // Whether this is the active form of our program.
   bool Active() const { return FActive; }
+  TCanvas* Canvas() const { return FCanvas; }
 
   // Showing makes the window visible; the first time it is placed as
   // Position says. The form is activated (WM_ACTIVATEAPP when our program
@@ -108,6 +109,7 @@ class TCustomForm : public TWinControl {
   void HideWindowNow();
   void SetActiveFlag(bool Value);
 
+  TControlCanvas* FCanvas;
   std::string FCaption;
   TFormBorderStyle FBorderStyle = bsSizeable;
   TPosition FPosition = poDesigned;

@@ -501,7 +501,7 @@ TEST_F(TToolkit, PresentedPixelsShowInTheWindow) {
   EXPECT_EQ(px.At(20, 30), 0x336699u);
   EXPECT_EQ(px.At(29, 34), 0x336699u);
   EXPECT_EQ(px.At(150, 50), 0xFF0000u);   // the form's own colour
-  EXPECT_EQ(px.At(50, 50), 0xF0F0F0u);    // the child's button face
+  EXPECT_EQ(px.At(50, 50), 0xC0C0C0u);    // the child's button face
   POINT p{5, 7};
   ASSERT_TRUE(ClientToScreen(h, &p));
   POINT origin = Main->ClientOrigin();
@@ -588,4 +588,72 @@ TEST_F(TToolkit, MouseAndWheelFeedTheMouseState) {
   EXPECT_EQ(dz, -120);
   POINT p = Mouse->CursorPos();
   EXPECT_EQ(p, Main->ClientToScreen(POINT{15, 7}));
+}
+
+namespace {
+
+// A control that paints a frame of its own: counts its paints.
+class TFramed : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    Canvas()->Brush()->SetColor(clBlue);
+    Canvas()->FillRect(Rect(2, 2, 8, 8));
+  }
+};
+
+class TMark : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clLime);
+    Canvas()->FillRect(Rect(0, 0, Width(), Height()));
+  }
+};
+
+}  // namespace
+
+TEST_F(TToolkit, ControlsPaintThroughTheirCanvasOnRepaint) {
+  MakeMainForm();
+  Main->SetColor(clWhite);
+  auto* framed = new TFramed(Main);
+  framed->SetParent(Main);
+  framed->SetBounds(100, 0, 20, 20);
+  framed->SetColor(clBlack);
+  auto* mark = new TMark(Main);
+  mark->SetParent(Main);
+  mark->SetBounds(150, 40, 10, 5);
+  Main->Show();
+  TPixels px = Driver->ReadPixels(Main);
+  EXPECT_EQ(px.At(100 + 1, 1), 0x000000u);  // the control's colour
+  EXPECT_EQ(px.At(100 + 2, 2), 0x0000FFu);  // what Paint drew (blue, as 0xRRGGBB)
+  EXPECT_EQ(px.At(100 + 7, 7), 0x0000FFu);
+  EXPECT_EQ(px.At(100 + 8, 8), 0x000000u);  // right and bottom exclusive
+  EXPECT_EQ(px.At(150, 40), 0x00FF00u);     // the graphic control on the form's pixels
+  EXPECT_EQ(px.At(159, 44), 0x00FF00u);
+  EXPECT_EQ(px.At(160, 44), 0xFFFFFFu);
+  int paints = framed->Paints;
+  EXPECT_GE(paints, 1);
+
+  // Drawing outside Paint shows at once and stays until the next repaint.
+  Main->Canvas()->Brush()->SetColor(clRed);
+  Main->Canvas()->FillRect(Rect(180, 80, 190, 90));
+  EXPECT_EQ(Driver->ReadPixels(Main).At(185, 85), 0xFF0000u);
+  EXPECT_EQ(framed->Paints, paints);
+  Main->Invalidate();
+  framed->Invalidate();
+  px = Driver->ReadPixels(Main);
+  EXPECT_EQ(px.At(185, 85), 0xFFFFFFu);
+  EXPECT_EQ(px.At(150, 40), 0x00FF00u);
+  EXPECT_EQ(framed->Paints, paints + 1);
+
+  // A canvas without a window to draw on refuses.
+  TCustomControl loose(nullptr);
+  EXPECT_THROW(loose.Canvas()->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
 }
