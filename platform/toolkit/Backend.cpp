@@ -91,7 +91,7 @@ class TToolkitWindowBackend : public TWindowBackend {
   HWND GetActiveWindow() override { return ActiveHandle(); }
 
   bool GetCursorPos(POINT* point) override {
-    if (IsOffscreenPlatform()) {
+    if (IsOffscreenPlatform() || (Application && Application->Driven())) {
       *point = LastCursorPos();
     } else {
       QPoint p = QCursor::pos();

@@ -334,7 +334,7 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   if (!IsOffscreenPlatform()) {
     auto* connection = new QMetaObject::Connection;
     *connection = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
-      if (!Application) return;
+      if (!Application || Application->Driven()) return;
       SafeInvoke(Application, [s] {
         if (s == Qt::ApplicationActive)
           Application->ActivateApplication();

@@ -205,6 +205,9 @@ class TApplication : public TComponent {
   bool Foreground() const { return FForeground; }
   // Whether a modal form or a system message box keeps input from Form.
   bool InputBlocked(const TCustomForm* Form) const;
+  // Whether a test driver stands in for the window system's input and
+  // activation (the window system's own activation changes are ignored).
+  bool Driven() const { return FDriver != nullptr; }
   // True while a system message box runs its own loop.
   bool InSystemModalLoop() const { return FSystemModal > 0; }
 

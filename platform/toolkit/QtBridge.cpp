@@ -530,7 +530,7 @@ bool TControlWidget::event(QEvent* Event) {
       }
       break;
     case QEvent::WindowActivate:
-      if (isWindow() && !IsOffscreenPlatform() && Application) {
+      if (isWindow() && Application && !IsOffscreenPlatform() && !Application->Driven()) {
         auto* form = dynamic_cast<TCustomForm*>(FControl);
         if (form && !Application->InputBlocked(form) &&
             (Application->ActiveForm() != form || !Application->Foreground()))
