@@ -277,6 +277,8 @@ void TControl::BoundsChanged(bool, bool) {
 
 void TControl::VisibleChanged() {}
 
+bool TControl::PaletteChanged(bool) { return false; }
+
 // ---------------------------------------------------------------------------
 // TWinControl
 
@@ -326,7 +328,7 @@ void TWinControl::CreateHandle() {
   CursorChanged();
   HintChanged();
   if (FParent) FWidget->setVisible(FVisible);
-  Perform(WM_CREATE);
+  SendWindowMessage(this, WM_CREATE);
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c); w && ControlAlive(w)) w->HandleNeeded();
 }
@@ -335,7 +337,7 @@ void TWinControl::DestroyHandle() {
   if (!FHandle) return;
   ReleaseCanvasesOf(this);
   // The window hears of its end first, then its children, as the window system does it.
-  Perform(WM_DESTROY);
+  SendWindowMessage(this, WM_DESTROY);
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c); w && ControlAlive(w) && w->FHandle) w->DestroyHandle();
   ReleaseWindowHandle(FHandle);
@@ -503,9 +505,9 @@ void TWinControl::BoundsChanged(bool Moved, bool Sized) {
   wp.cx = FWidth;
   wp.cy = FHeight;
   wp.flags = SWP_NOZORDER | SWP_NOACTIVATE | (Moved ? 0 : SWP_NOMOVE) | (Sized ? 0 : SWP_NOSIZE);
-  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   if (Sized) {
-    Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+    SendWindowMessage(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
     Realign();
   }
 }
@@ -537,9 +539,9 @@ void TWinControl::SyncBoundsFromWidget(int ALeft, int ATop, int AWidth, int AHei
   wp.cx = FWidth;
   wp.cy = FHeight;
   wp.flags = SWP_NOZORDER | SWP_NOACTIVATE | (moved ? 0 : SWP_NOMOVE) | (sized ? 0 : SWP_NOSIZE);
-  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   if (sized) {
-    Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+    SendWindowMessage(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
     Realign();
     Resize();
   }
@@ -590,9 +592,18 @@ void TWinControl::WndProc(TMessage& Message) {
   TControl::WndProc(Message);
 }
 
+bool TWinControl::PaletteChanged(bool Foreground) {
+  bool result = TControl::PaletteChanged(Foreground);
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    if (Foreground && result) break;
+    result = (*it)->PaletteChanged(Foreground) || result;
+  }
+  return result;
+}
+
 void TWinControl::PaintWindow() {
   for (TControl* c : std::vector<TControl*>(FControls))
-    if (!dynamic_cast<TWinControl*>(c) && c->FVisible && ControlAlive(c)) c->Perform(WM_PAINT);
+    if (!dynamic_cast<TWinControl*>(c) && c->FVisible && ControlAlive(c)) SendWindowMessage(c, WM_PAINT);
 }
 
 bool TWinControl::DoKeyDown(TMessage& Message) {

@@ -163,6 +163,12 @@ class TControl : public TComponent {
   virtual void ColorChanged();
   virtual void CursorChanged() {}
   virtual void HintChanged() {}
+  // The system palette changed (Foreground: this window is about to get the
+  // focus and may take the palette); true when the control acted on it.
+  // Forms pass WM_QUERYNEWPALETTE and WM_PALETTECHANGED on to their controls
+  // through this. Our screen has no palette, so the toolkit itself sends
+  // neither message.
+  virtual bool PaletteChanged(bool Foreground);
 
   // Sets the visibility flag alone (forms show and hide their windows themselves).
   void SetVisibleFlag(bool Value) { FVisible = Value; }
@@ -242,6 +248,7 @@ class TWinControl : public TControl {
   void CursorChanged() override;
   void HintChanged() override;
   virtual void UpdateWidgetGeometry();
+  bool PaletteChanged(bool Foreground) override;
   virtual void AlignControls(RECT& Rect);
   // Painting of the window (WM_PAINT); the default paints the children that
   // have no window of their own.

@@ -85,6 +85,12 @@ void SafeInvoke(TObject* Sender, const std::function<void()>& F) {
   }
 }
 
+LRESULT SendWindowMessage(TControl* Control, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  LRESULT result = 0;
+  SafeInvoke(Control, [&] { result = Control->Perform(Msg, WParam, LParam); });
+  return result;
+}
+
 // ---------------------------------------------------------------------------
 // Keys
 

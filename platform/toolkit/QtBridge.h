@@ -78,6 +78,10 @@ void UnregisterControl(TControl* Control);
 // and never further (nothing may cross a Qt callback).
 void SafeInvoke(TObject* Sender, const std::function<void()>& F);
 
+// Sends a message as the window system does: an exception that escapes the
+// control's handling goes to Application->HandleException.
+LRESULT SendWindowMessage(TControl* Control, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+
 // Virtual-key codes for Qt keys and back. NativeScanCode tells the left and
 // right modifier keys apart (X keycodes); Keypad marks the numeric pad.
 UINT VirtualKeyFromQt(int Key, bool Keypad, quint32 NativeScanCode);

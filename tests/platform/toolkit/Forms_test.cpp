@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -656,4 +659,72 @@ TEST_F(TToolkit, ControlsPaintThroughTheirCanvasOnRepaint) {
   // A canvas without a window to draw on refuses.
   TCustomControl loose(nullptr);
   EXPECT_THROW(loose.Canvas()->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
+}
+
+TEST_F(TToolkit, AFailingStartUpInOnActivateIsShownAndTheWindowStillComesUp) {
+  MakeMainForm();
+  std::vector<std::string> log;
+  TWatch watch(Main, log, "");
+  bool started = false;
+  Main->OnActivate = [&](TObject*) {
+    if (started) return;
+    started = true;
+    throw EInOutError(ioReadBeyondEnd);
+  };
+  int idles = 0;
+  App->OnIdle = [&](TObject*, bool& done) {
+    done = false;
+    if (++idles == 2) App->Terminate();
+  };
+  App->Run();
+  auto boxes = Driver->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Text, "Read beyond end of file");
+  EXPECT_EQ(boxes[0].Caption, "Brask Engine");
+  EXPECT_EQ(idles, 2);
+  EXPECT_NE(std::find(log.begin(), log.end(), "WM_WINDOWPOSCHANGED(show)"), log.end());
+  EXPECT_TRUE(Main->Widget()->isVisible());
+}
+
+TEST_F(TToolkit, SubclassedWindowProceduresChainAndRestoreInReverseOrder) {
+  MakeMainForm();
+  const TWndMethod original = Main->WindowProc;
+  EXPECT_TRUE(original == TWndMethod(static_cast<TControl*>(Main), &TControl::WndProc));
+  std::vector<std::string> log;
+  {
+    TWatch first(Main, log, "first ");
+    {
+      TWatch second(Main, log, "second ");
+      Main->Perform(WM_SIZE);
+      EXPECT_FALSE(Main->WindowProc == original);
+    }
+    Main->Perform(WM_SIZE);
+  }
+  EXPECT_TRUE(Main->WindowProc == original);
+  Main->Perform(WM_SIZE);
+  EXPECT_EQ(log, (std::vector<std::string>{"second WM_SIZE", "first WM_SIZE", "first WM_SIZE"}));
+}
+
+namespace {
+class TPaletteUser : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<bool> Calls;
+
+ protected:
+  bool PaletteChanged(bool Foreground) override {
+    Calls.push_back(Foreground);
+    return Foreground;
+  }
+};
+}  // namespace
+
+TEST_F(TToolkit, FormsPassPaletteMessagesToTheirControls) {
+  MakeMainForm();
+  auto* user = new TPaletteUser(Main);
+  user->SetParent(Main);
+  EXPECT_EQ(Main->Perform(WM_QUERYNEWPALETTE), 1);
+  Main->Perform(WM_PALETTECHANGED, 0);
+  Main->Perform(WM_PALETTECHANGED, reinterpret_cast<WPARAM>(Main->Handle()));  // our own change
+  EXPECT_EQ(user->Calls, (std::vector<bool>{true, false}));
 }
