@@ -315,6 +315,7 @@ void TWinControl::HandleNeeded() {
 QWidget* TWinControl::CreateWidget(QWidget* ParentWidget) { return new TControlWidget(this, ParentWidget); }
 
 void TWinControl::CreateHandle() {
+  EnsureGuiApplication();
   QWidget* parentWidget = nullptr;
   if (FParent) {
     FParent->HandleNeeded();

@@ -388,6 +388,8 @@ void TApplication::Run() {
   long passes = 0;
   while (!FTerminated) {
     HandleMessage();
+    // No handler is running here, so the widgets of freed windows can go.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (FDriver && ++passes > FDriver->PassLimit() && !FTerminated) {
       FDriver->RunawayLoop();
       Terminate();

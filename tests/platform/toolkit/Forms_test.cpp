@@ -728,3 +728,100 @@ TEST_F(TToolkit, FormsPassPaletteMessagesToTheirControls) {
   Main->Perform(WM_PALETTECHANGED, reinterpret_cast<WPARAM>(Main->Handle()));  // our own change
   EXPECT_EQ(user->Calls, (std::vector<bool>{true, false}));
 }
+
+TEST_F(TToolkit, AControlWithoutAWindowKeepsTheMouseAfterAPressToo) {
+  MakeMainForm();
+  auto* mark = new TGraphicControl(Main);
+  mark->SetParent(Main);
+  mark->SetBounds(120, 10, 20, 20);
+  Main->Show();
+  std::vector<std::string> log;
+  mark->OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
+    log.push_back("mark move " + std::to_string(x) + "," + std::to_string(y));
+  };
+  mark->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+    log.push_back("mark up " + std::to_string(x) + "," + std::to_string(y));
+  };
+  Main->OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
+    log.push_back("form move " + std::to_string(x) + "," + std::to_string(y));
+  };
+  Driver->Drag(Main, 125, 15, 185, 55, mbLeft, {}, 2);
+  Driver->MouseMove(Main, 185, 55);
+  EXPECT_EQ(log, (std::vector<std::string>{"mark move 35,25", "mark move 65,45", "mark up 65,45", "form move 185,55"}));
+}
+
+TEST_F(TToolkit, AModalFormKeepsInputFromTheOtherWindows) {
+  MakeMainForm();
+  Main->Show();
+  TForm* dialog = nullptr;
+  App->CreateForm(dialog);
+  int mainClicks = 0, mainKeys = 0, dialogKeys = 0;
+  Main->OnClick = [&](TObject*) { ++mainClicks; };
+  Main->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++mainKeys; };
+  dialog->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    ++dialogKeys;
+    if (key == VK_ESCAPE) dialog->Close();
+  };
+  Driver->AnswerNext([&](TDialogEvent& d) {
+    EXPECT_EQ(d.Form, dialog);
+    Driver->Click(Main, 150, 50);
+    Driver->PressKey('X', "x");
+    Driver->PressKey(VK_ESCAPE, "\x1b");
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(mainClicks, 0);
+  EXPECT_EQ(mainKeys, 0);
+  EXPECT_EQ(dialogKeys, 2);
+  EXPECT_TRUE(Main->Active());
+  Driver->Click(Main, 150, 50);
+  EXPECT_EQ(mainClicks, 1);
+  // A visible form cannot be shown modally.
+  EXPECT_THROW(Main->ShowModal(), EInvalidOperation);
+}
+
+TEST_F(TToolkit, CloseWithCaFreeFreesTheFormAfterTheMessage) {
+  MakeMainForm();
+  Main->Show();
+  TForm* tool = nullptr;
+  App->CreateForm(tool);
+  tool->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  bool destroyed = false;
+  tool->OnDestroy = [&](TObject*) { destroyed = true; };
+  tool->Show();
+  const int before = App->ComponentCount();
+  Driver->CloseCommand(tool);
+  EXPECT_FALSE(destroyed);
+  EXPECT_FALSE(tool->Visible());
+  Driver->Pump(1);
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(App->ComponentCount(), before - 1);
+  EXPECT_EQ(GetActiveWindow(), Main->Handle());
+}
+
+TEST_F(TToolkit, MessageBoxesWithoutAnAnswerTakeTheirSafeButton) {
+  struct TCase {
+    UINT Flags;
+    int Answer;
+  } cases[] = {{MB_OK | MB_ICONINFORMATION, IDOK}, {MB_OKCANCEL, IDCANCEL}, {MB_YESNO | MB_ICONWARNING, IDNO}};
+  for (const TCase& c : cases) EXPECT_EQ(MessageBoxA(nullptr, "Za ma\xB3o surowc\xF3w!", "Korvel", c.Flags), c.Answer);
+  EXPECT_EQ(Driver->UnansweredDialogs(), 3);
+  EXPECT_EQ(Driver->MessageBoxes()[0].Text, "Za ma\xB3o surowc\xF3w!");
+  // Anything thrown that is not one of the runtime's exceptions still shows its text.
+  try {
+    throw std::runtime_error("plain failure");
+  } catch (...) {
+    App->HandleException(nullptr);
+  }
+  EXPECT_EQ(Driver->MessageBoxes().back().Text, "plain failure");
+}
+
+TEST_F(TToolkit, TypedTextArrivesInWindows1250) {
+  MakeMainForm();
+  Main->Show();
+  std::string typed;
+  Main->OnKeyPress = [&](TObject*, char& c) { typed.push_back(c); };
+  Driver->PressKey('A', "\xB9");  // a-ogonek
+  Driver->PressKey('Z', "\xAF", {ssShift});  // Z-dot
+  Driver->PressKey(VK_BACK, "\b");
+  EXPECT_EQ(typed, "\xB9\xAF\b");
+}
