@@ -8,9 +8,12 @@
 #include "render/RenderGenerator.h"
 
 bool RenderForceInterpreter = false;
+bool RenderDenyCodeBuffer = false;
 
 TDXRMachine::TDXRMachine() {
-  void* p = mmap(nullptr, RenderCodeSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* p = RenderDenyCodeBuffer
+                ? MAP_FAILED
+                : mmap(nullptr, RenderCodeSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   // Without executable memory the machine still works through its steps.
   Code = p == MAP_FAILED ? nullptr : p;
   AddClamp = AddClampTable;

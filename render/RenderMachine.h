@@ -201,6 +201,9 @@ TDXRMachine& RenderMachine();
 void RenderUnitStop();
 // Test hook: every machine compiles to steps only.
 extern bool RenderForceInterpreter;
+// Test hook: machines made while it is set get no code buffer, as when the
+// system refuses the memory.
+extern bool RenderDenyCodeBuffer;
 
 template <typename T>
 inline int StateOffset(const TDXRMachineState& m, const T& field) {

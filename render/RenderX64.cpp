@@ -76,7 +76,7 @@ void TCodeWriter::ShiftRI(int op, int r, int count, bool W) {
 
 void TCodeWriter::Jcc(int cc, std::size_t Target) {
   const std::int64_t shortDisp = static_cast<std::int64_t>(Target) - static_cast<std::int64_t>(P + 2);
-  if (shortDisp >= -128 && shortDisp < 128) {
+  if (shortDisp > -128 && shortDisp < 128) {
     Byte(static_cast<std::uint8_t>(0x70 | cc));
     Byte(static_cast<std::uint8_t>(shortDisp));
     return;
@@ -88,7 +88,7 @@ void TCodeWriter::Jcc(int cc, std::size_t Target) {
 
 void TCodeWriter::Jmp(std::size_t Target) {
   const std::int64_t shortDisp = static_cast<std::int64_t>(Target) - static_cast<std::int64_t>(P + 2);
-  if (shortDisp >= -128 && shortDisp < 128) {
+  if (shortDisp > -128 && shortDisp < 128) {
     Byte(0xEB);
     Byte(static_cast<std::uint8_t>(shortDisp));
     return;
@@ -136,7 +136,9 @@ int High(int c) { return 2 * c + 1; }
 void LoadMaskShift(TCodeWriter& W, const TRenderChannel& ch) {
   // ecx := low byte of ((eax and Mask) shifted by the channel's shift)
   W.MovRR32(RCX, RAX);
-  W.AluRI(And, RCX, ch.Mask);
+  // The mask is left out where it keeps every bit that reaches the low byte.
+  const DWORD reach = ch.ShiftRight ? (0xFFu << ch.ShiftRight) : (0xFFu >> ch.ShiftLeft);
+  if ((ch.Mask & reach) != reach) W.AluRI(And, RCX, ch.Mask);
   if (ch.ShiftRight)
     W.ShiftRI(Shr, RCX, static_cast<int>(ch.ShiftRight));
   else
@@ -283,7 +285,9 @@ void EmitEncode(TCodeWriter& W, const TRenderStep& S) {
       W.ShiftRI(Shl, RCX, static_cast<int>(ch.ShiftRight));
     else
       W.ShiftRI(Shr, RCX, static_cast<int>(ch.ShiftLeft));
-    W.AluRI(And, RCX, ch.Mask);
+    // v is a byte: the mask is left out where it keeps all of the shifted byte.
+    const DWORD spread = ch.ShiftRight ? (0xFFu << ch.ShiftRight) : (0xFFu >> ch.ShiftLeft);
+    if ((ch.Mask & spread) != spread) W.AluRI(And, RCX, ch.Mask);
     W.AluRR(Or, RAX, RCX);
   }
 }
@@ -348,10 +352,14 @@ void LoadAlphaWeight(TCodeWriter& W, const TRenderStep& S, int reg) {
   if (S.Flag) W.AluRI(Xor, reg, 255);  // 255 - a for a in 0..255
 }
 
+// reg := ((dword at off) shifted right by 8) and 0x00FF00FF, read as the two
+// high bytes: the channel bytes were stored one by one, and byte loads take
+// them straight from those stores where a dword load would wait for them.
 void EmitPairSpread(TCodeWriter& W, int reg, int off) {
-  W.MovRM32(reg, B(off));
-  W.ShiftRI(Shr, reg, 8);
-  W.AluRI(And, reg, 0x00FF00FF);
+  W.MovzxB(reg, B(off + 3));
+  W.ShiftRI(Shl, reg, 16);
+  W.MovzxB(R9, B(off + 1));
+  W.AluRR(Or, reg, R9);
 }
 
 }  // namespace

@@ -282,9 +282,21 @@ DWORD PixelToXrgb(DWORD value, const TDDrawPixelFormat& f, const PALETTEENTRY* p
 std::vector<DWORD> PixelsToXrgb(const TDDrawPixels& p, const RECT& r, const PALETTEENTRY* palette, int count) {
   std::vector<DWORD> out;
   if (RectIsEmpty(r)) return out;
-  out.reserve(static_cast<size_t>(r.right - r.left) * static_cast<size_t>(r.bottom - r.top));
-  for (LONG y = r.top; y < r.bottom; ++y)
-    for (LONG x = r.left; x < r.right; ++x) out.push_back(PixelToXrgb(GetPixelValue(p, x, y), p.Format, palette, count));
+  const LONG w = r.right - r.left;
+  out.resize(static_cast<size_t>(w) * static_cast<size_t>(r.bottom - r.top));
+  DWORD* o = out.data();
+  for (LONG y = r.top; y < r.bottom; ++y) {
+    const BYTE* row = p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch;
+    if (p.Format.BitCount == 32) {
+      // The screen's own format: a row copy without the unused top byte.
+      std::memcpy(o, row + static_cast<std::ptrdiff_t>(r.left) * 4, static_cast<size_t>(w) * 4);
+      for (LONG i = 0; i < w; ++i) o[i] &= 0xFFFFFF;
+    } else {
+      for (LONG x = r.left; x < r.right; ++x)
+        o[x - r.left] = PixelToXrgb(GetPixelValue(p, x, y), p.Format, palette, count);
+    }
+    o += w;
+  }
   return out;
 }
 

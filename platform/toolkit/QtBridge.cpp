@@ -35,6 +35,9 @@ std::string FromQString(const QString& Text) {
   return out;
 }
 
+// ---------------------------------------------------------------------------
+// Colours
+
 QColor ToQColor(TColor Color) {
   COLORREF c = ColorToRGB(Color);
   return QColor(GetRValue(c), GetGValue(c), GetBValue(c));

@@ -352,4 +352,50 @@ TEST_P(SpanCode, IndexedSourceDecodesThroughItsPalette) {
   EXPECT_EQ(out[2], rgb565(250, 0, 5));
 }
 
+TEST_P(SpanCode, WrappedRowsWithWidePowerOfTwoPitches) {
+  // Pitches of 2^17 (no folded shift: it would be negative) and 2^4, both
+  // signs; row 3 of a 2-row surface wraps to row 1.
+  for (const LONG pitchBytes : {131072, 16}) {
+    for (const int sign : {1, -1}) {
+      SCOPED_TRACE(std::to_string(pitchBytes * sign));
+      std::vector<DWORD> mem(static_cast<size_t>(pitchBytes) / 2, 0);
+      const size_t rowWords = static_cast<size_t>(pitchBytes) / 4;
+      mem[0] = 111;
+      mem[rowWords] = 222;
+      mem[rowWords + 1] = 333;
+      DWORD out[2] = {};
+      TRenderSurface s, d;
+      BYTE* first = reinterpret_cast<BYTE*>(sign > 0 ? mem.data() : mem.data() + rowWords);
+      InitRGBSurface(s, 2, 2, 32, first, pitchBytes * sign, 0xFF0000, 0xFF00, 0xFF, 0);
+      InitRGBSurface(d, 2, 1, 32, out, 8, 0xFF0000, 0xFF00, 0xFF, 0);
+      M->Reset();
+      M->Dest = &d;
+      TRenderTextureSlot& t = M->TextureSlots[0];
+      t.Surface = &s;
+      t.Addressing = raWrap;
+      t.DU = 0x10000;
+      t.U = 0x20000;          // column 2 wraps to 0
+      t.V = 0x30000 + 0x1234;  // row 3 wraps to 1
+      M->Compile(M->NewTextureNode(0));
+      ExpectMode();
+      M->Run(2);
+      const DWORD row1col0 = sign > 0 ? 222 : 111;
+      const DWORD row1col1 = sign > 0 ? 333 : 0;
+      EXPECT_EQ(out[0], row1col0);
+      EXPECT_EQ(out[1], row1col1);
+    }
+  }
+}
+
+TEST_P(SpanCode, TwentyFourBitTexelAtTheEndOfItsMemory) {
+  // The last texel of a buffer is read with three bytes, never four.
+  std::vector<BYTE> mem = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+  DWORD out[1] = {};
+  TRenderSurface s, d;
+  InitRGBSurface(s, 2, 1, 24, mem.data(), 6, 0xFF0000, 0xFF00, 0xFF, 0);
+  InitRGBSurface(d, 1, 1, 32, out, 4, 0xFF0000, 0xFF00, 0xFF, 0);
+  DrawStretchBlend(d, s, RECT{0, 0, 1, 1}, RECT{1, 0, 2, 1}, 1, 255, false, 0);
+  EXPECT_EQ(out[0], 0x665544u);
+}
+
 INSTANTIATE_RENDER_MODES(SpanCode);

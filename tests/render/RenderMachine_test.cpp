@@ -187,6 +187,24 @@ TEST_F(MachineTest, RoutineTooLargeForTheBufferRunsThroughTheInterpreter) {
   M->Run(3);  // runs without native code
 }
 
+TEST(MachineCodeBuffer, WithoutExecutableMemoryTheInterpreterDraws) {
+  RenderDenyCodeBuffer = true;
+  auto m = std::make_unique<TDXRMachine>();
+  RenderDenyCodeBuffer = false;
+  EXPECT_EQ(m->Code, nullptr);
+  DWORD out[3] = {};
+  TRenderSurface d;
+  InitRGBSurface(d, 3, 1, 32, out, 12, 0xFF0000, 0xFF00, 0xFF, 0);
+  m->Reset();
+  m->Dest = &d;
+  m->ColorSlots[0].Color = TRenderColor{0x1200, 0x3400, 0x5600, 0};
+  m->Compile(m->NewLeafNode(rnColor));
+  ASSERT_TRUE(m->HasRoutine());
+  EXPECT_FALSE(m->IsNative());
+  m->Run(3);
+  for (DWORD v : out) EXPECT_EQ(v, 0x123456u);
+}
+
 TEST_F(MachineTest, SecondCompileRebuildsUsedSlotLists) {
   TRenderNode* root = M->NewBlendNode(3, M->NewTextureNode(0), M->NewLeafNode(rnColor));
   M->Compile(root);
