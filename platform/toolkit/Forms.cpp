@@ -386,7 +386,7 @@ void TApplication::Run() {
   if (!FMainForm) return;
   if (!FMainForm->Visible()) FMainForm->Show();
   long passes = 0;
-  while (!FTerminated) {
+  do {
     HandleMessage();
     // No handler is running here, so the widgets of freed windows can go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -394,7 +394,7 @@ void TApplication::Run() {
       FDriver->RunawayLoop();
       Terminate();
     }
-  }
+  } while (!FTerminated);
 }
 
 void TApplication::Terminate() {

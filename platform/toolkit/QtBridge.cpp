@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <array>
+#include <cstdio>
 #include <map>
 #include <unordered_set>
 
@@ -84,7 +85,18 @@ void SafeInvoke(TObject* Sender, const std::function<void()>& F) {
   try {
     F();
   } catch (...) {
-    if (Application) Application->HandleException(Sender);
+    if (Application) {
+      Application->HandleException(Sender);
+    } else {
+      // No application to show it: say so rather than lose it.
+      try {
+        throw;
+      } catch (std::exception& e) {
+        std::fprintf(stderr, "unhandled exception: %s\n", e.what());
+      } catch (...) {
+        std::fprintf(stderr, "unhandled exception\n");
+      }
+    }
   }
 }
 
