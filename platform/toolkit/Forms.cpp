@@ -237,9 +237,15 @@ bool TCustomForm::CloseQuery() {
   return canClose;
 }
 
+void TCustomForm::SetModalResult(TModalResult Value) {
+  FModalResult = Value;
+  if (Value != mrNone)
+    if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
 void TCustomForm::Close() {
   if (FModal) {
-    FModalResult = mrCancel;
+    SetModalResult(mrCancel);
     return;
   }
   if (!CloseQuery()) return;

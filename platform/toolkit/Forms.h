@@ -78,7 +78,9 @@ class TCustomForm : public TWinControl {
   // until ModalResult is set; then hides it and returns the result.
   TModalResult ShowModal();
   TModalResult ModalResult() const { return FModalResult; }
-  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  // A result other than mrNone ends ShowModal's loop (it wakes a loop that
+  // waits for the next message).
+  void SetModalResult(TModalResult Value);
   bool Modal() const { return FModal; }
 
   void WndProc(TMessage& Message) override;

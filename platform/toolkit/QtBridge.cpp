@@ -552,8 +552,12 @@ bool TControlWidget::event(QEvent* Event) {
       break;
     case QEvent::WindowActivate:
       if (isWindow() && Application && !IsOffscreenPlatform() && !Application->Driven()) {
+        // The window manager gave one of our windows the focus (a click on
+        // it, or switching to us). Stale reports about windows that are
+        // hidden or no longer active by now are ignored.
         auto* form = dynamic_cast<TCustomForm*>(FControl);
-        if (form && !Application->InputBlocked(form) &&
+        if (form && form->Visible() && isVisible() && QApplication::activeWindow() == this &&
+            !Application->InputBlocked(form) &&
             (Application->ActiveForm() != form || !Application->Foreground()))
           SafeInvoke(form, [form] { Application->ActivateForm(form); });
       }
