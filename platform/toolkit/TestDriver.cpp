@@ -254,6 +254,8 @@ TPixels TTestDriver::ReadPixels(TWinControl* Control) {
   return px;
 }
 
+TPixels TTestDriver::ReadPixels(HWND Window) { return ReadPixels(FindControl(Window)); }
+
 bool TTestDriver::SaveScreenshot(TWinControl* Control, const std::string& PngPath) {
   if (!Control || !ControlAlive(Control)) return false;
   Control->HandleNeeded();

@@ -498,6 +498,7 @@ TEST_F(TToolkit, PresentedPixelsShowInTheWindow) {
   EXPECT_EQ(rc, (RECT{0, 0, 100, 100}));
   std::vector<DWORD> bits(10 * 5, 0x00336699);
   WindowBackend()->PresentPixels(h, RECT{20, 30, 30, 35}, bits.data(), 10 * 4);
+  EXPECT_EQ(Driver->ReadPixels(h).At(20, 30), 0x336699u);
   TPixels px = Driver->ReadPixels(Main);
   ASSERT_EQ(px.Width, 200);
   ASSERT_EQ(px.Height, 100);
