@@ -440,8 +440,12 @@ bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event) {
     if (vk == VK_LSHIFT || vk == VK_RSHIFT) msgKey = VK_SHIFT;
     if (vk == VK_LCONTROL || vk == VK_RCONTROL) msgKey = VK_CONTROL;
     if (vk == VK_LMENU || vk == VK_RMENU) msgKey = VK_MENU;
-    if (msgKey) target->Perform(down ? WM_KEYDOWN : WM_KEYUP, msgKey, lp);
-    if (!down) return;
+    // With Alt held (or for F10) the window system reports system keys.
+    const bool alt = Event->modifiers() & Qt::AltModifier;
+    const bool sys = alt || msgKey == VK_MENU || msgKey == VK_F1 + 9;
+    const UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+    if (msgKey) target->Perform(msg, msgKey, lp);
+    if (!down || alt) return;
     for (char c : FromQString(Event->text())) {
       if (c == 0 || c == 0x7F || !ControlAlive(target)) continue;
       target->Perform(WM_CHAR, static_cast<unsigned char>(c), lp);

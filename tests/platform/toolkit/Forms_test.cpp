@@ -826,3 +826,26 @@ TEST_F(TToolkit, TypedTextArrivesInWindows1250) {
   Driver->PressKey(VK_BACK, "\b");
   EXPECT_EQ(typed, "\xB9\xAF\b");
 }
+
+TEST_F(TToolkit, AltF4IsTheCloseCommandUnlessTheProgramTakesTheKey) {
+  MakeMainForm();
+  Main->Show();
+  TForm* dialog = nullptr;
+  App->CreateForm(dialog);
+  dialog->SetBorderStyle(bsNone);
+  std::vector<std::string> keys;
+  dialog->OnKeyDown = [&](TObject*, WORD& key, TShiftState s) {
+    keys.push_back(std::to_string(key) + (s.Contains(ssAlt) ? " alt" : ""));
+    if (key == 'Q') key = 0;
+  };
+  std::string typed;
+  dialog->OnKeyPress = [&](TObject*, char& c) { typed.push_back(c); };
+  Driver->AnswerNext([&](TDialogEvent&) {
+    Driver->KeyDown(VK_MENU, "", {ssAlt});
+    Driver->PressKey('Q', "q", {ssAlt});
+    Driver->PressKey(VK_F1 + 3, "", {ssAlt});
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(keys, (std::vector<std::string>{"18 alt", "81 alt", "115 alt"}));
+  EXPECT_EQ(typed, "");  // no characters with Alt
+}
