@@ -20,8 +20,10 @@ std::vector<TEmulatedDisplayMode> DefaultModes() {
 }  // namespace
 
 TDDrawDisplay& TDDrawDisplay::Instance() {
-  static TDDrawDisplay display;
-  return display;
+  // Never destroyed: DirectDraw objects released during program exit still
+  // find the display.
+  static TDDrawDisplay* display = new TDDrawDisplay;
+  return *display;
 }
 
 void TDDrawDisplay::Reset() {

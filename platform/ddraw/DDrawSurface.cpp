@@ -6,6 +6,7 @@
 #include "platform/ddraw/DDrawClipper.h"
 #include "platform/ddraw/DDrawObject.h"
 #include "platform/ddraw/DDrawPalette.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/Window.h"
 
 namespace {
@@ -56,7 +57,6 @@ TDDrawSurface::TDDrawSurface(TDDrawObject* owner) : FOwner(owner) {
 }
 
 TDDrawSurface::~TDDrawSurface() {
-  ReleaseOwnDC();
   if (FPalette) FPalette->Release();
   if (FClipper) FClipper->Release();
   if (FZBuffer) FZBuffer->Release();
@@ -71,6 +71,7 @@ TDDrawSurface::~TDDrawSurface() {
   }
   if (FOwner->Primary() == this) FOwner->SetPrimary(nullptr);
   TDDrawDisplay::Instance().RemoveSurface(this);
+  ReleaseOwnDC();
   FMemory.reset();
   FOwner->Release();
 }
@@ -623,12 +624,38 @@ HRESULT TDDrawSurface::Restore() {
   return DD_OK;
 }
 
-void TDDrawSurface::ReleaseOwnDC() {}
+void TDDrawSurface::ReleaseOwnDC() {
+  if (FMemory && FMemory->DC && FMemory.use_count() == 1) {
+    ::DeleteDC(FMemory->DC);
+    FMemory->DC = nullptr;
+  }
+}
 
 HRESULT TDDrawSurface::GetDC(HDC* dc) {
   if (!dc) return DDERR_INVALIDPARAMS;
   *dc = nullptr;
-  return DDERR_CANTCREATEDC;
+  TDDrawSurfaceMemory& m = *FMemory;
+  if (m.ZBufferDepth) return DDERR_CANTCREATEDC;
+  if (m.Lost) return DDERR_SURFACELOST;
+  if (m.DC) return DDERR_DCALREADYCREATED;
+  if (m.Locked) return DDERR_SURFACEBUSY;
+  // The DC draws straight into the surface's pixels; until it is released
+  // the surface counts as locked.
+  HDC made = ::CreateDCOverBits(m.Bits.data(), m.Width, m.Height, m.Pitch, m.Format.BitCount, m.Format.RMask,
+                                m.Format.GMask, m.Format.BMask, FPalette ? FPalette->Entries() : nullptr,
+                                FPalette ? FPalette->Count() : 0);
+  if (!made) return DDERR_CANTCREATEDC;
+  m.DC = made;
+  *dc = made;
+  return DD_OK;
 }
 
-HRESULT TDDrawSurface::ReleaseDC(HDC) { return DDERR_NODC; }
+HRESULT TDDrawSurface::ReleaseDC(HDC dc) {
+  TDDrawSurfaceMemory& m = *FMemory;
+  if (!m.DC) return DDERR_NODC;
+  if (dc != m.DC) return DDERR_INVALIDPARAMS;
+  ::DeleteDC(m.DC);
+  m.DC = nullptr;
+  Present(m.Bounds());
+  return DD_OK;
+}

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/toolkit/Methods.h"
 
 class TFiler;
 
@@ -20,7 +21,7 @@ class TObject {
 class EConvertError;
 
 // An event without arguments besides its sender.
-using TNotifyEvent = std::function<void(TObject* Sender)>;
+using TNotifyEvent = TMethod<void(TObject* Sender)>;
 
 class TPersistent : public TObject {
  public:
