@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "display/DIB.h"
 #include "platform/rtl/Format.h"
 #include "platform/win/Gdi.h"
 
@@ -246,6 +247,23 @@ void TDirectDrawSurface::Assign(const TPersistent* Source) {
   }
 }
 
+void TDirectDrawSurface::AssignTo(TPersistent* Dest) const {
+  auto* dib = dynamic_cast<TDIB*>(Dest);
+  if (!dib) {
+    TDirectX::AssignTo(Dest);
+    return;
+  }
+  dib->SetSize(Width(), Height(), 24);
+  if (!FSurfaceIntf || dib->Empty()) return;
+  auto* self = const_cast<TDirectDrawSurface*>(this);
+  TCanvas* target = dib->Canvas();
+  const TCopyMode mode = target->CopyMode();
+  target->SetCopyMode(cmSrcCopy);
+  target->CopyRect(ClientRect(), self->Canvas(), ClientRect());
+  target->SetCopyMode(mode);
+  self->Canvas()->Release();
+}
+
 bool TDirectDrawSurface::Blt(const RECT* DestRect, const RECT* SrcRect, DWORD Flags, const DDBLTFX& DF,
                              TDirectDrawSurface* Source) {
   if (!FSurfaceIntf) return false;
@@ -483,6 +501,12 @@ void TDirectDrawSurface::LoadFromGraphicRect(TGraphic* Graphic, int AWidth, int 
   if (!FSurfaceIntf) return;
 
   TDirectDrawSurfaceCanvas* canvas = Canvas();
+  if (auto* dib = dynamic_cast<TDIB*>(Graphic)) {
+    StretchBlt(canvas->Handle(), 0, 0, AWidth, AHeight, dib->Canvas()->Handle(), SrcRect.left, SrcRect.top, sw, sh,
+               SRCCOPY);
+    canvas->Release();
+    return;
+  }
   if (AWidth == sw && AHeight == sh) {
     canvas->Draw(-SrcRect.left, -SrcRect.top, Graphic);
     canvas->Release();

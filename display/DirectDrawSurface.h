@@ -121,6 +121,10 @@ class TDirectDrawSurface : public TDirectX {
   bool SystemMemory() const { return FSystemMemory; }
   void SetSystemMemory(bool Value) { FSystemMemory = Value; }
 
+ protected:
+  // A TDIB destination becomes a 24-bit copy of the whole surface.
+  void AssignTo(TPersistent* Dest) const override;
+
  private:
   friend class TDirectDrawSurfaceCanvas;
   friend IDirectDrawSurface* SurfaceIntf(const TDirectDrawSurface*);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "display/DIB.h"
 #include "tests/display/DirectDrawFixtures.h"
 
 namespace {
@@ -463,6 +465,277 @@ TEST_F(Surface, RestoreAfterLoss) {
   EXPECT_TRUE(s.Restore());
   s.SetPixel(0, 0, 5);
   EXPECT_EQ(s.GetPixel(0, 0), 5u);
+}
+
+}  // namespace
+
+// ---- Canvas ------------------------------------------------------------------------------
+
+namespace {
+
+TEST_F(Surface, CanvasHoldsOneDCUntilReleased) {
+  TDirectDrawSurface s(DD());
+  TCountingSurface* counting = AdoptCounting(s, 8, 8);
+  TDirectDrawSurfaceCanvas* canvas = s.Canvas();
+  EXPECT_EQ(s.GetCanvas(), canvas);
+  canvas->Release();  // nothing held: nothing happens
+  EXPECT_EQ(counting->GetDCCalls, 0);
+
+  canvas->Brush()->SetColor(clRed);
+  canvas->FillRect(Rect(0, 0, 4, 4));
+  canvas->FillRect(Rect(4, 4, 8, 8));
+  EXPECT_EQ(counting->GetDCCalls, 1);
+  EXPECT_EQ(s.LastResult(), 0);
+  EXPECT_TRUE(canvas->HoldsSurfaceDC());
+  // While the DC is out the surface cannot be locked.
+  DDSURFACEDESC desc;
+  EXPECT_FALSE(s.Lock(nullptr, desc));
+  canvas->Release();
+  EXPECT_FALSE(canvas->HoldsSurfaceDC());
+  EXPECT_EQ(s.GetPixel(1, 1), 0xFF0000u);
+  EXPECT_EQ(s.GetPixel(6, 6), 0xFF0000u);
+  EXPECT_EQ(s.GetPixel(5, 1), 0u);
+}
+
+TEST_F(Surface, CanvasOfAnEmptySurfaceRaises) {
+  TDirectDrawSurface s(DD());
+  EXPECT_EQ(MessageOf([&] { s.Canvas()->FillRect(Rect(0, 0, 1, 1)); }), "IDirectDrawSurface not made");
+}
+
+TEST_F(Surface, CanvasFreedOnItsOwnIsMadeAgain) {
+  TDirectDrawSurface s(DD());
+  s.SetSize(2, 2);
+  s.Canvas()->FillRect(Rect(0, 0, 1, 1));
+  delete s.Canvas();
+  DDSURFACEDESC desc;
+  EXPECT_TRUE(s.Lock(nullptr, desc));  // the DC went back with the canvas
+  s.Unlock();
+  EXPECT_NE(s.Canvas(), nullptr);
+}
+
+// A second object on the same surface memory shows whether the DC was given
+// back when the first one dropped or replaced its interface.
+TEST_F(Surface, CanvasGivesItsDCBackBeforeTheSurfaceGoes) {
+  const std::function<void(TDirectDrawSurface&)> drops[] = {
+      [](TDirectDrawSurface& a) { a.SetSurfaceIntf(nullptr); },
+      [](TDirectDrawSurface& a) { a.SetSize(3, 3); },
+      [](TDirectDrawSurface& a) { a.Assign(nullptr); },
+  };
+  for (const auto& drop : drops) {
+    TDirectDrawSurface a(DD()), b(DD());
+    a.SetSize(4, 4);
+    b.Assign(&a);
+    a.Canvas()->FillRect(Rect(0, 0, 2, 2));
+    drop(a);
+    DDSURFACEDESC desc;
+    EXPECT_TRUE(b.Lock(nullptr, desc));
+    b.Unlock();
+  }
+  TDirectDrawSurface b(DD());
+  {
+    TDirectDrawSurface a(DD());
+    a.SetSize(4, 4);
+    b.Assign(&a);
+    a.Canvas()->FillRect(Rect(0, 0, 2, 2));
+  }
+  DDSURFACEDESC desc;
+  EXPECT_TRUE(b.Lock(nullptr, desc));
+  b.Unlock();
+}
+
+TEST_F(Surface, CanvasOfALostSurfaceDrawsNothingAndRaisesNothing) {
+  TDirectDrawSurface s(DD());
+  s.SetSize(8, 8);
+  LoseEmulatedSurfaces();
+  TDirectDrawSurfaceCanvas* canvas = s.Canvas();
+  EXPECT_NO_THROW({
+    canvas->FillRect(Rect(0, 0, 8, 8));
+    canvas->TextOut(0, 0, "Złoto");
+    canvas->MoveTo(0, 0);
+    canvas->LineTo(7, 7);
+  });
+  EXPECT_EQ(s.LastResult(), DDERR_SURFACELOST);
+  EXPECT_FALSE(canvas->HoldsSurfaceDC());
+  canvas->Release();
+  // The frame goes on to the restore, after which the canvas draws again.
+  ASSERT_TRUE(s.Restore());
+  canvas->Brush()->SetColor(clLime);
+  canvas->FillRect(Rect(0, 0, 2, 2));
+  EXPECT_TRUE(canvas->HoldsSurfaceDC());
+  canvas->Release();
+  EXPECT_EQ(s.GetPixel(1, 1), 0x00FF00u);
+}
+
+// ---- ColorMatch --------------------------------------------------------------------------
+
+struct FormatCase {
+  const char* Name;
+  DWORD Bits;
+  bool Rgb555;
+};
+
+TEST_F(Surface, ColorMatchAnswersWhatGdiDrawsAndKeepsPixelZero) {
+  const FormatCase formats[] = {{"32", 32, false}, {"16 (5-6-5)", 16, false}, {"16 (5-5-5)", 16, true},
+                                {"24", 24, false}};
+  const TColor colors[] = {clRed, clLime, clBlue, clWhite, clBlack, static_cast<TColor>(RGB(10, 200, 77)),
+                           static_cast<TColor>(RGB(131, 7, 250)), clBtnFace};
+  for (const FormatCase& f : formats) {
+    SCOPED_TRACE(f.Name);
+    ASSERT_TRUE(SetEmulatedDisplayFormat(f.Bits, f.Rgb555));
+    TDirectDrawSurface s(DD());
+    s.SetSize(6, 6);
+    ASSERT_EQ(s.BitCount(), static_cast<int>(f.Bits));
+    for (TColor color : colors) {
+      s.SetPixel(0, 0, 0x5A5A);
+      s.Canvas()->Pixels[3][3] = color;
+      s.Canvas()->Release();
+      const DWORD drawn = s.GetPixel(3, 3);
+      EXPECT_EQ(s.ColorMatch(color), drawn) << std::hex << color;
+      EXPECT_EQ(s.GetPixel(0, 0), 0x5A5Au);
+    }
+    ResetDDrawEmulation();
+  }
+  TDirectDrawSurface s(DD());
+  s.SetSize(2, 2);
+  EXPECT_EQ(s.ColorMatch(clWhite), 0xFFFFFFu);
+  EXPECT_EQ(s.ColorMatch(static_cast<TColor>(RGB(1, 2, 3))), 0x010203u);
+}
+
+TEST_F(Surface, ColorMatchReleasesAHeldCanvasFirst) {
+  TDirectDrawSurface s(DD());
+  s.SetSize(4, 4);
+  s.SetPixel(0, 0, 0x333333);
+  s.Canvas()->FillRect(Rect(2, 2, 4, 4));  // the DC stays out
+  EXPECT_EQ(s.ColorMatch(clRed), 0xFF0000u);
+  EXPECT_EQ(s.GetPixel(0, 0), 0x333333u);
+  EXPECT_FALSE(s.Canvas()->HoldsSurfaceDC());
+}
+
+TEST_F(Surface, ColorMatchOnALostSurfaceAnswersZero) {
+  TDirectDrawSurface s(DD());
+  s.SetSize(4, 4);
+  LoseEmulatedSurfaces();
+  EXPECT_EQ(s.ColorMatch(clWhite), 0u);
+  ASSERT_TRUE(s.Restore());
+  EXPECT_EQ(s.GetPixel(0, 0), 0u);
+}
+
+// ---- Loading graphics -----------------------------------------------------------------
+
+// A picture of Width × Height XRGB pixels (value 0x10 * y + x + 0x010000 * k
+// where k marks the picture), drawn stretched through GDI.
+class TTestGraphic : public TGraphic {
+ public:
+  TTestGraphic(int w, int h) : FW(w), FH(h), FPixels(static_cast<size_t>(w * h)) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) FPixels[static_cast<size_t>(y * w + x)] = Value(x, y);
+  }
+  static DWORD Value(int x, int y) { return 0x400000u + 0x100u * static_cast<DWORD>(y) + static_cast<DWORD>(x); }
+  bool Empty() const override { return FW == 0 || FH == 0; }
+  int Width() const override { return FW; }
+  void SetWidth(int) override {}
+  int Height() const override { return FH; }
+  void SetHeight(int) override {}
+  void LoadFromStream(TStream*) override {}
+  void SaveToStream(TStream*) override {}
+  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
+  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
+
+ protected:
+  void Draw(TCanvas* ACanvas, const TRect& R) override {
+    BITMAPINFO info;
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = FW;
+    info.bmiHeader.biHeight = -FH;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    StretchDIBits(ACanvas->Handle(), R.left, R.top, R.right - R.left, R.bottom - R.top, 0, 0, FW, FH,
+                  FPixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+
+ private:
+  int FW, FH;
+  std::vector<DWORD> FPixels;
+};
+
+TEST_F(Surface, LoadsAWholeGraphicOrAPartOfIt) {
+  TTestGraphic picture(6, 4);
+  TDirectDrawSurface s(DD());
+  s.LoadFromGraphic(&picture);
+  ASSERT_EQ(s.Width(), 6);
+  ASSERT_EQ(s.Height(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(s.GetPixel(x, y), TTestGraphic::Value(x, y)) << x << "," << y;
+  EXPECT_FALSE(s.Canvas()->HoldsSurfaceDC());
+
+  s.LoadFromGraphicRect(&picture, 0, 0, RECT{2, 1, 5, 3});
+  ASSERT_EQ(s.Width(), 3);
+  ASSERT_EQ(s.Height(), 2);
+  EXPECT_EQ(s.GetPixel(0, 0), TTestGraphic::Value(2, 1));
+  EXPECT_EQ(s.GetPixel(2, 1), TTestGraphic::Value(4, 2));
+
+  // Stretched to twice the size of the part.
+  s.LoadFromGraphicRect(&picture, 6, 4, RECT{2, 1, 5, 3});
+  ASSERT_EQ(s.Width(), 6);
+  EXPECT_EQ(s.GetPixel(0, 0), TTestGraphic::Value(2, 1));
+  EXPECT_EQ(s.GetPixel(1, 1), TTestGraphic::Value(2, 1));
+  EXPECT_EQ(s.GetPixel(5, 3), TTestGraphic::Value(4, 2));
+  EXPECT_EQ(s.GetPixel(2, 2), TTestGraphic::Value(3, 2));
+
+  s.Assign(&picture);
+  EXPECT_EQ(s.Width(), 6);
+  EXPECT_EQ(s.GetPixel(5, 3), TTestGraphic::Value(5, 3));
+}
+
+TEST_F(Surface, LoadsADibThroughItsCanvas) {
+  TDIB dib;
+  dib.SetSize(5, 3, 24);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) dib.Canvas()->Pixels[x][y] = static_cast<TColor>(RGB(BYTE(10 * y + x + 1), 0, 7));
+  TDirectDrawSurface s(DD());
+  s.LoadFromGraphicRect(&dib, 0, 0, RECT{1, 1, 5, 3});
+  ASSERT_EQ(s.Width(), 4);
+  EXPECT_EQ(s.GetPixel(0, 0), 0x010000u * 12 + 7);
+  EXPECT_EQ(s.GetPixel(3, 1), 0x010000u * 25 + 7);
+  s.LoadFromGraphicRect(&dib, 8, 6, RECT{1, 1, 5, 3});
+  EXPECT_EQ(s.GetPixel(7, 5), 0x010000u * 25 + 7);
+  EXPECT_FALSE(s.Canvas()->HoldsSurfaceDC());
+}
+
+TEST_F(Surface, EmptyGraphicOrRectangleLeavesTheSurfaceEmpty) {
+  TTestGraphic picture(4, 4), nothing(0, 0);
+  TDirectDrawSurface s(DD());
+  for (auto load : std::vector<std::function<void()>>{
+           [&] { s.LoadFromGraphic(&nothing); },
+           [&] { s.LoadFromGraphic(nullptr); },
+           [&] { s.LoadFromGraphicRect(&picture, 0, 0, RECT{2, 2, 2, 4}); },
+           [&] { s.LoadFromGraphicRect(&picture, 0, 0, RECT{3, 0, 1, 4}); },
+           [&] { s.LoadFromGraphicRect(&picture, 8, 8, RECT{0, 3, 4, 3}); },
+           [&] { s.LoadFromGraphicRect(&picture, -2, 0, RECT{0, 0, 4, 4}); },
+       }) {
+    s.SetSize(2, 2);
+    EXPECT_NO_THROW(load());
+    EXPECT_TRUE(s.Empty());
+  }
+}
+
+TEST_F(Surface, CopiesItselfIntoADib) {
+  TDirectDrawSurface s(DD());
+  s.SetSize(3, 2);
+  s.SetPixel(0, 0, 0x102030);
+  s.SetPixel(2, 1, 0xA0B0C0);
+  TDIB dib;
+  dib.Assign(&s);
+  ASSERT_EQ(dib.Width(), 3);
+  ASSERT_EQ(dib.Height(), 2);
+  EXPECT_EQ(dib.BitCount(), 24);
+  EXPECT_EQ(dib.Canvas()->GetPixel(0, 0), static_cast<TColor>(RGB(0x10, 0x20, 0x30)));
+  EXPECT_EQ(dib.Canvas()->GetPixel(2, 1), static_cast<TColor>(RGB(0xA0, 0xB0, 0xC0)));
+  EXPECT_FALSE(s.Canvas()->HoldsSurfaceDC());
+  TDirectDrawSurface empty(DD());
+  dib.Assign(&empty);
+  EXPECT_TRUE(dib.Empty());
 }
 
 }  // namespace
