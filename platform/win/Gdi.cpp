@@ -592,6 +592,8 @@ DWORD Rop3(int rop3, DWORD p, DWORD s, DWORD d) {
 struct SourceInfo {
   const Surface* s = nullptr;
   COLORREF bkColor = RGB(255, 255, 255);  // colour that maps to 1 on a monochrome destination
+  bool keyed = false;                     // source pixels showing Key are left out
+  COLORREF key = 0;
 };
 
 // The general stretched blit: nearest pixel, mirrored for negative extents,
@@ -701,7 +703,9 @@ BOOL StretchCore(DCObj* dc, int xD, int yD, int wD, int hD, SourceInfo src, int 
       DWORD sv = 0;
       if (usesSrc) {
         if (sx < 0 || sx >= src.s->width) continue;
-        sv = convert(ReadPixel(*src.s, static_cast<LONG>(sx), static_cast<LONG>(sy)));
+        DWORD raw = ReadPixel(*src.s, static_cast<LONG>(sx), static_cast<LONG>(sy));
+        if (src.keyed && PixelToColor(src.s->format, raw) == src.key) continue;
+        sv = convert(raw);
       }
       DWORD out;
       if (rop == SRCCOPY) {
@@ -1649,6 +1653,20 @@ BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, i
     info.bkColor = sdc->bkColor;
   }
   return StretchCore(dc, xDest, yDest, wDest, hDest, info, xSrc, ySrc, wSrc, hSrc, rop);
+}
+
+BOOL TransparentBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
+                    int hSrc, UINT transparent) {
+  auto* dc = Lookup<DCObj>(dest);
+  auto* sdc = Lookup<DCObj>(src);
+  if (!dc || !sdc || wDest < 0 || hDest < 0 || wSrc < 0 || hSrc < 0) return FALSE;
+  SourceInfo info;
+  info.s = SurfaceOf(sdc);
+  info.bkColor = sdc->bkColor;
+  info.keyed = true;
+  info.key = ResolveColor(sdc, transparent, GdiPixelFormat{});
+  if (info.s && info.s->format.Indexed() && (transparent >> 24) == 1) info.key = PixelToColor(info.s->format, transparent & 0xFFFF);
+  return StretchCore(dc, xDest, yDest, wDest, hDest, info, xSrc, ySrc, wSrc, hSrc, SRCCOPY);
 }
 
 int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
