@@ -255,11 +255,8 @@ void TWriter::WriteProperty(TPersistent*, const TPropertyInfo& Prop) {
     case pkPersistent: {
       TPersistent* obj = Prop.GetObject ? Prop.GetObject() : nullptr;
       if (!obj) return;
-      if (auto* c = dynamic_cast<TCollection*>(obj)) {
-        WritePropName(Prop.Name);
-        WriteCollection(c);
-        return;
-      }
+      // The object's own properties as "Name.Sub", then, for a collection,
+      // its items as the value of "Name".
       std::string saved = FPropPath;
       FPropPath += Prop.Name + ".";
       try {
@@ -269,6 +266,10 @@ void TWriter::WriteProperty(TPersistent*, const TPropertyInfo& Prop) {
         throw;
       }
       FPropPath = saved;
+      if (auto* c = dynamic_cast<TCollection*>(obj)) {
+        WritePropName(Prop.Name);
+        WriteCollection(c);
+      }
       return;
     }
   }

@@ -52,7 +52,7 @@ enum TPropertyKind {
   pkFloat,        // stored as an 80-bit extended value
   pkString,       // windows-1250 text
   pkPersistent    // an owned sub-object; its properties are stored as "Name.Sub"; a
-                  // TCollection is stored as a collection of items
+                  // TCollection then stores its items as the value of "Name"
 };
 
 struct TPropertyInfo {

@@ -115,9 +115,23 @@ class Wave : public TCollectionItem {
   }
 };
 
+// A collection with a stored property of its own, as picture collections
+// store their colour table.
+class WaveCollection : public TCollection {
+ public:
+  explicit WaveCollection(TPersistent* Owner) : TCollection(CollectionItemClassOf<Wave>(), Owner) {}
+  std::vector<BYTE> Table = std::vector<BYTE>(4);
+
+ protected:
+  void DefineProperties(TFiler* Filer) override {
+    Filer->DefineBinaryProperty("Table", [this](TStream* s) { s->ReadBuffer(Table.data(), 4); },
+                                [this](TStream* s) { s->WriteBuffer(Table.data(), 4); }, true);
+  }
+};
+
 class WaveList : public TPersistent {
  public:
-  TCollection Items{CollectionItemClassOf<Wave>(), this};
+  WaveCollection Items{this};
   void GetProperties(TPropertyList& L) override { L.Persistent("Items", [this] { return &Items; }); }
 };
 
@@ -288,6 +302,7 @@ TEST(Filer, ErrorsNameTheirCause) {
 TEST(Filer, CollectionsReadTheirItemsWithTheirProperties) {
   // As stored: an order number before an item is allowed.
   Bytes stored = Cat({
+      Str("Items.Table"), {vaBinary}, Le32(4), {1, 2, 3, 4},
       Str("Items"), {vaCollection},
       {vaList}, Str("Name"), {vaString}, Str("hit"), Str("Volume"), {vaInt8, 3}, Str("WAVE"), {vaBinary}, Le32(2),
       {'R', 'I'}, {vaNull},
@@ -307,10 +322,12 @@ TEST(Filer, CollectionsReadTheirItemsWithTheirProperties) {
   EXPECT_EQ(b->Name, "miss");
   EXPECT_TRUE(b->Data.empty());
   EXPECT_EQ(a->Collection(), &list.Items);
+  EXPECT_EQ(list.Items.Table, (std::vector<BYTE>{1, 2, 3, 4}));
 
   // Written back: the same stream, minus the order number; "WAVE" is always written.
   Bytes written = Write(&list);
   Bytes expected = Cat({
+      Str("Items.Table"), {vaBinary}, Le32(4), {1, 2, 3, 4},
       Str("Items"), {vaCollection},
       {vaList}, Str("Name"), {vaString}, Str("hit"), Str("Volume"), {vaInt8, 3}, Str("WAVE"), {vaBinary}, Le32(2),
       {'R', 'I'}, {vaNull},
