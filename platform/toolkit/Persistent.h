@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/toolkit/Methods.h"
 
 class TFiler;
 
@@ -25,7 +26,7 @@ class TObject {
 class EConvertError;
 
 // An event without arguments besides its sender.
-using TNotifyEvent = std::function<void(TObject* Sender)>;
+using TNotifyEvent = TMethod<void(TObject* Sender)>;
 
 class TPersistent;
 
