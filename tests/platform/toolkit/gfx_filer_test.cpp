@@ -404,3 +404,28 @@ TEST(Filer, PicturesStoreTheirClassNameAndGraphic) {
   Bytes unknown = Cat({Str("Picture.Data"), {vaBinary}, Le32(6), Str("TIcon"), {vaNull}});
   EXPECT_EQ(ReadError(unknown, &back), "Invalid property value");
 }
+
+TEST(Filer, GraphicsStoreTheirDataProperty) {
+  class Button : public TPersistent {
+   public:
+    TBitmap Glyph;
+    void GetProperties(TPropertyList& L) override { L.Persistent("Glyph", [this] { return &Glyph; }); }
+  };
+  Button b;
+  EXPECT_EQ(Write(&b), Bytes{vaNull});  // an empty bitmap stores nothing
+  b.Glyph.SetPixelFormat(pf4bit);
+  b.Glyph.SetSize(5, 5);
+  b.Glyph.Canvas()->SetPixel(4, 4, clRed);
+  Bytes w = Write(&b);
+  Bytes head = Cat({Str("Glyph.Data"), {vaBinary}});
+  ASSERT_TRUE(std::equal(head.begin(), head.end(), w.begin()));
+  // The value: the BMP's byte count, then the BMP.
+  std::uint32_t value = w[head.size()] | (w[head.size() + 1] << 8);
+  std::uint32_t bmp = w[head.size() + 4] | (w[head.size() + 5] << 8);
+  EXPECT_EQ(value, bmp + 4);
+  EXPECT_EQ(w[head.size() + 8], 'B');
+  Button back;
+  Read(w, &back);
+  EXPECT_EQ(back.Glyph.PixelFormat(), pf4bit);
+  EXPECT_EQ(back.Glyph.Canvas()->GetPixel(4, 4), clRed);
+}

@@ -171,3 +171,19 @@ TEST(Picture, BitmapsGoThroughTheClipboard) {
   ASSERT_TRUE(GetClipboardBytes(CF_DIB, bytes));
   EXPECT_EQ(bytes, "abc");
 }
+
+TEST(SharedImage, TheLastReleaseFreesTheHandle) {
+  static int freed = 0;
+  class Image : public TSharedImage {
+   protected:
+    void FreeHandle() override { ++freed; }
+  };
+  auto* image = new Image;
+  image->Reference();
+  image->Reference();
+  EXPECT_EQ(image->RefCount(), 2);
+  image->Release();
+  EXPECT_EQ(freed, 0);
+  image->Release();
+  EXPECT_EQ(freed, 1);
+}
