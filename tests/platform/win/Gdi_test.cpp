@@ -535,3 +535,26 @@ TEST(GdiBitmap, PaletteRelativeColourTablesUseTheSelectedPalette) {
   SelectPalette(dst.dc, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
   DeleteObject(pal);
 }
+
+TEST(GdiDraw, LinesAndBlitsFarOutsideTheBitmapAreCutToIt) {
+  Buffer32 b;
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  SelectObject(b.dc, pen);
+  MoveToEx(b.dc, -2000000000, 5, nullptr);
+  LineTo(b.dc, 2000000000, 5);  // every pixel of row 5, at once
+  EXPECT_EQ(b.Count(0xFFFFFF), Buffer32::W);
+  MoveToEx(b.dc, -1000000000, -1000000000, nullptr);
+  LineTo(b.dc, 1000000000, 1000000000);  // the diagonal
+  EXPECT_EQ(b.At(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(b.At(11, 11), 0xFFFFFFu);
+  MoveToEx(b.dc, -1000000000, 3, nullptr);
+  LineTo(b.dc, -999999000, 3000);  // entirely outside
+  EXPECT_TRUE(b.PaddingClean());
+  SelectObject(b.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(pen);
+  HDC other = GetDC(nullptr);
+  EXPECT_TRUE(StretchBlt(b.dc, -2147483647, -2147483647, 2147483647, 2147483647, b.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_TRUE(TextOutA(b.dc, 2147483600, 2147483600, "far", 3));
+  ReleaseDC(nullptr, other);
+  EXPECT_TRUE(b.PaddingClean());
+}
