@@ -68,6 +68,9 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(clBtnFace) {
 
 TControl::~TControl() {
   ReleaseMouseCapture(this);
+  // Owned components go while the control is still whole: those that watch
+  // its window procedure put back what they replaced.
+  DestroyComponents();
   if (FParent) FParent->RemoveControl(this);
   UnregisterControl(this);
 }
@@ -293,6 +296,7 @@ TWinControl::~TWinControl() {
     RemoveControl(c);
     c->Free();
   }
+  DestroyComponents();
 }
 
 void TWinControl::BeforeDestruction() {

@@ -849,3 +849,38 @@ TEST_F(TToolkit, AltF4IsTheCloseCommandUnlessTheProgramTakesTheKey) {
   EXPECT_EQ(keys, (std::vector<std::string>{"18 alt", "81 alt", "115 alt"}));
   EXPECT_EQ(typed, "");  // no characters with Alt
 }
+
+namespace {
+// A component that watches its owner form's window procedure for its whole
+// life, as the input and sound components do.
+class TFormWatcher : public TComponent {
+ public:
+  TFormWatcher(TCustomForm* form, std::vector<std::string>& log) : TComponent(form), FForm(form), FLog(log) {
+    FPrevious = form->WindowProc;
+    form->WindowProc = TWndMethod(this, &TFormWatcher::Watch);
+  }
+  ~TFormWatcher() override {
+    FLog.push_back(FForm->WindowProc == TWndMethod(this, &TFormWatcher::Watch) ? "restored" : "not ours");
+    FForm->WindowProc = FPrevious;
+  }
+
+ private:
+  void Watch(TMessage& m) {
+    if (m.Msg == WM_DESTROY) FLog.push_back("form WM_DESTROY");
+    FPrevious(m);
+  }
+  TCustomForm* FForm;
+  std::vector<std::string>& FLog;
+  TWndMethod FPrevious;
+};
+}  // namespace
+
+TEST_F(TToolkit, ComponentsWatchingTheirFormGoAfterItsWindowAndBeforeIt) {
+  MakeMainForm();
+  std::vector<std::string> log;
+  new TFormWatcher(Main, log);
+  Main->Show();
+  Main->Free();
+  Main = nullptr;
+  EXPECT_EQ(log, (std::vector<std::string>{"form WM_DESTROY", "restored"}));
+}
