@@ -740,7 +740,10 @@ void TControlCanvas::Changed() {
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {}
 
-TCustomControl::~TCustomControl() { delete FCanvas; }
+TCustomControl::~TCustomControl() {
+  delete FCanvas;
+  FCanvas = nullptr;
+}
 
 void TCustomControl::PaintWindow() {
   Paint();
@@ -749,10 +752,13 @@ void TCustomControl::PaintWindow() {
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(new TControlCanvas(this)) {}
 
-TGraphicControl::~TGraphicControl() { delete FCanvas; }
+TGraphicControl::~TGraphicControl() {
+  delete FCanvas;
+  FCanvas = nullptr;
+}
 
 void TGraphicControl::BoundsChanged(bool Moved, bool Sized) {
-  FCanvas->FreeHandle();
+  if (FCanvas) FCanvas->FreeHandle();
   TControl::BoundsChanged(Moved, Sized);
 }
 

@@ -49,6 +49,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new 
 
 TCustomForm::~TCustomForm() {
   delete FCanvas;
+  FCanvas = nullptr;
   if (Application) Application->FormDestroyed(this);
 }
 
