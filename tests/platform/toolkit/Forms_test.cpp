@@ -20,7 +20,10 @@ std::string MessageName(const TMessage& m) {
   switch (m.Msg) {
     case WM_CREATE: return "WM_CREATE";
     case WM_DESTROY: return "WM_DESTROY";
-    case WM_ACTIVATE: return LOWORD(m.WParam) == WA_INACTIVE ? "WM_ACTIVATE(inactive)" : "WM_ACTIVATE(active)";
+    case WM_ACTIVATE:
+      return LOWORD(m.WParam) == WA_INACTIVE      ? "WM_ACTIVATE(inactive)"
+             : LOWORD(m.WParam) == WA_CLICKACTIVE ? "WM_ACTIVATE(click)"
+                                                   : "WM_ACTIVATE(active)";
     case WM_ACTIVATEAPP: return m.WParam ? "WM_ACTIVATEAPP(1)" : "WM_ACTIVATEAPP(0)";
     case WM_SETFOCUS: return "WM_SETFOCUS";
     case WM_KILLFOCUS: return "WM_KILLFOCUS";
@@ -398,7 +401,12 @@ TEST_F(TToolkit, ActivationFollowsOurWindowsAndOtherPrograms) {
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(mainDeactivations, 1);
   EXPECT_EQ(GetActiveWindow(), tool->Handle());
-  Driver->Click(Main, 150, 10);
+  std::vector<std::string> mainLog;
+  {
+    TWatch watch(Main, mainLog, "");
+    Driver->Click(Main, 150, 10);
+  }
+  EXPECT_EQ(mainLog, (std::vector<std::string>{"WM_ACTIVATE(click)", "WM_SETFOCUS"}));
   EXPECT_EQ(GetActiveWindow(), Main->Handle());
   EXPECT_TRUE(App->Active());
 
