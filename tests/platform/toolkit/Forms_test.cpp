@@ -450,6 +450,16 @@ TEST_F(TToolkit, HooksRunInOrderAndCanStopTheMessage) {
   log.clear();
   App->Perform(WM_USER);
   EXPECT_EQ(log, (std::vector<std::string>{"b"}));
+  // A posted message arrives from the loop; ProcessMessages delivers it
+  // without idle processing.
+  int idles = 0;
+  App->OnIdle = [&](TObject*, bool&) { ++idles; };
+  log.clear();
+  App->PostMessage(WM_USER);
+  EXPECT_TRUE(log.empty());
+  App->ProcessMessages();
+  EXPECT_EQ(log, (std::vector<std::string>{"b"}));
+  EXPECT_EQ(idles, 0);
 }
 
 TEST_F(TToolkit, ClosingTheMainFormEndsRun) {
