@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstring>
 #include <string>
@@ -13,8 +14,9 @@ namespace {
 using Bytes = std::vector<BYTE>;
 
 Bytes Str(const std::string& s) {
-  Bytes b{static_cast<BYTE>(s.size())};
-  b.insert(b.end(), s.begin(), s.end());
+  Bytes b(s.size() + 1);
+  b[0] = static_cast<BYTE>(s.size());
+  std::copy(s.begin(), s.end(), b.begin() + 1);
   return b;
 }
 Bytes Le32(std::uint32_t v) {
