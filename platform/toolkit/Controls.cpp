@@ -577,8 +577,15 @@ void TWinControl::HintChanged() {
 void TWinControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_KEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
     case WM_SYSKEYDOWN:
       if (DoKeyDown(Message)) return;
+      // Alt+F4 not taken by the program is the window system's close command.
+      if (Message.WParam == VK_F1 + 3) {
+        if (TCustomForm* form = GetParentForm(this)) SendWindowMessage(form, WM_CLOSE);
+        return;
+      }
       break;
     case WM_KEYUP:
     case WM_SYSKEYUP:

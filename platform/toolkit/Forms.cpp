@@ -237,9 +237,15 @@ bool TCustomForm::CloseQuery() {
   return canClose;
 }
 
+void TCustomForm::SetModalResult(TModalResult Value) {
+  FModalResult = Value;
+  if (Value != mrNone)
+    if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
 void TCustomForm::Close() {
   if (FModal) {
-    FModalResult = mrCancel;
+    SetModalResult(mrCancel);
     return;
   }
   if (!CloseQuery()) return;
@@ -386,7 +392,7 @@ void TApplication::Run() {
   if (!FMainForm) return;
   if (!FMainForm->Visible()) FMainForm->Show();
   long passes = 0;
-  while (!FTerminated) {
+  do {
     HandleMessage();
     // No handler is running here, so the widgets of freed windows can go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -394,7 +400,7 @@ void TApplication::Run() {
       FDriver->RunawayLoop();
       Terminate();
     }
-  }
+  } while (!FTerminated);
 }
 
 void TApplication::Terminate() {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <array>
+#include <cstdio>
 #include <map>
 #include <unordered_set>
 
@@ -84,7 +85,18 @@ void SafeInvoke(TObject* Sender, const std::function<void()>& F) {
   try {
     F();
   } catch (...) {
-    if (Application) Application->HandleException(Sender);
+    if (Application) {
+      Application->HandleException(Sender);
+    } else {
+      // No application to show it: say so rather than lose it.
+      try {
+        throw;
+      } catch (std::exception& e) {
+        std::fprintf(stderr, "unhandled exception: %s\n", e.what());
+      } catch (...) {
+        std::fprintf(stderr, "unhandled exception\n");
+      }
+    }
   }
 }
 
@@ -428,8 +440,12 @@ bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event) {
     if (vk == VK_LSHIFT || vk == VK_RSHIFT) msgKey = VK_SHIFT;
     if (vk == VK_LCONTROL || vk == VK_RCONTROL) msgKey = VK_CONTROL;
     if (vk == VK_LMENU || vk == VK_RMENU) msgKey = VK_MENU;
-    if (msgKey) target->Perform(down ? WM_KEYDOWN : WM_KEYUP, msgKey, lp);
-    if (!down) return;
+    // With Alt held (or for F10) the window system reports system keys.
+    const bool alt = Event->modifiers() & Qt::AltModifier;
+    const bool sys = alt || msgKey == VK_MENU || msgKey == VK_F1 + 9;
+    const UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+    if (msgKey) target->Perform(msg, msgKey, lp);
+    if (!down || alt) return;
     for (char c : FromQString(Event->text())) {
       if (c == 0 || c == 0x7F || !ControlAlive(target)) continue;
       target->Perform(WM_CHAR, static_cast<unsigned char>(c), lp);
@@ -540,8 +556,12 @@ bool TControlWidget::event(QEvent* Event) {
       break;
     case QEvent::WindowActivate:
       if (isWindow() && Application && !IsOffscreenPlatform() && !Application->Driven()) {
+        // The window manager gave one of our windows the focus (a click on
+        // it, or switching to us). Stale reports about windows that are
+        // hidden or no longer active by now are ignored.
         auto* form = dynamic_cast<TCustomForm*>(FControl);
-        if (form && !Application->InputBlocked(form) &&
+        if (form && form->Visible() && isVisible() && QApplication::activeWindow() == this &&
+            !Application->InputBlocked(form) &&
             (Application->ActiveForm() != form || !Application->Foreground()))
           SafeInvoke(form, [form] { Application->ActivateForm(form); });
       }

@@ -498,6 +498,7 @@ TEST_F(TToolkit, PresentedPixelsShowInTheWindow) {
   EXPECT_EQ(rc, (RECT{0, 0, 100, 100}));
   std::vector<DWORD> bits(10 * 5, 0x00336699);
   WindowBackend()->PresentPixels(h, RECT{20, 30, 30, 35}, bits.data(), 10 * 4);
+  EXPECT_EQ(Driver->ReadPixels(h).At(20, 30), 0x336699u);
   TPixels px = Driver->ReadPixels(Main);
   ASSERT_EQ(px.Width, 200);
   ASSERT_EQ(px.Height, 100);
@@ -824,4 +825,27 @@ TEST_F(TToolkit, TypedTextArrivesInWindows1250) {
   Driver->PressKey('Z', "\xAF", {ssShift});  // Z-dot
   Driver->PressKey(VK_BACK, "\b");
   EXPECT_EQ(typed, "\xB9\xAF\b");
+}
+
+TEST_F(TToolkit, AltF4IsTheCloseCommandUnlessTheProgramTakesTheKey) {
+  MakeMainForm();
+  Main->Show();
+  TForm* dialog = nullptr;
+  App->CreateForm(dialog);
+  dialog->SetBorderStyle(bsNone);
+  std::vector<std::string> keys;
+  dialog->OnKeyDown = [&](TObject*, WORD& key, TShiftState s) {
+    keys.push_back(std::to_string(key) + (s.Contains(ssAlt) ? " alt" : ""));
+    if (key == 'Q') key = 0;
+  };
+  std::string typed;
+  dialog->OnKeyPress = [&](TObject*, char& c) { typed.push_back(c); };
+  Driver->AnswerNext([&](TDialogEvent&) {
+    Driver->KeyDown(VK_MENU, "", {ssAlt});
+    Driver->PressKey('Q', "q", {ssAlt});
+    Driver->PressKey(VK_F1 + 3, "", {ssAlt});
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(keys, (std::vector<std::string>{"18 alt", "81 alt", "115 alt"}));
+  EXPECT_EQ(typed, "");  // no characters with Alt
 }
