@@ -20,6 +20,7 @@
 #include "platform/dsound/DSound.h"
 #include "platform/dsound/DSoundTest.h"
 #include "platform/rtl/Format.h"
+#include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/Modules.h"
@@ -173,6 +174,20 @@ inline std::vector<std::string> CallsOn(int Id) {
 }  // namespace SoundSpy
 
 class SoundFixture : public ::testing::Test {
+ public:
+  // Fills Wave with a PCM format and Bytes sample bytes of Value (or a
+  // pattern when Value < 0).
+  static void FillWave(TWave& Wave, std::uint16_t Channels, std::uint32_t Rate, std::uint16_t Bits, std::int32_t Bytes,
+                       int Value = -1, bool Extended = false) {
+    const WaveTestFiles::Bytes format = WaveTestFiles::PcmFormat(Channels, Rate, Bits, Extended);
+    Wave.SetFormatSize(static_cast<std::int32_t>(format.size()));
+    std::copy(format.begin(), format.end(), Wave.Format());
+    Wave.SetSize(Bytes);
+    const WaveTestFiles::Bytes samples = WaveTestFiles::Samples(static_cast<std::size_t>(Bytes));
+    for (std::int32_t i = 0; i < Bytes; ++i)
+      Wave.Data()[i] = Value < 0 ? samples[static_cast<std::size_t>(i)] : static_cast<std::uint8_t>(Value);
+  }
+
  protected:
   void SetUp() override {
     RegisterDSoundModule();
@@ -218,19 +233,6 @@ class SoundFixture : public ::testing::Test {
     sound->SetOptions(Options);
     sound->Loaded();
     return sound;
-  }
-
-  // Fills Wave with a PCM format and Bytes sample bytes of Value (or a
-  // pattern when Value < 0).
-  static void FillWave(TWave& Wave, std::uint16_t Channels, std::uint32_t Rate, std::uint16_t Bits, std::int32_t Bytes,
-                       int Value = -1, bool Extended = false) {
-    const WaveTestFiles::Bytes format = WaveTestFiles::PcmFormat(Channels, Rate, Bits, Extended);
-    Wave.SetFormatSize(static_cast<std::int32_t>(format.size()));
-    std::copy(format.begin(), format.end(), Wave.Format());
-    Wave.SetSize(Bytes);
-    const WaveTestFiles::Bytes samples = WaveTestFiles::Samples(static_cast<std::size_t>(Bytes));
-    for (std::int32_t i = 0; i < Bytes; ++i)
-      Wave.Data()[i] = Value < 0 ? samples[static_cast<std::size_t>(i)] : static_cast<std::uint8_t>(Value);
   }
 
   // A wave list on Form bound to Sound, with one item per name, each holding
