@@ -314,8 +314,18 @@ void TDIB::WriteData(TStream* Stream) {
 }
 
 void TDIB::LoadFromStream(TStream* Stream) {
-  const bool memory = FImage->MemoryImage();
-  Replace([&](TDIBSharedImage& image) { image.LoadImageFile(*Stream, memory); });
+  // An empty stream leaves the bitmap as it is.
+  auto* image = new TDIBSharedImage;
+  try {
+    if (!image->LoadImageFile(*Stream, FImage->MemoryImage())) {
+      delete image;
+      return;
+    }
+  } catch (...) {
+    delete image;
+    throw;
+  }
+  AttachImage(image);
 }
 
 void TDIB::SaveToStream(TStream* Stream) {

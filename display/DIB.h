@@ -31,7 +31,8 @@ class TDIB : public TGraphic {
   // deleted unless the palette cache shares it.
   void SetPalette(HPALETTE Value) override;
 
-  // The file form ("BM" file header, then the bitmap data).
+  // The file form ("BM" file header, then the bitmap data); an empty stream
+  // changes nothing.
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) override;
   // CF_DIB: the bitmap data in a global block; format and palette are not read.

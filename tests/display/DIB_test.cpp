@@ -250,9 +250,9 @@ TEST(DIB, StreamFormsAndFailures) {
   EXPECT_THROW(LoadFile(dib, Bytes(file.begin(), file.begin() + 9)), EInvalidGraphic);
   EXPECT_THROW(LoadFile(dib, Bytes(file.begin(), file.end() - 1)), EReadError);
   EXPECT_EQ(dib.Image(), image);
-  // No bytes at all: an empty bitmap.
+  // No bytes at all change nothing.
   LoadFile(dib, {});
-  EXPECT_TRUE(dib.Empty());
+  EXPECT_EQ(dib.Image(), image);
 
   // Run-length pictures stay compressed when written.
   const Bytes rle = {0x03, 0x05, 0x00, 0x02, 0x01, 0x02, 0x02, 0x07, 0x00, 0x01};
