@@ -76,3 +76,9 @@ class EInvalidOperation : public Exception {
  public:
   using Exception::Exception;
 };
+
+// The runtime's failed checked typecast ("as").
+class EInvalidCast : public Exception {
+ public:
+  EInvalidCast() : Exception("Invalid class typecast") {}
+};

@@ -68,6 +68,9 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(clBtnFace) {
 
 TControl::~TControl() {
   ReleaseMouseCapture(this);
+  // Owned components go while the control is still whole: those that watch
+  // its window procedure put back what they replaced.
+  DestroyComponents();
   if (FParent) FParent->RemoveControl(this);
   UnregisterControl(this);
 }
@@ -293,6 +296,7 @@ TWinControl::~TWinControl() {
     RemoveControl(c);
     c->Free();
   }
+  DestroyComponents();
 }
 
 void TWinControl::BeforeDestruction() {
@@ -736,7 +740,10 @@ void TControlCanvas::Changed() {
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {}
 
-TCustomControl::~TCustomControl() { delete FCanvas; }
+TCustomControl::~TCustomControl() {
+  delete FCanvas;
+  FCanvas = nullptr;
+}
 
 void TCustomControl::PaintWindow() {
   Paint();
@@ -745,10 +752,13 @@ void TCustomControl::PaintWindow() {
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(new TControlCanvas(this)) {}
 
-TGraphicControl::~TGraphicControl() { delete FCanvas; }
+TGraphicControl::~TGraphicControl() {
+  delete FCanvas;
+  FCanvas = nullptr;
+}
 
 void TGraphicControl::BoundsChanged(bool Moved, bool Sized) {
-  FCanvas->FreeHandle();
+  if (FCanvas) FCanvas->FreeHandle();
   TControl::BoundsChanged(Moved, Sized);
 }
 

@@ -494,10 +494,14 @@ void TReader::SkipValue() {
     case vaTrue:
     case vaNil:
       return;
-    case vaList:
+    case vaList: {
+      // Nested lists are bounded so that no stream can exhaust the stack.
+      if (++FDepth > kMaxDepth) InvalidFormat();
       while (!EndOfList()) SkipValue();
       ReadListEnd();
+      --FDepth;
       return;
+    }
     case vaInt8:
       skip(1);
       return;
@@ -745,6 +749,7 @@ void TReader::ReadObject(TPersistent* Instance, std::string* ClassName, std::str
   ReadProperties(Instance);
   // Child objects are not built here: skip them.
   std::function<void()> skipObject = [&] {
+    if (++FDepth > kMaxDepth) InvalidFormat();
     std::string c, n;
     ReadObjectHeader(c, n);
     while (!EndOfList()) {
@@ -754,6 +759,7 @@ void TReader::ReadObject(TPersistent* Instance, std::string* ClassName, std::str
     ReadListEnd();
     while (!EndOfList()) skipObject();
     ReadListEnd();
+    --FDepth;
   };
   while (!EndOfList()) skipObject();
   ReadListEnd();

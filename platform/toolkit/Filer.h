@@ -170,6 +170,8 @@ class TReader : public TFiler {
   std::int64_t ReadIntegerOf(TValueType Type);
   std::string FPropName;
   bool FPropFound = false;
+  int FDepth = 0;
+  static constexpr int kMaxDepth = 64;
 };
 
 // The stored form of a persistent's properties without an object header:

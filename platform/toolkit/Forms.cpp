@@ -49,6 +49,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new 
 
 TCustomForm::~TCustomForm() {
   delete FCanvas;
+  FCanvas = nullptr;
   if (Application) Application->FormDestroyed(this);
 }
 
@@ -546,7 +547,7 @@ void TApplication::SendActivateApp(bool Active) {
     if (ControlAlive(f) && f->HandleAllocated()) SendWindowMessage(f, WM_ACTIVATEAPP, Active ? 1 : 0, 0);
 }
 
-void TApplication::ActivateForm(TCustomForm* Form) {
+void TApplication::ActivateForm(TCustomForm* Form, WORD How) {
   if (!Form || !ControlAlive(Form)) return;
   const bool wasForeground = FForeground;
   TCustomForm* old = FActiveForm && ControlAlive(FActiveForm) ? FActiveForm : nullptr;
@@ -562,7 +563,7 @@ void TApplication::ActivateForm(TCustomForm* Form) {
   Form->HandleNeeded();
   if (old && old != Form && wasForeground) SendWindowMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(HandleOf(Form)));
   if (!ControlAlive(Form)) return;
-  SendWindowMessage(Form, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(HandleOf(old)));
+  SendWindowMessage(Form, WM_ACTIVATE, How, reinterpret_cast<LPARAM>(HandleOf(old)));
   if (!ControlAlive(Form)) return;
   TWinControl* focus = Form->FActiveControl && ControlAlive(Form->FActiveControl) ? Form->FActiveControl : Form;
   SendWindowMessage(focus, WM_SETFOCUS, 0);

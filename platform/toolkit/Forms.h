@@ -230,7 +230,8 @@ class TApplication : public TComponent {
   bool InSystemModalLoop() const { return FSystemModal > 0; }
 
   // Activation of our windows (also what the window system reports).
-  void ActivateForm(TCustomForm* Form);
+  // How: WA_ACTIVE, or WA_CLICKACTIVE for a click on the window.
+  void ActivateForm(TCustomForm* Form, WORD How = WA_ACTIVE);
   void DeactivateApplication();
   void ActivateApplication();
 

@@ -368,7 +368,7 @@ bool DeliverMouseEvent(TWinControl* Receiver, QMouseEvent* Event) {
     TCustomForm* form = GetParentForm(Receiver);
     if (press && form && !Application->InputBlocked(form) &&
         (Application->ActiveForm() != form || !Application->Foreground()))
-      Application->ActivateForm(form);
+      Application->ActivateForm(form, WA_CLICKACTIVE);
     if (!ControlAlive(Receiver)) return;
     TControl* target = gInput.Capture;
     if (target && !ControlAlive(target)) target = gInput.Capture = nullptr;

@@ -708,6 +708,10 @@ BOOL StretchCore(DCObj* dc, std::int64_t xD, std::int64_t yD, std::int64_t wD, s
       for (size_t i = 0; i < lut.size(); ++i) lut[i] = ColorToPixel(df, sf.Colors[i]);
     }
   }
+  // The key as the source's format shows it, so that a colour the format
+  // cannot hold exactly still matches the pixels made from it.
+  COLORREF keyColor = 0;
+  if (usesSrc && src.keyed) keyColor = PixelToColor(src.s->format, ColorToPixel(src.s->format, src.key));
   auto convert = [&](DWORD v) -> DWORD {
     if (identity) return v;
     if (!lut.empty()) return v < lut.size() ? lut[v] : 0;
@@ -758,7 +762,7 @@ BOOL StretchCore(DCObj* dc, std::int64_t xD, std::int64_t yD, std::int64_t wD, s
       if (usesSrc) {
         if (sx < 0 || sx >= src.s->width) continue;
         DWORD raw = ReadPixel(*src.s, static_cast<LONG>(sx), static_cast<LONG>(sy));
-        if (src.keyed && PixelToColor(src.s->format, raw) == src.key) continue;
+        if (src.keyed && PixelToColor(src.s->format, raw) == keyColor) continue;
         sv = convert(raw);
       }
       DWORD out;

@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "display/DXClass.h"
+#include "display/DisplayMode.h"
 #include "platform/ddraw/DDraw.h"
 #include "platform/ddraw/DDrawEmulation.h"
 #include "platform/win/Modules.h"
@@ -216,4 +217,22 @@ class TRefusingDDrawModule {
   }
   TRefusingDDrawModule(const TRefusingDDrawModule&) = delete;
   TRefusingDDrawModule& operator=(const TRefusingDDrawModule&) = delete;
+};
+
+// The parts of a drawing control that the display setting and the driver
+// selection use.
+class TFakeDXDraw : public TDXDrawDisplayOwner {
+ public:
+  TDirectDraw* DD = nullptr;
+  TDriverGUID Guid;
+  int GuidWrites = 0;
+  TDXDrawDisplay Disp{this};
+
+  TDirectDraw* DDraw() const override { return DD; }
+  TDriverGUID DriverGUID() const override { return Guid; }
+  void SetDriverGUID(const TDriverGUID& Value) override {
+    Guid = Value;
+    ++GuidWrites;
+  }
+  TDXDrawDisplay* Display() const override { return const_cast<TDXDrawDisplay*>(&Disp); }
 };

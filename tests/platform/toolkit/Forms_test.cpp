@@ -20,7 +20,10 @@ std::string MessageName(const TMessage& m) {
   switch (m.Msg) {
     case WM_CREATE: return "WM_CREATE";
     case WM_DESTROY: return "WM_DESTROY";
-    case WM_ACTIVATE: return LOWORD(m.WParam) == WA_INACTIVE ? "WM_ACTIVATE(inactive)" : "WM_ACTIVATE(active)";
+    case WM_ACTIVATE:
+      return LOWORD(m.WParam) == WA_INACTIVE      ? "WM_ACTIVATE(inactive)"
+             : LOWORD(m.WParam) == WA_CLICKACTIVE ? "WM_ACTIVATE(click)"
+                                                   : "WM_ACTIVATE(active)";
     case WM_ACTIVATEAPP: return m.WParam ? "WM_ACTIVATEAPP(1)" : "WM_ACTIVATEAPP(0)";
     case WM_SETFOCUS: return "WM_SETFOCUS";
     case WM_KILLFOCUS: return "WM_KILLFOCUS";
@@ -398,7 +401,12 @@ TEST_F(TToolkit, ActivationFollowsOurWindowsAndOtherPrograms) {
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(mainDeactivations, 1);
   EXPECT_EQ(GetActiveWindow(), tool->Handle());
-  Driver->Click(Main, 150, 10);
+  std::vector<std::string> mainLog;
+  {
+    TWatch watch(Main, mainLog, "");
+    Driver->Click(Main, 150, 10);
+  }
+  EXPECT_EQ(mainLog, (std::vector<std::string>{"WM_ACTIVATE(click)", "WM_SETFOCUS"}));
   EXPECT_EQ(GetActiveWindow(), Main->Handle());
   EXPECT_TRUE(App->Active());
 
@@ -442,6 +450,16 @@ TEST_F(TToolkit, HooksRunInOrderAndCanStopTheMessage) {
   log.clear();
   App->Perform(WM_USER);
   EXPECT_EQ(log, (std::vector<std::string>{"b"}));
+  // A posted message arrives from the loop; ProcessMessages delivers it
+  // without idle processing.
+  int idles = 0;
+  App->OnIdle = [&](TObject*, bool&) { ++idles; };
+  log.clear();
+  App->PostMessage(WM_USER);
+  EXPECT_TRUE(log.empty());
+  App->ProcessMessages();
+  EXPECT_EQ(log, (std::vector<std::string>{"b"}));
+  EXPECT_EQ(idles, 0);
 }
 
 TEST_F(TToolkit, ClosingTheMainFormEndsRun) {
@@ -848,4 +866,39 @@ TEST_F(TToolkit, AltF4IsTheCloseCommandUnlessTheProgramTakesTheKey) {
   EXPECT_EQ(dialog->ShowModal(), mrCancel);
   EXPECT_EQ(keys, (std::vector<std::string>{"18 alt", "81 alt", "115 alt"}));
   EXPECT_EQ(typed, "");  // no characters with Alt
+}
+
+namespace {
+// A component that watches its owner form's window procedure for its whole
+// life, as the input and sound components do.
+class TFormWatcher : public TComponent {
+ public:
+  TFormWatcher(TCustomForm* form, std::vector<std::string>& log) : TComponent(form), FForm(form), FLog(log) {
+    FPrevious = form->WindowProc;
+    form->WindowProc = TWndMethod(this, &TFormWatcher::Watch);
+  }
+  ~TFormWatcher() override {
+    FLog.push_back(FForm->WindowProc == TWndMethod(this, &TFormWatcher::Watch) ? "restored" : "not ours");
+    FForm->WindowProc = FPrevious;
+  }
+
+ private:
+  void Watch(TMessage& m) {
+    if (m.Msg == WM_DESTROY) FLog.push_back("form WM_DESTROY");
+    FPrevious(m);
+  }
+  TCustomForm* FForm;
+  std::vector<std::string>& FLog;
+  TWndMethod FPrevious;
+};
+}  // namespace
+
+TEST_F(TToolkit, ComponentsWatchingTheirFormGoAfterItsWindowAndBeforeIt) {
+  MakeMainForm();
+  std::vector<std::string> log;
+  new TFormWatcher(Main, log);
+  Main->Show();
+  Main->Free();
+  Main = nullptr;
+  EXPECT_EQ(log, (std::vector<std::string>{"form WM_DESTROY", "restored"}));
 }

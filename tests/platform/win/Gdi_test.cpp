@@ -558,3 +558,17 @@ TEST(GdiDraw, LinesAndBlitsFarOutsideTheBitmapAreCutToIt) {
   ReleaseDC(nullptr, other);
   EXPECT_TRUE(b.PaddingClean());
 }
+
+TEST(GdiBitmap, TransparentBltLeavesOutTheKeyAsTheSourceFormatShowsIt) {
+  std::vector<WORD> src = {0xF81F, 0x07E0, 0xF81F, 0xF800};  // 5-6-5: magenta, lime / magenta, red
+  HDC s = CreateDCOverBits(src.data(), 2, 2, 4, 16, 0xF800, 0x7E0, 0x1F, nullptr, 0);
+  Buffer32 d;
+  // RGB(250, 0, 250) is stored as magenta in 5-6-5, so it keys magenta.
+  EXPECT_TRUE(TransparentBlt(d.dc, 0, 0, 4, 4, s, 0, 0, 2, 2, RGB(250, 0, 250)));
+  EXPECT_EQ(d.At(0, 0), 0u);
+  EXPECT_EQ(d.At(2, 0), 0x00FF00u);
+  EXPECT_EQ(d.At(3, 3), 0xFF0000u);
+  EXPECT_EQ(d.Count(0x00FF00), 4);
+  EXPECT_EQ(d.Count(0xFF0000), 4);
+  DeleteDC(s);
+}
