@@ -7,6 +7,7 @@
 
 #include "display/DIB.h"
 #include "platform/rtl/Format.h"
+#include "platform/toolkit/Picture.h"
 #include "platform/win/Gdi.h"
 
 namespace {
@@ -233,6 +234,8 @@ void TDirectDrawSurface::Assign(const TPersistent* Source) {
     SetSurfaceIntf(nullptr);
   } else if (auto* graphic = dynamic_cast<const TGraphic*>(Source)) {
     LoadFromGraphic(const_cast<TGraphic*>(graphic));
+  } else if (auto* picture = dynamic_cast<const TPicture*>(Source)) {
+    LoadFromGraphic(picture->Graphic());
   } else if (auto* surface = dynamic_cast<const TDirectDrawSurface*>(Source)) {
     if (surface->FSurfaceIntf) {
       IDirectDrawSurface* duplicate = nullptr;
