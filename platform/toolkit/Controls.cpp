@@ -593,6 +593,7 @@ void TWinControl::PaintWindow() {
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
   TCustomForm* form = GetParentForm(this);
+  if (form && form->IsShortCut(Message)) return true;
   if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
   WORD key = static_cast<WORD>(Message.WParam);
   KeyDown(key, KeyboardShiftState());

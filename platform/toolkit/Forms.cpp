@@ -130,6 +130,7 @@ void TCustomForm::CreateHandle() {
   TWinControl::CreateHandle();
   Widget()->setWindowTitle(ToQString(FCaption));
   ApplyWindowFlags();
+  MenuChanged();
 }
 
 void TCustomForm::SetActiveControl(TWinControl* Control) {

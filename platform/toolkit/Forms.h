@@ -43,6 +43,8 @@ using TIdleEvent = TMethod<void(TObject* Sender, bool& Done)>;
 using TExceptionEvent = TMethod<void(TObject* Sender, Exception& E)>;
 using TWindowHook = TMethod<bool(TMessage& Message)>;
 
+class TMainMenu;
+
 class TCustomForm : public TWinControl {
  public:
   explicit TCustomForm(TComponent* AOwner);
@@ -82,6 +84,15 @@ class TCustomForm : public TWinControl {
 
   void WndProc(TMessage& Message) override;
 
+  // The form's main menu (null: none): its bar shows at the top of the
+  // window, and its items' shortcuts are tried before a key reaches the
+  // focused control.
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
+  // Whether a key-down message is one of the form's shortcuts; its item has
+  // then been chosen.
+  virtual bool IsShortCut(TMessage& Message);
+
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnShow;
@@ -107,6 +118,8 @@ class TCustomForm : public TWinControl {
   void ShowWindowNow();
   void HideWindowNow();
   void SetActiveFlag(bool Value);
+  // The window exists or the menu changed: the menu bar follows (Menus.cpp).
+  void MenuChanged();
 
   std::string FCaption;
   TFormBorderStyle FBorderStyle = bsSizeable;
@@ -118,6 +131,7 @@ class TCustomForm : public TWinControl {
   bool FModal = false;
   TModalResult FModalResult = mrNone;
   bool FInShowHide = false;
+  TMainMenu* FMenu = nullptr;
 };
 
 class TForm : public TCustomForm {
