@@ -37,7 +37,10 @@ class TRouteFilter : public QObject {
   void Detach() { FControl = nullptr; }
   bool eventFilter(QObject* Watched, QEvent* Event) override {
     if (!FControl || !ControlAlive(FControl)) return false;
-    return FControl->RouteEvent(Watched, Event, Watched == FMain);
+    if (!FControl->RouteEvent(Watched, Event, Watched == FMain)) return false;
+    // Handled here: the event does not climb to the parent widget.
+    Event->accept();
+    return true;
   }
 
  private:
@@ -71,6 +74,7 @@ void TWidgetControl::CreateHandle() {
   filter->setParent(w);
   FFilter = filter;
   w->installEventFilter(filter);
+  w->setAttribute(Qt::WA_NoMousePropagation);
   {
     TSyncScope sync(this);
     InitWidget();
@@ -81,7 +85,9 @@ void TWidgetControl::CreateHandle() {
 }
 
 void TWidgetControl::RouteMouseOf(QWidget* Part) {
-  if (Part && FFilter) Part->installEventFilter(FFilter);
+  if (!Part || !FFilter) return;
+  Part->installEventFilter(FFilter);
+  Part->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 bool TWidgetControl::RouteEvent(QObject* Target, QEvent* Event, bool Keys) {
@@ -134,7 +140,13 @@ bool TWidgetControl::RouteEvent(QObject* Target, QEvent* Event, bool Keys) {
 void TWidgetControl::Forward(QObject* Target, QEvent* Event) {
   FForwarding = true;
   ++FInWidgetInput;
-  QCoreApplication::sendEvent(Target, Event);
+  // Keys the widget leaves go no further: the toolkit has had them already.
+  // Mouse events do not climb to the parent either (WA_NoMousePropagation).
+  const QEvent::Type t = Event->type();
+  if (t == QEvent::KeyPress || t == QEvent::KeyRelease)
+    static_cast<QObject*>(Target)->event(Event);
+  else
+    QCoreApplication::sendEvent(Target, Event);
   if (!ControlAlive(this)) return;
   FForwarding = false;
   --FInWidgetInput;
@@ -176,9 +188,14 @@ class TMouseRouteFilter : public QObject {
     const QEvent::Type t = Event->type();
     if (!IsMouse(t) || !ControlAlive(FControl) || !Application) return false;
     TCustomForm* form = GetParentForm(FControl);
-    if (form && Application->InputBlocked(form)) return true;
+    if (form && Application->InputBlocked(form)) {
+      Event->accept();
+      return true;
+    }
     DeliverMouseEvent(FControl, static_cast<QMouseEvent*>(Event));
-    return !ControlAlive(FControl) || !FControl->Enabled();
+    if (ControlAlive(FControl) && FControl->Enabled()) return false;
+    Event->accept();
+    return true;
   }
 
  private:
@@ -188,7 +205,9 @@ class TMouseRouteFilter : public QObject {
 }  // namespace
 
 void RouteMouseToControl(QWidget* Part, TWinControl* Control) {
-  if (Part) Part->installEventFilter(new TMouseRouteFilter(Control, Part));
+  if (!Part) return;
+  Part->installEventFilter(new TMouseRouteFilter(Control, Part));
+  Part->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void TWidgetControl::VisibleChanged() {
