@@ -114,13 +114,14 @@ void TCustomForm::UpdateWidgetGeometry() {
   QWidget* w = Widget();
   if (!w) return;
   w->move(FLeft, FTop);
+  const POINT off = ClientOffset();
   const bool fixed = FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin;
   if (fixed) {
-    w->setFixedSize(ClientWidth(), ClientHeight());
+    w->setFixedSize(ClientWidth() + off.x, ClientHeight() + off.y);
   } else {
     w->setMinimumSize(0, 0);
     w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    w->resize(ClientWidth(), ClientHeight());
+    w->resize(ClientWidth() + off.x, ClientHeight() + off.y);
   }
 }
 

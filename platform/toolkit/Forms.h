@@ -106,6 +106,8 @@ class TCustomForm : public TWinControl {
   QWidget* CreateWidget(QWidget* ParentWidget) override;
   void CreateHandle() override;
   void UpdateWidgetGeometry() override;
+  // Below the menu bar when the form has one (Menus.cpp).
+  POINT ClientOffset() const override;
   virtual void Activate();
   virtual void Deactivate();
   virtual void DoShow();

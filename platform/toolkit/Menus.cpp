@@ -1,6 +1,7 @@
 #include "platform/toolkit/Menus.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include "platform/rtl/Format.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/QtBridge.h"
+#include "platform/toolkit/WidgetControl.h"
 #include "platform/win/KeyState.h"
 
 // ---------------------------------------------------------------------------
@@ -159,6 +161,24 @@ bool TMenu::IsShortCut(TShortCut Value) {
   return false;
 }
 
+namespace {
+
+// Keeps the bar as wide as the form's window.
+class TBarWidthFilter : public QObject {
+ public:
+  TBarWidthFilter(QMenuBar* Bar, QObject* Parent) : QObject(Parent), FBar(Bar) {}
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Event->type() == QEvent::Resize && FBar)
+      FBar->setGeometry(0, 0, static_cast<QWidget*>(Watched)->width(), FBar->height());
+    return false;
+  }
+
+ private:
+  QPointer<QMenuBar> FBar;
+};
+
+}  // namespace
+
 struct TMainMenu::TBar {
   QPointer<QMenuBar> Bar;
   std::map<TMenuItem*, QPointer<QAction>> Actions;
@@ -181,7 +201,7 @@ void TMainMenu::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TMainMenu::MenuChanged() { Rebuild(); }
 
-int TMainMenu::BarHeight() const { return FBar->Bar ? FBar->Bar->height() : 0; }
+int TMainMenu::BarHeight() const { return FBar->Bar && FForm ? FBar->Bar->height() : 0; }
 
 namespace {
 
@@ -235,11 +255,14 @@ void TMainMenu::Rebuild() {
     FBar->Bar->deleteLater();
     FBar->Bar = nullptr;
   }
-  if (!FBar->Bar) FBar->Bar = new QMenuBar(w);
+  if (!FBar->Bar) {
+    FBar->Bar = new QMenuBar(w);
+    w->installEventFilter(new TBarWidthFilter(FBar->Bar, FBar->Bar));
+  }
   QMenuBar* bar = FBar->Bar;
   bar->clear();
   AddItems(bar, Items(), FBar->Actions);
-  bar->setGeometry(0, 0, w->width(), bar->sizeHint().height());
+  bar->setGeometry(0, 0, w->width(), std::max(bar->sizeHint().height(), 1));
   bar->raise();
   bar->show();
 }
@@ -275,7 +298,18 @@ void TCustomForm::SetMenu(TMainMenu* Value) {
 
 void TCustomForm::MenuChanged() {
   if (FMenu) FMenu->Rebuild();
+  if (!Widget()) return;
+  // The client area moves under (or back over) the bar.
+  UpdateWidgetGeometry();
+  for (TControl* c : FControls) {
+    if (auto* w = dynamic_cast<TWinControl*>(c))
+      w->UpdateWidgetGeometry();
+    else if (auto* g = dynamic_cast<TWidgetGraphicControl*>(c))
+      g->UpdateViewGeometry();
+  }
 }
+
+POINT TCustomForm::ClientOffset() const { return POINT{0, FMenu ? FMenu->BarHeight() : 0}; }
 
 bool TCustomForm::IsShortCut(TMessage& Message) {
   if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN) return false;

@@ -312,7 +312,7 @@ void TWidgetGraphicControl::ViewNeeded() {
   }
   auto* v = new TGraphicView(this, p->Widget());
   FView->View = v;
-  v->setGeometry(FLeft, FTop, FWidth, FHeight);
+  UpdateViewGeometry();
   v->setToolTip(ShowHint() ? ToQString(Hint()) : QString());
   v->setEnabled(Enabled());
   v->setVisible(Visible());
@@ -339,7 +339,14 @@ void TWidgetGraphicControl::Invalidate() {
 void TWidgetGraphicControl::BoundsChanged(bool Moved, bool Sized) {
   TGraphicControl::BoundsChanged(Moved, Sized);
   ViewNeeded();
-  if (QWidget* v = View()) v->setGeometry(FLeft, FTop, FWidth, FHeight);
+  UpdateViewGeometry();
+}
+
+void TWidgetGraphicControl::UpdateViewGeometry() {
+  QWidget* v = View();
+  if (!v || !Parent()) return;
+  const POINT off = Parent()->ClientOffset();
+  v->setGeometry(FLeft + off.x, FTop + off.y, FWidth, FHeight);
 }
 
 void TWidgetGraphicControl::VisibleChanged() {

@@ -98,6 +98,8 @@ class TWidgetGraphicControl : public TGraphicControl {
   void ViewNeeded();
   // The view (null while the parent has no window).
   QWidget* View() const;
+  // Puts the view where the control stands in its parent's client area.
+  void UpdateViewGeometry();
 
   // Draws the control on the view (Qt painting); called by the view.
   virtual void PaintView(QWidget* View) = 0;

@@ -1,8 +1,10 @@
+#include <QWidget>
 #include <string>
 #include <vector>
 
 #include "ctrl_fixture.h"
 #include "platform/rtl/Cp1250.h"
+#include "platform/toolkit/Buttons.h"
 #include "platform/toolkit/ComCtrls.h"
 #include "platform/toolkit/Menus.h"
 #include "platform/toolkit/StdCtrls.h"
@@ -125,4 +127,29 @@ TEST_F(TControlsTest, PageControlTabsShowOnePageAtATime) {
   sheets[0]->SetTabVisible(false);
   EXPECT_EQ(pages->TabIndex(), 0);
   EXPECT_EQ(pages->ActivePageIndex(), 1);
+}
+
+// The bar lies above the client area, as the window system puts it: the
+// client area keeps its size and its controls their places.
+TEST_F(TMenuTest, TheClientAreaStartsBelowTheBar) {
+  auto* button = Make<TButton>("Button1", 0, 0, 80, 25);
+  auto* tool = Make<TSpeedButton>("Tool", 100, 0, 30, 30);
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  tool->OnClick = [&](TObject*) { ++clicks; };
+  ShowMain();
+  const POINT before = Main->ClientOrigin();
+  MakeMenu();
+  const int bar = Menu->BarHeight();
+  ASSERT_GT(bar, 0);
+  EXPECT_EQ(Main->ClientHeight(), 300);
+  EXPECT_EQ(Main->Widget()->height(), 300 + bar);
+  EXPECT_EQ(button->Widget()->geometry().top(), bar);
+  EXPECT_EQ(Main->ClientOrigin().y, before.y + bar);
+  Driver->Click(button, 5, 5);
+  Driver->Click(tool, 5, 5);
+  EXPECT_EQ(clicks, 2);
+  Main->SetMenu(nullptr);
+  EXPECT_EQ(Main->Widget()->height(), 300);
+  EXPECT_EQ(button->Widget()->geometry().top(), 0);
 }
