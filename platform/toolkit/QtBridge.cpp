@@ -551,7 +551,8 @@ bool TControlWidget::event(QEvent* Event) {
         TWinControl* c = FControl;
         QPoint p = pos();
         QSize s = size();
-        SafeInvoke(c, [&] { c->SyncBoundsFromWidget(p.x(), p.y(), s.width(), s.height()); });
+        const POINT off = c->ClientOffset();
+        SafeInvoke(c, [&] { c->SyncBoundsFromWidget(p.x(), p.y(), s.width() - off.x, s.height() - off.y); });
       }
       break;
     case QEvent::WindowActivate:
