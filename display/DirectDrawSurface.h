@@ -94,6 +94,41 @@ class TDirectDrawSurface : public TDirectX {
   DWORD GetPixel(int X, int Y);
   void SetPixel(int X, int Y, DWORD Value);
 
+  // Pixels[X][Y] reads and writes one pixel value through GetPixel and
+  // SetPixel.
+  class TPixelRef {
+   public:
+    TPixelRef(TDirectDrawSurface* s, int x, int y) : FSurface(s), FX(x), FY(y) {}
+    operator DWORD() const { return FSurface->GetPixel(FX, FY); }
+    TPixelRef& operator=(DWORD Value) {
+      FSurface->SetPixel(FX, FY, Value);
+      return *this;
+    }
+    TPixelRef& operator=(const TPixelRef& Other) { return *this = static_cast<DWORD>(Other); }
+
+   private:
+    TDirectDrawSurface* FSurface;
+    int FX, FY;
+  };
+  class TPixelColumn {
+   public:
+    TPixelColumn(TDirectDrawSurface* s, int x) : FSurface(s), FX(x) {}
+    TPixelRef operator[](int Y) const { return TPixelRef(FSurface, FX, Y); }
+
+   private:
+    TDirectDrawSurface* FSurface;
+    int FX;
+  };
+  class TPixels {
+   public:
+    explicit TPixels(TDirectDrawSurface* s) : FSurface(s) {}
+    TPixelColumn operator[](int X) const { return TPixelColumn(FSurface, X); }
+
+   private:
+    TDirectDrawSurface* FSurface;
+  };
+  TPixels Pixels{this};
+
   // The pixel value GDI gives Color on this surface (0 for an empty one).
   DWORD ColorMatch(TColor Color);
   void LoadFromGraphic(TGraphic* Graphic);

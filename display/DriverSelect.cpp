@@ -23,7 +23,7 @@ void ReleaseIntf(T*& Intf) {
 template <class T>
 T* RequireIntf(IUnknown* From, REFIID Iid) {
   void* p = nullptr;
-  if (!From || From->QueryInterface(Iid, &p) != 0 || !p) throw Exception("Interface not supported");
+  if (!From || From->QueryInterface(Iid, &p) != 0 || !p) throw EIntfCastError();
   return static_cast<T*>(p);
 }
 

@@ -423,8 +423,9 @@ TEST_F(Surface, PixelLayoutInEveryBitCount) {
       ASSERT_TRUE(s.CreateSurface(desc));
     }
     ASSERT_EQ(s.BitCount(), c.Bits);
-    s.SetPixel(c.X, c.Y, c.Value);
+    s.Pixels[c.X][c.Y] = c.Value;
     EXPECT_EQ(s.GetPixel(c.X, c.Y), c.ReadBack);
+    EXPECT_EQ(static_cast<DWORD>(s.Pixels[c.X][c.Y]), c.ReadBack);
     EXPECT_EQ(s.GetPixel(c.X + 1, c.Y), 0u);
     EXPECT_EQ(s.GetPixel(c.X, c.Y - 1 < 0 ? c.Y + 1 : c.Y - 1), 0u);
     DDSURFACEDESC desc;

@@ -74,6 +74,33 @@ TEST_F(DriverSelection, SelectDriverWritesTheResultsBack) {
   EXPECT_EQ(control.Disp.BitCount(), 16);
 }
 
+TEST_F(DriverSelection, MissingDirect3DInterfaces) {
+  TRefusingDDrawModule module(nullptr);
+  TRefusingDirectDraw::RefuseDirect3D = true;
+  TDirectDraw dd(nullptr, false);
+  TDirectDrawSurface back(&dd);
+  back.SetSize(8, 8);
+  TDirectDrawSurface* z = nullptr;
+  TDXDraw3DInterfaces intf;
+  TDriverSelectFlags flags = dsZBuffer;
+  try {
+    Init3DLegacy(&back, z, intf, flags);
+    ADD_FAILURE();
+  } catch (const EIntfCastError& e) {
+    EXPECT_EQ(e.Message(), "Interface not supported");
+  }
+  EXPECT_EQ(intf.D3D3, nullptr);
+  IDirect3D7* d3d7 = nullptr;
+  IDirect3DDevice7* device7 = nullptr;
+  try {
+    Init3D7(&back, z, d3d7, flags, device7);
+    ADD_FAILURE();
+  } catch (const EDirectDrawError& e) {
+    EXPECT_EQ(e.Message(), "IDirectDraw7 not made");
+  }
+  EXPECT_EQ(flags, dsZBuffer);
+}
+
 class ZBuffer : public DirectDrawTest {
  protected:
   void SetUp() override {
