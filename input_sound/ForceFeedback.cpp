@@ -77,8 +77,8 @@ TForceFeedbackEffect::TForceFeedbackEffect(TForceFeedbackEffect* Parent) {
 }
 
 TForceFeedbackEffect::TForceFeedbackEffect(TRootTag) {
+  // The root points at itself once it is whole (TForceFeedbackEffects).
   Name = "Effects";
-  FRoot = static_cast<TForceFeedbackEffects*>(this);
   CreateDefaults();
 }
 
@@ -455,7 +455,9 @@ void TForceFeedbackEffect::AfterAcquire() {
 // ---- TForceFeedbackEffects ----
 
 TForceFeedbackEffects::TForceFeedbackEffects(TCustomInput* Device)
-    : TForceFeedbackEffect(TRootTag{}), FDevice(Device), FHolder(std::make_unique<TForceFeedbackEffectComponent>()) {}
+    : TForceFeedbackEffect(TRootTag{}), FDevice(Device), FHolder(std::make_unique<TForceFeedbackEffectComponent>()) {
+  FRoot = this;
+}
 
 TForceFeedbackEffects::~TForceFeedbackEffects() {
   FHolder.reset();

@@ -132,6 +132,7 @@ class TForceFeedbackEffect : public TPersistent {
   IDirectInputDevice2A* DeviceInterface() const;
 
   TForceFeedbackEffects* FRoot = nullptr;
+  friend class TForceFeedbackEffects;
   TForceFeedbackEffect* FParent = nullptr;
   std::vector<TForceFeedbackEffect*> FChildren;
   std::int32_t FAttackLevel = 0;
