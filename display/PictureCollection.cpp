@@ -126,6 +126,7 @@ void TPictureCollectionItem::Restore() {
   std::vector<TPatternPlace> places;
   auto makeSurface = [&](std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height) {
     auto surface = std::make_unique<TDirectDrawSurface>(ddraw);
+    surface->SetOwnedByMaker(true);
     surface->SetSystemMemory(FSystemMemory);
     const RECT rect{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(left + width),
                     static_cast<LONG>(top + height)};

@@ -377,3 +377,49 @@ TEST_F(Pictures, StoredImageListReadsBackItsItems) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Pictures, SurfacesOutliveTheirDirectDrawObjectDetachedAndAreFreedByTheirItem) {
+  Draw = MakeDraw(0, 0, 200, 100);
+  Form->Show();
+  // A collection bound by hand: nobody tells it when the control finalises.
+  TPictureCollection pictures(nullptr);
+  auto picture = MakePicture(30, 30);
+  TPictureCollectionItem* item = pictures.Add();
+  item->SetPicture(picture.get());
+  pictures.InitializeImages(Draw);
+  pictures.Restore();
+  ASSERT_EQ(item->SurfaceCount(), 1);
+  TDirectDrawSurface* surface = item->Surfaces(0);
+  Draw->Finalize();
+  EXPECT_EQ(surface->DDraw(), nullptr);
+  EXPECT_TRUE(surface->Empty());
+  Draw->Initialize();
+  item->Draw(Draw->Surface(), 0, 0, 0);  // draws nothing
+  pictures.Restore();  // rebuilt on the control's new DirectDraw object
+  ASSERT_EQ(item->SurfaceCount(), 1);
+  EXPECT_EQ(item->Surfaces(0)->DDraw(), Draw->DDraw());
+  Draw->Finalize();
+  pictures.Restore();  // bound to a control that is not initialised: nothing
+  EXPECT_EQ(item->SurfaceCount(), 0);
+  EXPECT_FALSE(item->Initialized());
+}
+
+TEST(DirectDrawOwnership, DetachesSurfacesTheirMakersOwnAndFreesTheRest) {
+  RegisterDDrawModules();
+  ResetDDrawEmulation();
+  auto ddraw = std::make_unique<TDirectDraw>(nullptr, true);
+  auto owned = std::make_unique<TDirectDrawSurface>(ddraw.get());
+  owned->SetOwnedByMaker(true);
+  owned->SetSize(8, 8);
+  new TDirectDrawSurface(ddraw.get());  // freed with the DirectDraw object
+  EXPECT_EQ(ddraw->SurfaceCount(), 2);
+  ddraw.reset();
+  EXPECT_EQ(owned->DDraw(), nullptr);
+  EXPECT_TRUE(owned->Empty());
+  EXPECT_FALSE(owned->CreateSurface(DDSURFACEDESC{}));
+  owned.reset();
+}
+
+}  // namespace
