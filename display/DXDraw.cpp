@@ -147,12 +147,14 @@ void TCustomDXDraw::SetParent(TWinControl* AParent) {
 void TCustomDXDraw::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FParentForm && FParentForm) {
-    // The form goes before this control: its window is gone with it.
+    // The form goes before this control (it was not its parent's owner).
+    // Its window procedure is taken apart already, so the subclass is let
+    // go without writing the old procedure back.
     try {
       Finalize();
     } catch (...) {
     }
-    FSubClass.reset();
+    (void)FSubClass.release();
     FParentForm = nullptr;
   }
 }

@@ -87,6 +87,13 @@ TDirectDraw::TDirectDraw(const GUID* GUID, bool DirectX7Mode) {
 }
 
 TDirectDraw::~TDirectDraw() {
+  // Surfaces their makers own are only let go of; the rest are freed.
+  for (size_t i = FSurfaces.size(); i-- > 0;) {
+    TDirectDrawSurface* surface = FSurfaces[i];
+    if (!surface->OwnedByMaker()) continue;
+    FSurfaces.erase(FSurfaces.begin() + static_cast<std::ptrdiff_t>(i));
+    surface->Detach();
+  }
   FreeAll(FSurfaces);
   FreeAll(FPalettes);
   FreeAll(FClippers);

@@ -57,7 +57,15 @@ class TDirectDrawSurface : public TDirectX {
   // makes this one empty; anything else is the toolkit's assignment error.
   void Assign(const TPersistent* Source) override;
 
+  // Nil once the surface is detached.
   TDirectDraw* DDraw() const { return FDDraw; }
+  // A surface whose maker frees it (a picture's): the DirectDraw object only
+  // lists it and, should it go first, detaches it instead of freeing it.
+  bool OwnedByMaker() const { return FOwnedByMaker; }
+  void SetOwnedByMaker(bool Value) { FOwnedByMaker = Value; }
+  // Releases the interfaces and leaves the DirectDraw object, which is going;
+  // the surface stays empty until its maker frees it.
+  void Detach();
 
   // The interfaces; these raise EDirectDrawSurfaceError "%s not made" for an
   // empty surface. The free functions below answer nil instead.
@@ -179,6 +187,7 @@ class TDirectDrawSurface : public TDirectX {
   IDirectDrawSurface4* FSurface4Intf = nullptr;
   IDirectDrawSurface7* FSurface7Intf = nullptr;
   bool FSystemMemory = false;
+  bool FOwnedByMaker = false;
   DDSURFACEDESC FSurfaceDesc;
   IDirectDrawGammaControl* FGammaControl = nullptr;
   DDSURFACEDESC FLockSurfaceDesc;
