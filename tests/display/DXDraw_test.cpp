@@ -493,3 +493,40 @@ TEST_F(DrawControl, A3DSetUpWithoutADeviceEndsFinalised) {
 }
 
 }  // namespace
+
+namespace {
+
+class TCountingDraw : public TDXDraw {
+ public:
+  using TDXDraw::TDXDraw;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    TDXDraw::Paint();
+  }
+};
+
+TEST_F(DrawControl, PaintingPresentsWithoutWaitingAndDoesNotRepaintItselfForever) {
+  auto* draw = new TCountingDraw(Form);
+  draw->BeginLoading();
+  draw->SetParent(Form);
+  draw->SetBounds(0, 0, 100, 60);
+  draw->Loaded();
+  Form->Show();
+  ASSERT_TRUE(draw->Initialized());
+  draw->Surface()->Fill(0x00123456);
+  const std::int64_t before = ClockMicroseconds();
+  draw->Invalidate();
+  Driver->Pump(5);
+  const int paints = draw->Paints;
+  EXPECT_GE(paints, 1);
+  EXPECT_EQ(ClockMicroseconds(), before);  // no vertical-blank wait in Paint
+  EXPECT_TRUE(draw->EffectiveOptions().Contains(doWaitVBlank));
+  EXPECT_EQ(Driver->ReadPixels(draw).At(5, 5), 0x00123456u);
+  Driver->Pump(20);
+  EXPECT_LE(draw->Paints, paints + 2);
+}
+
+}  // namespace
