@@ -320,12 +320,10 @@ TEST_F(DrawAlpha, IndexedSourceDrawsItsPaletteColours) {
   entries[2] = PALETTEENTRY{0, 120, 240, 0};
   entries[7] = PALETTEENTRY{255, 0, 255, 0};
   auto source = Make(2, 1, TDDrawPixelFormat::IndexedFormat(8));
-  TDirectDrawPalette* palette = nullptr;
   IDirectDrawPalette* raw = nullptr;
   ASSERT_EQ(DrawIntf(DD())->CreatePalette(DDPCAPS_8BIT, entries, &raw, nullptr), DD_OK);
   ASSERT_EQ(SurfaceIntf(source.get())->SetPalette(raw), DD_OK);
   raw->Release();
-  (void)palette;
   source->SetPixel(0, 0, 1);
   source->SetPixel(1, 0, 2);
   auto dest = Make(4, 2, TDDrawPixelFormat::Xrgb32());
