@@ -214,6 +214,7 @@ struct TDisplayCase {
 const TDisplayCase DisplayCases[] = {
     {"565", 16, false, TDDrawPixelFormat::Rgb565()},
     {"555", 16, true, TDDrawPixelFormat::Rgb555()},
+    {"24-bit", 24, false, TDDrawPixelFormat::Rgb24()},
     {"32-bit", 32, false, TDDrawPixelFormat::Xrgb32()},
 };
 
@@ -280,7 +281,7 @@ TEST_F(DrawAlpha, AlphaBlendMixesSourceAndDestinationOnEveryDisplayFormat) {
     dest.DrawAlpha(RECT{1, 0, 9, 6}, RECT{0, 0, 4, 3}, &source, true, 128);
     // A quantum of the coarsest channel: the blend is within one step of
     // d + (s - d) * alpha / 256 in each channel.
-    const int quantum = c.BitCount == 32 ? 1 : 8;
+    const int quantum = c.BitCount >= 24 ? 1 : 8;
     for (int y = 0; y < 6; ++y)
       for (int x = 0; x < 10; ++x) {
         const DWORD got = dest.GetPixel(x, y);
