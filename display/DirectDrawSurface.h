@@ -92,6 +92,13 @@ class TDirectDrawSurface : public TDirectX {
   // the source's colour key when Transparent. A source rectangle with
   // Left > Right or Top > Bottom draws it mirrored on that axis.
   void Draw(int X, int Y, const RECT& SrcRect, TDirectDrawSurface* Source, bool Transparent);
+  // Blends SrcRect of Source, stretched onto DestRect, with this surface at
+  // Alpha (0..255) through the software renderer, skipping pixels equal to
+  // the source's colour key when Transparent. Nothing for Alpha 0, an empty
+  // surface or one that cannot be locked; a palette-indexed surface or
+  // Alpha 255 gets a plain copy.
+  void DrawAlpha(const RECT& DestRect, const RECT& SrcRect, TDirectDrawSurface* Source, bool Transparent,
+                 int Alpha);
   bool Fill(DWORD DevColor);
 
   // Locks Rect (nil: the whole surface); locks do not nest.

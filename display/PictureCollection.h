@@ -47,6 +47,9 @@ class TPictureCollectionItem : public THashCollectionItem {
   // Draws pattern PatternIndex at (X, Y) on Dest; nothing when the item has
   // no surfaces yet, for a pattern index out of range or without Dest.
   void Draw(TDirectDrawSurface* Dest, int X, int Y, int PatternIndex);
+  // Blends pattern PatternIndex stretched onto DestRect of Dest at Alpha
+  // (0..255), keyed when the item is Transparent; the guards of Draw.
+  void DrawAlpha(TDirectDrawSurface* Dest, const RECT& DestRect, int PatternIndex, int Alpha);
 
   // Binds the item to its collection's control (no surfaces yet).
   void Initialize();
