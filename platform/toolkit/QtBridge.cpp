@@ -570,5 +570,7 @@ void TControlWidget::paintEvent(QPaintEvent*) {
   SafeInvoke(c, [c] { c->Perform(WM_PAINT); });
   FInPaint = false;
   QPainter p(this);
-  p.drawImage(0, 0, FBacking);
+  // The backing holds the client area, which may start below a menu bar.
+  const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
+  p.drawImage(off.x, off.y, FBacking);
 }
