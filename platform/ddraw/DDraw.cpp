@@ -50,13 +50,10 @@ HRESULT DirectDrawCreateEx(GUID* driver, void** directDraw, REFIID iid, IUnknown
 }
 
 void RegisterDDrawModules() {
-  static const bool registered = [] {
-    ModuleRegistry::Register("DDraw.dll",
-                             {{"DirectDrawEnumerateA", reinterpret_cast<FARPROC>(&DirectDrawEnumerateA)},
-                              {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
-                              {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
-    ModuleRegistry::Register("D3DRM.dll", {{"Direct3DRMCreate", reinterpret_cast<FARPROC>(&Direct3DRMCreate)}});
-    return true;
-  }();
-  (void)registered;
+  // Registering replaces a module's entries with the same ones, so calling
+  // this again changes nothing (and puts back entries a test replaced).
+  ModuleRegistry::Register("DDraw.dll", {{"DirectDrawEnumerateA", reinterpret_cast<FARPROC>(&DirectDrawEnumerateA)},
+                                         {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
+                                         {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
+  ModuleRegistry::Register("D3DRM.dll", {{"Direct3DRMCreate", reinterpret_cast<FARPROC>(&Direct3DRMCreate)}});
 }

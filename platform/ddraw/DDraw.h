@@ -108,5 +108,5 @@ using TDirectDrawCreate = HRESULT (*)(GUID* driver, IDirectDraw** directDraw, IU
 using TDirectDrawCreateEx = HRESULT (*)(GUID* driver, void** directDraw, REFIID iid, IUnknown* outer);
 
 // Registers "DDraw.dll" and "D3DRM.dll" with the module registry; programs and
-// tests call it at start. Calling it again does nothing more.
+// tests call it at start. Calling it again registers the same entry points.
 void RegisterDDrawModules();

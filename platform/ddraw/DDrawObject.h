@@ -11,8 +11,6 @@ class TDDrawObject : public IDirectDraw, public IDirectDraw4, public IDirectDraw
  public:
   TDDrawObject() = default;
 
-  static TDDrawObject* Of(IDirectDraw* d) { return d ? dynamic_cast<TDDrawObject*>(d) : nullptr; }
-
   HRESULT QueryInterface(REFIID iid, void** object) override;
   BRASK_REFCOUNT_METHODS
 

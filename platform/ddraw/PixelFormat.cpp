@@ -205,8 +205,11 @@ void FillPixels(const TDDrawPixels& p, const RECT& r, DWORD value) {
 void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDrawBlit& b) {
   RECT area = IntersectRects(b.Dest, b.Clip);
   if (RectIsEmpty(area)) return;
-  const LONG dw = b.Dest.right - b.Dest.left, dh = b.Dest.bottom - b.Dest.top;
-  const LONG sw = b.Source.right - b.Source.left, sh = b.Source.bottom - b.Source.top;
+  // A destination seen through a clipper may span any LONG range: offsets
+  // and sizes are taken in 64 bits.
+  const std::int64_t destLeft = b.Dest.left, destTop = b.Dest.top;
+  const std::int64_t dw = std::int64_t{b.Dest.right} - destLeft, dh = std::int64_t{b.Dest.bottom} - destTop;
+  const std::int64_t sw = b.Source.right - b.Source.left, sh = b.Source.bottom - b.Source.top;
   const DWORD keyMask = source.Format.KeyMask();
   const bool plain = dw == sw && dh == sh && !b.MirrorLeftRight && !b.MirrorUpDown;
 
@@ -214,9 +217,9 @@ void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDr
     // Unscaled copy of whole-byte pixels: row copies, or a keyed pixel loop.
     const int bytes = dest.Format.BitCount / 8;
     const LONG count = area.right - area.left;
+    const LONG sx = static_cast<LONG>(b.Source.left + (area.left - destLeft));
     for (LONG y = area.top; y < area.bottom; ++y) {
-      LONG sy = b.Source.top + (y - b.Dest.top);
-      LONG sx = b.Source.left + (area.left - b.Dest.left);
+      const LONG sy = static_cast<LONG>(b.Source.top + (y - destTop));
       BYTE* d = dest.Bits + static_cast<std::ptrdiff_t>(y) * dest.Pitch + static_cast<std::ptrdiff_t>(area.left) * bytes;
       const BYTE* s =
           source.Bits + static_cast<std::ptrdiff_t>(sy) * source.Pitch + static_cast<std::ptrdiff_t>(sx) * bytes;
@@ -235,13 +238,13 @@ void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDr
 
   // General case: every destination pixel takes its nearest source pixel.
   for (LONG y = area.top; y < area.bottom; ++y) {
-    std::int64_t j = y - b.Dest.top;
+    std::int64_t j = y - destTop;
     if (b.MirrorUpDown) j = dh - 1 - j;
-    LONG sy = b.Source.top + static_cast<LONG>(j * sh / dh);
+    const LONG sy = b.Source.top + static_cast<LONG>(j * sh / dh);
     for (LONG x = area.left; x < area.right; ++x) {
-      std::int64_t i = x - b.Dest.left;
+      std::int64_t i = x - destLeft;
       if (b.MirrorLeftRight) i = dw - 1 - i;
-      LONG sx = b.Source.left + static_cast<LONG>(i * sw / dw);
+      const LONG sx = b.Source.left + static_cast<LONG>(i * sw / dw);
       DWORD v = GetPixelValue(source, sx, sy);
       if (b.Keyed && KeyMatches(v, b, keyMask)) continue;
       PutPixelValue(dest, x, y, v);

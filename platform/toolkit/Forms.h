@@ -64,22 +64,32 @@ class TCustomForm : public TWinControl {
   // The control with the keyboard focus on this form (null: the form itself).
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Control);
-  // Whether this is the active form of our program.
+  // Whether this is the active form of our program (it stays so while
+  // another program is in front).
   bool Active() const { return FActive; }
+  TCanvas* Canvas() const { return FCanvas; }
 
   // Showing makes the window visible; the first time it is placed as
   // Position says. The form is activated (WM_ACTIVATEAPP when our program
   // was not active, WM_ACTIVATE, OnActivate) before the window-position
   // change with SWP_SHOWWINDOW is sent; OnShow comes first of all.
   void SetVisible(bool Value) override;
+  // Shows the form, or brings it to the front and activates it.
   void Show();
+  // A modal form gets ModalResult mrCancel. Any other asks CloseQuery and
+  // OnClose (default action caHide): closing the main form ends the
+  // application, caHide hides, caFree hides and frees it once the current
+  // message is done, caNone keeps it open. The window system's close command
+  // (WM_CLOSE) closes this way too.
   void Close();
   virtual bool CloseQuery();
   // Shows the form and runs the toolkit's own loop (idle processing goes on)
   // until ModalResult is set; then hides it and returns the result.
   TModalResult ShowModal();
   TModalResult ModalResult() const { return FModalResult; }
-  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  // A result other than mrNone ends ShowModal's loop (it wakes a loop that
+  // waits for the next message).
+  void SetModalResult(TModalResult Value);
   bool Modal() const { return FModal; }
 
   void WndProc(TMessage& Message) override;
@@ -93,6 +103,11 @@ class TCustomForm : public TWinControl {
   // then been chosen.
   virtual bool IsShortCut(TMessage& Message);
 
+  // Raised when the form becomes our program's active form (the first
+  // showing, a click on it, a dialog above it closing) and when it stops being
+  // it; switching to and from other programs raises neither (the form gets
+  // WM_ACTIVATE and WM_ACTIVATEAPP then). OnActivate may run a modal form;
+  // the form becomes active again when that closes, within the same call.
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnShow;
@@ -123,6 +138,7 @@ class TCustomForm : public TWinControl {
   // The window exists or the menu changed: the menu bar follows (Menus.cpp).
   void MenuChanged();
 
+  TControlCanvas* FCanvas;
   std::string FCaption;
   TFormBorderStyle FBorderStyle = bsSizeable;
   TPosition FPosition = poDesigned;
@@ -132,7 +148,6 @@ class TCustomForm : public TWinControl {
   bool FShownOnce = false;
   bool FModal = false;
   TModalResult FModalResult = mrNone;
-  bool FInShowHide = false;
   TMainMenu* FMenu = nullptr;
 };
 
@@ -159,8 +174,8 @@ class TApplication : public TComponent {
   TCustomForm* MainForm() const { return FMainForm; }
 
   // Makes a form owned by the application, stores it in Reference before its
-  // constructor runs, then raises its OnCreate. The first form made becomes
-  // the main form.
+  // constructor runs, then raises its OnCreate (AfterConstruction). The first
+  // form made becomes the main form.
   template <class T>
   void CreateForm(T*& Reference) {
     void* memory = ::operator new(sizeof(T));
@@ -195,11 +210,16 @@ class TApplication : public TComponent {
 
   // Hooks see every message of the application window, first hooked first,
   // before the window's own handling; a hook that answers true stops it.
+  // Unhooking finds the hook by its object and member function (a hook made
+  // from a lambda is found by the identity key it was given, if any).
   void HookMainWindow(const TWindowHook& Hook);
   void UnhookMainWindow(const TWindowHook& Hook);
   int HookCount() const;
 
-  // True while our program is the active one (True from the start).
+  // True while our program is the active one: True from the start, then set
+  // by every WM_ACTIVATEAPP the application window gets, which also posts
+  // CM_ACTIVATE or CM_DEACTIVATE to it (so the hooks see those a little
+  // later, from the loop).
   bool Active() const { return FActive; }
 
   // Shows the exception being handled (call from a catch block): through
@@ -219,11 +239,15 @@ class TApplication : public TComponent {
   bool Foreground() const { return FForeground; }
   // Whether a modal form or a system message box keeps input from Form.
   bool InputBlocked(const TCustomForm* Form) const;
+  // Whether a test driver stands in for the window system's input and
+  // activation (the window system's own activation changes are ignored).
+  bool Driven() const { return FDriver != nullptr; }
   // True while a system message box runs its own loop.
   bool InSystemModalLoop() const { return FSystemModal > 0; }
 
   // Activation of our windows (also what the window system reports).
-  void ActivateForm(TCustomForm* Form);
+  // How: WA_ACTIVE, or WA_CLICKACTIVE for a click on the window.
+  void ActivateForm(TCustomForm* Form, WORD How = WA_ACTIVE);
   void DeactivateApplication();
   void ActivateApplication();
 
@@ -252,7 +276,6 @@ class TApplication : public TComponent {
   TCustomForm* FActiveForm = nullptr;
   std::vector<TCustomForm*> FActivationOrder;
   std::vector<TCustomForm*> FModalStack;
-  std::vector<TWindowHook> FWindowHooks;
   int FSystemModal = 0;
   bool FHandlingException = false;
   TTestDriver* FDriver = nullptr;

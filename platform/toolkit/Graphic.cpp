@@ -1,6 +1,7 @@
 #include "platform/toolkit/Graphic.h"
 
 #include "platform/toolkit/Canvas.h"
+#include "platform/toolkit/Filer.h"
 
 void TGraphic::SetTransparent(bool Value) {
   if (FTransparent == Value) return;
@@ -43,4 +44,7 @@ bool TGraphic::Equals(TGraphic* Graphic) {
   return a.Bytes() == b.Bytes();
 }
 
-void TGraphic::DefineProperties(TFiler* Filer) { TPersistent::DefineProperties(Filer); }
+void TGraphic::DefineProperties(TFiler* Filer) {
+  Filer->DefineBinaryProperty(
+      "Data", [this](TStream* S) { ReadData(S); }, [this](TStream* S) { WriteData(S); }, !Empty());
+}

@@ -10,6 +10,31 @@
 class TCanvas;
 class TPicture;
 
+// A picture's pixels shared by several graphics: each holder takes a
+// reference; the last Release frees the handle (FreeHandle) and the image.
+class TSharedImage {
+ public:
+  TSharedImage() = default;
+  virtual ~TSharedImage() = default;
+  TSharedImage(const TSharedImage&) = delete;
+  TSharedImage& operator=(const TSharedImage&) = delete;
+
+  void Reference() { ++FRefCount; }
+  void Release() {
+    if (--FRefCount <= 0) {
+      FreeHandle();
+      delete this;
+    }
+  }
+  int RefCount() const { return FRefCount; }
+
+ protected:
+  virtual void FreeHandle() = 0;
+
+ private:
+  int FRefCount = 0;
+};
+
 class TGraphic : public TPersistent {
  public:
   TGraphic() = default;

@@ -208,6 +208,11 @@ void SendKey(QEvent::Type type, UINT vk, const std::string& text, TShiftState sh
   int key = QtKeyFromVirtualKey(vk, &keypad, &scan);
   Qt::KeyboardModifiers mods = ModifiersOf(shift);
   if (keypad) mods |= Qt::KeypadModifier;
+  // Qt reports a modifier key's own modifier flipped (the state after the
+  // key, as the window system gives it), so it is flipped here in advance.
+  if (key == Qt::Key_Shift) mods ^= Qt::ShiftModifier;
+  if (key == Qt::Key_Control) mods ^= Qt::ControlModifier;
+  if (key == Qt::Key_Alt) mods ^= Qt::AltModifier;
   QKeyEvent ev(type, key, mods, scan, vk, 0, ToQString(text), autoRepeat);
   QCoreApplication::sendEvent(target, &ev);
 }
@@ -244,7 +249,8 @@ TPixels TTestDriver::ReadPixels(TWinControl* Control) {
   TPixels px;
   if (!Control || !ControlAlive(Control)) return px;
   Control->HandleNeeded();
-  QImage img = Control->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (Application) Application->ProcessMessages();
+  QImage img = ComposeWindowImage(Control->Widget());
   px.Width = img.width();
   px.Height = img.height();
   px.Data.resize(static_cast<size_t>(px.Width) * static_cast<size_t>(px.Height));
@@ -256,8 +262,11 @@ TPixels TTestDriver::ReadPixels(TWinControl* Control) {
   return px;
 }
 
+TPixels TTestDriver::ReadPixels(HWND Window) { return ReadPixels(FindControl(Window)); }
+
 bool TTestDriver::SaveScreenshot(TWinControl* Control, const std::string& PngPath) {
   if (!Control || !ControlAlive(Control)) return false;
   Control->HandleNeeded();
-  return Control->Widget()->grab().save(QString::fromStdString(PngPath), "PNG");
+  if (Application) Application->ProcessMessages();
+  return ComposeWindowImage(Control->Widget()).save(QString::fromStdString(PngPath), "PNG");
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -90,8 +91,9 @@ struct DCObj : GdiObject {
 };
 
 std::unordered_set<GdiObject*>& Live() {
-  static std::unordered_set<GdiObject*> live;
-  return live;
+  // Never destroyed: objects freed by static destructors at exit still find it.
+  static auto* live = new std::unordered_set<GdiObject*>;
+  return *live;
 }
 
 template <typename T>
@@ -189,7 +191,7 @@ GdiObject* MakeStock(int i) {
 }
 
 GdiObject* Stock(int i) {
-  static std::unordered_map<int, GdiObject*> stock;
+  static auto& stock = *new std::unordered_map<int, GdiObject*>;
   auto it = stock.find(i);
   if (it != stock.end()) return it->second;
   GdiObject* obj = MakeStock(i);
@@ -527,6 +529,38 @@ void ThinLine(DCObj* dc, Surface& s, LONG x0, LONG y0, LONG x1, LONG y1) {
   const std::vector<int>& pattern = StylePattern(style);
   size_t seg = 0;
   int left = pattern.empty() ? 0 : pattern[0];
+  // A line reaching far outside the bitmap is first cut to the bitmap's
+  // neighbourhood, so that its length never costs more than the bitmap's size.
+  std::int64_t span = 2 * (static_cast<std::int64_t>(s.width) + s.height) + 16;
+  if (std::llabs(static_cast<long long>(x1) - x0) > span || std::llabs(static_cast<long long>(y1) - y0) > span) {
+    double t0 = 0, t1 = 1;
+    double px = x0, py = y0, qx = static_cast<double>(x1) - x0, qy = static_cast<double>(y1) - y0;
+    const double lo[2] = {-1.0, -1.0}, hi[2] = {static_cast<double>(s.width), static_cast<double>(s.height)};
+    const double p[2] = {px, py}, q[2] = {qx, qy};
+    for (int k = 0; k < 2; ++k) {
+      if (q[k] == 0) {
+        if (p[k] < lo[k] || p[k] > hi[k]) return;
+        continue;
+      }
+      double a = (lo[k] - p[k]) / q[k], b = (hi[k] - p[k]) / q[k];
+      if (a > b) std::swap(a, b);
+      t0 = std::max(t0, a);
+      t1 = std::min(t1, b);
+    }
+    if (t0 > t1) return;
+    LONG cx0 = static_cast<LONG>(std::lround(px + t0 * qx)), cy0 = static_cast<LONG>(std::lround(py + t0 * qy));
+    LONG cx1 = static_cast<LONG>(std::lround(px + t1 * qx)), cy1 = static_cast<LONG>(std::lround(py + t1 * qy));
+    if (t1 < 1) {
+      // The cut end lies outside the bitmap: step one further so that the
+      // last pixel inside is drawn.
+      cx1 += cx1 > cx0 ? 1 : (cx1 < cx0 ? -1 : 0);
+      cy1 += cy1 > cy0 ? 1 : (cy1 < cy0 ? -1 : 0);
+    }
+    x0 = cx0;
+    y0 = cy0;
+    x1 = cx1;
+    y1 = cy1;
+  }
   std::int64_t dx = std::llabs(static_cast<long long>(x1) - x0), dy = std::llabs(static_cast<long long>(y1) - y0);
   int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
   std::int64_t err = dx - dy;
@@ -592,12 +626,14 @@ DWORD Rop3(int rop3, DWORD p, DWORD s, DWORD d) {
 struct SourceInfo {
   const Surface* s = nullptr;
   COLORREF bkColor = RGB(255, 255, 255);  // colour that maps to 1 on a monochrome destination
+  bool keyed = false;                     // source pixels showing Key are left out
+  COLORREF key = 0;
 };
 
 // The general stretched blit: nearest pixel, mirrored for negative extents,
 // clipped to both surfaces; source rectangle in top-down coordinates.
-BOOL StretchCore(DCObj* dc, int xD, int yD, int wD, int hD, SourceInfo src, int xS, int yS, int wS, int hS,
-                 DWORD rop) {
+BOOL StretchCore(DCObj* dc, std::int64_t xD, std::int64_t yD, std::int64_t wD, std::int64_t hD, SourceInfo src,
+                 std::int64_t xS, std::int64_t yS, std::int64_t wS, std::int64_t hS, DWORD rop) {
   Surface* dst = SurfaceOf(dc);
   if (!dst) return FALSE;
   int rop3 = static_cast<int>((rop >> 16) & 0xFF);
@@ -673,6 +709,10 @@ BOOL StretchCore(DCObj* dc, int xD, int yD, int wD, int hD, SourceInfo src, int 
       for (size_t i = 0; i < lut.size(); ++i) lut[i] = ColorToPixel(df, sf.Colors[i]);
     }
   }
+  // The key as the source's format shows it, so that a colour the format
+  // cannot hold exactly still matches the pixels made from it.
+  COLORREF keyColor = 0;
+  if (usesSrc && src.keyed) keyColor = PixelToColor(src.s->format, ColorToPixel(src.s->format, src.key));
   auto convert = [&](DWORD v) -> DWORD {
     if (identity) return v;
     if (!lut.empty()) return v < lut.size() ? lut[v] : 0;
@@ -685,23 +725,46 @@ BOOL StretchCore(DCObj* dc, int xD, int yD, int wD, int hD, SourceInfo src, int 
     return out;
   };
 
-  LONG x0 = std::max<LONG>(xD, 0), x1 = std::min<LONG>(xD + wD, dst->width);
-  LONG y0 = std::max<LONG>(yD, 0), y1 = std::min<LONG>(yD + hD, dst->height);
+  LONG x0 = static_cast<LONG>(std::max<std::int64_t>(xD, 0));
+  LONG x1 = static_cast<LONG>(std::min<std::int64_t>(xD + wD, dst->width));
+  LONG y0 = static_cast<LONG>(std::max<std::int64_t>(yD, 0));
+  LONG y1 = static_cast<LONG>(std::min<std::int64_t>(yD + hD, dst->height));
+  // The nearest source pixel of destination offset r along an axis.
+  auto nearest = [](std::int64_t r, std::int64_t srcExtent, std::int64_t dstExtent) {
+    return static_cast<std::int64_t>((static_cast<__int128>(2 * r + 1) * srcExtent) / (2 * static_cast<__int128>(dstExtent)));
+  };
+
+  // Plain copies of the same format row by row.
+  if (rop == SRCCOPY && identity && !src.keyed && !flipX && !flipY && wS == wD && hS == hD &&
+      df.BitCount >= 8 && x0 < x1) {
+    std::int64_t sx0 = xS + (x0 - xD);
+    if (sx0 >= 0 && sx0 + (x1 - x0) <= src.s->width) {
+      size_t bpp = static_cast<size_t>(df.BitCount / 8);
+      for (LONG y = y0; y < y1; ++y) {
+        std::int64_t sy = yS + (y - yD);
+        if (sy < 0 || sy >= src.s->height) continue;
+        std::memcpy(dst->top + y * dst->step + x0 * bpp, src.s->top + sy * src.s->step + sx0 * bpp,
+                    static_cast<size_t>(x1 - x0) * bpp);
+      }
+      return TRUE;
+    }
+  }
+
   for (LONG y = y0; y < y1; ++y) {
-    std::int64_t ry = y - yD;
-    std::int64_t sy = (2 * ry + 1) * hS / (2 * static_cast<std::int64_t>(hD));
+    std::int64_t sy = nearest(y - yD, hS, hD);
     if (flipY) sy = hS - 1 - sy;
     sy += yS;
     if (usesSrc && (sy < 0 || sy >= src.s->height)) continue;
     for (LONG x = x0; x < x1; ++x) {
-      std::int64_t rx = x - xD;
-      std::int64_t sx = (2 * rx + 1) * wS / (2 * static_cast<std::int64_t>(wD));
+      std::int64_t sx = nearest(x - xD, wS, wD);
       if (flipX) sx = wS - 1 - sx;
       sx += xS;
       DWORD sv = 0;
       if (usesSrc) {
         if (sx < 0 || sx >= src.s->width) continue;
-        sv = convert(ReadPixel(*src.s, static_cast<LONG>(sx), static_cast<LONG>(sy)));
+        DWORD raw = ReadPixel(*src.s, static_cast<LONG>(sx), static_cast<LONG>(sy));
+        if (src.keyed && PixelToColor(src.s->format, raw) == keyColor) continue;
+        sv = convert(raw);
       }
       DWORD out;
       if (rop == SRCCOPY) {
@@ -1607,7 +1670,10 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
   QFontMetrics fm(font);
   QString str = DecodeText(text ? text : "", static_cast<int>(count));
   int width = fm.horizontalAdvance(str);
-  RECT cell{x, y, x + width, y + fm.height()};
+  auto clampLong = [](std::int64_t v) {
+    return static_cast<LONG>(std::clamp<std::int64_t>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
+  };
+  RECT cell{x, y, clampLong(std::int64_t{x} + width), clampLong(std::int64_t{y} + fm.height())};
   RECT clip = cell;
   bool clipped = rect && (options & ETO_CLIPPED);
   if (clipped) {
@@ -1649,6 +1715,20 @@ BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, i
     info.bkColor = sdc->bkColor;
   }
   return StretchCore(dc, xDest, yDest, wDest, hDest, info, xSrc, ySrc, wSrc, hSrc, rop);
+}
+
+BOOL TransparentBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
+                    int hSrc, UINT transparent) {
+  auto* dc = Lookup<DCObj>(dest);
+  auto* sdc = Lookup<DCObj>(src);
+  if (!dc || !sdc || wDest < 0 || hDest < 0 || wSrc < 0 || hSrc < 0) return FALSE;
+  SourceInfo info;
+  info.s = SurfaceOf(sdc);
+  info.bkColor = sdc->bkColor;
+  info.keyed = true;
+  info.key = ResolveColor(sdc, transparent, GdiPixelFormat{});
+  if (info.s && info.s->format.Indexed() && (transparent >> 24) == 1) info.key = PixelToColor(info.s->format, transparent & 0xFFFF);
+  return StretchCore(dc, xDest, yDest, wDest, hDest, info, xSrc, ySrc, wSrc, hSrc, SRCCOPY);
 }
 
 int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,

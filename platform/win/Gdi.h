@@ -361,6 +361,10 @@ BOOL GetTextExtentPoint32A(HDC hdc, const char* text, int count, SIZE* size);
 BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
 BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
                 int hSrc, DWORD rop);
+// A stretched copy that leaves out the source pixels showing the colour
+// Transparent (a COLORREF).
+BOOL TransparentBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
+                    int hSrc, UINT transparent);
 // Draws DIB pixels (BI_RGB, BI_BITFIELDS, BI_RLE8, BI_RLE4) described by Bmi.
 // As for any DIB, (xSrc, ySrc) of a bottom-up DIB count from its lower-left
 // corner. Returns the number of scan lines drawn, 0 on failure.

@@ -12,7 +12,9 @@ namespace {
 
 using DirectDrawTest = DDrawTest;
 
-TEST_F(DirectDrawTest, ModulesExportTheEntryPointsOnce) {
+TEST_F(DirectDrawTest, ModulesExportTheEntryPoints) {
+  // A replaced entry point comes back with the next registration.
+  ModuleRegistry::Register("DDraw.dll", {{"DirectDrawCreate", nullptr}});
   RegisterDDrawModules();
   RegisterDDrawModules();
   HMODULE ddraw = LoadLibraryA("DDraw.dll");

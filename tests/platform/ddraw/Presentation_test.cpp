@@ -1,5 +1,6 @@
 // The primary surface is the screen: blits to it through a clipper bound to a
 // window land in that window's client area, converted to 32-bit XRGB.
+#include "platform/win/Modules.h"
 #include "tests/platform/ddraw/DDrawTestSupport.h"
 
 namespace {
@@ -184,6 +185,106 @@ TEST_F(PresentationTest, NothingIsPresentedWithoutAWindowOrBackend) {
   ASSERT_EQ(Primary->Blt(&dest, back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
   EXPECT_EQ(EmulatedScreenPixel(100, 50), 0x00445566u);
   back->Release();
+}
+
+}  // namespace
+
+namespace {
+
+// One frame the way a windowed drawing control makes it, all through the
+// module and the version-1 interfaces: the back surface is cleared, a keyed
+// picture is drawn on it, and after the vertical blank it is copied to the
+// control's place on the screen.
+TEST(PresentationFrame, WindowedFrameThroughTheModuleReachesTheControl) {
+  TFakeWindowBackend backend;
+  SetWindowBackend(&backend);
+  ResetDDrawEmulation();
+  UseManualClock(5000);
+  RegisterDDrawModules();
+  HWND form = backend.AddWindow(200, 100, 800, 600);
+  HWND control = backend.AddWindow(204, 130, 792, 478);
+
+  HMODULE module = LoadLibraryA("DDraw.dll");
+  ASSERT_NE(module, nullptr);
+  auto createEx = reinterpret_cast<TDirectDrawCreateEx>(GetProcAddress(module, "DirectDrawCreateEx"));
+  IDirectDraw7* dd7 = nullptr;
+  ASSERT_EQ(createEx(nullptr, reinterpret_cast<void**>(&dd7), IID_IDirectDraw7, nullptr), DD_OK);
+  IDirectDraw* dd = nullptr;
+  IDirectDraw4* dd4 = nullptr;
+  ASSERT_EQ(dd7->QueryInterface(IID_IDirectDraw, reinterpret_cast<void**>(&dd)), DD_OK);
+  ASSERT_EQ(dd7->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&dd4)), DD_OK);
+  DDCAPS driver, emulation;
+  driver.dwSize = emulation.dwSize = 380;
+  ASSERT_EQ(dd->GetCaps(&driver, &emulation), DD_OK);
+  ASSERT_EQ(dd->SetCooperativeLevel(form, DDSCL_NORMAL), DD_OK);
+
+  DDSURFACEDESC desc;
+  desc.dwSize = 108;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  IDirectDrawSurface* primary = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+  ASSERT_EQ(clipper->SetHWnd(0, control), DD_OK);
+  ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+  PALETTEENTRY entries[256] = {};
+  IDirectDrawPalette* palette = nullptr;
+  ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_INITIALIZE, entries, &palette, nullptr), DD_OK);
+  EXPECT_EQ(primary->SetPalette(palette), DDERR_NOTPALETTIZED);  // a 32-bit screen has no palette
+
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.dwWidth = 792;
+  desc.dwHeight = 478;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  IDirectDrawSurface* back = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&desc, &back, nullptr), DD_OK);
+  desc.dwWidth = 2;
+  desc.dwHeight = 2;
+  IDirectDrawSurface* picture = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&desc, &picture, nullptr), DD_OK);
+  DDCOLORKEY magenta{0xFF00FF, 0xFF00FF};
+  ASSERT_EQ(picture->SetColorKey(DDCKEY_SRCBLT, &magenta), DD_OK);
+  ASSERT_EQ(picture->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+  auto* row0 = static_cast<DWORD*>(desc.lpSurface);
+  auto* row1 = reinterpret_cast<DWORD*>(static_cast<BYTE*>(desc.lpSurface) + desc.lPitch);
+  row0[0] = 0x00FF0000;
+  row0[1] = 0x00FF00FF;
+  row1[0] = 0x00FF00FF;
+  row1[1] = 0x000000FF;
+  ASSERT_EQ(picture->Unlock(desc.lpSurface), DD_OK);
+
+  DDBLTFX fx;
+  fx.dwSize = 100;
+  fx.dwFillColor = 0;
+  ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+  ASSERT_EQ(back->BltFast(10, 20, picture, nullptr, DDBLTFAST_WAIT | DDBLTFAST_SRCCOLORKEY), DD_OK);
+  ASSERT_EQ(dd->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
+  EXPECT_EQ(ClockMicroseconds(), 16666);
+  POINT origin{0, 0};
+  ASSERT_TRUE(ClientToScreen(control, &origin));
+  RECT dest{origin.x, origin.y, origin.x + 792, origin.y + 478};
+  ASSERT_EQ(primary->Blt(&dest, back, nullptr, DDBLT_WAIT, &fx), DD_OK);
+
+  EXPECT_EQ(backend.Pixel(control, 10, 20), 0x00FF0000u);
+  EXPECT_EQ(backend.Pixel(control, 11, 20), 0u);  // keyed out: the cleared back surface shows
+  EXPECT_EQ(backend.Pixel(control, 11, 21), 0x000000FFu);
+  EXPECT_EQ(backend.Pixel(control, 791, 477), 0u);
+  EXPECT_EQ(backend.Windows[form].Presents, 0);
+  EXPECT_EQ(EmulatedScreenPixel(214, 150), 0x00FF0000u);
+
+  picture->Release();
+  back->Release();
+  palette->Release();
+  clipper->Release();
+  primary->Release();
+  dd4->Release();
+  dd->Release();
+  dd7->Release();
+  FreeLibrary(module);
+  UseRealClock();
+  ResetDDrawEmulation();
+  SetWindowBackend(nullptr);
 }
 
 }  // namespace

@@ -233,6 +233,25 @@ TEST_F(SurfaceTest, EveryRectangleIsCheckedAndNothingIsWrittenOnError) {
   dst->Release();
 }
 
+TEST_F(SurfaceTest, ClippedDestinationMaySpanTheWholeCoordinateRange) {
+  HWND window = Backend.AddWindow(1, 1, 2, 2);
+  IDirectDrawSurface7* src = Make(2, 2, TDDrawPixelFormat::Rgb565());
+  Put(src, {{1, 2}, {3, 4}});
+  IDirectDrawSurface7* dst = Make(4, 4, TDDrawPixelFormat::Rgb565());
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(DD->CreateClipper(0, &clipper, nullptr), DD_OK);
+  clipper->SetHWnd(0, window);
+  dst->SetClipper(clipper);
+  // Stretched over all of LONG, the visible pixels lie in the source's
+  // lower right quarter.
+  RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  ASSERT_EQ(dst->Blt(&huge, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Get(dst), (std::vector<std::vector<DWORD>>{{0, 0, 0, 0}, {0, 4, 4, 0}, {0, 4, 4, 0}, {0, 0, 0, 0}}));
+  clipper->Release();
+  src->Release();
+  dst->Release();
+}
+
 TEST_F(SurfaceTest, BlitsRefuseMismatchedFormatsMissingKeysAndUnknownFlags) {
   IDirectDrawSurface7* a = Make(4, 4, TDDrawPixelFormat::Rgb565());
   IDirectDrawSurface7* b = Make(4, 4, TDDrawPixelFormat::Rgb555());

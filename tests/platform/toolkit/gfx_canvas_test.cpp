@@ -133,6 +133,9 @@ TEST(Canvas, TextFollowsFontAndBrush) {
   canvas.TextOut(2, 15, "Ab");
   EXPECT_GT(b.Count(0xFFFFFF), white);
   EXPECT_EQ(b.At(2, 15 + h - 1), 0u);  // clear brush: no background
+  // Giving a clear brush a colour makes it solid again.
+  canvas.Brush()->SetColor(clNavy);
+  EXPECT_EQ(canvas.Brush()->Style(), bsSolid);
   // TextRect clips to its rectangle.
   Pixels32 c;
   TCanvas clip;

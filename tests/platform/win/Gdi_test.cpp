@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QFont>
+#include <QFontInfo>
+
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -471,4 +475,100 @@ TEST(Kernel, GlobalBlocksAreZeroFilled) {
   GlobalUnlock(h);
   EXPECT_EQ(GlobalFree(h), nullptr);
   EXPECT_EQ(GlobalSize(h), 0u);
+}
+
+TEST(GdiDraw, FontNamesResolveThroughFontconfig) {
+  // "Comic Sans MS" is not installed; fontconfig's substitute draws instead,
+  // so the text differs from the default face's.
+  std::vector<DWORD> a(60 * 20, 0), b(60 * 20, 0);
+  auto draw = [](std::vector<DWORD>& px, const char* face) {
+    HDC dc = CreateDCOverBits(px.data(), 60, 20, 240, 32, 0xFF0000, 0xFF00, 0xFF, nullptr, 0);
+    LOGFONTA lf;
+    lf.lfHeight = -14;
+    std::strcpy(lf.lfFaceName, face);
+    HFONT font = CreateFontIndirectA(&lf);
+    SelectObject(dc, font);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 0, 0, "Agent", 5);
+    DeleteDC(dc);
+    DeleteObject(font);
+  };
+  draw(a, "Comic Sans MS");
+  draw(b, "DejaVu Serif");
+  EXPECT_NE(a, b);
+  EXPECT_GT(std::count(a.begin(), a.end(), 0xFFFFFFu), 20);
+  EnsureGuiApplication();
+  EXPECT_EQ(QFontInfo(QFont("Comic Sans MS")).family().toStdString(), "Comic Neue");
+}
+
+TEST(GdiBitmap, PaletteRelativeColourTablesUseTheSelectedPalette) {
+  std::vector<BYTE> block(sizeof(LOGPALETTE) + 2 * sizeof(PALETTEENTRY));
+  auto* lp = reinterpret_cast<LOGPALETTE*>(block.data());
+  lp->palNumEntries = 2;
+  PALETTEENTRY* e = lp->palPalEntry;
+  e[0] = {0, 0, 0, 0};
+  e[1] = {0, 255, 0, 0};
+  HPALETTE pal = CreatePalette(lp);
+  Buffer32 dst;
+  SelectPalette(dst.dc, pal, FALSE);
+  struct {
+    BITMAPINFOHEADER h;
+    WORD index[2];
+  } bi{};
+  bi.h.biSize = 40;
+  bi.h.biWidth = 1;
+  bi.h.biHeight = 1;
+  bi.h.biPlanes = 1;
+  bi.h.biBitCount = 1;
+  bi.h.biClrUsed = 2;
+  bi.index[0] = 0;
+  bi.index[1] = 1;
+  const BYTE pixel[4] = {0x80, 0, 0, 0};
+  EXPECT_EQ(StretchDIBits(dst.dc, 0, 0, 1, 1, 0, 0, 1, 1, pixel, reinterpret_cast<BITMAPINFO*>(&bi), DIB_PAL_COLORS,
+                          SRCCOPY),
+            1);
+  EXPECT_EQ(dst.At(0, 0), 0x00FF00u);
+  // PALETTEINDEX colours on a true-colour DC come from the selected palette.
+  SetPixel(dst.dc, 1, 0, PALETTEINDEX(1));
+  EXPECT_EQ(dst.At(1, 0), 0x00FF00u);
+  SelectPalette(dst.dc, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
+  DeleteObject(pal);
+}
+
+TEST(GdiDraw, LinesAndBlitsFarOutsideTheBitmapAreCutToIt) {
+  Buffer32 b;
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  SelectObject(b.dc, pen);
+  MoveToEx(b.dc, -2000000000, 5, nullptr);
+  LineTo(b.dc, 2000000000, 5);  // every pixel of row 5, at once
+  EXPECT_EQ(b.Count(0xFFFFFF), Buffer32::W);
+  MoveToEx(b.dc, -1000000000, -1000000000, nullptr);
+  LineTo(b.dc, 1000000000, 1000000000);  // the diagonal
+  EXPECT_EQ(b.At(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(b.At(11, 11), 0xFFFFFFu);
+  MoveToEx(b.dc, -1000000000, 3, nullptr);
+  LineTo(b.dc, -999999000, 3000);  // entirely outside
+  EXPECT_TRUE(b.PaddingClean());
+  SelectObject(b.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(pen);
+  HDC other = GetDC(nullptr);
+  EXPECT_TRUE(StretchBlt(b.dc, -2147483647, -2147483647, 2147483647, 2147483647, b.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_TRUE(TextOutA(b.dc, 2147483600, 2147483600, "far", 3));
+  ReleaseDC(nullptr, other);
+  EXPECT_TRUE(b.PaddingClean());
+}
+
+TEST(GdiBitmap, TransparentBltLeavesOutTheKeyAsTheSourceFormatShowsIt) {
+  std::vector<WORD> src = {0xF81F, 0x07E0, 0xF81F, 0xF800};  // 5-6-5: magenta, lime / magenta, red
+  HDC s = CreateDCOverBits(src.data(), 2, 2, 4, 16, 0xF800, 0x7E0, 0x1F, nullptr, 0);
+  Buffer32 d;
+  // RGB(250, 0, 250) is stored as magenta in 5-6-5, so it keys magenta.
+  EXPECT_TRUE(TransparentBlt(d.dc, 0, 0, 4, 4, s, 0, 0, 2, 2, RGB(250, 0, 250)));
+  EXPECT_EQ(d.At(0, 0), 0u);
+  EXPECT_EQ(d.At(2, 0), 0x00FF00u);
+  EXPECT_EQ(d.At(3, 3), 0xFF0000u);
+  EXPECT_EQ(d.Count(0x00FF00), 4);
+  EXPECT_EQ(d.Count(0xFF0000), 4);
+  DeleteDC(s);
 }
