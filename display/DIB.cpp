@@ -31,7 +31,7 @@ struct TEmptyImageHolder {
 
 }  // namespace
 
-TDIBSharedImage* EmptyDIBImage() {
+TDIBSharedImage* EmptyImage() {
   static TEmptyImageHolder holder;
   return holder.Image;
 }
@@ -55,10 +55,10 @@ class TDIBCanvas : public TCanvas {
   TDIB* FOwner;
 };
 
-TDIB::TDIB() { AttachImage(EmptyDIBImage()); }
+TDIB::TDIB() { AttachImage(EmptyImage()); }
 
 TDIB::~TDIB() {
-  AttachImage(EmptyDIBImage());
+  AttachImage(EmptyImage());
   FCanvas.reset();
   FImage->Release();
   FImage = nullptr;
@@ -87,7 +87,7 @@ void TDIB::Replace(F Fill) {
   AttachImage(image);
 }
 
-void TDIB::MakeEmpty() { AttachImage(EmptyDIBImage()); }
+void TDIB::MakeEmpty() { AttachImage(EmptyImage()); }
 
 void TDIB::MakeWritable(bool MemoryImage) {
   if (FImage->RefCount() == 1 && !FImage->Compressed() && (MemoryImage || !FImage->MemoryImage())) return;

@@ -89,4 +89,4 @@ class TDIB : public TGraphic {
 };
 
 // The image of every empty bitmap; it lives until the program stops.
-TDIBSharedImage* EmptyDIBImage();
+TDIBSharedImage* EmptyImage();

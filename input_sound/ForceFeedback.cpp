@@ -54,6 +54,8 @@ void TForceFeedbackEffectObject::FillEffectBlock(const TForceFeedbackEffect& Eff
   Block.rgdwAxes = Axes;
   Block.rglDirection = Directions;
   Block.lpEnvelope = &Envelope;
+  // StartDelayTime is kept, stored and stops the effect when it changes, but
+  // effects start at once: the device is given no delay.
   Block.dwStartDelay = 0;
 }
 

@@ -78,7 +78,7 @@ TEST(DIB, NewDIBIsEmpty) {
   TDIB dib;
   EXPECT_TRUE(dib.Empty());
   EXPECT_EQ(dib.Width(), 0);
-  EXPECT_EQ(dib.Image(), EmptyDIBImage());
+  EXPECT_EQ(dib.Image(), EmptyImage());
   EXPECT_EQ(dib.Palette(), nullptr);
   EXPECT_TRUE(FileOf(dib).empty());
   TMemoryStream s;

@@ -426,3 +426,107 @@ TEST_F(DrawControl, DestroyingTheWindowFinalisesAndDestroyingTheControlTellsList
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DrawControl, FullScreenPageFlippingDriver) {
+  TDXDraw* draw = MakeDraw(0, 0, 200, 100);
+  draw->SetOptions({doFullScreen, doFlip, doAllowReboot});
+  TRecordingListener& a = Rec[0];
+  Listen(a, draw, "A");
+  Form->Show();
+  ASSERT_TRUE(draw->Initialized());
+  ASSERT_NE(dynamic_cast<TDXDrawDriverFlip*>(draw->Driver()), nullptr);
+  EXPECT_FALSE(draw->Surface()->Empty());
+  EXPECT_EQ(draw->Surface()->Width(), 640);  // the display mode's size
+  EXPECT_EQ(draw->Display()->Width(), 640);
+
+  // Its back buffer keeps the size of the display mode: nothing is sent.
+  Log.clear();
+  draw->SetSize(300, 200);
+  EXPECT_TRUE(Log.empty());
+  EXPECT_EQ(draw->Surface()->Width(), 640);
+
+  ASSERT_TRUE(Form->Active());
+  draw->Flip();
+  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  Driver->OtherApplicationActivates();
+  draw->Flip();
+  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+
+  draw->Finalize();
+  EXPECT_EQ(draw->EffectiveOptions().Bits(), (TDXDrawOptions{doFullScreen, doFlip, doAllowReboot}).Bits());
+}
+
+TEST_F(DrawControl, AFullScreenModeThatCannotBeSetFailsWithItsSize) {
+  SetEmulatedDisplayModes({});
+  TDXDraw* draw = MakeDraw(0, 0, 200, 100);
+  draw->SetOptions({doFullScreen});
+  try {
+    draw->Initialize();
+    FAIL();
+  } catch (const EDXDrawError& e) {
+    EXPECT_STREQ(e.what(), "Display mode cannot be changed (640x480 8bit)");
+  }
+  EXPECT_FALSE(draw->Initialized());
+  EXPECT_EQ(draw->DDraw(), nullptr);
+}
+
+TEST_F(DrawControl, A3DSetUpWithoutADeviceEndsFinalised) {
+  // The stand-in offers no Direct3D device: the set-up on the new back
+  // surface fails, and the control releases everything it made.
+  TDXDraw* draw = MakeDraw(0, 0, 200, 100);
+  draw->SetOptions({do3D, doDirectX7Mode, doHardware, doZBuffer});
+  EXPECT_EQ(draw->EffectiveOptions().Bits(), (TDXDrawOptions{do3D, doDirectX7Mode, doZBuffer}).Bits());
+  try {
+    draw->Initialize();
+    FAIL();
+  } catch (const EDXDrawError& e) {
+    EXPECT_STREQ(e.what(), "3D device not found");
+  }
+  EXPECT_FALSE(draw->Initialized());
+  EXPECT_EQ(draw->DDraw(), nullptr);
+  EXPECT_EQ(draw->D3DSlots().D3DDevice7, nullptr);
+  EXPECT_EQ(draw->D3DSlots().D3D7, nullptr);
+  EXPECT_EQ(draw->D3DSlots().ZBuffer, nullptr);
+  EXPECT_NO_THROW(draw->Flip());
+}
+
+}  // namespace
+
+namespace {
+
+class TCountingDraw : public TDXDraw {
+ public:
+  using TDXDraw::TDXDraw;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    TDXDraw::Paint();
+  }
+};
+
+TEST_F(DrawControl, PaintingPresentsWithoutWaitingAndDoesNotRepaintItselfForever) {
+  auto* draw = new TCountingDraw(Form);
+  draw->BeginLoading();
+  draw->SetParent(Form);
+  draw->SetBounds(0, 0, 100, 60);
+  draw->Loaded();
+  Form->Show();
+  ASSERT_TRUE(draw->Initialized());
+  draw->Surface()->Fill(0x00123456);
+  const std::int64_t before = ClockMicroseconds();
+  draw->Invalidate();
+  Driver->Pump(5);
+  const int paints = draw->Paints;
+  EXPECT_GE(paints, 1);
+  EXPECT_EQ(ClockMicroseconds(), before);  // no vertical-blank wait in Paint
+  EXPECT_TRUE(draw->EffectiveOptions().Contains(doWaitVBlank));
+  EXPECT_EQ(Driver->ReadPixels(draw).At(5, 5), 0x00123456u);
+  Driver->Pump(20);
+  EXPECT_LE(draw->Paints, paints + 2);
+}
+
+}  // namespace
