@@ -1,8 +1,6 @@
 #include "platform/toolkit/ComCtrls.h"
 
-#include <QPainter>
 #include <QSignalBlocker>
-#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <algorithm>
 
@@ -11,27 +9,6 @@
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/WidgetControl.h"
 
-namespace {
-
-class TPageControlWidget : public TControlWidget {
- public:
-  using TControlWidget::TControlWidget;
-
- protected:
-  void paintEvent(QPaintEvent* Event) override {
-    TControlWidget::paintEvent(Event);
-    auto* pc = dynamic_cast<TPageControl*>(Control());
-    if (!pc) return;
-    QPainter p(this);
-    QStyleOptionTabWidgetFrame opt;
-    opt.initFrom(this);
-    RECT r = pc->DisplayRect();
-    opt.rect = QRect(r.left - 2, r.top - 2, r.right - r.left + 4, r.bottom - r.top + 4);
-    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &opt, &p, this);
-  }
-};
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // TTabSheet
@@ -77,7 +54,7 @@ void TTabSheet::CreateHandle() {
 // ---------------------------------------------------------------------------
 // TPageControl
 
-TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner), FFont(std::make_unique<TFont>()) {
+TPageControl::TPageControl(TComponent* AOwner) : TCustomControl(AOwner), FFont(std::make_unique<TFont>()) {
   SetBounds(0, 0, 289, 193);
   FFont->OnChange = [this](TObject*) {
     if (FTabBar) FTabBar->setFont(ToQFont(FFont.get()));
@@ -199,14 +176,26 @@ void TPageControl::PlacePages() {
 }
 
 void TPageControl::BoundsChanged(bool Moved, bool Sized) {
-  TWinControl::BoundsChanged(Moved, Sized);
+  TCustomControl::BoundsChanged(Moved, Sized);
   if (Sized) PlacePages();
 }
 
-QWidget* TPageControl::CreateWidget(QWidget* ParentWidget) { return new TPageControlWidget(this, ParentWidget); }
+void TPageControl::Paint() {
+  // The frame around the pages.
+  TCanvas* c = Canvas();
+  RECT r = DisplayRect();
+  const int l = r.left - 2, t = r.top - 2, rt = r.right + 1, b = r.bottom + 1;
+  c->Pen()->SetColor(clBtnHighlight);
+  c->MoveTo(l, b);
+  c->LineTo(l, t);
+  c->LineTo(rt, t);
+  c->Pen()->SetColor(clBtnShadow);
+  c->LineTo(rt, b);
+  c->LineTo(l, b);
+}
 
 void TPageControl::CreateHandle() {
-  TWinControl::CreateHandle();
+  TCustomControl::CreateHandle();
   auto* bar = new QTabBar(Widget());
   bar->setDrawBase(false);
   bar->setExpanding(false);

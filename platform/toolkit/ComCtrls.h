@@ -37,7 +37,7 @@ class TTabSheet : public TWinControl {
   bool FTabVisible = true;
 };
 
-class TPageControl : public TWinControl {
+class TPageControl : public TCustomControl {
  public:
   explicit TPageControl(TComponent* AOwner);
   ~TPageControl() override;
@@ -71,7 +71,7 @@ class TPageControl : public TWinControl {
   void WidgetTabChosen(int TabIndex);
 
  protected:
-  QWidget* CreateWidget(QWidget* ParentWidget) override;
+  void Paint() override;
   void CreateHandle() override;
   void BoundsChanged(bool Moved, bool Sized) override;
   virtual void Change();

@@ -9,35 +9,22 @@
 
 namespace {
 
-class TPanelWidget : public TControlWidget {
- public:
-  TPanelWidget(TPanel* Panel, QWidget* Parent) : TControlWidget(Panel, Parent), FPanel(Panel) {}
-
- protected:
-  void paintEvent(QPaintEvent* Event) override {
-    TControlWidget::paintEvent(Event);
-    if (Control() && FPanel && ControlAlive(FPanel)) {
-      TPanel* p = FPanel;
-      SafeInvoke(p, [p, this] { p->PaintFrame(this); });
-    }
-  }
-
- private:
-  TPanel* FPanel;
-};
-
-void Bevel(QPainter& p, QRect& r, TPanelBevel bevel, int width) {
+void Bevel(TCanvas* c, RECT& r, TPanelBevel bevel, int width) {
   if (bevel == bvNone) return;
-  const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
-  const QColor tl = bevel == bvRaised ? light : dark, br = bevel == bvRaised ? dark : light;
-  for (int i = 0; i < width && r.width() > 1 && r.height() > 1; ++i) {
-    p.setPen(tl);
-    p.drawLine(r.left(), r.top(), r.right(), r.top());
-    p.drawLine(r.left(), r.top(), r.left(), r.bottom());
-    p.setPen(br);
-    p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-    p.drawLine(r.right(), r.top(), r.right(), r.bottom());
-    r.adjust(1, 1, -1, -1);
+  const TColor tl = bevel == bvRaised ? clBtnHighlight : clBtnShadow;
+  const TColor br = bevel == bvRaised ? clBtnShadow : clBtnHighlight;
+  for (int i = 0; i < width && r.right - r.left > 1 && r.bottom - r.top > 1; ++i) {
+    c->Pen()->SetColor(tl);
+    c->MoveTo(r.left, r.bottom - 1);
+    c->LineTo(r.left, r.top);
+    c->LineTo(r.right - 1, r.top);
+    c->Pen()->SetColor(br);
+    c->LineTo(r.right - 1, r.bottom - 1);
+    c->LineTo(r.left - 1, r.bottom - 1);
+    r.left += 1;
+    r.top += 1;
+    r.right -= 1;
+    r.bottom -= 1;
   }
 }
 
@@ -71,8 +58,6 @@ void TPanel::SetBevelWidth(int Value) {
   Invalidate();
 }
 
-QWidget* TPanel::CreateWidget(QWidget* ParentWidget) { return new TPanelWidget(this, ParentWidget); }
-
 void TPanel::CreateHandle() {
   TCustomControl::CreateHandle();
   CreateGraphicViews(this);
@@ -83,15 +68,17 @@ void TPanel::VisibleChanged() {
   FocusLeavesHidden(this);
 }
 
-void TPanel::PaintFrame(QWidget* Widget) {
-  QPainter p(Widget);
-  QRect r = Widget->rect();
-  Bevel(p, r, FBevelOuter, FBevelWidth);
-  Bevel(p, r, FBevelInner, FBevelWidth);
+void TPanel::Paint() {
+  TCanvas* c = Canvas();
+  RECT r = ClientRect();
+  Bevel(c, r, FBevelOuter, FBevelWidth);
+  Bevel(c, r, FBevelInner, FBevelWidth);
   if (!FCaption.empty()) {
-    p.setFont(ToQFont(FFont.get()));
-    p.setPen(ToQColor(FFont->Color()));
-    p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, ToQString(StripAccelChars(FCaption)));
+    c->SetFont(FFont.get());
+    c->Brush()->SetStyle(bsClear);
+    const std::string text = StripAccelChars(FCaption);
+    const SIZE s = c->TextExtent(text);
+    c->TextOut((r.left + r.right - s.cx) / 2, (r.top + r.bottom - s.cy) / 2, text);
   }
 }
 

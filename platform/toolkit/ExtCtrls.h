@@ -27,11 +27,9 @@ class TPanel : public TCustomControl {
   TFont* Font() const { return FFont.get(); }
   void SetFont(const TFont* Value) { FFont->Assign(Value); }
 
-  // Paints the frame and caption over the panel's background (Qt painting).
-  void PaintFrame(QWidget* Widget);
-
  protected:
-  QWidget* CreateWidget(QWidget* ParentWidget) override;
+  // The bevels and the caption, over the panel's colour.
+  void Paint() override;
   void CreateHandle() override;
   void VisibleChanged() override;
 

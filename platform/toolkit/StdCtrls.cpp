@@ -95,6 +95,11 @@ void TLabel::FontChanged() {
   Invalidate();
 }
 
+void TLabel::Loaded() {
+  TWidgetGraphicControl::Loaded();
+  AdjustSize();
+}
+
 void TLabel::AdjustSize() {
   if (!FAutoSize || ComponentState().Contains(csLoading)) return;
   if (!qApp) return;

@@ -34,6 +34,7 @@ class TLabel : public TWidgetGraphicControl {
   void SetAutoSize(bool Value);
 
   void PaintView(QWidget* View) override;
+  void Loaded() override;
 
  protected:
   void FontChanged() override;

@@ -7,6 +7,7 @@
 #include "ctrl_fixture.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Buttons.h"
+#include "platform/toolkit/Canvas.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/StdCtrls.h"
 #include "platform/toolkit/WidgetControl.h"
@@ -152,4 +153,50 @@ TEST_F(TControlsTest, ShapePaintsItsBrushInsideItsPen) {
   QCoreApplication::processEvents();
   px = Driver->ReadPixels(Main);
   EXPECT_EQ(px.At(0, 0), 0xFF0000u);
+}
+
+namespace {
+
+// A picture that paints a red square on a fuchsia ground.
+class TTestGlyph : public TGraphic {
+ public:
+  bool Empty() const override { return false; }
+  int Width() const override { return 16; }
+  void SetWidth(int) override {}
+  int Height() const override { return 16; }
+  void SetHeight(int) override {}
+  void LoadFromStream(TStream*) override {}
+  void SaveToStream(TStream*) override {}
+  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
+  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
+
+ protected:
+  void Draw(TCanvas* ACanvas, const TRect& Rect) override {
+    ACanvas->Brush()->SetColor(clFuchsia);
+    ACanvas->FillRect(Rect);
+    ACanvas->Brush()->SetColor(clRed);
+    ACanvas->FillRect(::Rect(Rect.left + 4, Rect.top + 4, Rect.left + 12, Rect.top + 12));
+  }
+};
+
+}  // namespace
+
+TEST_F(TControlsTest, SpeedButtonGlyphIsTransparentInItsBottomLeftColour) {
+  auto* b = Make<TSpeedButton>("MusicButton1", 8, 8, 33, 25);
+  b->SetFlat(true);
+  TTestGlyph glyph;
+  b->SetGlyph(&glyph);
+  EXPECT_TRUE(b->HasGlyph());
+  ShowMain();
+  Controls->SaveScreenshot(Main, "/dev/null");
+  TPixels px = Driver->ReadPixels(Main);
+  const DWORD centre = px.At(8 + 16, 8 + 12);
+  EXPECT_EQ(centre, 0xFF0000u);
+  int fuchsia = 0;
+  for (int y = 8; y < 33; ++y)
+    for (int x = 8; x < 41; ++x)
+      if (px.At(x, y) == 0xFF00FFu) ++fuchsia;
+  EXPECT_EQ(fuchsia, 0);
+  b->SetGlyph(nullptr);
+  EXPECT_FALSE(b->HasGlyph());
 }

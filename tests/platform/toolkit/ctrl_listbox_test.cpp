@@ -144,3 +144,23 @@ TEST_F(TListBoxTest, ColumnsAndItemHeightLayTheRowsOut) {
   Controls->ClickListRow(l, 2);
   EXPECT_EQ(SelectedRows(l), (std::vector<int>{2}));
 }
+
+TEST_F(TListBoxTest, ArrowKeysMoveTheSelectionAndClickOnce) {
+  TListBox* l = MakeList(false);
+  ShowMain();
+  Controls->ClickListRow(l, 1);
+  EXPECT_EQ(Clicks, 1);
+  Driver->PressKey(VK_DOWN);
+  EXPECT_EQ(l->ItemIndex(), 2);
+  EXPECT_EQ(SelectedRows(l), (std::vector<int>{2}));
+  EXPECT_EQ(Clicks, 2);
+  std::vector<WORD> keys;
+  l->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) {
+    keys.push_back(Key);
+    Key = 0;  // consumed: the list does not move
+  };
+  Driver->PressKey(VK_DOWN);
+  EXPECT_EQ(l->ItemIndex(), 2);
+  EXPECT_EQ(Clicks, 2);
+  EXPECT_EQ(keys, (std::vector<WORD>{VK_DOWN}));
+}
