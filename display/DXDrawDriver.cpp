@@ -6,12 +6,6 @@
 namespace {
 
 template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) Intf->Release();
-  Intf = nullptr;
-}
-
-template <class T>
 void FreeObject(T*& Object) {
   T* object = Object;
   Object = nullptr;

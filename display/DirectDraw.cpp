@@ -21,15 +21,6 @@ void ListRemove(std::vector<T*>& List, T* Item) {
   if (it != List.end()) List.erase(it);
 }
 
-template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) {
-    T* held = Intf;
-    Intf = nullptr;
-    held->Release();
-  }
-}
-
 // Frees what a list still holds, from its last entry to its first; each
 // object takes itself out of the list as it goes.
 template <class T>

@@ -13,15 +13,6 @@
 namespace {
 
 template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) {
-    T* held = Intf;
-    Intf = nullptr;
-    held->Release();
-  }
-}
-
-template <class T>
 T* QueryIntf(IUnknown* From, REFIID Iid) {
   void* p = nullptr;
   if (!From || From->QueryInterface(Iid, &p) != 0) return nullptr;

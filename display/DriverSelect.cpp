@@ -9,15 +9,6 @@
 
 namespace {
 
-template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) {
-    T* held = Intf;
-    Intf = nullptr;
-    held->Release();
-  }
-}
-
 // Asks From for an interface the set-up cannot do without; a refusal is the
 // runtime's interface-cast error.
 template <class T>
