@@ -135,6 +135,9 @@ class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner {
   void SetSurfaceWidth(int Value);
   void SetSurfaceHeight(int Value);
 
+  // The back surface; nil while the control is not initialised (also after
+  // a failed initialisation), so a frame starts by asking CanDraw. Picture
+  // draws onto nil and Flip then do nothing.
   TDirectDrawSurface* Surface() const { return FSurface; }
   TDirectDrawSurface* Primary() const { return FPrimary; }
   TDirectDraw* DDraw() const override { return FDDraw; }
