@@ -5,12 +5,23 @@
 #include "display/DIBPalette.h"
 #include "display/DXClass.h"
 #include "display/GlobalMemoryStream.h"
+#include "platform/toolkit/Filer.h"
+#include "platform/toolkit/Picture.h"
+#include "platform/win/Clipboard.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Kernel.h"
 
 namespace {
 
-constexpr WORD ClipboardFormatDIB = 8;  // CF_DIB
+// The bitmap unit's start and stop: TDIB is the picture class for files
+// with the extension "dib" and for CF_DIB on the clipboard.
+struct TDIBRegistration {
+  TDIBRegistration() {
+    TPicture::RegisterFileFormat("dib", "Device Independent Bitmap", GraphicClassOf<TDIB>());
+    TPicture::RegisterClipboardFormat(static_cast<WORD>(CF_DIB), GraphicClassOf<TDIB>());
+  }
+  ~TDIBRegistration() { TPicture::UnregisterGraphicClass(TObject::ClassNameOf(typeid(TDIB))); }
+} DIBRegistration;
 
 struct TEmptyImageHolder {
   TDIBSharedImage* Image;
@@ -20,7 +31,7 @@ struct TEmptyImageHolder {
 
 }  // namespace
 
-TDIBSharedImage* EmptyDIBImage() {
+TDIBSharedImage* EmptyImage() {
   static TEmptyImageHolder holder;
   return holder.Image;
 }
@@ -44,10 +55,10 @@ class TDIBCanvas : public TCanvas {
   TDIB* FOwner;
 };
 
-TDIB::TDIB() { AttachImage(EmptyDIBImage()); }
+TDIB::TDIB() { AttachImage(EmptyImage()); }
 
 TDIB::~TDIB() {
-  AttachImage(EmptyDIBImage());
+  AttachImage(EmptyImage());
   FCanvas.reset();
   FImage->Release();
   FImage = nullptr;
@@ -76,7 +87,7 @@ void TDIB::Replace(F Fill) {
   AttachImage(image);
 }
 
-void TDIB::MakeEmpty() { AttachImage(EmptyDIBImage()); }
+void TDIB::MakeEmpty() { AttachImage(EmptyImage()); }
 
 void TDIB::MakeWritable(bool MemoryImage) {
   if (FImage->RefCount() == 1 && !FImage->Compressed() && (MemoryImage || !FImage->MemoryImage())) return;
@@ -237,6 +248,17 @@ void TDIB::Assign(const TPersistent* Source) {
     if (dib != this) AttachImage(dib->FImage);
     return;
   }
+  if (auto* picture = dynamic_cast<const TPicture*>(Source)) {
+    if (picture->Graphic())
+      Assign(picture->Graphic());
+    else
+      MakeEmpty();
+    return;
+  }
+  if (auto* bitmap = dynamic_cast<const TBitmap*>(Source)) {
+    AssignBitmap(const_cast<TBitmap*>(bitmap));
+    return;
+  }
   if (auto* graphic = dynamic_cast<const TGraphic*>(Source)) {
     auto* g = const_cast<TGraphic*>(graphic);
     SetSize(g->Width(), g->Height(), 24);
@@ -246,6 +268,39 @@ void TDIB::Assign(const TPersistent* Source) {
     return;
   }
   TGraphic::Assign(Source);
+}
+
+void TDIB::AssignBitmap(TBitmap* Bitmap) {
+  TDIBPaletteEntries entries{};
+  if (HPALETTE palette = Bitmap->Palette()) GetPaletteEntries(palette, 0, 256, entries.data());
+  ColorTable = PaletteToQuads(entries);
+  ApplyColorTable();
+  DIBSECTION ds{};
+  const int got = Bitmap->Handle() ? GetObject(Bitmap->Handle(), sizeof ds, &ds) : 0;
+  int bits = 0;
+  if (got == static_cast<int>(sizeof(DIBSECTION))) {
+    bits = ds.dsBm.bmBitsPixel;
+    if (bits >= 24 || bits <= 8)
+      PixelFormat = Layout888();
+    else if (ds.dsBitfields[0] | ds.dsBitfields[1] | ds.dsBitfields[2])
+      PixelFormat = MakeChannelLayoutFromMasks(ds.dsBitfields[0], ds.dsBitfields[1], ds.dsBitfields[2]);
+    else
+      PixelFormat = Layout555();  // a 16-bit section without masks is 5-5-5
+  } else if (got == static_cast<int>(sizeof(BITMAP))) {
+    bits = ds.dsBm.bmBitsPixel * (ds.dsBm.bmPlanes ? ds.dsBm.bmPlanes : 1);
+    PixelFormat = bits == 16 ? Layout555() : Layout888();
+  } else {
+    return;
+  }
+  SetSize(Bitmap->Width(), Bitmap->Height(), bits);
+  if (Empty()) return;
+  std::memset(Bits(), 0, static_cast<std::size_t>(Size()));
+  Canvas()->Draw(0, 0, Bitmap);
+}
+
+void TDIB::DefineProperties(TFiler* Filer) {
+  TGraphic::DefineProperties(Filer);
+  Filer->DefineBinaryProperty("DIB", [this](TStream* Stream) { LoadFromStream(Stream); }, nullptr, false);
 }
 
 void TDIB::ReadData(TStream* Stream) {
@@ -259,8 +314,18 @@ void TDIB::WriteData(TStream* Stream) {
 }
 
 void TDIB::LoadFromStream(TStream* Stream) {
-  const bool memory = FImage->MemoryImage();
-  Replace([&](TDIBSharedImage& image) { image.LoadImageFile(*Stream, memory); });
+  // An empty stream leaves the bitmap as it is.
+  auto* image = new TDIBSharedImage;
+  try {
+    if (!image->LoadImageFile(*Stream, FImage->MemoryImage())) {
+      delete image;
+      return;
+    }
+  } catch (...) {
+    delete image;
+    throw;
+  }
+  AttachImage(image);
 }
 
 void TDIB::SaveToStream(TStream* Stream) {
@@ -275,7 +340,7 @@ void TDIB::LoadFromClipboardFormat(WORD, HANDLE AData, HPALETTE) {
 }
 
 void TDIB::SaveToClipboardFormat(WORD& AFormat, HANDLE& AData, HPALETTE& APalette) {
-  AFormat = ClipboardFormatDIB;
+  AFormat = static_cast<WORD>(CF_DIB);
   APalette = nullptr;
   TMemoryStream stream;
   WriteData(&stream);

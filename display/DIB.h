@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "display/DIBImage.h"
+#include "platform/toolkit/Bitmap.h"
 #include "platform/toolkit/Canvas.h"
 #include "platform/toolkit/Graphic.h"
 
@@ -30,7 +31,8 @@ class TDIB : public TGraphic {
   // deleted unless the palette cache shares it.
   void SetPalette(HPALETTE Value) override;
 
-  // The file form ("BM" file header, then the bitmap data).
+  // The file form ("BM" file header, then the bitmap data); an empty stream
+  // changes nothing.
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) override;
   // CF_DIB: the bitmap data in a global block; format and palette are not read.
@@ -65,6 +67,9 @@ class TDIB : public TGraphic {
   TDIBChannelLayout PixelFormat;
 
  protected:
+  // The graphic's own "Data" and the stored property "DIB" (the file form),
+  // which is read but never written.
+  void DefineProperties(TFiler* Filer) override;
   void ReadData(TStream* Stream) override;
   void WriteData(TStream* Stream) override;
 
@@ -74,6 +79,7 @@ class TDIB : public TGraphic {
   void MakeEmpty();
   void MakeWritable(bool MemoryImage);
   void EnsureSection();
+  void AssignBitmap(TBitmap* Bitmap);
   // Builds a new image with Fill and attaches it; a failure frees it.
   template <typename F>
   void Replace(F Fill);
@@ -83,4 +89,4 @@ class TDIB : public TGraphic {
 };
 
 // The image of every empty bitmap; it lives until the program stops.
-TDIBSharedImage* EmptyDIBImage();
+TDIBSharedImage* EmptyImage();

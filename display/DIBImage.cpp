@@ -411,14 +411,15 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
   }
 }
 
-void TDIBSharedImage::LoadImageFile(TStream& Stream, bool MemoryImage) {
+bool TDIBSharedImage::LoadImageFile(TStream& Stream, bool MemoryImage) {
   Reset();
   const std::int64_t start = Stream.Position();
   BYTE header[14];
   std::int32_t got = Stream.Read(header, sizeof header);
-  if (got == 0) return;
+  if (got == 0) return false;
   if (got < 14 || GetWord(header) != 0x4D42) InvalidDIB();
   LoadImageData(Stream, MemoryImage, start + GetDword(header + 10));
+  return true;
 }
 
 void TDIBSharedImage::SaveImageFile(TStream& Stream) const {

@@ -89,8 +89,8 @@ class TDIBSharedImage {
   // Reads the file form: a 14-byte file header ("BM", file size, two
   // reserved words, the offset of the pixels from the header's start), then
   // the stored form with its pixels at that offset. No bytes at all leave the
-  // image empty.
-  void LoadImageFile(TStream& Stream, bool MemoryImage);
+  // image empty and return false.
+  bool LoadImageFile(TStream& Stream, bool MemoryImage);
   // Writes the file form; nothing when empty.
   void SaveImageFile(TStream& Stream) const;
   // An uncompressed copy of Source (run-length data expanded).

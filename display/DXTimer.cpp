@@ -115,3 +115,11 @@ void TCustomDXTimer::SetActiveOnly(bool Value) {
   FActiveOnly = Value;
   if (Value && FRunning && Application && !Application->Active()) Suspend();
 }
+
+void TDXTimer::GetProperties(TPropertyList& List) {
+  TCustomDXTimer::GetProperties(List);
+  List.Boolean("ActiveOnly", [this] { return ActiveOnly(); }, [this](bool v) { SetActiveOnly(v); });
+  List.Boolean("Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); });
+  List.Integer("Interval", [this] { return static_cast<std::int64_t>(Interval()); },
+               [this](std::int64_t v) { SetInterval(static_cast<DWORD>(v)); });
+}

@@ -72,6 +72,11 @@ class TDXTimer : public TCustomDXTimer {
  public:
   explicit TDXTimer(TComponent* AOwner) : TCustomDXTimer(AOwner) {}
 
+  // ActiveOnly, Enabled and Interval, in this order and without stored
+  // defaults, so that all three are always stored. (The events are bound by
+  // the forms in code.)
+  void GetProperties(TPropertyList& List) override;
+
   using TCustomDXTimer::SetActiveOnly;
   using TCustomDXTimer::SetEnabled;
   using TCustomDXTimer::SetInterval;

@@ -21,15 +21,6 @@ void ListRemove(std::vector<T*>& List, T* Item) {
   if (it != List.end()) List.erase(it);
 }
 
-template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) {
-    T* held = Intf;
-    Intf = nullptr;
-    held->Release();
-  }
-}
-
 // Frees what a list still holds, from its last entry to its first; each
 // object takes itself out of the list as it goes.
 template <class T>
@@ -87,6 +78,13 @@ TDirectDraw::TDirectDraw(const GUID* GUID, bool DirectX7Mode) {
 }
 
 TDirectDraw::~TDirectDraw() {
+  // Surfaces their makers own are only let go of; the rest are freed.
+  for (size_t i = FSurfaces.size(); i-- > 0;) {
+    TDirectDrawSurface* surface = FSurfaces[i];
+    if (!surface->OwnedByMaker()) continue;
+    FSurfaces.erase(FSurfaces.begin() + static_cast<std::ptrdiff_t>(i));
+    surface->Detach();
+  }
   FreeAll(FSurfaces);
   FreeAll(FPalettes);
   FreeAll(FClippers);

@@ -77,8 +77,9 @@ class TDirectDraw : public TDirectX {
   explicit TDirectDraw(const GUID* GUID, bool DirectX7Mode = true);
   explicit TDirectDraw(const TDriverGUID& Driver, bool DirectX7Mode = true)
       : TDirectDraw(Driver.Pointer(), DirectX7Mode) {}
-  // Frees the listed surfaces, then palettes, then clippers (each list from
-  // its last entry), then releases IDirectDraw, IDirectDraw4, IDirectDraw7.
+  // Detaches the surfaces their makers own, frees the other listed surfaces,
+  // then palettes, then clippers (each list from its last entry), then
+  // releases IDirectDraw, IDirectDraw4, IDirectDraw7.
   ~TDirectDraw() override;
   TDirectDraw(const TDirectDraw&) = delete;
   TDirectDraw& operator=(const TDirectDraw&) = delete;

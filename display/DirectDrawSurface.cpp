@@ -7,18 +7,10 @@
 
 #include "display/DIB.h"
 #include "platform/rtl/Format.h"
+#include "platform/toolkit/Picture.h"
 #include "platform/win/Gdi.h"
 
 namespace {
-
-template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) {
-    T* held = Intf;
-    Intf = nullptr;
-    held->Release();
-  }
-}
 
 template <class T>
 T* QueryIntf(IUnknown* From, REFIID Iid) {
@@ -126,10 +118,17 @@ TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* ADDraw) : FDDraw(ADDraw) { F
 
 TDirectDrawSurface::~TDirectDrawSurface() {
   delete FCanvas;
+  FCanvas = nullptr;
   SetSurfaceIntf(nullptr);
+  if (!FDDraw) return;  // detached: the DirectDraw object has gone
   auto& list = FDDraw->FSurfaces;
   auto it = std::find(list.begin(), list.end(), this);
   if (it != list.end()) list.erase(it);
+}
+
+void TDirectDrawSurface::Detach() {
+  SetSurfaceIntf(nullptr);
+  FDDraw = nullptr;
 }
 
 IDirectDrawSurface* TDirectDrawSurface::SurfaceIntf() const {
@@ -186,7 +185,7 @@ void TDirectDrawSurface::SetSurfaceIntf(IDirectDrawSurface* Value) {
   if (clipper) clipper->Release();
   FSurfaceDesc.dwSize = DDSurfaceDescRecordSize;
   adopted->GetSurfaceDesc(&FSurfaceDesc);
-  if (FDDraw->DriverCaps().dwCaps2 & DDCAPS2_PRIMARYGAMMA)
+  if (FDDraw && FDDraw->DriverCaps().dwCaps2 & DDCAPS2_PRIMARYGAMMA)
     FGammaControl = QueryIntf<IDirectDrawGammaControl>(adopted, IID_IDirectDrawGammaControl);
 }
 
@@ -194,6 +193,7 @@ bool TDirectDrawSurface::CreateSurface(const DDSURFACEDESC& Desc) {
   SetSurfaceIntf(nullptr);
   DDSURFACEDESC desc = Desc;
   IDirectDrawSurface* made = nullptr;
+  if (!FDDraw) return false;
   FDDraw->Check(FDDraw->DrawIntf()->CreateSurface(&desc, &made, nullptr));
   Check(FDDraw->LastResult());
   if (LastResult() != 0 || !made) {
@@ -233,8 +233,10 @@ void TDirectDrawSurface::Assign(const TPersistent* Source) {
     SetSurfaceIntf(nullptr);
   } else if (auto* graphic = dynamic_cast<const TGraphic*>(Source)) {
     LoadFromGraphic(const_cast<TGraphic*>(graphic));
+  } else if (auto* picture = dynamic_cast<const TPicture*>(Source)) {
+    LoadFromGraphic(picture->Graphic());
   } else if (auto* surface = dynamic_cast<const TDirectDrawSurface*>(Source)) {
-    if (surface->FSurfaceIntf) {
+    if (surface->FSurfaceIntf && FDDraw) {
       IDirectDrawSurface* duplicate = nullptr;
       FDDraw->Check(FDDraw->DrawIntf()->DuplicateSurface(surface->FSurfaceIntf, &duplicate));
       if (FDDraw->LastResult() == 0 && duplicate) SetSurfaceIntf(duplicate);

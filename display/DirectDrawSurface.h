@@ -57,7 +57,15 @@ class TDirectDrawSurface : public TDirectX {
   // makes this one empty; anything else is the toolkit's assignment error.
   void Assign(const TPersistent* Source) override;
 
+  // Nil once the surface is detached.
   TDirectDraw* DDraw() const { return FDDraw; }
+  // A surface whose maker frees it (a picture's): the DirectDraw object only
+  // lists it and, should it go first, detaches it instead of freeing it.
+  bool OwnedByMaker() const { return FOwnedByMaker; }
+  void SetOwnedByMaker(bool Value) { FOwnedByMaker = Value; }
+  // Releases the interfaces and leaves the DirectDraw object, which is going;
+  // the surface stays empty until its maker frees it.
+  void Detach();
 
   // The interfaces; these raise EDirectDrawSurfaceError "%s not made" for an
   // empty surface. The free functions below answer nil instead.
@@ -84,6 +92,13 @@ class TDirectDrawSurface : public TDirectX {
   // the source's colour key when Transparent. A source rectangle with
   // Left > Right or Top > Bottom draws it mirrored on that axis.
   void Draw(int X, int Y, const RECT& SrcRect, TDirectDrawSurface* Source, bool Transparent);
+  // Blends SrcRect of Source, stretched onto DestRect, with this surface at
+  // Alpha (0..255) through the software renderer, skipping pixels equal to
+  // the source's colour key when Transparent. Nothing for Alpha 0, an empty
+  // surface or one that cannot be locked; a palette-indexed surface or
+  // Alpha 255 gets a plain copy.
+  void DrawAlpha(const RECT& DestRect, const RECT& SrcRect, TDirectDrawSurface* Source, bool Transparent,
+                 int Alpha);
   bool Fill(DWORD DevColor);
 
   // Locks Rect (nil: the whole surface); locks do not nest.
@@ -93,6 +108,41 @@ class TDirectDrawSurface : public TDirectX {
   // One pixel value; 0 outside the surface or when it cannot be locked.
   DWORD GetPixel(int X, int Y);
   void SetPixel(int X, int Y, DWORD Value);
+
+  // Pixels[X][Y] reads and writes one pixel value through GetPixel and
+  // SetPixel.
+  class TPixelRef {
+   public:
+    TPixelRef(TDirectDrawSurface* s, int x, int y) : FSurface(s), FX(x), FY(y) {}
+    operator DWORD() const { return FSurface->GetPixel(FX, FY); }
+    TPixelRef& operator=(DWORD Value) {
+      FSurface->SetPixel(FX, FY, Value);
+      return *this;
+    }
+    TPixelRef& operator=(const TPixelRef& Other) { return *this = static_cast<DWORD>(Other); }
+
+   private:
+    TDirectDrawSurface* FSurface;
+    int FX, FY;
+  };
+  class TPixelColumn {
+   public:
+    TPixelColumn(TDirectDrawSurface* s, int x) : FSurface(s), FX(x) {}
+    TPixelRef operator[](int Y) const { return TPixelRef(FSurface, FX, Y); }
+
+   private:
+    TDirectDrawSurface* FSurface;
+    int FX;
+  };
+  class TPixels {
+   public:
+    explicit TPixels(TDirectDrawSurface* s) : FSurface(s) {}
+    TPixelColumn operator[](int X) const { return TPixelColumn(FSurface, X); }
+
+   private:
+    TDirectDrawSurface* FSurface;
+  };
+  TPixels Pixels{this};
 
   // The pixel value GDI gives Color on this surface (0 for an empty one).
   DWORD ColorMatch(TColor Color);
@@ -144,6 +194,7 @@ class TDirectDrawSurface : public TDirectX {
   IDirectDrawSurface4* FSurface4Intf = nullptr;
   IDirectDrawSurface7* FSurface7Intf = nullptr;
   bool FSystemMemory = false;
+  bool FOwnedByMaker = false;
   DDSURFACEDESC FSurfaceDesc;
   IDirectDrawGammaControl* FGammaControl = nullptr;
   DDSURFACEDESC FLockSurfaceDesc;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "platform/rtl/Format.h"
 
@@ -9,15 +10,17 @@ namespace {
 
 bool AcceptedBitCount(int Value) { return Value == 8 || Value == 16 || Value == 24 || Value == 32; }
 
-HRESULT AddDisplayMode(DDSURFACEDESC* Desc, void* Context) {
-  auto* modes = static_cast<std::vector<std::unique_ptr<TDXDrawDisplayMode>>*>(Context);
-  modes->push_back(std::make_unique<TDXDrawDisplayMode>(*Desc));
+}  // namespace
+
+// Adds one mode per reported description and asks for the next.
+HRESULT TDXDrawDisplay::AddDisplayMode(DDSURFACEDESC* Desc, void* Context) {
+  auto* mode = static_cast<TDXDrawDisplayMode*>(static_cast<TCollection*>(Context)->Add());
+  mode->FSurfaceDesc = *Desc;
   return DDENUMRET_OK;
 }
 
-}  // namespace
-
-TDXDrawDisplay::TDXDrawDisplay(TDXDrawDisplayOwner* ADXDraw) : FDXDraw(ADXDraw) {}
+TDXDrawDisplay::TDXDrawDisplay(TDXDrawDisplayOwner* ADXDraw)
+    : FDXDraw(ADXDraw), FModes(CollectionItemClassOf<TDXDrawDisplayMode>(), this) {}
 
 TDXDrawDisplay::~TDXDrawDisplay() = default;
 
@@ -36,29 +39,37 @@ void TDXDrawDisplay::Assign(const TPersistent* Source) {
   FFixedSize = other->FFixedSize;
 }
 
+void TDXDrawDisplay::GetProperties(TPropertyList& List) {
+  TPersistent::GetProperties(List);
+  List.Integer("BitCount", [this] { return BitCount(); }, [this](std::int64_t v) { SetBitCount(int(v)); }, 8);
+  List.Integer("Height", [this] { return Height(); }, [this](std::int64_t v) { SetHeight(int(v)); }, 480);
+  List.Integer("Width", [this] { return Width(); }, [this](std::int64_t v) { SetWidth(int(v)); }, 640);
+  List.Boolean("FixedBitCount", [this] { return FixedBitCount(); }, [this](bool v) { SetFixedBitCount(v); });
+  List.Boolean("FixedRatio", [this] { return FixedRatio(); }, [this](bool v) { SetFixedRatio(v); });
+  List.Boolean("FixedSize", [this] { return FixedSize(); }, [this](bool v) { SetFixedSize(v); });
+}
+
 int TDXDrawDisplay::Count() {
-  if (FModes.empty()) LoadDisplayModes();
-  return static_cast<int>(FModes.size());
+  if (FModes.Count() == 0) LoadDisplayModes();
+  return FModes.Count();
 }
 
 TDXDrawDisplayMode* TDXDrawDisplay::Modes(int Index) {
-  if (FModes.empty()) LoadDisplayModes();
-  if (Index < 0 || Index >= static_cast<int>(FModes.size()))
-    throw EListError(Format("List index out of bounds (%d)", Index));
-  return FModes[static_cast<size_t>(Index)].get();
+  if (FModes.Count() == 0) LoadDisplayModes();
+  return static_cast<TDXDrawDisplayMode*>(FModes.Items(Index));
 }
 
 int TDXDrawDisplay::IndexOf(int Width, int Height, int BitCount) {
   const int n = Count();
   for (int i = 0; i < n; ++i) {
-    const TDXDrawDisplayMode* mode = FModes[static_cast<size_t>(i)].get();
+    const TDXDrawDisplayMode* mode = Modes(i);
     if (mode->Width() == Width && mode->Height() == Height && mode->BitCount() == BitCount) return i;
   }
   return -1;
 }
 
 void TDXDrawDisplay::LoadDisplayModes() {
-  FModes.clear();
+  FModes.Clear();
   if (TDirectDraw* dd = FDXDraw ? FDXDraw->DDraw() : nullptr) {
     dd->Check(dd->DrawIntf()->EnumDisplayModes(0, nullptr, &FModes, &AddDisplayMode));
   } else {
@@ -66,11 +77,16 @@ void TDXDrawDisplay::LoadDisplayModes() {
     auto temporary = std::make_unique<TDirectDraw>(driver);
     temporary->Check(temporary->DrawIntf()->EnumDisplayModes(0, nullptr, &FModes, &AddDisplayMode));
   }
-  std::stable_sort(FModes.begin(), FModes.end(), [](const auto& a, const auto& b) {
+  std::vector<TDXDrawDisplayMode*> sorted;
+  for (int i = 0; i < FModes.Count(); ++i) sorted.push_back(static_cast<TDXDrawDisplayMode*>(FModes.Items(i)));
+  std::stable_sort(sorted.begin(), sorted.end(), [](const TDXDrawDisplayMode* a, const TDXDrawDisplayMode* b) {
     if (a->Width() != b->Width()) return a->Width() < b->Width();
     if (a->Height() != b->Height()) return a->Height() < b->Height();
     return a->BitCount() < b->BitCount();
   });
+  // Placed from the last position to the first, each move leaves the
+  // positions already placed as they are.
+  for (int i = static_cast<int>(sorted.size()) - 1; i >= 0; --i) sorted[static_cast<size_t>(i)]->SetIndex(i);
 }
 
 bool TDXDrawDisplay::SetSize(int AWidth, int AHeight, int ABitCount) {
@@ -90,7 +106,7 @@ bool TDXDrawDisplay::Search(bool Ratio, int AWidth, int AHeight, int ABitCount) 
   bool found = false;
   const int n = Count();
   for (int i = 0; i < n; ++i) {
-    const TDXDrawDisplayMode* mode = FModes[static_cast<size_t>(i)].get();
+    const TDXDrawDisplayMode* mode = Modes(i);
     const int w = mode->Width(), h = mode->Height(), bits = mode->BitCount();
     if (w > bestWidth || h > bestHeight) continue;
     // The same ratio: AWidth / AHeight = w / h, compared exactly.

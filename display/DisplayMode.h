@@ -3,10 +3,8 @@
 // of the modes the display driver offers.
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "display/DirectDraw.h"
+#include "platform/toolkit/Collection.h"
 
 class TDXDrawDisplay;
 
@@ -26,9 +24,9 @@ class TDXDrawDisplayOwner {
 };
 
 // One display mode: a copy of the description the driver reported.
-class TDXDrawDisplayMode : public TPersistent {
+class TDXDrawDisplayMode : public TCollectionItem {
  public:
-  explicit TDXDrawDisplayMode(const DDSURFACEDESC& Desc) : FSurfaceDesc(Desc) {}
+  explicit TDXDrawDisplayMode(TCollection* Collection) : TCollectionItem(Collection) {}
 
   int Width() const { return static_cast<int>(FSurfaceDesc.dwWidth); }
   int Height() const { return static_cast<int>(FSurfaceDesc.dwHeight); }
@@ -36,6 +34,7 @@ class TDXDrawDisplayMode : public TPersistent {
   const DDSURFACEDESC& SurfaceDesc() const { return FSurfaceDesc; }
 
  private:
+  friend class TDXDrawDisplay;
   DDSURFACEDESC FSurfaceDesc;
 };
 
@@ -50,6 +49,9 @@ class TDXDrawDisplay : public TPersistent {
 
   // From another display setting: the size, bit count and the three rules.
   void Assign(const TPersistent* Source) override;
+  // Width, Height and BitCount are stored when they differ from 640, 480
+  // and 8; the three rules are always stored.
+  void GetProperties(TPropertyList& List) override;
 
   // The modes, ordered by width, height and bit count; read from the driver
   // when the list is empty.
@@ -61,7 +63,7 @@ class TDXDrawDisplay : public TPersistent {
   // DirectDraw object made for the purpose on the control's driver.
   void LoadDisplayModes();
   // Empties the list; it is read again at the next request.
-  void ClearModes() { FModes.clear(); }
+  void ClearModes() { FModes.Clear(); }
 
   // Sets that display mode through the control's DirectDraw object and on
   // success keeps its values; False without a DirectDraw object or when the
@@ -87,12 +89,13 @@ class TDXDrawDisplay : public TPersistent {
   TDXDrawDisplayOwner* DXDraw() const { return FDXDraw; }
 
  private:
+  static HRESULT AddDisplayMode(DDSURFACEDESC* Desc, void* Context);
   bool Search(bool Ratio, int AWidth, int AHeight, int ABitCount);
 
   int FBitCount = 8;
   TDXDrawDisplayOwner* FDXDraw;
   int FHeight = 480;
-  std::vector<std::unique_ptr<TDXDrawDisplayMode>> FModes;
+  TCollection FModes;
   int FWidth = 640;
   bool FFixedBitCount = true;
   bool FFixedRatio = true;

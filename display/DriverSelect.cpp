@@ -9,21 +9,12 @@
 
 namespace {
 
-template <class T>
-void ReleaseIntf(T*& Intf) {
-  if (Intf) {
-    T* held = Intf;
-    Intf = nullptr;
-    held->Release();
-  }
-}
-
 // Asks From for an interface the set-up cannot do without; a refusal is the
 // runtime's interface-cast error.
 template <class T>
 T* RequireIntf(IUnknown* From, REFIID Iid) {
   void* p = nullptr;
-  if (!From || From->QueryInterface(Iid, &p) != 0 || !p) throw Exception("Interface not supported");
+  if (!From || From->QueryInterface(Iid, &p) != 0 || !p) throw EIntfCastError();
   return static_cast<T*>(p);
 }
 

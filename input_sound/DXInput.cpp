@@ -1,5 +1,7 @@
 #include "input_sound/DXInput.h"
 
+#include <string>
+
 #include "display/DXClass.h"
 #include "input_sound/InputDevice.h"
 #include "input_sound/Keyboard.h"
@@ -200,4 +202,15 @@ void TCustomDXInput::FormWndProc(TMessage& Message, const TWndMethod& DefWindowP
     default:
       break;
   }
+}
+
+void TDXInput::GetProperties(TPropertyList& List) {
+  TCustomDXInput::GetProperties(List);
+  List.String("Name", [this] { return Name(); }, [this](const std::string& v) { SetName(v); });
+  List.Integer("Tag", [this] { return std::int64_t{Tag()}; }, [this](std::int64_t v) { SetTag(static_cast<int>(v)); }, 0);
+  List.Boolean("ActiveOnly", [this] { return ActiveOnly(); }, [this](bool v) { SetActiveOnly(v); });
+  List.Persistent("Joystick", [this] { return Joystick(); });
+  List.Persistent("Keyboard", [this] { return Keyboard(); });
+  List.Persistent("Mouse", [this] { return Mouse(); });
+  List.Boolean("UseDirectInput", [this] { return UseDirectInput(); }, [this](bool v) { SetUseDirectInput(v); });
 }

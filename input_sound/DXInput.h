@@ -116,4 +116,5 @@ class TCustomDXInput : public TComponent {
 class TDXInput : public TCustomDXInput {
  public:
   using TCustomDXInput::TCustomDXInput;
+  void GetProperties(TPropertyList& List) override;
 };

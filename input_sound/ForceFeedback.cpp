@@ -6,6 +6,8 @@
 #include "display/DXClass.h"
 #include "input_sound/InputDevice.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/Streams.h"
+#include "platform/toolkit/Filer.h"
 
 DWORD EffectMilliToMicro(std::int64_t Milliseconds) {
   if (Milliseconds <= 0) return 0;
@@ -52,6 +54,8 @@ void TForceFeedbackEffectObject::FillEffectBlock(const TForceFeedbackEffect& Eff
   Block.rgdwAxes = Axes;
   Block.rglDirection = Directions;
   Block.lpEnvelope = &Envelope;
+  // StartDelayTime is kept, stored and stops the effect when it changes, but
+  // effects start at once: the device is given no delay.
   Block.dwStartDelay = 0;
 }
 
@@ -75,8 +79,8 @@ TForceFeedbackEffect::TForceFeedbackEffect(TForceFeedbackEffect* Parent) {
 }
 
 TForceFeedbackEffect::TForceFeedbackEffect(TRootTag) {
+  // The root points at itself once it is whole (TForceFeedbackEffects).
   Name = "Effects";
-  FRoot = static_cast<TForceFeedbackEffects*>(this);
   CreateDefaults();
 }
 
@@ -452,6 +456,230 @@ void TForceFeedbackEffect::AfterAcquire() {
 
 // ---- TForceFeedbackEffects ----
 
-TForceFeedbackEffects::TForceFeedbackEffects(TCustomInput* Device) : TForceFeedbackEffect(TRootTag{}), FDevice(Device) {}
+TForceFeedbackEffects::TForceFeedbackEffects(TCustomInput* Device)
+    : TForceFeedbackEffect(TRootTag{}), FDevice(Device), FHolder(std::make_unique<TForceFeedbackEffectComponent>()) {
+  FRoot = this;
+}
 
-TForceFeedbackEffects::~TForceFeedbackEffects() = default;
+TForceFeedbackEffects::~TForceFeedbackEffects() {
+  FHolder.reset();
+  Clear();
+}
+
+void TForceFeedbackEffects::DefineProperties(TFiler* Filer) {
+  TForceFeedbackEffect::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      "Effects", [this](TStream* Stream) { ReadEffects(Stream); }, [this](TStream* Stream) { WriteEffects(Stream); },
+      true);
+}
+
+namespace {
+
+const char* const EffectTypeNames[] = {"etNone", "etConstantForce", "etPeriodic", "etCondition"};
+constexpr char EffectsResourceName[] = "VEXELFORCEFEEDBACKEFFECT";
+constexpr std::uint16_t RawDataResource = 10;
+constexpr std::uint16_t ResourceMemoryFlags = 0x1030;
+
+void WriteItem(TWriter& Writer, const TForceFeedbackEffectItem& Item);
+
+void WriteItems(TWriter& Writer, const TCollection& Items) {
+  Writer.WritePropName("Effects");
+  Writer.WriteValue(vaCollection);
+  for (int i = 0; i < Items.Count(); ++i) {
+    Writer.WriteListBegin();
+    WriteItem(Writer, *static_cast<const TForceFeedbackEffectItem*>(Items.Items(i)));
+    Writer.WriteListEnd();
+  }
+  Writer.WriteListEnd();
+}
+
+// The item's published properties as the filer stores them: the eight with
+// default 0 only when not 0, the nested effects only when there are some.
+void WriteItem(TWriter& Writer, const TForceFeedbackEffectItem& Item) {
+  if (!Item.Name.empty()) {
+    Writer.WritePropName("Name");
+    Writer.WriteString(Item.Name);
+  }
+  Writer.WritePropName("EffectType");
+  if (Item.EffectType >= etNone && Item.EffectType <= etCondition)
+    Writer.WriteIdent(EffectTypeNames[Item.EffectType]);
+  else
+    Writer.WriteInteger(Item.EffectType);
+  auto optional = [&](const char* Name, std::int32_t Value) {
+    if (Value == 0) return;
+    Writer.WritePropName(Name);
+    Writer.WriteInteger(Value);
+  };
+  auto always = [&](const char* Name, std::int32_t Value) {
+    Writer.WritePropName(Name);
+    Writer.WriteInteger(Value);
+  };
+  optional("AttackLevel", Item.AttackLevel);
+  optional("AttackTime", Item.AttackTime);
+  optional("ConditionX", Item.ConditionX);
+  optional("ConditionY", Item.ConditionY);
+  optional("ConstantX", Item.ConstantX);
+  optional("ConstantY", Item.ConstantY);
+  optional("FadeLevel", Item.FadeLevel);
+  optional("FadeTime", Item.FadeTime);
+  always("Period", Item.Period);
+  always("Power", Item.Power);
+  always("Time", Item.Time);
+  always("StartDelayTime", Item.StartDelayTime);
+  if (Item.StoreEffects()) WriteItems(Writer, *Item.Effects());
+}
+
+void WriteLe(TStream* Stream, std::uint32_t Value, int Bytes) {
+  std::uint8_t b[4];
+  for (int i = 0; i < Bytes; ++i) b[i] = static_cast<std::uint8_t>(Value >> (8 * i));
+  Stream->WriteBuffer(b, Bytes);
+}
+
+std::uint32_t ReadLe(TStream* Stream, int Bytes) {
+  std::uint8_t b[4] = {};
+  Stream->ReadBuffer(b, Bytes);
+  std::uint32_t v = 0;
+  for (int i = 0; i < Bytes; ++i) v |= static_cast<std::uint32_t>(b[i]) << (8 * i);
+  return v;
+}
+
+// The holder's collection for one read or write; freed in every case.
+class THolderItems {
+ public:
+  explicit THolderItems(TForceFeedbackEffectComponent* Holder)
+      : FHolder(Holder), FItems(CollectionItemClassOf<TForceFeedbackEffectItem>()) {
+    FHolder->Effects = &FItems;
+  }
+  ~THolderItems() { FHolder->Effects = nullptr; }
+  THolderItems(const THolderItems&) = delete;
+  THolderItems& operator=(const THolderItems&) = delete;
+  TCollection& Items() { return FItems; }
+
+ private:
+  TForceFeedbackEffectComponent* FHolder;
+  TCollection FItems;
+};
+
+}  // namespace
+
+void TForceFeedbackEffects::WriteEffects(TStream* Stream) {
+  THolderItems items(FHolder.get());
+  items.Items().Add()->Assign(this);
+  TMemoryStream body;
+  TWriter writer(&body);
+  writer.WriteSignature();
+  writer.WriteStr("TForceFeedbackEffectComponent");
+  writer.WriteStr(FHolder->Name());
+  WriteItems(writer, items.Items());
+  writer.WriteListEnd();  // end of the holder's properties
+  writer.WriteListEnd();  // no child components
+  const std::uint8_t marker = 0xFF;
+  Stream->WriteBuffer(&marker, 1);
+  WriteLe(Stream, RawDataResource, 2);
+  Stream->WriteBuffer(EffectsResourceName, sizeof(EffectsResourceName));  // with its 0 byte
+  WriteLe(Stream, ResourceMemoryFlags, 2);
+  WriteLe(Stream, static_cast<std::uint32_t>(body.Size()), 4);
+  Stream->WriteBuffer(body.Memory(), body.Size());
+}
+
+void TForceFeedbackEffects::ReadEffects(TStream* Stream) {
+  Clear();
+  THolderItems items(FHolder.get());
+  // The resource header: any name is accepted, the type must be raw data.
+  std::uint8_t marker = 0;
+  Stream->ReadBuffer(&marker, 1);
+  if (marker != 0xFF || ReadLe(Stream, 2) != RawDataResource) throw EReadError("Invalid stream format");
+  for (;;) {
+    std::uint8_t c = 0;
+    Stream->ReadBuffer(&c, 1);
+    if (c == 0) break;
+  }
+  ReadLe(Stream, 2);  // memory flags
+  ReadLe(Stream, 4);  // length of the rest
+  TReader reader(Stream);
+  reader.ReadRootObject(FHolder.get());
+  static_cast<TForceFeedbackEffectItem*>(items.Items().Items(0))->AssignTo(this);
+}
+
+// ---- TForceFeedbackEffectItem ----
+
+TForceFeedbackEffectItem::TForceFeedbackEffectItem(TCollection* Collection)
+    : TCollectionItem(Collection), FEffects(new TCollection(CollectionItemClassOf<TForceFeedbackEffectItem>(), this)) {}
+
+TForceFeedbackEffectItem::~TForceFeedbackEffectItem() { delete FEffects; }
+
+void TForceFeedbackEffectItem::GetProperties(TPropertyList& List) {
+  TCollectionItem::GetProperties(List);
+  List.String("Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
+  List.Enumeration(
+      "EffectType", {EffectTypeNames, EffectTypeNames + 4}, [this] { return std::int64_t{EffectType}; },
+      [this](std::int64_t v) { EffectType = static_cast<std::int32_t>(v); });
+  auto integer = [&](const char* Name, std::int32_t& Field, bool ZeroDefault) {
+    auto get = [&Field] { return std::int64_t{Field}; };
+    auto set = [&Field](std::int64_t v) { Field = static_cast<std::int32_t>(v); };
+    if (ZeroDefault)
+      List.Integer(Name, get, set, 0);
+    else
+      List.Integer(Name, get, set);
+  };
+  integer("AttackLevel", AttackLevel, true);
+  integer("AttackTime", AttackTime, true);
+  integer("ConditionX", ConditionX, true);
+  integer("ConditionY", ConditionY, true);
+  integer("ConstantX", ConstantX, true);
+  integer("ConstantY", ConstantY, true);
+  integer("FadeLevel", FadeLevel, true);
+  integer("FadeTime", FadeTime, true);
+  integer("Period", Period, false);
+  integer("Power", Power, false);
+  integer("Time", Time, false);
+  integer("StartDelayTime", StartDelayTime, false);
+  List.Persistent("Effects", [this] { return FEffects; });
+}
+
+void TForceFeedbackEffectItem::Assign(const TPersistent* Source) {
+  auto* source = dynamic_cast<const TForceFeedbackEffect*>(Source);
+  if (!source) throw EInvalidCast();
+  Name = source->Name;
+  EffectType = source->EffectType();
+  AttackLevel = source->AttackLevel();
+  AttackTime = source->AttackTime();
+  ConditionX = source->Condition().X;
+  ConditionY = source->Condition().Y;
+  ConstantX = source->Constant().X;
+  ConstantY = source->Constant().Y;
+  FadeLevel = source->FadeLevel();
+  FadeTime = source->FadeTime();
+  Period = source->Period();
+  Power = source->Power();
+  Time = source->Time();
+  StartDelayTime = source->StartDelayTime();
+  for (int i = 0; i < source->Count(); ++i) FEffects->Add()->Assign(source->Effects(i));
+}
+
+void TForceFeedbackEffectItem::AssignTo(TPersistent* Dest) const {
+  auto* dest = dynamic_cast<TForceFeedbackEffect*>(Dest);
+  if (!dest) throw EInvalidCast();
+  dest->SetEffectType(etNone);
+  dest->Name = Name;
+  dest->SetAttackLevel(AttackLevel);
+  dest->SetAttackTime(AttackTime);
+  dest->SetCondition(TFFPoint{ConditionX, ConditionY});
+  dest->SetConstant(TFFPoint{ConstantX, ConstantY});
+  dest->SetFadeLevel(FadeLevel);
+  dest->SetFadeTime(FadeTime);
+  dest->SetPeriod(Period);
+  dest->SetPower(Power);
+  dest->SetTime(Time);
+  dest->SetStartDelayTime(StartDelayTime);
+  // A stored type outside the enumeration reads as no effect.
+  dest->SetEffectType(EffectType >= etNone && EffectType <= etCondition ? static_cast<TForceFeedbackEffectType>(EffectType)
+                                                                         : etNone);
+  for (int i = 0; i < FEffects->Count(); ++i)
+    static_cast<const TForceFeedbackEffectItem*>(FEffects->Items(i))->AssignTo(new TForceFeedbackEffect(dest));
+}
+
+void TForceFeedbackEffectComponent::GetProperties(TPropertyList& List) {
+  TComponent::GetProperties(List);
+  List.Persistent("Effects", [this] { return Effects; });
+}

@@ -10,10 +10,15 @@
 #include <vector>
 
 #include "platform/dinput/DInput.h"
+#include "platform/toolkit/Collection.h"
+#include "platform/toolkit/Component.h"
 #include "platform/toolkit/Persistent.h"
 
 class TCustomInput;
+class TFiler;
 class TForceFeedbackEffects;
+class TStream;
+class TForceFeedbackEffectComponent;
 
 enum TForceFeedbackEffectType { etNone, etConstantForce, etPeriodic, etCondition };
 
@@ -68,6 +73,7 @@ class TForceFeedbackEffect : public TPersistent {
   void Clear();
   TForceFeedbackEffect* Parent() const { return FParent; }
   TForceFeedbackEffects* Root() const { return FRoot; }
+  TPersistent* GetOwner() const override { return FParent; }
 
   // Copies another node and its subtree (also one of this node's own tree).
   void Assign(const TPersistent* Source) override;
@@ -126,6 +132,7 @@ class TForceFeedbackEffect : public TPersistent {
   IDirectInputDevice2A* DeviceInterface() const;
 
   TForceFeedbackEffects* FRoot = nullptr;
+  friend class TForceFeedbackEffects;
   TForceFeedbackEffect* FParent = nullptr;
   std::vector<TForceFeedbackEffect*> FChildren;
   std::int32_t FAttackLevel = 0;
@@ -154,9 +161,60 @@ class TForceFeedbackEffects : public TForceFeedbackEffect {
 
   TCustomInput* Device() const { return FDevice; }
 
+  // The tree as the resource "VexelForceFeedbackEffect": byte 0xFF, the
+  // 16-bit type 10, the upper-case name ended by 0, the 16-bit flags 0x1030,
+  // the 32-bit length of the rest, then a component stream ("TPF0") of one
+  // TForceFeedbackEffectComponent whose Effects hold one item, the root, with
+  // its children as nested Effects. Reading replaces the whole tree.
+  void WriteEffects(TStream* Stream);
+  void ReadEffects(TStream* Stream);
+
+ protected:
+  // The stored binary property "Effects": the whole tree as a component
+  // resource (see WriteEffects).
+  void DefineProperties(TFiler* Filer) override;
+
  private:
   friend class TForceFeedbackEffect;
   TCustomInput* FDevice;
+  std::unique_ptr<TForceFeedbackEffectComponent> FHolder;
   // A start is re-acquiring the device (which restarts effects of the tree).
   bool FRestarting = false;
+};
+
+// One effect node in its stored form.
+class TForceFeedbackEffectItem : public TCollectionItem {
+ public:
+  explicit TForceFeedbackEffectItem(TCollection* Collection);
+  ~TForceFeedbackEffectItem() override;
+
+  void GetProperties(TPropertyList& List) override;
+  // Copies a TForceFeedbackEffect and its subtree (anything else: "Invalid
+  // class typecast").
+  void Assign(const TPersistent* Source) override;
+  bool StoreEffects() const { return FEffects->Count() > 0; }
+  TCollection* Effects() const { return FEffects; }
+
+  std::string Name;
+  std::int32_t EffectType = etNone;
+  std::int32_t AttackLevel = 0, AttackTime = 0;
+  std::int32_t ConditionX = 0, ConditionY = 0, ConstantX = 0, ConstantY = 0;
+  std::int32_t FadeLevel = 0, FadeTime = 0;
+  std::int32_t Period = 0, Power = 0, Time = 0, StartDelayTime = 0;
+
+  // Sets a TForceFeedbackEffect (through its setters, which clamp) and makes
+  // its children from the nested items.
+  void AssignTo(TPersistent* Dest) const override;
+
+ private:
+  TCollection* FEffects;
+};
+
+// The root object of the "Effects" stream: a component with one published
+// collection of items.
+class TForceFeedbackEffectComponent : public TComponent {
+ public:
+  TForceFeedbackEffectComponent() : TComponent(nullptr) {}
+  void GetProperties(TPropertyList& List) override;
+  TCollection* Effects = nullptr;
 };

@@ -31,6 +31,9 @@ class TCustomInput : public TPersistent {
   // Recomputes the device's raw States of this frame.
   virtual void Update() = 0;
 
+  // BindInputStates, Effects, Enabled, ForceFeedback; none has a stored default.
+  void GetProperties(TPropertyList& List) override;
+
   // Acquires the device (unless the component only reads while its form is in
   // the foreground and it is not) and restarts the effects that need it.
   void Acquire();
@@ -118,6 +121,8 @@ class TJoystick : public TCustomInput {
   void Initialize() override;
   DWORD GetCooperativeFlags() const override;
   void Update() override;
+  // Adds AutoCenter, DeadZoneX/Y/Z, ID, RangeX/Y/Z.
+  void GetProperties(TPropertyList& List) override;
 
   bool AutoCenter() const { return FAutoCenter; }
   void SetAutoCenter(bool Value);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/rtl/Streams.h"
+#include "platform/toolkit/Filer.h"
 #include "platform/win/KeyState.h"
 
 // ---- Key assignments ----
@@ -195,3 +196,11 @@ void TKeyboard::Update() {
 void TKeyboard::ReadAssigns(TStream* Stream) { ReadKeyAssignTable(Stream, Assigns); }
 
 void TKeyboard::WriteAssigns(TStream* Stream) { WriteKeyAssignTable(Stream, Assigns); }
+
+void TKeyboard::DefineProperties(TFiler* Filer) {
+  TCustomInput::DefineProperties(Filer);
+  Filer->DefineBinaryProperty("Aissgns", [this](TStream* Stream) { ReadAssigns(Stream); }, nullptr, false);
+  Filer->DefineBinaryProperty(
+      "Assigns", [this](TStream* Stream) { ReadAssigns(Stream); }, [this](TStream* Stream) { WriteAssigns(Stream); },
+      true);
+}

@@ -51,6 +51,11 @@ class TKeyboard : public TCustomInput {
   void ReadAssigns(TStream* Stream);
   void WriteAssigns(TStream* Stream);
 
+ protected:
+  // The binary property "Assigns" (always written) and the older spelling
+  // "Aissgns", which is read but never written.
+  void DefineProperties(TFiler* Filer) override;
+
  private:
   std::array<BYTE, 256> FKeyState{};
 };

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "input_sound/WaveStream.h"
+#include "platform/toolkit/Filer.h"
 
 namespace {
 std::int32_t BlocksFor(std::int32_t Size) {
@@ -96,7 +97,13 @@ void TWave::SaveToStream(TStream& Stream) {
   wave.CompleteHeader();
 }
 
-void TWave::DefineProperties(TFiler* Filer) { TPersistent::DefineProperties(Filer); }
+void TWave::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  // Always stored, so that an empty wave is written as an empty value.
+  Filer->DefineBinaryProperty(
+      "WAVE", [this](TStream* Stream) { ReadWaveData(*Stream); }, [this](TStream* Stream) { WriteWaveData(*Stream); },
+      true);
+}
 
 void TWave::ReadWaveData(TStream& Stream) { LoadFromStream(Stream); }
 

@@ -77,6 +77,12 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
+// An interface cast to an interface the object does not offer.
+class EIntfCastError : public Exception {
+ public:
+  EIntfCastError() : Exception("Interface not supported") {}
+};
+
 // The runtime's failed checked typecast ("as").
 class EInvalidCast : public Exception {
  public:

@@ -399,7 +399,8 @@ TControl* TWinControl::ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWin
 
 POINT TWinControl::ClientOrigin() const {
   if (FWidget) {
-    QPoint p = FWidget->mapToGlobal(QPoint(0, 0));
+    const POINT off = ClientOffset();
+    QPoint p = FWidget->mapToGlobal(QPoint(off.x, off.y));
     return POINT{p.x(), p.y()};
   }
   return TControl::ClientOrigin();
@@ -493,7 +494,9 @@ void TWinControl::Invalidate() {
 }
 
 void TWinControl::UpdateWidgetGeometry() {
-  if (FWidget) FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+  if (!FWidget) return;
+  const POINT off = FParent ? FParent->ClientOffset() : POINT{0, 0};
+  FWidget->setGeometry(FLeft + off.x, FTop + off.y, FWidth, FHeight);
 }
 
 void TWinControl::BoundsChanged(bool Moved, bool Sized) {
@@ -620,6 +623,7 @@ void TWinControl::PaintWindow() {
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
   TCustomForm* form = GetParentForm(this);
+  if (form && form->IsShortCut(Message)) return true;
   if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
   WORD key = static_cast<WORD>(Message.WParam);
   KeyDown(key, KeyboardShiftState());

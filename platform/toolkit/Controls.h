@@ -214,6 +214,9 @@ class TWinControl : public TControl {
 
   POINT ClientOrigin() const override;
   bool Showing() const override;
+  // Where the client area starts inside the window's widget: below a bar
+  // the window shows above its client area (a form's menu bar).
+  virtual POINT ClientOffset() const { return POINT{0, 0}; }
 
   // Keyboard focus: the control that receives the keys of its form.
   bool Focused() const;

@@ -334,9 +334,12 @@ TValueType TReader::ReadValue() {
 }
 
 TValueType TReader::NextValue() {
-  TValueType v = ReadValue();
+  // A peek: the byte may also be the length of the next property name (which
+  // may be above vaInt64), so it is not checked here.
+  std::uint8_t b;
+  Read(&b, 1);
   FStream->Seek(-1, soFromCurrent);
-  return v;
+  return static_cast<TValueType>(b);
 }
 
 void TReader::CheckValue(TValueType Value) {

@@ -115,13 +115,14 @@ void TCustomForm::UpdateWidgetGeometry() {
   QWidget* w = Widget();
   if (!w) return;
   w->move(FLeft, FTop);
+  const POINT off = ClientOffset();
   const bool fixed = FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin;
   if (fixed) {
-    w->setFixedSize(ClientWidth(), ClientHeight());
+    w->setFixedSize(ClientWidth() + off.x, ClientHeight() + off.y);
   } else {
     w->setMinimumSize(0, 0);
     w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    w->resize(ClientWidth(), ClientHeight());
+    w->resize(ClientWidth() + off.x, ClientHeight() + off.y);
   }
 }
 
@@ -131,6 +132,7 @@ void TCustomForm::CreateHandle() {
   TWinControl::CreateHandle();
   Widget()->setWindowTitle(ToQString(FCaption));
   ApplyWindowFlags();
+  MenuChanged();
 }
 
 void TCustomForm::SetActiveControl(TWinControl* Control) {

@@ -43,6 +43,8 @@ using TIdleEvent = TMethod<void(TObject* Sender, bool& Done)>;
 using TExceptionEvent = TMethod<void(TObject* Sender, Exception& E)>;
 using TWindowHook = TMethod<bool(TMessage& Message)>;
 
+class TMainMenu;
+
 class TCustomForm : public TWinControl {
  public:
   explicit TCustomForm(TComponent* AOwner);
@@ -92,6 +94,15 @@ class TCustomForm : public TWinControl {
 
   void WndProc(TMessage& Message) override;
 
+  // The form's main menu (null: none): its bar shows at the top of the
+  // window, and its items' shortcuts are tried before a key reaches the
+  // focused control.
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
+  // Whether a key-down message is one of the form's shortcuts; its item has
+  // then been chosen.
+  virtual bool IsShortCut(TMessage& Message);
+
   // Raised when the form becomes our program's active form (the first
   // showing, a click on it, a dialog above it closing) and when it stops being
   // it; switching to and from other programs raises neither (the form gets
@@ -110,6 +121,8 @@ class TCustomForm : public TWinControl {
   QWidget* CreateWidget(QWidget* ParentWidget) override;
   void CreateHandle() override;
   void UpdateWidgetGeometry() override;
+  // Below the menu bar when the form has one (Menus.cpp).
+  POINT ClientOffset() const override;
   virtual void Activate();
   virtual void Deactivate();
   virtual void DoShow();
@@ -122,6 +135,8 @@ class TCustomForm : public TWinControl {
   void ShowWindowNow();
   void HideWindowNow();
   void SetActiveFlag(bool Value);
+  // The window exists or the menu changed: the menu bar follows (Menus.cpp).
+  void MenuChanged();
 
   TControlCanvas* FCanvas;
   std::string FCaption;
@@ -133,6 +148,7 @@ class TCustomForm : public TWinControl {
   bool FShownOnce = false;
   bool FModal = false;
   TModalResult FModalResult = mrNone;
+  TMainMenu* FMenu = nullptr;
 };
 
 class TForm : public TCustomForm {

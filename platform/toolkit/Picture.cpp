@@ -21,13 +21,14 @@ struct ClipboardFormat {
 };
 
 std::vector<FileFormat>& FileFormats() {
-  static std::vector<FileFormat> formats = {{"bmp", "Bitmaps", GraphicClassOf<TBitmap>()}};
-  return formats;
+  // Never destroyed: units unregister their classes from static destructors.
+  static auto* formats = new std::vector<FileFormat>{{"bmp", "Bitmaps", GraphicClassOf<TBitmap>()}};
+  return *formats;
 }
 
 std::vector<ClipboardFormat>& ClipboardFormats() {
-  static std::vector<ClipboardFormat> formats = {{static_cast<WORD>(CF_BITMAP), GraphicClassOf<TBitmap>()}};
-  return formats;
+  static auto* formats = new std::vector<ClipboardFormat>{{static_cast<WORD>(CF_BITMAP), GraphicClassOf<TBitmap>()}};
+  return *formats;
 }
 
 TGraphicClass FindClipboardFormat(WORD format) {

@@ -551,7 +551,8 @@ bool TControlWidget::event(QEvent* Event) {
         TWinControl* c = FControl;
         QPoint p = pos();
         QSize s = size();
-        SafeInvoke(c, [&] { c->SyncBoundsFromWidget(p.x(), p.y(), s.width(), s.height()); });
+        const POINT off = c->ClientOffset();
+        SafeInvoke(c, [&] { c->SyncBoundsFromWidget(p.x(), p.y(), s.width() - off.x, s.height() - off.y); });
       }
       break;
     case QEvent::WindowActivate:
@@ -575,20 +576,38 @@ bool TControlWidget::event(QEvent* Event) {
 void TControlWidget::paintEvent(QPaintEvent*) {
   RenderIfNeeded();
   QPainter p(this);
-  p.drawImage(0, 0, FBacking);
+  // The backing holds the client area, which may start below a menu bar.
+  const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
+  p.drawImage(off.x, off.y, FBacking);
 }
 
 QImage ComposeWindowImage(QWidget* Widget) {
   auto* w = dynamic_cast<TControlWidget*>(Widget);
   if (!w) return Widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
   w->RenderIfNeeded();
-  QImage out = w->Backing().copy();
+  // The backing holds the client area, which may start below a menu bar.
+  const POINT off = w->Control() ? w->Control()->ClientOffset() : POINT{0, 0};
+  QImage out;
+  if (off.x == 0 && off.y == 0) {
+    out = w->Backing().copy();
+  } else {
+    out = QImage(w->size(), QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter(&out).drawImage(off.x, off.y, w->Backing());
+  }
   if (out.isNull()) return out;
   QPainter p(&out);
   for (QObject* o : w->children()) {
     auto* child = qobject_cast<QWidget*>(o);
     if (!child || child->isWindow() || child->isHidden()) continue;
-    p.drawImage(child->pos(), ComposeWindowImage(child));
+    if (dynamic_cast<TControlWidget*>(child)) {
+      p.drawImage(child->pos(), ComposeWindowImage(child));
+    } else {
+      // Qt's own widgets (the standard controls, the views of controls
+      // without a window) paint over what lies under them: transparent
+      // parts show it.
+      child->render(&p, child->pos(), QRegion(), QWidget::DrawChildren);
+    }
   }
   return out;
 }

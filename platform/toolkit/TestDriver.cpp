@@ -49,8 +49,9 @@ QWidget* WidgetAt(TControl* control, QPoint global) {
   if (!top) return nullptr;
   top->HandleNeeded();
   QWidget* w = top->Widget();
+  // The deepest widget there takes the event, as with the window system (the
+  // standard controls' widgets have parts of their own: viewports, edit fields).
   QWidget* child = w->childAt(w->mapFromGlobal(global));
-  while (child && !dynamic_cast<TControlWidget*>(child)) child = child->parentWidget();
   return child ? child : w;
 }
 
@@ -59,6 +60,8 @@ QWidget* WidgetAt(TControl* control, QPoint global) {
 TTestDriver::TTestDriver() {
   if (Application) Application->FDriver = this;
 }
+
+TTestDriver* TTestDriver::Current() { return Application ? Application->FDriver : nullptr; }
 
 TTestDriver::~TTestDriver() {
   if (Application && Application->FDriver == this) Application->FDriver = nullptr;

@@ -55,6 +55,8 @@ class TTestDriver {
   ~TTestDriver();
   TTestDriver(const TTestDriver&) = delete;
   TTestDriver& operator=(const TTestDriver&) = delete;
+  // The driver of the current application, or null.
+  static TTestDriver* Current();
 
   // The next modal form or message box that opens calls Answer (in order of
   // queuing). A box without an answer gets its safe default (OK, Cancel or

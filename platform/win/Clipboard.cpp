@@ -15,8 +15,8 @@ struct ClipboardState {
 };
 
 ClipboardState& State() {
-  static ClipboardState state;
-  return state;
+  static auto* state = new ClipboardState;  // lives until the process ends
+  return *state;
 }
 
 void FreeHandle(UINT format, HANDLE h) {

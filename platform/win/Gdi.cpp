@@ -91,8 +91,9 @@ struct DCObj : GdiObject {
 };
 
 std::unordered_set<GdiObject*>& Live() {
-  static std::unordered_set<GdiObject*> live;
-  return live;
+  // Never destroyed: objects freed by static destructors at exit still find it.
+  static auto* live = new std::unordered_set<GdiObject*>;
+  return *live;
 }
 
 template <typename T>
@@ -190,7 +191,7 @@ GdiObject* MakeStock(int i) {
 }
 
 GdiObject* Stock(int i) {
-  static std::unordered_map<int, GdiObject*> stock;
+  static auto& stock = *new std::unordered_map<int, GdiObject*>;
   auto it = stock.find(i);
   if (it != stock.end()) return it->second;
   GdiObject* obj = MakeStock(i);

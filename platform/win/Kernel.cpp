@@ -25,8 +25,9 @@ struct Block {
   int locks = 0;
 };
 std::unordered_map<void*, Block*>& Blocks() {
-  static std::unordered_map<void*, Block*> blocks;
-  return blocks;
+  // Never destroyed, so that blocks freed at exit still find it.
+  static auto* blocks = new std::unordered_map<void*, Block*>;
+  return *blocks;
 }
 Block* Find(HGLOBAL h) {
   auto it = Blocks().find(h);

@@ -39,3 +39,14 @@ class TRefCounted {
     if (n == 0) delete this;                    \
     return n;                                   \
   }
+
+// Drops a held interface: the pointer is cleared before Release runs, so code
+// that Release reaches never sees a released interface.
+template <class T>
+void ReleaseIntf(T*& Intf) {
+  if (Intf) {
+    T* held = Intf;
+    Intf = nullptr;
+    held->Release();
+  }
+}

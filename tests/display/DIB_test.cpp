@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "display/DIBPalette.h"
+#include "platform/toolkit/Bitmap.h"
+#include "platform/toolkit/Filer.h"
+#include "platform/toolkit/Picture.h"
+#include "platform/win/Clipboard.h"
 #include "platform/win/Kernel.h"
 #include "tests/display/DIBFixtures.h"
 
@@ -73,7 +78,7 @@ TEST(DIB, NewDIBIsEmpty) {
   TDIB dib;
   EXPECT_TRUE(dib.Empty());
   EXPECT_EQ(dib.Width(), 0);
-  EXPECT_EQ(dib.Image(), EmptyDIBImage());
+  EXPECT_EQ(dib.Image(), EmptyImage());
   EXPECT_EQ(dib.Palette(), nullptr);
   EXPECT_TRUE(FileOf(dib).empty());
   TMemoryStream s;
@@ -245,9 +250,9 @@ TEST(DIB, StreamFormsAndFailures) {
   EXPECT_THROW(LoadFile(dib, Bytes(file.begin(), file.begin() + 9)), EInvalidGraphic);
   EXPECT_THROW(LoadFile(dib, Bytes(file.begin(), file.end() - 1)), EReadError);
   EXPECT_EQ(dib.Image(), image);
-  // No bytes at all: an empty bitmap.
+  // No bytes at all change nothing.
   LoadFile(dib, {});
-  EXPECT_TRUE(dib.Empty());
+  EXPECT_EQ(dib.Image(), image);
 
   // Run-length pictures stay compressed when written.
   const Bytes rle = {0x03, 0x05, 0x00, 0x02, 0x01, 0x02, 0x02, 0x07, 0x00, 0x01};
@@ -402,4 +407,143 @@ TEST(DIB, AssignFromAnotherGraphicDrawsItOnA24BitPicture) {
   EXPECT_EQ(Rgb24(dib, 0, 1), 0x102030u);
   EXPECT_EQ(Rgb24(dib, 1, 0), 0u);  // cleared first
   EXPECT_EQ(Rgb24(dib, 2, 1), 0u);
+}
+
+// With the toolkit's pictures, bitmaps and filers
+
+namespace {
+
+using FilerBytes = std::vector<BYTE>;
+
+FilerBytes ShortStr(const std::string& s) {
+  FilerBytes b(s.size() + 1);
+  b[0] = static_cast<BYTE>(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) b[i + 1] = static_cast<BYTE>(s[i]);
+  return b;
+}
+
+}  // namespace
+
+TEST(DIBToolkit, RegisteredForTheDibExtensionAndCF_DIB) {
+  EXPECT_EQ(TPicture::FindFileFormat("dib").Name, "TDIB");
+  EXPECT_EQ(TPicture::FindGraphicClass("TDIB").Name, "TDIB");
+  EXPECT_TRUE(TPicture::SupportsClipboardFormat(static_cast<WORD>(CF_DIB)));
+
+  // A picture made from the clipboard form holds a TDIB.
+  TDIB dib;
+  dib.SetSize(2, 2, 24);
+  dib.SetPixel(1, 1, 0xABCDEF);
+  WORD format = 0;
+  HANDLE data = nullptr;
+  HPALETTE palette = nullptr;
+  dib.SaveToClipboardFormat(format, data, palette);
+  TPicture picture;
+  picture.LoadFromClipboardFormat(format, data, palette);
+  auto* held = dynamic_cast<TDIB*>(picture.Graphic());
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(Rgb24(*held, 1, 1), 0xEFCDABu);
+  GlobalFree(data);
+}
+
+TEST(DIBToolkit, StoredPictureDataAndTheDIBProperty) {
+  class Holder : public TPersistent {
+   public:
+    TPicture Picture;
+    void GetProperties(TPropertyList& L) override { L.Persistent("Picture", [this] { return &Picture; }); }
+  };
+  Holder h;
+  TDIB dib;
+  dib.SetSize(34, 17, 24);
+  dib.SetPixel(33, 16, 0x010203);
+  h.Picture.SetGraphic(&dib);
+  TMemoryStream written;
+  WritePersistentProperties(&written, &h);
+  const FilerBytes& w = written.Bytes();
+  // "Picture.Data": the class name "TDIB", then the bitmap data (40 + 1768 bytes).
+  FilerBytes head = ShortStr("Picture.Data");
+  head.push_back(vaBinary);
+  ASSERT_TRUE(std::equal(head.begin(), head.end(), w.begin()));
+  const std::uint32_t length = w[head.size()] | (w[head.size() + 1] << 8);
+  EXPECT_EQ(length, 5u + 40u + 1768u);
+  const FilerBytes name = ShortStr("TDIB");
+  EXPECT_TRUE(std::equal(name.begin(), name.end(), w.begin() + static_cast<long>(head.size()) + 4));
+  EXPECT_EQ(w[head.size() + 4 + 5], 40);
+
+  Holder back;
+  TBytesStream in(w.data(), static_cast<std::int64_t>(w.size()));
+  ReadPersistentProperties(&in, &back);
+  auto* read = dynamic_cast<TDIB*>(back.Picture.Graphic());
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Width(), 34);
+  EXPECT_EQ(Rgb24(*read, 33, 16), 0x030201u);
+
+  // The property "DIB" holds the file form; it is read, never written.
+  class DIBHolder : public TPersistent {
+   public:
+    TDIB Dib;
+    void GetProperties(TPropertyList& L) override { L.Persistent("Pic", [this] { return &Dib; }); }
+  };
+  Bytes file = File8(4, 1, {7, 8, 9, 10});
+  FilerBytes stored = ShortStr("Pic.DIB");
+  stored.push_back(vaBinary);
+  Put32(stored, static_cast<std::uint32_t>(file.size()));
+  Append(stored, file);
+  stored.push_back(vaNull);
+  DIBHolder holder;
+  TBytesStream s(stored.data(), static_cast<std::int64_t>(stored.size()));
+  ReadPersistentProperties(&s, &holder);
+  EXPECT_EQ(holder.Dib.Width(), 4);
+  EXPECT_EQ(Row(holder.Dib, 0)[3], 10);
+  TMemoryStream again;
+  WritePersistentProperties(&again, &holder);
+  const FilerBytes& a = again.Bytes();
+  const FilerBytes dataName = ShortStr("Pic.Data");
+  EXPECT_TRUE(std::equal(dataName.begin(), dataName.end(), a.begin()));
+  EXPECT_EQ(std::search(a.begin(), a.end(), stored.begin(), stored.begin() + 8), a.end());
+}
+
+TEST(DIBToolkit, AssignFromBitmapsAndPictures) {
+  // A 24-bit bitmap: same size, same colours.
+  TBitmap bmp24;
+  bmp24.SetPixelFormat(pf24bit);
+  bmp24.SetSize(3, 2);
+  bmp24.Canvas()->SetPixel(2, 1, clRed);
+  bmp24.Canvas()->SetPixel(0, 0, static_cast<TColor>(RGB(1, 2, 3)));
+  TDIB dib;
+  dib.Assign(&bmp24);
+  EXPECT_EQ(dib.BitCount(), 24);
+  EXPECT_EQ(dib.Width(), 3);
+  EXPECT_EQ(Rgb24(dib, 2, 1), 0xFF0000u);
+  EXPECT_EQ(Rgb24(dib, 0, 0), 0x010203u);
+
+  // An 8-bit bitmap: its palette becomes the colour table, the indices stay.
+  TBitmap bmp8;
+  bmp8.SetPixelFormat(pf8bit);
+  bmp8.SetSize(4, 1);
+  bmp8.Canvas()->SetPixel(1, 0, clLime);
+  TDIB dib8;
+  dib8.Assign(&bmp8);
+  EXPECT_EQ(dib8.BitCount(), 8);
+  const RGBQUAD q = dib8.ColorTable[Row(dib8, 0)[1]];
+  EXPECT_EQ(q.rgbGreen, 255);
+  EXPECT_EQ(q.rgbRed, 0);
+
+  // A 16-bit bitmap keeps its channel counts.
+  TBitmap bmp16;
+  bmp16.SetPixelFormat(pf16bit);
+  bmp16.SetSize(2, 2);
+  TDIB dib16;
+  dib16.Assign(&bmp16);
+  EXPECT_EQ(dib16.BitCount(), 16);
+  EXPECT_TRUE(SameMasks(dib16.Image()->ChannelLayout(), Layout565()));
+
+  // Pictures give their graphic; an empty picture empties.
+  TPicture picture;
+  picture.SetGraphic(&dib);
+  TDIB fromPicture;
+  fromPicture.Assign(&picture);
+  EXPECT_EQ(Rgb24(fromPicture, 2, 1), 0xFF0000u);
+  TPicture none;
+  fromPicture.Assign(&none);
+  EXPECT_TRUE(fromPicture.Empty());
 }

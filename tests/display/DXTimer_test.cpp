@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/Messages.h"
@@ -270,4 +273,34 @@ TEST_F(FrameTimer, AHandlerThatRaisesGivesOneErrorBoxPerTick) {
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_NE(boxes[0].Text.find("tick failed"), std::string::npos);
   EXPECT_TRUE(App->OnIdle);
+}
+
+TEST_F(FrameTimer, StoresAllThreePropertiesAndStartsWhenLoadingEnds) {
+  TDXTimer stored(nullptr);
+  stored.SetInterval(1);
+  TMemoryStream m;
+  WritePersistentProperties(&m, &stored);
+  const std::vector<BYTE>& w = m.Bytes();
+  auto has = [&](const std::string& name) {
+    return std::search(w.begin(), w.end(), name.begin(), name.end()) != w.end();
+  };
+  EXPECT_TRUE(has("ActiveOnly"));
+  EXPECT_TRUE(has("Enabled"));
+  EXPECT_TRUE(has("Interval"));
+  TDXTimer* back = new TDXTimer(nullptr);
+  Timers.emplace_back(back);
+  back->SetEnabled(false);
+  back->SetActiveOnly(false);
+  back->BeginLoading();
+  m.SetPosition(0);
+  ReadPersistentProperties(&m, back);
+  EXPECT_TRUE(back->Enabled());
+  EXPECT_TRUE(back->ActiveOnly());
+  EXPECT_EQ(back->Interval(), 1u);
+  EXPECT_FALSE(back->Running());
+  back->Loaded();
+  EXPECT_TRUE(back->Running());
+  AdvanceMs(1);
+  back->OnTimer = [this](TObject*, std::int32_t lag) { Lags.push_back(lag); };
+  EXPECT_EQ(Pass(), Ticks{1});
 }

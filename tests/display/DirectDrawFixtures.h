@@ -13,6 +13,7 @@
 #include "display/DisplayMode.h"
 #include "platform/ddraw/DDraw.h"
 #include "platform/ddraw/DDrawEmulation.h"
+#include "platform/ddraw/Direct3D.h"
 #include "platform/win/Modules.h"
 #include "platform/win/Window.h"
 
@@ -135,6 +136,8 @@ class TRefusingDirectDraw : public IDirectDraw {
   using TRule = std::function<bool(const DDSURFACEDESC&)>;
   static inline TRule Refuse;
   static inline int CreateSurfaceCalls = 0;
+  static inline bool RefuseClipper = false;
+  static inline bool RefuseDirect3D = false;
 
   explicit TRefusingDirectDraw(IDirectDraw* Real) : FReal(Real) {}
 
@@ -144,6 +147,10 @@ class TRefusingDirectDraw : public IDirectDraw {
       *object = static_cast<IDirectDraw*>(this);
       return S_OK;
     }
+    if (RefuseDirect3D && (iid == IID_IDirect3D || iid == IID_IDirect3D2 || iid == IID_IDirect3D3)) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
     return FReal->QueryInterface(iid, object);
   }
   ULONG AddRef() override { return ++FRefs; }
@@ -152,7 +159,13 @@ class TRefusingDirectDraw : public IDirectDraw {
     if (n == 0) delete this;
     return n;
   }
-  HRESULT CreateClipper(DWORD f, IDirectDrawClipper** c, IUnknown* o) override { return FReal->CreateClipper(f, c, o); }
+  HRESULT CreateClipper(DWORD f, IDirectDrawClipper** c, IUnknown* o) override {
+    if (RefuseClipper) {
+      *c = nullptr;
+      return DDERR_OUTOFMEMORY;
+    }
+    return FReal->CreateClipper(f, c, o);
+  }
   HRESULT CreatePalette(DWORD f, PALETTEENTRY* e, IDirectDrawPalette** p, IUnknown* o) override {
     return FReal->CreatePalette(f, e, p, o);
   }
@@ -214,6 +227,8 @@ class TRefusingDDrawModule {
                               {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
                               {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
     TRefusingDirectDraw::Refuse = nullptr;
+    TRefusingDirectDraw::RefuseClipper = false;
+    TRefusingDirectDraw::RefuseDirect3D = false;
   }
   TRefusingDDrawModule(const TRefusingDDrawModule&) = delete;
   TRefusingDDrawModule& operator=(const TRefusingDDrawModule&) = delete;

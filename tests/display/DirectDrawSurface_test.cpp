@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "display/DIB.h"
+#include "platform/toolkit/Bitmap.h"
+#include "platform/toolkit/Picture.h"
 #include "tests/display/DirectDrawFixtures.h"
 
 namespace {
@@ -421,8 +423,9 @@ TEST_F(Surface, PixelLayoutInEveryBitCount) {
       ASSERT_TRUE(s.CreateSurface(desc));
     }
     ASSERT_EQ(s.BitCount(), c.Bits);
-    s.SetPixel(c.X, c.Y, c.Value);
+    s.Pixels[c.X][c.Y] = c.Value;
     EXPECT_EQ(s.GetPixel(c.X, c.Y), c.ReadBack);
+    EXPECT_EQ(static_cast<DWORD>(s.Pixels[c.X][c.Y]), c.ReadBack);
     EXPECT_EQ(s.GetPixel(c.X + 1, c.Y), 0u);
     EXPECT_EQ(s.GetPixel(c.X, c.Y - 1 < 0 ? c.Y + 1 : c.Y - 1), 0u);
     DDSURFACEDESC desc;
@@ -686,6 +689,22 @@ TEST_F(Surface, LoadsAWholeGraphicOrAPartOfIt) {
   s.Assign(&picture);
   EXPECT_EQ(s.Width(), 6);
   EXPECT_EQ(s.GetPixel(5, 3), TTestGraphic::Value(5, 3));
+}
+
+TEST_F(Surface, AssignsAPicturesGraphic) {
+  TPicture picture;
+  TBitmap bitmap;
+  bitmap.SetSize(3, 2);
+  bitmap.Canvas()->Pixels[2][1] = static_cast<TColor>(RGB(9, 8, 7));
+  picture.SetGraphic(&bitmap);
+  TDirectDrawSurface s(DD());
+  s.Assign(&picture);
+  ASSERT_EQ(s.Width(), 3);
+  ASSERT_EQ(s.Height(), 2);
+  EXPECT_EQ(s.GetPixel(2, 1), 0x090807u);
+  TPicture empty;
+  s.Assign(&empty);
+  EXPECT_TRUE(s.Empty());
 }
 
 TEST_F(Surface, LoadsADibThroughItsCanvas) {

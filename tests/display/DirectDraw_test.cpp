@@ -199,6 +199,22 @@ TEST_F(DirectDrawObject, ClipperIsBoundToAWindow) {
   EXPECT_EQ(bound, TFakeWindowBackend::Window());
 }
 
+TEST_F(DirectDrawObject, ClipperThatCannotBeMadeLeavesTheList) {
+  TRefusingDDrawModule module(nullptr);
+  TDirectDraw dd(nullptr, false);
+  TDirectDrawClipper first(&dd);
+  TRefusingDirectDraw::RefuseClipper = true;
+  try {
+    new TDirectDrawClipper(&dd);
+    ADD_FAILURE() << "a clipper was made";
+  } catch (const EDirectDrawClipperError& e) {
+    EXPECT_EQ(e.Message(), "Clipper cannot be made");
+  }
+  EXPECT_EQ(dd.LastResult(), DDERR_OUTOFMEMORY);
+  ASSERT_EQ(dd.ClipperCount(), 1);
+  EXPECT_EQ(dd.Clippers(0), &first);
+}
+
 BOOL CollectDriver(GUID* guid, char* description, char*, void* context) {
   auto* names = static_cast<std::vector<std::string>*>(context);
   names->push_back(std::string(description) + (guid ? " (guid)" : " (nil)"));

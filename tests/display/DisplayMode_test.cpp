@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/toolkit/Filer.h"
 #include "tests/display/DirectDrawFixtures.h"
 
 namespace {
@@ -185,6 +186,53 @@ TEST_F(DisplayModes, BadRequestsDoNotTouchTheDisplay) {
   }
   EXPECT_EQ(CurrentDisplayMode(dd), before);
   EXPECT_EQ(dd.LastResult(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::string StoredForm(TDXDrawDisplay& d) {
+  TMemoryStream stream;
+  TWriter writer(&stream);
+  writer.WriteProperties(&d);
+  const auto& bytes = stream.Bytes();
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Whether the stored form holds a property of that name (its length byte
+// and its name).
+bool Stores(const std::string& stored, const std::string& name) {
+  return stored.find(std::string(1, char(name.size())) + name) != std::string::npos;
+}
+
+TEST_F(DisplayModes, StoresTheRulesAlwaysAndTheSizeWhenNotDefault) {
+  TFakeDXDraw control;
+  std::string stored = StoredForm(control.Disp);
+  for (const char* name : {"FixedBitCount", "FixedRatio", "FixedSize"}) EXPECT_TRUE(Stores(stored, name)) << name;
+  for (const char* name : {"Width", "Height", "BitCount"}) EXPECT_FALSE(Stores(stored, name)) << name;
+  control.Disp.SetWidth(800);
+  control.Disp.SetBitCount(16);
+  stored = StoredForm(control.Disp);
+  EXPECT_TRUE(Stores(stored, "Width"));
+  EXPECT_TRUE(Stores(stored, "BitCount"));
+  EXPECT_FALSE(Stores(stored, "Height"));
+
+  TPropertyList list;
+  control.Disp.GetProperties(list);
+  ASSERT_NE(list.Find("BitCount"), nullptr);
+  EXPECT_THROW(list.Find("BitCount")->SetOrdinal(12), EDirectDrawError);
+  list.Find("Height")->SetOrdinal(-3);
+  EXPECT_EQ(control.Disp.Height(), 0);
+}
+
+TEST_F(DisplayModes, ModesAreCollectionItemsInSortedPositions) {
+  SetEmulatedDisplayModes({{800, 600, 32}, {640, 480, 16}, {640, 480, 8}});
+  TFakeDXDraw control;
+  ASSERT_EQ(control.Disp.Count(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(control.Disp.Modes(i)->Index(), i);
+  EXPECT_EQ(control.Disp.Modes(2)->Width(), 800);
+  EXPECT_EQ(control.Disp.Modes(0)->BitCount(), 8);
 }
 
 }  // namespace

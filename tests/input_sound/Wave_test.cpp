@@ -6,6 +6,7 @@
 
 #include "input_sound/Wave.h"
 #include "input_sound/WaveStream.h"
+#include "platform/toolkit/Filer.h"
 #include "tests/input_sound/WaveTestFiles.h"
 
 namespace {
@@ -217,6 +218,64 @@ TEST(Wave, ChunkOrderAndTruncation) {
     EXPECT_EQ(w.FormatSize(), 0);
     EXPECT_EQ(w.Size(), 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The stored form of a wave's properties: "WAVE", vaBinary, the length, the
+// file, and the end of the list.
+Bytes StoredProperties(const Bytes& File) {
+  Bytes b{4, 'W', 'A', 'V', 'E', vaBinary};
+  Put32(b, static_cast<std::uint32_t>(File.size()));
+  b.insert(b.end(), File.begin(), File.end());
+  b.push_back(vaNull);
+  return b;
+}
+
+TEST(WaveProperty, IsStoredAsAWholeFile) {
+  const Bytes file = Riff({Chunk("fmt ", PcmFormat(1, 11025, 8, false)), Chunk("data", Samples(4361, 5))});
+  TWave w;
+  Load(w, file);
+  TMemoryStream out;
+  WritePersistentProperties(&out, &w);
+  EXPECT_EQ(out.Bytes(), StoredProperties(file));
+
+  TWave back;
+  out.SetPosition(0);
+  ReadPersistentProperties(&out, &back);
+  EXPECT_EQ(FormatOf(back), FormatOf(w));
+  EXPECT_EQ(DataOf(back), DataOf(w));
+  EXPECT_EQ(out.Position(), out.Size());
+}
+
+TEST(WaveProperty, AnEmptyWaveIsStoredAndReadAsAnEmptyValue) {
+  TWave w;
+  TMemoryStream out;
+  WritePersistentProperties(&out, &w);
+  EXPECT_EQ(out.Bytes(), StoredProperties({}));
+  TWave back;
+  Load(back, Riff({Chunk("fmt ", PcmFormat(1, 11025, 8, false)), Chunk("data", Samples(8))}));
+  out.SetPosition(0);
+  ReadPersistentProperties(&out, &back);
+  EXPECT_EQ(back.FormatSize(), 0);
+  EXPECT_EQ(back.Size(), 0);
+}
+
+TEST(WaveProperty, ABrokenValueFailsTheReadAndLeavesTheWaveEmpty) {
+  Bytes file = Riff({Chunk("fmt ", PcmFormat(1, 11025, 8, false)), Chunk("data", Samples(8))});
+  file.pop_back();  // the "data" chunk now runs past the value
+  const Bytes stored = StoredProperties(file);
+  TBytesStream in(stored.data(), static_cast<std::int64_t>(stored.size()));
+  TWave w;
+  try {
+    ReadPersistentProperties(&in, &w);
+    ADD_FAILURE() << "read";
+  } catch (const EWaveStreamError& e) {
+    EXPECT_EQ(e.Message(), "Wave is invalid");
+  }
+  EXPECT_EQ(w.Size(), 0);
 }
 
 }  // namespace

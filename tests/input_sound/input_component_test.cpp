@@ -63,6 +63,22 @@ TEST_F(InputComponent, StatesFollowEdgesOfTheBoundDevicesOverAFrameSequence) {
   EXPECT_FALSE(input->States.Contains(stButton5));
 }
 
+TEST_F(InputComponent, LoadingOpensTheDevicesAndReadsTheFirstFrame) {
+  auto* input = new TDXInput(Main);
+  EXPECT_FALSE(input->Keyboard()->Initialized()) << "made in code: nothing opens before Loaded";
+  EXPECT_EQ(input->DInput(), nullptr);
+  input->BeginLoading();
+  Driver->KeyDown('H');
+  input->Loaded();
+  EXPECT_TRUE(input->Keyboard()->Initialized());
+  EXPECT_TRUE(input->States.Contains(stLeft)) << "Initialize ends with an Update";
+  Driver->KeyUp('H');
+  ASSERT_EQ(input->Devices().size(), 3u);
+  EXPECT_EQ(input->Devices()[0], input->Joystick());
+  EXPECT_EQ(input->Devices()[1], input->Keyboard());
+  EXPECT_EQ(input->Devices()[2], input->Mouse());
+}
+
 TEST_F(InputComponent, TheStoredMouseIsReadEveryFrameButDoesNotBind) {
   TDXInput* input = MakeInput(Main, true);
   TMouse* mouse = input->Mouse();

@@ -1,8 +1,11 @@
+#include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "input_fixture.h"
 #include "platform/rtl/Streams.h"
+#include "platform/toolkit/Filer.h"
 
 namespace {
 
@@ -192,6 +195,120 @@ TEST_F(KeyboardDevice, ALostKeyboardIsAcquiredAgainOnTheNextRead) {
   input->Update();
   EXPECT_TRUE(input->Keyboard()->States().Contains(stDown));
   Driver->KeyUp('J');
+}
+
+}  // namespace
+
+namespace {
+
+using StoredInput = InputFixture;
+
+std::vector<BYTE> Bytes(TMemoryStream& S) { return std::vector<BYTE>(S.Memory(), S.Memory() + S.Size()); }
+
+// Where the property Name starts in a stored property list, or npos.
+size_t FindProperty(const std::vector<BYTE>& Data, const std::string& Name) {
+  std::vector<BYTE> key;
+  key.push_back(static_cast<BYTE>(Name.size()));
+  key.insert(key.end(), Name.begin(), Name.end());
+  auto it = std::search(Data.begin(), Data.end(), key.begin(), key.end());
+  return it == Data.end() ? std::string::npos : static_cast<size_t>(it - Data.begin());
+}
+
+void AppendBinary(std::vector<BYTE>& Out, const std::string& Name, const std::vector<BYTE>& Value) {
+  Out.push_back(static_cast<BYTE>(Name.size()));
+  Out.insert(Out.end(), Name.begin(), Name.end());
+  Out.push_back(vaBinary);
+  auto n = static_cast<std::uint32_t>(Value.size());
+  for (int i = 0; i < 4; ++i) Out.push_back(static_cast<BYTE>(n >> (8 * i)));
+  Out.insert(Out.end(), Value.begin(), Value.end());
+}
+
+TDXInput* ReadStored(TCustomForm* Form, const std::vector<BYTE>& Data) {
+  auto* input = new TDXInput(Form);
+  input->BeginLoading();
+  TMemoryStream s;
+  s.WriteBuffer(Data.data(), static_cast<std::int64_t>(Data.size()));
+  s.SetPosition(0);
+  try {
+    ReadPersistentProperties(&s, input);
+  } catch (...) {
+    input->Free();
+    throw;
+  }
+  input->Loaded();
+  return input;
+}
+
+TEST_F(StoredInput, TheComponentStoresItsDevicesAssignsAndEffects) {
+  TDXInput* input = MakeInput(Main);
+  TMemoryStream s;
+  WritePersistentProperties(&s, input);
+  std::vector<BYTE> data = Bytes(s);
+  for (const char* name : {"ActiveOnly", "UseDirectInput", "Joystick.BindInputStates", "Joystick.Enabled",
+                           "Joystick.ForceFeedback", "Joystick.AutoCenter", "Joystick.DeadZoneX", "Joystick.ID",
+                           "Joystick.RangeZ", "Joystick.Effects.Effects", "Keyboard.Effects.Effects",
+                           "Mouse.Effects.Effects", "Mouse.Enabled", "Keyboard.Assigns"})
+    EXPECT_NE(FindProperty(data, name), std::string::npos) << name;
+  EXPECT_EQ(FindProperty(data, "Keyboard.Aissgns"), std::string::npos) << "the old name is never written";
+
+  size_t at = FindProperty(data, "Keyboard.Assigns");
+  ASSERT_NE(at, std::string::npos);
+  at += 1 + std::string("Keyboard.Assigns").size();
+  ASSERT_EQ(data[at], vaBinary);
+  EXPECT_EQ(data[at + 1] | data[at + 2] << 8 | data[at + 3] << 16 | data[at + 4] << 24, 432);
+  TKeyAssignTable defaults;
+  DefaultKeyAssigns(defaults);
+  TMemoryStream table;
+  WriteKeyAssignTable(&table, defaults);
+  EXPECT_TRUE(std::equal(table.Memory(), table.Memory() + 432, data.begin() + static_cast<std::ptrdiff_t>(at) + 5));
+
+  // Read back into a fresh component.
+  input->Keyboard()->Assigns[stButton7] = TKeyAssign{'P', 0, 0};
+  input->Joystick()->SetDeadZoneY(20);
+  TMemoryStream changed;
+  WritePersistentProperties(&changed, input);
+  TDXInput* copy = ReadStored(Main, Bytes(changed));
+  EXPECT_EQ(copy->Keyboard()->Assigns, input->Keyboard()->Assigns);
+  EXPECT_EQ(copy->Joystick()->DeadZoneY(), 20);
+  EXPECT_TRUE(copy->Keyboard()->Initialized());
+}
+
+TEST_F(StoredInput, AWindowStoredUnderTheOldNameLoadsAndIsSavedUnderAssigns) {
+  TKeyAssignTable table{};
+  table[stButton3] = TKeyAssign{'Q', 0, 0};
+  TMemoryStream t;
+  WriteKeyAssignTable(&t, table);
+  std::vector<BYTE> data;
+  AppendBinary(data, "Keyboard.Aissgns", Bytes(t));
+  data.push_back(vaNull);
+  TDXInput* input = ReadStored(Main, data);
+  EXPECT_EQ(input->Keyboard()->Assigns, table);
+  TMemoryStream out;
+  WritePersistentProperties(&out, input);
+  EXPECT_NE(FindProperty(Bytes(out), "Keyboard.Assigns"), std::string::npos);
+  EXPECT_EQ(FindProperty(Bytes(out), "Keyboard.Aissgns"), std::string::npos);
+}
+
+TEST_F(StoredInput, AnAssignsValueOfAnyOtherLength) {
+  TKeyAssignTable table;
+  DefaultKeyAssigns(table);
+  table[stButton4] = TKeyAssign{'R', 'T', 0};
+  TMemoryStream t;
+  WriteKeyAssignTable(&t, table);
+  std::vector<BYTE> longer = Bytes(t);
+  longer.resize(500, 0x41);
+  std::vector<BYTE> data;
+  AppendBinary(data, "Keyboard.Assigns", longer);
+  data.push_back(vaNull);
+  TDXInput* input = ReadStored(Main, data);
+  EXPECT_EQ(input->Keyboard()->Assigns, table) << "the bytes past 432 are ignored";
+
+  std::vector<BYTE> whole = Bytes(t);
+  std::vector<BYTE> shorter(whole.begin(), whole.begin() + 400);
+  std::vector<BYTE> bad;
+  AppendBinary(bad, "Keyboard.Assigns", shorter);
+  bad.push_back(vaNull);
+  EXPECT_THROW(ReadStored(Main, bad), EReadError);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST(Collection, AddInsertMoveAndDeleteKeepTheOrder) {
   Item* a = AddNamed(c, "a");
   AddNamed(c, "b");
   Item* x = static_cast<Item*>(c.Insert(1));
-  x->Name = "x";
+  x->Name = std::string(1, 'x');
   EXPECT_EQ(Names(c), "axb");
   EXPECT_EQ(x->Index(), 1);
   EXPECT_EQ(a->ID(), 0);
@@ -149,7 +149,7 @@ TEST(Collection, DestructionFreesTheLastItemFirstAndAssignCopies) {
     AddNamed(copy, "z");
     copy.Assign(&c);
     EXPECT_EQ(Names(copy), "ab");
-    static_cast<Item*>(copy.Items(0))->Name = "A";
+    static_cast<Item*>(copy.Items(0))->Name = std::string(1, 'A');
     EXPECT_EQ(Names(c), "ab");
     log.clear();
   }
