@@ -37,8 +37,7 @@ TDirectSound::~TDirectSound() {
     FBufferList.pop_back();
     buffer->DetachFromDevice();
   }
-  if (FIDSound) FIDSound->Release();
-  FIDSound = nullptr;
+  ReleaseIntf(FIDSound);
 }
 
 TDirectSoundBuffer* TDirectSound::Buffers(int Index) const {
@@ -168,8 +167,7 @@ void TDirectSoundBuffer::LoadFromMemory(const void* Format, std::int32_t FormatS
   DWORD size1 = 0, size2 = 0;
   if (!Lock(0, static_cast<DWORD>(Size), data1, size1, data2, size2)) {
     // Only the reference goes: capabilities and format copy stay as read.
-    if (FIDSBuffer) FIDSBuffer->Release();
-    FIDSBuffer = nullptr;
+    ReleaseIntf(FIDSBuffer);
     FLockCount = 0;
     throw EDirectSoundBufferError(::Format("%s cannot be locked", "Sound Buffer"));
   }
