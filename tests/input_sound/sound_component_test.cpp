@@ -76,6 +76,26 @@ TEST_F(SoundComponentTest, LoadingInitializesInOrderAndInitializingAgainFinalize
   EXPECT_EQ(Events, (Strings{"L:snDestroying"}));
 }
 
+TEST_F(SoundComponentTest, FinalizeReleasesTheDeviceEvenWhenOnFinalizeRaises) {
+  auto* sound = MakeSound(Main, {soExclusive});
+  auto* list = MakeList(Main, sound, {"a"});
+  list->Items()->Items(0)->Play(false);
+  sound->AddListener(Listener("L"));
+  Events.clear();
+  sound->OnFinalize = TNotifyEvent([](TObject*) { throw EDXSoundError("handler failed"); });
+  sound->SetOptions({});
+  EXPECT_THROW(sound->Finalize(), EDXSoundError);
+  EXPECT_EQ(Events, (Strings{"L:snFinalize"}));
+  EXPECT_FALSE(sound->Initialized());
+  EXPECT_FALSE(list->Items()->Items(0)->Attached());
+  EXPECT_TRUE(sound->EffectiveOptions() == TDXSoundOptions());
+  EXPECT_EQ(DSoundTest::DeviceCount(), 0);
+  EXPECT_EQ(DSoundTest::VoiceCount(), 0);
+  // The component still goes quietly.
+  delete sound;
+  EXPECT_EQ(list->DXSound(), nullptr);
+}
+
 TEST_F(SoundComponentTest, NoAutoInitializeOrDesigningLeavesTheDeviceAlone) {
   MakeSound(Main, {}, false);
   auto* designed = new TDXSound(Main);
