@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "display/DIBPalette.h"
 #include "platform/rtl/Format.h"
 
 namespace {
@@ -179,6 +180,16 @@ void TDIBSharedImage::Release() {
 }
 
 void TDIBSharedImage::FreePixels() {
+  if (FDC) {
+    if (FOldBitmap) SelectObject(FDC, FOldBitmap);
+    if (FSection) DeleteObject(FSection);
+    DeleteDC(FDC);
+  }
+  FDC = nullptr;
+  FSection = nullptr;
+  FOldBitmap = nullptr;
+  if (FPalette) PaletteManager().ReleasePalette(FPalette);
+  FPalette = nullptr;
   std::vector<BYTE>().swap(FMemory);
   FPixelData = nullptr;
   FTopBits = nullptr;
@@ -254,11 +265,14 @@ void TDIBSharedImage::InitImage(std::int32_t Width, std::int32_t Height, std::in
     e[2] = ColorTable[i].rgbRed;
     e[3] = ColorTable[i].rgbReserved;
   }
+
   FColorTable = ColorTable;
+  FPaletteChanged = true;
 
   FCompressed = compression == BI_RLE8 || compression == BI_RLE4;
   FMemoryImage = MemoryImage || FCompressed;
-  if (!FCompressed && FSize > 0) {
+  if (FCompressed || FSize == 0) return;
+  if (FMemoryImage) {
     try {
       FMemory.assign(static_cast<std::size_t>(FSize), 0);
     } catch (const std::bad_alloc&) {
@@ -266,8 +280,18 @@ void TDIBSharedImage::InitImage(std::int32_t Width, std::int32_t Height, std::in
       throw EOutOfMemory();
     }
     FPixelData = FMemory.data();
-    FTopBits = FPixelData + static_cast<std::int64_t>(Height - 1) * FWidthBytes;
+  } else {
+    FDC = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    if (FDC) FSection = CreateDIBSection(FDC, BitmapInfoPtr(), DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!FSection || !bits) {
+      Reset();
+      throw EOutOfResources(Format("%s cannot be made", "DIB"));
+    }
+    FOldBitmap = SelectObject(FDC, FSection);
+    FPixelData = static_cast<BYTE*>(bits);
   }
+  FTopBits = FPixelData + static_cast<std::int64_t>(Height - 1) * FWidthBytes;
 }
 
 void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int64_t PixelOffset) {
@@ -444,6 +468,7 @@ void TDIBSharedImage::StoreColorTable(const TDIBColorTable& ColorTable) {
   FColorTable = ColorTable;
   FPaletteChanged = true;
   if (FSize > 0 && FColorCount > 0) {
+    if (FDC) SetDIBColorTable(FDC, 0, 256, ColorTable.data());
     for (std::int32_t i = 0; i < FColorCount; ++i) {
       BYTE* e = FBitmapInfo.data() + FColorTablePos + 4 * i;
       e[0] = ColorTable[i].rgbBlue;
@@ -452,6 +477,16 @@ void TDIBSharedImage::StoreColorTable(const TDIBColorTable& ColorTable) {
       e[3] = ColorTable[i].rgbReserved;
     }
   }
+}
+
+HPALETTE TDIBSharedImage::GetPalette() {
+  if (FColorCount == 0) return nullptr;
+  if (FPaletteChanged) {
+    FPaletteChanged = false;
+    PaletteManager().ReleasePalette(FPalette);
+    FPalette = PaletteManager().AcquirePalette(FColorTable, FColorCount);
+  }
+  return FPalette;
 }
 
 void TDIBSharedImage::SaveImageData(TStream& Stream) const {

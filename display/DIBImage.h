@@ -97,8 +97,11 @@ class TDIBSharedImage {
   void ExpandImage(const TDIBSharedImage& Source, bool MemoryImage);
   // A copy of Source as it is (compressed data stay compressed).
   void CopyImage(const TDIBSharedImage& Source, bool MemoryImage);
-  // Takes a new colour table.
+  // Takes a new colour table (also into the section's colour table).
   void StoreColorTable(const TDIBColorTable& ColorTable);
+  // The GDI palette of the colour table from the shared cache, remade after
+  // the table changed; 0 for pictures without a colour table.
+  HPALETTE GetPalette();
   // The stored form: the information block, then the pixels. Nothing when empty.
   void SaveImageData(TStream& Stream) const;
 
@@ -121,8 +124,12 @@ class TDIBSharedImage {
   const TDIBColorTable& ColorTable() const { return FColorTable; }
   // BITMAPINFOHEADER, the masks for 16 and 32 bits, the colour entries.
   const std::vector<BYTE>& BitmapInfo() const { return FBitmapInfo; }
+  const BITMAPINFO* BitmapInfoPtr() const { return reinterpret_cast<const BITMAPINFO*>(FBitmapInfo.data()); }
   std::int32_t BitmapInfoSize() const { return static_cast<std::int32_t>(FBitmapInfo.size()); }
   std::int32_t ColorTablePos() const { return FColorTablePos; }
+  // The memory device context and bitmap of a section (0 for a memory image).
+  HDC DC() const { return FDC; }
+  HBITMAP Section() const { return FSection; }
 
  private:
   void Reset();
@@ -147,4 +154,8 @@ class TDIBSharedImage {
   BYTE* FPixelData = nullptr;
   TDIBChannelLayout FChannelLayout;
   std::vector<BYTE> FMemory;  // pixels of a memory image, or run-length data
+  HDC FDC = nullptr;
+  HBITMAP FSection = nullptr;
+  HGDIOBJ FOldBitmap = nullptr;
+  HPALETTE FPalette = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "display/DXClass.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -62,3 +64,69 @@ void TDirectX::Check(HRESULT Value) {
   FLastResult = Value;
   if (Value != 0) DoError();
 }
+
+// One link of a control's chain. The dispatcher installed in the control (or
+// saved by a newer link as its previous procedure) holds the node, so a node
+// outlives its subclass for as long as anything may still call it; once its
+// subclass is gone it only passes messages on.
+struct TControlSubClass::TNode {
+  TWndMethod Previous;
+  TSubClassHandler Handler;
+  TWndMethod Dispatcher;
+  bool Removed = false;
+};
+
+namespace {
+
+// The live links of every subclassed control, oldest first.
+std::map<TControl*, std::vector<std::shared_ptr<TControlSubClass::TNode>>>& Chains() {
+  static std::map<TControl*, std::vector<std::shared_ptr<TControlSubClass::TNode>>> chains;
+  return chains;
+}
+
+}  // namespace
+
+TControlSubClass::TControlSubClass(TControl* Control, TSubClassHandler Handler)
+    : FControl(Control), FNode(std::make_shared<TNode>()) {
+  FNode->Previous = Control->WindowProc;
+  FNode->Handler = std::move(Handler);
+  // The dispatcher holds its node; while it runs it keeps a reference of its
+  // own and calls copies of the procedures, since the chain may change under
+  // it (a handler may destroy its own or another subclass).
+  FNode->Dispatcher = TWndMethod(
+      [held = FNode](TMessage& Message) {
+        const std::shared_ptr<TNode> node = held;
+        const TWndMethod previous = node->Previous;
+        if (node->Removed) {
+          if (previous) previous(Message);
+          return;
+        }
+        const TSubClassHandler handler = node->Handler;
+        handler(Message, previous);
+      },
+      FNode.get());
+  Chains()[Control].push_back(FNode);
+  Control->WindowProc = FNode->Dispatcher;
+}
+
+TControlSubClass::~TControlSubClass() {
+  auto& chains = Chains();
+  auto found = chains.find(FControl);
+  if (found != chains.end()) {
+    auto& chain = found->second;
+    // A newer link that passes messages on to this one now passes them on
+    // to what this one passed them on to.
+    for (auto& node : chain)
+      if (node != FNode && node->Previous == FNode->Dispatcher) node->Previous = FNode->Previous;
+    chain.erase(std::remove(chain.begin(), chain.end(), FNode), chain.end());
+    if (chain.empty()) chains.erase(found);
+  }
+  if (FControl->WindowProc == FNode->Dispatcher) FControl->WindowProc = FNode->Previous;
+  FNode->Removed = true;
+  // Whoever still holds a copy of the dispatcher (a procedure installed by
+  // someone else on top of it) keeps the node, which now only passes
+  // messages on; the node's own copy goes so that nothing else keeps it.
+  FNode->Dispatcher = nullptr;
+}
+
+TWndMethod TControlSubClass::PreviousWindowProc() const { return FNode->Previous; }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/toolkit/Controls.h"
 #include "platform/toolkit/Persistent.h"
 #include "platform/win/Types.h"
 
@@ -43,4 +45,32 @@ class TDirectX : public TPersistent {
 class EDirectXError : public Exception {
  public:
   using Exception::Exception;
+};
+
+// A handler that sees a message first; it passes the message on (or not) by
+// calling DefWindowProc, the window procedure that was there before it.
+using TSubClassHandler = TMethod<void(TMessage& Message, const TWndMethod& DefWindowProc)>;
+
+// Puts a handler in front of a control's window procedure for as long as the
+// object lives. Several subclasses on one control form a chain, newest first.
+// Destroying the newest puts back exactly the procedure it replaced;
+// destroying an older one takes only that one out of the chain, so the
+// handlers made after it keep running and none that is gone is called again.
+// A subclass may be destroyed from inside its own handler.
+class TControlSubClass {
+ public:
+  TControlSubClass(TControl* Control, TSubClassHandler Handler);
+  ~TControlSubClass();
+  TControlSubClass(const TControlSubClass&) = delete;
+  TControlSubClass& operator=(const TControlSubClass&) = delete;
+
+  TControl* Control() const { return FControl; }
+  // The procedure this subclass passes messages on to.
+  TWndMethod PreviousWindowProc() const;
+
+  struct TNode;
+
+ private:
+  TControl* FControl;
+  std::shared_ptr<TNode> FNode;
 };

@@ -91,7 +91,7 @@ class TToolkitWindowBackend : public TWindowBackend {
   HWND GetActiveWindow() override { return ActiveHandle(); }
 
   bool GetCursorPos(POINT* point) override {
-    if (IsOffscreenPlatform()) {
+    if (IsOffscreenPlatform() || (Application && Application->Driven())) {
       *point = LastCursorPos();
     } else {
       QPoint p = QCursor::pos();
@@ -113,6 +113,8 @@ class TToolkitWindowBackend : public TWindowBackend {
     TWinControl* c = FindControl(hWnd);
     auto* w = c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
     if (!w || !bits) return;
+    // A repaint still due happens first, so that it does not wipe these pixels.
+    w->RenderIfNeeded();
     QImage& img = w->Backing();
     const int x0 = std::max<LONG>(clientRect.left, 0), x1 = std::min<LONG>(clientRect.right, img.width());
     const int y0 = std::max<LONG>(clientRect.top, 0), y1 = std::min<LONG>(clientRect.bottom, img.height());

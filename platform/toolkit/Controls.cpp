@@ -6,12 +6,11 @@
 #include "platform/rtl/Format.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/QtBridge.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 
 namespace {
-
-constexpr TColor kBtnFace = static_cast<TColor>(0xFF00000Fu);
 
 TToolkitMouse gMouse;
 
@@ -62,7 +61,7 @@ TCustomForm* GetParentForm(const TControl* Control) {
 // ---------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(kBtnFace) {
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(clBtnFace) {
   WindowProc = TWndMethod(this, &TControl::WndProc);
   RegisterControl(this);
 }
@@ -76,6 +75,7 @@ TControl::~TControl() {
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  ReleaseCanvasesOf(this);
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }
@@ -277,6 +277,8 @@ void TControl::BoundsChanged(bool, bool) {
 
 void TControl::VisibleChanged() {}
 
+bool TControl::PaletteChanged(bool) { return false; }
+
 // ---------------------------------------------------------------------------
 // TWinControl
 
@@ -313,6 +315,7 @@ void TWinControl::HandleNeeded() {
 QWidget* TWinControl::CreateWidget(QWidget* ParentWidget) { return new TControlWidget(this, ParentWidget); }
 
 void TWinControl::CreateHandle() {
+  EnsureGuiApplication();
   QWidget* parentWidget = nullptr;
   if (FParent) {
     FParent->HandleNeeded();
@@ -326,15 +329,16 @@ void TWinControl::CreateHandle() {
   CursorChanged();
   HintChanged();
   if (FParent) FWidget->setVisible(FVisible);
-  Perform(WM_CREATE);
+  SendWindowMessage(this, WM_CREATE);
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c); w && ControlAlive(w)) w->HandleNeeded();
 }
 
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
+  ReleaseCanvasesOf(this);
   // The window hears of its end first, then its children, as the window system does it.
-  Perform(WM_DESTROY);
+  SendWindowMessage(this, WM_DESTROY);
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c); w && ControlAlive(w) && w->FHandle) w->DestroyHandle();
   ReleaseWindowHandle(FHandle);
@@ -478,7 +482,10 @@ void TWinControl::AlignControls(RECT& Rect) {
 }
 
 void TWinControl::Invalidate() {
-  if (FWidget) FWidget->update();
+  if (auto* w = dynamic_cast<TControlWidget*>(FWidget))
+    w->Invalidate();
+  else if (FWidget)
+    FWidget->update();
 }
 
 void TWinControl::UpdateWidgetGeometry() {
@@ -499,9 +506,9 @@ void TWinControl::BoundsChanged(bool Moved, bool Sized) {
   wp.cx = FWidth;
   wp.cy = FHeight;
   wp.flags = SWP_NOZORDER | SWP_NOACTIVATE | (Moved ? 0 : SWP_NOMOVE) | (Sized ? 0 : SWP_NOSIZE);
-  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   if (Sized) {
-    Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+    SendWindowMessage(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
     Realign();
   }
 }
@@ -533,9 +540,9 @@ void TWinControl::SyncBoundsFromWidget(int ALeft, int ATop, int AWidth, int AHei
   wp.cx = FWidth;
   wp.cy = FHeight;
   wp.flags = SWP_NOZORDER | SWP_NOACTIVATE | (moved ? 0 : SWP_NOMOVE) | (sized ? 0 : SWP_NOSIZE);
-  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   if (sized) {
-    Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+    SendWindowMessage(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
     Realign();
     Resize();
   }
@@ -550,7 +557,7 @@ void TWinControl::EnabledChanged() {
 }
 
 void TWinControl::ColorChanged() {
-  if (auto* w = dynamic_cast<TControlWidget*>(FWidget)) w->FillBacking();
+  Invalidate();
   for (TControl* c : FControls)
     if (c->FParentColor) c->ColorChanged();
 }
@@ -586,9 +593,18 @@ void TWinControl::WndProc(TMessage& Message) {
   TControl::WndProc(Message);
 }
 
+bool TWinControl::PaletteChanged(bool Foreground) {
+  bool result = TControl::PaletteChanged(Foreground);
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    if (Foreground && result) break;
+    result = (*it)->PaletteChanged(Foreground) || result;
+  }
+  return result;
+}
+
 void TWinControl::PaintWindow() {
   for (TControl* c : std::vector<TControl*>(FControls))
-    if (!dynamic_cast<TWinControl*>(c) && c->FVisible && ControlAlive(c)) c->Perform(WM_PAINT);
+    if (!dynamic_cast<TWinControl*>(c) && c->FVisible && ControlAlive(c)) SendWindowMessage(c, WM_PAINT);
 }
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
@@ -634,16 +650,100 @@ void TWinControl::KeyPress(char& Key) {
 }
 
 // ---------------------------------------------------------------------------
+// TControlCanvas
+
+namespace {
+
+std::vector<TControlCanvas*>& Canvases() {
+  static std::vector<TControlCanvas*> canvases;
+  return canvases;
+}
+
+}  // namespace
+
+void ReleaseCanvasesOf(const TControl* Control) {
+  for (TControlCanvas* c : Canvases())
+    if (c->Control() == Control || c->Control()->Parent() == Control) c->FreeHandle();
+}
+
+TControlCanvas::TControlCanvas(TControl* Control) : FControl(Control) { Canvases().push_back(this); }
+
+TControlCanvas::~TControlCanvas() {
+  FreeHandle();
+  auto& list = Canvases();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TControlCanvas::FreeHandle() {
+  if (!HandleAllocated()) return;
+  HDC dc = Handle();
+  SetHandle(nullptr);
+  DeleteDC(dc);
+}
+
+void TControlCanvas::CreateHandle() {
+  // A control without a window draws on its part of its parent's window.
+  auto* win = dynamic_cast<TWinControl*>(FControl);
+  int ox = 0, oy = 0;
+  if (!win) {
+    win = FControl->Parent();
+    ox = FControl->Left();
+    oy = FControl->Top();
+  }
+  if (!win || (!win->HandleAllocated() && !win->Parent() && !GetParentForm(win))) return;
+  win->HandleNeeded();
+  auto* w = dynamic_cast<TControlWidget*>(win->Widget());
+  if (!w || w->Backing().isNull()) return;
+  QImage& img = w->Backing();
+  const int x0 = std::max(ox, 0), y0 = std::max(oy, 0);
+  const int x1 = std::min(ox + FControl->Width(), img.width()), y1 = std::min(oy + FControl->Height(), img.height());
+  if (x1 <= x0 || y1 <= y0) return;
+  const auto pitch = static_cast<LONG>(img.bytesPerLine());
+  uchar* bits = img.bits() + static_cast<std::ptrdiff_t>(y0) * pitch + static_cast<std::ptrdiff_t>(x0) * 4;
+  HDC dc = CreateDCOverBits(bits, x1 - x0, y1 - y0, pitch, 32, 0xFF0000, 0x00FF00, 0x0000FF, nullptr, 0);
+  if (dc) SetHandle(dc);
+}
+
+namespace {
+TControlWidget* CanvasWidget(TControl* control) {
+  TWinControl* win = dynamic_cast<TWinControl*>(control);
+  if (!win) win = control->Parent();
+  if (!win || !ControlAlive(win)) return nullptr;
+  return dynamic_cast<TControlWidget*>(win->Widget());
+}
+}  // namespace
+
+void TControlCanvas::Changing() {
+  if (TControlWidget* w = CanvasWidget(FControl)) w->RenderIfNeeded();
+  TCanvas::Changing();
+}
+
+void TControlCanvas::Changed() {
+  TCanvas::Changed();
+  // Drawn straight onto the screen: the window shows it at its next flush.
+  if (TControlWidget* w = CanvasWidget(FControl); w && !w->InPaint()) w->update();
+}
+
+// ---------------------------------------------------------------------------
 // TCustomControl, TGraphicControl
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {}
+
+TCustomControl::~TCustomControl() { delete FCanvas; }
 
 void TCustomControl::PaintWindow() {
   Paint();
   TWinControl::PaintWindow();
 }
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(new TControlCanvas(this)) {}
+
+TGraphicControl::~TGraphicControl() { delete FCanvas; }
+
+void TGraphicControl::BoundsChanged(bool Moved, bool Sized) {
+  FCanvas->FreeHandle();
+  TControl::BoundsChanged(Moved, Sized);
+}
 
 void TGraphicControl::WndProc(TMessage& Message) {
   if (Message.Msg == WM_PAINT) {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/toolkit/Canvas.h"
 #include "platform/toolkit/Component.h"
+#include "platform/toolkit/Graphics.h"
 #include "platform/toolkit/Methods.h"
 #include "platform/toolkit/Sets.h"
 #include "platform/win/Messages.h"
@@ -19,10 +21,6 @@
 class QWidget;
 class TWinControl;
 class TCustomForm;
-
-// A colour as controls store it: an RGB value (red in the low byte) or a
-// system colour (high byte 0xFF, the low byte the scheme's index).
-using TColor = std::int32_t;
 
 struct TMessage {
   UINT Msg = 0;
@@ -165,6 +163,12 @@ class TControl : public TComponent {
   virtual void ColorChanged();
   virtual void CursorChanged() {}
   virtual void HintChanged() {}
+  // The system palette changed (Foreground: this window is about to get the
+  // focus and may take the palette); true when the control acted on it.
+  // Forms pass WM_QUERYNEWPALETTE and WM_PALETTECHANGED on to their controls
+  // through this. Our screen has no palette, so the toolkit itself sends
+  // neither message.
+  virtual bool PaletteChanged(bool Foreground);
 
   // Sets the visibility flag alone (forms show and hide their windows themselves).
   void SetVisibleFlag(bool Value) { FVisible = Value; }
@@ -244,6 +248,7 @@ class TWinControl : public TControl {
   void CursorChanged() override;
   void HintChanged() override;
   virtual void UpdateWidgetGeometry();
+  bool PaletteChanged(bool Foreground) override;
   virtual void AlignControls(RECT& Rect);
   // Painting of the window (WM_PAINT); the default paints the children that
   // have no window of their own.
@@ -272,24 +277,59 @@ class TWinControl : public TControl {
   int FAligning = 0;
 };
 
-// A windowed control that paints itself (Paint, on WM_PAINT).
+// The canvas of a control: draws into the control's client area on the
+// screen (its window's pixels, or its part of the parent's for a control
+// without a window; a control placed partly left of or above its parent's
+// client area draws from the visible corner). What is drawn shows at once; a
+// repaint of the control (after Invalidate) starts again from its colour.
+class TControlCanvas : public TCanvas {
+ public:
+  explicit TControlCanvas(TControl* Control);
+  ~TControlCanvas() override;
+  TControl* Control() const { return FControl; }
+  // Lets go of the device context (the pixels moved or the control did).
+  void FreeHandle();
+  // Before drawing: a repaint still due happens first (it would wipe the
+  // drawing otherwise). After: the window shows the new pixels.
+  void Changing() override;
+  void Changed() override;
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  TControl* FControl;
+};
+
+// A windowed control that paints itself (Paint, on WM_PAINT, with Canvas).
 class TCustomControl : public TWinControl {
  public:
   explicit TCustomControl(TComponent* AOwner);
+  ~TCustomControl() override;
+  TCanvas* Canvas() const { return FCanvas; }
 
  protected:
   virtual void Paint() {}
   void PaintWindow() override;
+
+ private:
+  TControlCanvas* FCanvas;
 };
 
 // A control without a window of its own, painted by and inside its parent.
 class TGraphicControl : public TControl {
  public:
   explicit TGraphicControl(TComponent* AOwner);
+  ~TGraphicControl() override;
   void WndProc(TMessage& Message) override;
+  TCanvas* Canvas() const { return FCanvas; }
 
  protected:
   virtual void Paint() {}
+  void BoundsChanged(bool Moved, bool Sized) override;
+
+ private:
+  TControlCanvas* FCanvas;
 };
 
 // The form a control is placed on (itself for a form), or null.

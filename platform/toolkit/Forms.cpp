@@ -11,6 +11,7 @@
 
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/TestDriver.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 
@@ -20,8 +21,6 @@ void InstallToolkitWindowBackend();
 void RemoveToolkitWindowBackend();
 
 namespace {
-
-constexpr TColor kBtnFace = static_cast<TColor>(0xFF00000Fu);
 
 HWND HandleOf(TWinControl* c) { return c && ControlAlive(c) && c->HandleAllocated() ? c->Handle() : nullptr; }
 
@@ -41,14 +40,15 @@ std::vector<std::shared_ptr<THookEntry>> gHooks;
 // ---------------------------------------------------------------------------
 // TCustomForm
 
-TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TControlCanvas(this)) {
   FWidth = 320;
   FHeight = 240;
   SetVisibleFlag(false);
-  SetColor(kBtnFace);
+  SetColor(clBtnFace);
 }
 
 TCustomForm::~TCustomForm() {
+  delete FCanvas;
   if (Application) Application->FormDestroyed(this);
 }
 
@@ -140,9 +140,9 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
   if (!FActive || !Application || !Application->Foreground()) return;
   TWinControl* from = old ? old : this;
   TWinControl* to = Control ? Control : this;
-  if (ControlAlive(from)) from->Perform(WM_KILLFOCUS, reinterpret_cast<WPARAM>(HandleOf(to)));
+  if (ControlAlive(from)) SendWindowMessage(from, WM_KILLFOCUS, reinterpret_cast<WPARAM>(HandleOf(to)));
   if (ControlAlive(to)) {
-    to->Perform(WM_SETFOCUS, reinterpret_cast<WPARAM>(HandleOf(from)));
+    SendWindowMessage(to, WM_SETFOCUS, reinterpret_cast<WPARAM>(HandleOf(from)));
     if (to->Widget()) to->Widget()->setFocus();
   }
 }
@@ -191,7 +191,7 @@ void TCustomForm::ShowWindowNow() {
       SetBounds((sw - FWidth) / 2, (sh - FHeight) / 2, FWidth, FHeight);
     }
   }
-  DoShow();
+  SafeInvoke(this, [this] { DoShow(); });
   if (!ControlAlive(this) || !Visible()) return;
   Widget()->show();
   // The window system activates a window it shows, within the showing and
@@ -205,12 +205,12 @@ void TCustomForm::ShowWindowNow() {
   wp.cx = FWidth;
   wp.cy = FHeight;
   wp.flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
 }
 
 void TCustomForm::HideWindowNow() {
   if (!HandleAllocated()) return;
-  DoHide();
+  SafeInvoke(this, [this] { DoHide(); });
   if (!ControlAlive(this) || !HandleAllocated()) return;
   Widget()->hide();
   WINDOWPOS wp;
@@ -220,7 +220,7 @@ void TCustomForm::HideWindowNow() {
   wp.cx = FWidth;
   wp.cy = FHeight;
   wp.flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   if (Application && ControlAlive(this)) Application->FormHidden(this);
 }
 
@@ -314,9 +314,17 @@ TModalResult TCustomForm::ShowModal() {
 }
 
 void TCustomForm::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_CLOSE) {
-    Close();
-    return;
+  switch (Message.Msg) {
+    case WM_CLOSE: Close(); return;
+    case WM_QUERYNEWPALETTE:
+      // About to get the focus: the controls realise their palettes.
+      Message.Result = PaletteChanged(true) ? 1 : 0;
+      return;
+    case WM_PALETTECHANGED:
+      // Another window changed the system palette.
+      if (!HandleAllocated() || reinterpret_cast<HWND>(Message.WParam) != Handle()) PaletteChanged(false);
+      return;
+    default: break;
   }
   TWinControl::WndProc(Message);
 }
@@ -325,12 +333,7 @@ void TCustomForm::WndProc(TMessage& Message) {
 // TApplication
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
-  if (!QCoreApplication::instance()) {
-    static int argc = 1;
-    static char arg0[] = "brask";
-    static char* argv[] = {arg0, nullptr};
-    new QApplication(argc, argv);
-  }
+  EnsureGuiApplication();
   Application = this;
   FSerial = gCurrentSerial = ++gApplicationSerial;
   FHandle = AllocateWindowHandle(nullptr);
@@ -339,7 +342,7 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   if (!IsOffscreenPlatform()) {
     auto* connection = new QMetaObject::Connection;
     *connection = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
-      if (!Application) return;
+      if (!Application || Application->Driven()) return;
       SafeInvoke(Application, [s] {
         if (s == Qt::ApplicationActive)
           Application->ActivateApplication();
@@ -385,6 +388,8 @@ void TApplication::Run() {
   long passes = 0;
   while (!FTerminated) {
     HandleMessage();
+    // No handler is running here, so the widgets of freed windows can go.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (FDriver && ++passes > FDriver->PassLimit() && !FTerminated) {
       FDriver->RunawayLoop();
       Terminate();
@@ -530,9 +535,9 @@ std::vector<TCustomForm*> TApplication::Forms() const {
 }
 
 void TApplication::SendActivateApp(bool Active) {
-  Perform(WM_ACTIVATEAPP, Active ? 1 : 0, 0);
+  SafeInvoke(this, [&] { Perform(WM_ACTIVATEAPP, Active ? 1 : 0, 0); });
   for (TCustomForm* f : Forms())
-    if (ControlAlive(f) && f->HandleAllocated()) f->Perform(WM_ACTIVATEAPP, Active ? 1 : 0, 0);
+    if (ControlAlive(f) && f->HandleAllocated()) SendWindowMessage(f, WM_ACTIVATEAPP, Active ? 1 : 0, 0);
 }
 
 void TApplication::ActivateForm(TCustomForm* Form) {
@@ -549,12 +554,12 @@ void TApplication::ActivateForm(TCustomForm* Form) {
   FActivationOrder.erase(std::remove(FActivationOrder.begin(), FActivationOrder.end(), Form), FActivationOrder.end());
   FActivationOrder.push_back(Form);
   Form->HandleNeeded();
-  if (old && old != Form && wasForeground) old->Perform(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(HandleOf(Form)));
+  if (old && old != Form && wasForeground) SendWindowMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(HandleOf(Form)));
   if (!ControlAlive(Form)) return;
-  Form->Perform(WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(HandleOf(old)));
+  SendWindowMessage(Form, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(HandleOf(old)));
   if (!ControlAlive(Form)) return;
   TWinControl* focus = Form->FActiveControl && ControlAlive(Form->FActiveControl) ? Form->FActiveControl : Form;
-  focus->Perform(WM_SETFOCUS, 0);
+  SendWindowMessage(focus, WM_SETFOCUS, 0);
   if (QWidget* w = Form->Widget()) {
     w->raise();
     w->activateWindow();
@@ -563,8 +568,8 @@ void TApplication::ActivateForm(TCustomForm* Form) {
   // The form that has the focus within our program changes: its OnActivate
   // (and the previous one's OnDeactivate). Switching programs does not.
   if (old != Form) {
-    if (old && ControlAlive(old)) old->SetActiveFlag(false);
-    if (ControlAlive(Form) && FActiveForm == Form) Form->SetActiveFlag(true);
+    if (old && ControlAlive(old)) SafeInvoke(old, [old] { old->SetActiveFlag(false); });
+    if (ControlAlive(Form) && FActiveForm == Form) SafeInvoke(Form, [Form] { Form->SetActiveFlag(true); });
   }
 }
 
@@ -573,8 +578,8 @@ void TApplication::DeactivateApplication() {
   TCustomForm* f = FActiveForm && ControlAlive(FActiveForm) ? FActiveForm : nullptr;
   if (f) {
     TWinControl* focus = f->FActiveControl && ControlAlive(f->FActiveControl) ? f->FActiveControl : f;
-    f->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
-    if (ControlAlive(focus)) focus->Perform(WM_KILLFOCUS, 0);
+    SendWindowMessage(f, WM_ACTIVATE, WA_INACTIVE, 0);
+    if (ControlAlive(focus)) SendWindowMessage(focus, WM_KILLFOCUS, 0);
   }
   FForeground = false;
   SendActivateApp(false);
@@ -608,13 +613,13 @@ void TApplication::FormHidden(TCustomForm* Form) {
   }
   // None of our windows is left to activate: another program gets the foreground.
   if (FForeground) {
-    Form->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+    SendWindowMessage(Form, WM_ACTIVATE, WA_INACTIVE, 0);
     FForeground = false;
     SendActivateApp(false);
     KeyStateReleaseAll();
   }
   FActiveForm = nullptr;
-  Form->SetActiveFlag(false);
+  SafeInvoke(Form, [Form] { Form->SetActiveFlag(false); });
 }
 
 void TApplication::FormDestroyed(TCustomForm* Form) {

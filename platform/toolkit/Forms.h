@@ -64,6 +64,7 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* Control);
   // Whether this is the active form of our program.
   bool Active() const { return FActive; }
+  TCanvas* Canvas() const { return FCanvas; }
 
   // Showing makes the window visible; the first time it is placed as
   // Position says. The form is activated (WM_ACTIVATEAPP when our program
@@ -108,6 +109,7 @@ class TCustomForm : public TWinControl {
   void HideWindowNow();
   void SetActiveFlag(bool Value);
 
+  TControlCanvas* FCanvas;
   std::string FCaption;
   TFormBorderStyle FBorderStyle = bsSizeable;
   TPosition FPosition = poDesigned;
@@ -203,6 +205,9 @@ class TApplication : public TComponent {
   bool Foreground() const { return FForeground; }
   // Whether a modal form or a system message box keeps input from Form.
   bool InputBlocked(const TCustomForm* Form) const;
+  // Whether a test driver stands in for the window system's input and
+  // activation (the window system's own activation changes are ignored).
+  bool Driven() const { return FDriver != nullptr; }
   // True while a system message box runs its own loop.
   bool InSystemModalLoop() const { return FSystemModal > 0; }
 

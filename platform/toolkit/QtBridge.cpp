@@ -11,38 +11,17 @@
 #include <map>
 #include <unordered_set>
 
+#include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/win/KeyState.h"
 
 // ---------------------------------------------------------------------------
-// Text
-
-namespace {
-
-// Unicode code points of the windows-1250 bytes 0x80..0xFF; the five bytes the
-// code page leaves undefined map to the C1 control of the same value so that
-// every byte survives a round trip.
-constexpr std::array<char16_t, 128> kCp1250High = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, 0x0088, 0x2030, 0x0160, 0x2039, 0x015A,
-    0x0164, 0x017D, 0x0179, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
-    0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6,
-    0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, 0x00B0, 0x00B1, 0x02DB, 0x0142,
-    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, 0x0154,
-    0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD,
-    0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA,
-    0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4,
-    0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
-
-}  // namespace
+// Text and colours
 
 QString ToQString(const std::string& Text) {
   QString out;
   out.reserve(static_cast<qsizetype>(Text.size()));
-  for (char c : Text) {
-    auto b = static_cast<unsigned char>(c);
-    out.append(QChar(b < 0x80 ? static_cast<char16_t>(b) : kCp1250High[b - 0x80]));
-  }
+  for (char c : Text) out.append(QChar(static_cast<char16_t>(Cp1250ToUnicode(static_cast<std::uint8_t>(c)))));
   return out;
 }
 
@@ -50,18 +29,8 @@ std::string FromQString(const QString& Text) {
   std::string out;
   out.reserve(static_cast<size_t>(Text.size()));
   for (QChar qc : Text) {
-    char16_t u = qc.unicode();
-    if (u < 0x80) {
-      out.push_back(static_cast<char>(u));
-      continue;
-    }
-    char mapped = '?';
-    for (size_t i = 0; i < kCp1250High.size(); ++i)
-      if (kCp1250High[i] == u) {
-        mapped = static_cast<char>(0x80 + i);
-        break;
-      }
-    out.push_back(mapped);
+    std::uint8_t b = 0;
+    out.push_back(UnicodeToCp1250(qc.unicode(), b) ? static_cast<char>(b) : '?');
   }
   return out;
 }
@@ -117,6 +86,12 @@ void SafeInvoke(TObject* Sender, const std::function<void()>& F) {
   } catch (...) {
     if (Application) Application->HandleException(Sender);
   }
+}
+
+LRESULT SendWindowMessage(TControl* Control, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  LRESULT result = 0;
+  SafeInvoke(Control, [&] { result = Control->Perform(Msg, WParam, LParam); });
+  return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -503,6 +478,7 @@ void TControlWidget::ResizeBacking(int Width, int Height) {
   if (Width < 0) Width = 0;
   if (Height < 0) Height = 0;
   if (FBacking.width() == Width && FBacking.height() == Height) return;
+  if (FControl) ReleaseCanvasesOf(FControl);
   QImage next(Width, Height, QImage::Format_RGB32);
   next.fill(FControl ? ToQColor(FControl->EffectiveColor()) : QColor(Qt::black));
   if (!FBacking.isNull() && !next.isNull()) {
@@ -510,11 +486,25 @@ void TControlWidget::ResizeBacking(int Width, int Height) {
     p.drawImage(0, 0, FBacking);
   }
   FBacking = next;
+  Invalidate();
 }
 
-void TControlWidget::FillBacking() {
-  if (!FBacking.isNull() && FControl) FBacking.fill(ToQColor(FControl->EffectiveColor()));
+void TControlWidget::Invalidate() {
+  FNeedsRender = true;
   update();
+}
+
+void TControlWidget::RenderIfNeeded() {
+  if (FNeedsRender && FControl && !FInPaint) Render();
+}
+
+void TControlWidget::Render() {
+  FNeedsRender = false;
+  if (!FBacking.isNull()) FBacking.fill(ToQColor(FControl->EffectiveColor()));
+  TWinControl* c = FControl;
+  FInPaint = true;
+  SafeInvoke(c, [c] { c->Perform(WM_PAINT); });
+  FInPaint = false;
 }
 
 bool TControlWidget::event(QEvent* Event) {
@@ -549,7 +539,7 @@ bool TControlWidget::event(QEvent* Event) {
       }
       break;
     case QEvent::WindowActivate:
-      if (isWindow() && !IsOffscreenPlatform() && Application) {
+      if (isWindow() && Application && !IsOffscreenPlatform() && !Application->Driven()) {
         auto* form = dynamic_cast<TCustomForm*>(FControl);
         if (form && !Application->InputBlocked(form) &&
             (Application->ActiveForm() != form || !Application->Foreground()))
@@ -563,11 +553,22 @@ bool TControlWidget::event(QEvent* Event) {
 }
 
 void TControlWidget::paintEvent(QPaintEvent*) {
-  if (!FControl) return;
-  TWinControl* c = FControl;
-  FInPaint = true;
-  SafeInvoke(c, [c] { c->Perform(WM_PAINT); });
-  FInPaint = false;
+  RenderIfNeeded();
   QPainter p(this);
   p.drawImage(0, 0, FBacking);
+}
+
+QImage ComposeWindowImage(QWidget* Widget) {
+  auto* w = dynamic_cast<TControlWidget*>(Widget);
+  if (!w) return Widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  w->RenderIfNeeded();
+  QImage out = w->Backing().copy();
+  if (out.isNull()) return out;
+  QPainter p(&out);
+  for (QObject* o : w->children()) {
+    auto* child = qobject_cast<QWidget*>(o);
+    if (!child || child->isWindow() || child->isHidden()) continue;
+    p.drawImage(child->pos(), ComposeWindowImage(child));
+  }
+  return out;
 }

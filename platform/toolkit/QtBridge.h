@@ -28,27 +28,40 @@ class TControlWidget : public QWidget {
   // The control is going: the widget stays quiet until Qt deletes it.
   void Detach() { FControl = nullptr; }
 
-  // Client-sized 32-bit XRGB image the widget shows.
+  // Client-sized 32-bit XRGB image: what the window shows on the screen.
+  // Presented pixels and canvas drawing go straight into it.
   QImage& Backing() { return FBacking; }
   void ResizeBacking(int Width, int Height);
-  void FillBacking();
   bool InPaint() const { return FInPaint; }
+  // Marks the window for repainting: at the next paint it is cleared to its
+  // colour and the control paints itself again (WM_PAINT).
+  void Invalidate();
+  bool NeedsRender() const { return FNeedsRender; }
+  // Repaints the backing image now if it is marked.
+  void RenderIfNeeded();
 
  protected:
   bool event(QEvent* Event) override;
   void paintEvent(QPaintEvent* Event) override;
 
  private:
+  void Render();
+
   TWinControl* FControl;
   QImage FBacking;
   bool FInPaint = false;
+  bool FNeedsRender = true;
 };
+
+// The window's pixels as they show, its child windows included.
+QImage ComposeWindowImage(QWidget* Widget);
+// A canvas's pixels moved or went (resize, new window): its DC is let go.
+void ReleaseCanvasesOf(const TControl* Control);
 
 // Text: windows-1250 bytes inside, UTF-16 in Qt.
 QString ToQString(const std::string& Text);
 std::string FromQString(const QString& Text);
 
-COLORREF ColorToRGB(TColor Color);
 QColor ToQColor(TColor Color);
 
 // Handles: every windowed control (and the application window) gets one.
@@ -64,6 +77,10 @@ void UnregisterControl(TControl* Control);
 // Runs F; an exception that escapes it goes to Application->HandleException
 // and never further (nothing may cross a Qt callback).
 void SafeInvoke(TObject* Sender, const std::function<void()>& F);
+
+// Sends a message as the window system does: an exception that escapes the
+// control's handling goes to Application->HandleException.
+LRESULT SendWindowMessage(TControl* Control, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 
 // Virtual-key codes for Qt keys and back. NativeScanCode tells the left and
 // right modifier keys apart (X keycodes); Keypad marks the numeric pad.

@@ -241,7 +241,8 @@ TPixels TTestDriver::ReadPixels(TWinControl* Control) {
   TPixels px;
   if (!Control || !ControlAlive(Control)) return px;
   Control->HandleNeeded();
-  QImage img = Control->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (Application) Application->ProcessMessages();
+  QImage img = ComposeWindowImage(Control->Widget());
   px.Width = img.width();
   px.Height = img.height();
   px.Data.resize(static_cast<size_t>(px.Width) * static_cast<size_t>(px.Height));
@@ -256,5 +257,6 @@ TPixels TTestDriver::ReadPixels(TWinControl* Control) {
 bool TTestDriver::SaveScreenshot(TWinControl* Control, const std::string& PngPath) {
   if (!Control || !ControlAlive(Control)) return false;
   Control->HandleNeeded();
-  return Control->Widget()->grab().save(QString::fromStdString(PngPath), "PNG");
+  if (Application) Application->ProcessMessages();
+  return ComposeWindowImage(Control->Widget()).save(QString::fromStdString(PngPath), "PNG");
 }

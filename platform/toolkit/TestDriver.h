@@ -102,7 +102,8 @@ class TTestDriver {
   // The window system's close command on a form (the title bar's close button).
   void CloseCommand(TCustomForm* Form);
 
-  // The window as it shows on the screen (its children included), as 32-bit XRGB.
+  // The window as it shows on the screen (its child windows included), as
+  // 32-bit XRGB, after the pending events (repaints among them) are handled.
   TPixels ReadPixels(TWinControl* Control);
   // Writes the window (as ReadPixels sees it) to a PNG file.
   bool SaveScreenshot(TWinControl* Control, const std::string& PngPath);

@@ -505,7 +505,8 @@ TEST(DIBImage, StoreColorTableUpdatesTheInformationBlock) {
   TDIBSharedImage img;
   TDIBColorTable t{};
   img.InitImage(2, 2, 1, Layout888(), t, true, false);
-  EXPECT_FALSE(img.PaletteChanged());
+  EXPECT_TRUE(img.PaletteChanged());
+  img.SetPaletteChanged(false);
   t[1] = MakeRGBQuad(200, 100, 50);
   t[2] = MakeRGBQuad(1, 1, 1);
   img.StoreColorTable(t);

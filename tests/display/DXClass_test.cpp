@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "platform/win/Modules.h"
 
 namespace {
@@ -115,4 +120,153 @@ TEST(DirectX, ErrorIsAnException) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "x");
   }
+}
+
+// Window-procedure subclasses
+
+namespace {
+
+constexpr UINT kProbe = 0x8123;
+
+// A control that records the messages its own procedure sees.
+class TProbeControl : public TControl {
+ public:
+  explicit TProbeControl() : TControl(nullptr) {}
+  std::vector<std::string>* Log = nullptr;
+
+ protected:
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == kProbe && Log) Log->push_back("control");
+    TControl::WndProc(Message);
+  }
+};
+
+// A subclass whose handler logs its name and passes the message on.
+struct TLoggingSubClass {
+  std::string Name;
+  std::vector<std::string>& Log;
+  std::unique_ptr<TControlSubClass> Sub;
+  std::function<void()> During;  // run inside the handler, before passing on
+  bool PassOn = true;
+
+  TLoggingSubClass(TControl* control, std::string name, std::vector<std::string>& log) : Name(std::move(name)), Log(log) {
+    Sub = std::make_unique<TControlSubClass>(control, TSubClassHandler(this, &TLoggingSubClass::Handle));
+  }
+  void Handle(TMessage& Message, const TWndMethod& DefWindowProc) {
+    if (Message.Msg == kProbe) Log.push_back(Name);
+    if (During) During();
+    if (PassOn) DefWindowProc(Message);
+  }
+};
+
+std::vector<std::string> Send(TProbeControl& control, std::vector<std::string>& log) {
+  log.clear();
+  control.Perform(kProbe);
+  return log;
+}
+
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST(ControlSubClass, HandlersRunNewestFirstAndLastInFirstOutRestoresExactly) {
+  std::vector<std::string> log;
+  TProbeControl control;
+  control.Log = &log;
+  const TWndMethod original = control.WindowProc;
+  auto a = std::make_unique<TLoggingSubClass>(&control, "a", log);
+  EXPECT_TRUE(a->Sub->PreviousWindowProc() == original);
+  EXPECT_EQ(a->Sub->Control(), &control);
+  auto b = std::make_unique<TLoggingSubClass>(&control, "b", log);
+  EXPECT_EQ(Send(control, log), (Names{"b", "a", "control"}));
+  b.reset();
+  EXPECT_EQ(Send(control, log), (Names{"a", "control"}));
+  a.reset();
+  EXPECT_TRUE(control.WindowProc == original);
+  EXPECT_EQ(Send(control, log), (Names{"control"}));
+}
+
+TEST(ControlSubClass, HandlerDecidesWhetherToPassOn) {
+  std::vector<std::string> log;
+  TProbeControl control;
+  control.Log = &log;
+  TLoggingSubClass a(&control, "a", log);
+  TLoggingSubClass b(&control, "b", log);
+  b.PassOn = false;
+  EXPECT_EQ(Send(control, log), (Names{"b"}));
+}
+
+TEST(ControlSubClass, OutOfOrderRemovalKeepsTheLiveHandlers) {
+  struct {
+    const char* what;
+    std::vector<int> order;  // which of a, b, c to destroy, in turn
+    std::vector<Names> after;
+  } cases[] = {
+      {"oldest first", {0, 1, 2}, {{"c", "b", "control"}, {"c", "control"}, {"control"}}},
+      {"middle first", {1, 0, 2}, {{"c", "a", "control"}, {"c", "control"}, {"control"}}},
+      {"middle, newest", {1, 2, 0}, {{"c", "a", "control"}, {"a", "control"}, {"control"}}},
+      {"newest first", {2, 1, 0}, {{"b", "a", "control"}, {"a", "control"}, {"control"}}},
+      {"oldest, newest", {0, 2, 1}, {{"c", "b", "control"}, {"b", "control"}, {"control"}}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> log;
+    TProbeControl control;
+    control.Log = &log;
+    const TWndMethod original = control.WindowProc;
+    std::unique_ptr<TLoggingSubClass> subs[3];
+    const char* names[3] = {"a", "b", "c"};
+    for (int i = 0; i < 3; ++i) subs[i] = std::make_unique<TLoggingSubClass>(&control, names[i], log);
+    for (std::size_t step = 0; step < c.order.size(); ++step) {
+      subs[c.order[step]].reset();
+      EXPECT_EQ(Send(control, log), c.after[step]) << c.what << " step " << step;
+    }
+    EXPECT_TRUE(control.WindowProc == original) << c.what;
+    // A new subclass after all that starts a fresh chain.
+    TLoggingSubClass d(&control, "d", log);
+    EXPECT_EQ(Send(control, log), (Names{"d", "control"})) << c.what;
+  }
+}
+
+TEST(ControlSubClass, RemovalInsideADispatch) {
+  std::vector<std::string> log;
+  TProbeControl control;
+  control.Log = &log;
+  const TWndMethod original = control.WindowProc;
+  auto a = std::make_unique<TLoggingSubClass>(&control, "a", log);
+  auto b = std::make_unique<TLoggingSubClass>(&control, "b", log);
+  // b removes itself while it handles a message, then passes it on.
+  b->During = [&] { b->Sub.reset(); };
+  EXPECT_EQ(Send(control, log), (Names{"b", "a", "control"}));
+  EXPECT_EQ(Send(control, log), (Names{"a", "control"}));  // b is out of the chain
+  b->During = nullptr;
+  b.reset();
+  EXPECT_EQ(Send(control, log), (Names{"a", "control"}));
+  // A newer handler removes an older one during the message.
+  auto c = std::make_unique<TLoggingSubClass>(&control, "c", log);
+  c->During = [&] { a.reset(); };
+  EXPECT_EQ(Send(control, log), (Names{"c", "control"}));
+  c->During = nullptr;
+  EXPECT_EQ(Send(control, log), (Names{"c", "control"}));
+  // An older handler removes the newest during the message.
+  auto d = std::make_unique<TLoggingSubClass>(&control, "d", log);
+  c->During = [&] { d.reset(); };
+  EXPECT_EQ(Send(control, log), (Names{"d", "c", "control"}));
+  c->During = nullptr;
+  EXPECT_EQ(Send(control, log), (Names{"c", "control"}));
+  c.reset();
+  EXPECT_TRUE(control.WindowProc == original);
+}
+
+TEST(ControlSubClass, AProcedureInstalledOnTopByOthersIsKept) {
+  std::vector<std::string> log;
+  TProbeControl control;
+  control.Log = &log;
+  auto a = std::make_unique<TLoggingSubClass>(&control, "a", log);
+  const TWndMethod saved = control.WindowProc;
+  control.WindowProc = TWndMethod([&](TMessage& m) {
+    if (m.Msg == kProbe) log.push_back("other");
+    saved(m);
+  });
+  a.reset();
+  EXPECT_EQ(Send(control, log), (Names{"other", "control"}));
 }

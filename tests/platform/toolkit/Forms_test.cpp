@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -588,4 +591,237 @@ TEST_F(TToolkit, MouseAndWheelFeedTheMouseState) {
   EXPECT_EQ(dz, -120);
   POINT p = Mouse->CursorPos();
   EXPECT_EQ(p, Main->ClientToScreen(POINT{15, 7}));
+}
+
+namespace {
+
+// A control that paints a frame of its own: counts its paints.
+class TFramed : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    Canvas()->Brush()->SetColor(clBlue);
+    Canvas()->FillRect(Rect(2, 2, 8, 8));
+  }
+};
+
+class TMark : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clLime);
+    Canvas()->FillRect(Rect(0, 0, Width(), Height()));
+  }
+};
+
+}  // namespace
+
+TEST_F(TToolkit, ControlsPaintThroughTheirCanvasOnRepaint) {
+  MakeMainForm();
+  Main->SetColor(clWhite);
+  auto* framed = new TFramed(Main);
+  framed->SetParent(Main);
+  framed->SetBounds(100, 0, 20, 20);
+  framed->SetColor(clBlack);
+  auto* mark = new TMark(Main);
+  mark->SetParent(Main);
+  mark->SetBounds(150, 40, 10, 5);
+  Main->Show();
+  TPixels px = Driver->ReadPixels(Main);
+  EXPECT_EQ(px.At(100 + 1, 1), 0x000000u);  // the control's colour
+  EXPECT_EQ(px.At(100 + 2, 2), 0x0000FFu);  // what Paint drew (blue, as 0xRRGGBB)
+  EXPECT_EQ(px.At(100 + 7, 7), 0x0000FFu);
+  EXPECT_EQ(px.At(100 + 8, 8), 0x000000u);  // right and bottom exclusive
+  EXPECT_EQ(px.At(150, 40), 0x00FF00u);     // the graphic control on the form's pixels
+  EXPECT_EQ(px.At(159, 44), 0x00FF00u);
+  EXPECT_EQ(px.At(160, 44), 0xFFFFFFu);
+  int paints = framed->Paints;
+  EXPECT_GE(paints, 1);
+
+  // Drawing outside Paint shows at once and stays until the next repaint.
+  Main->Canvas()->Brush()->SetColor(clRed);
+  Main->Canvas()->FillRect(Rect(180, 80, 190, 90));
+  EXPECT_EQ(Driver->ReadPixels(Main).At(185, 85), 0xFF0000u);
+  EXPECT_EQ(framed->Paints, paints);
+  Main->Invalidate();
+  framed->Invalidate();
+  px = Driver->ReadPixels(Main);
+  EXPECT_EQ(px.At(185, 85), 0xFFFFFFu);
+  EXPECT_EQ(px.At(150, 40), 0x00FF00u);
+  EXPECT_EQ(framed->Paints, paints + 1);
+
+  // A canvas without a window to draw on refuses.
+  TCustomControl loose(nullptr);
+  EXPECT_THROW(loose.Canvas()->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
+}
+
+TEST_F(TToolkit, AFailingStartUpInOnActivateIsShownAndTheWindowStillComesUp) {
+  MakeMainForm();
+  std::vector<std::string> log;
+  TWatch watch(Main, log, "");
+  bool started = false;
+  Main->OnActivate = [&](TObject*) {
+    if (started) return;
+    started = true;
+    throw EInOutError(ioReadBeyondEnd);
+  };
+  int idles = 0;
+  App->OnIdle = [&](TObject*, bool& done) {
+    done = false;
+    if (++idles == 2) App->Terminate();
+  };
+  App->Run();
+  auto boxes = Driver->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Text, "Read beyond end of file");
+  EXPECT_EQ(boxes[0].Caption, "Brask Engine");
+  EXPECT_EQ(idles, 2);
+  EXPECT_NE(std::find(log.begin(), log.end(), "WM_WINDOWPOSCHANGED(show)"), log.end());
+  EXPECT_TRUE(Main->Widget()->isVisible());
+}
+
+TEST_F(TToolkit, SubclassedWindowProceduresChainAndRestoreInReverseOrder) {
+  MakeMainForm();
+  const TWndMethod original = Main->WindowProc;
+  EXPECT_TRUE(original == TWndMethod(static_cast<TControl*>(Main), &TControl::WndProc));
+  std::vector<std::string> log;
+  {
+    TWatch first(Main, log, "first ");
+    {
+      TWatch second(Main, log, "second ");
+      Main->Perform(WM_SIZE);
+      EXPECT_FALSE(Main->WindowProc == original);
+    }
+    Main->Perform(WM_SIZE);
+  }
+  EXPECT_TRUE(Main->WindowProc == original);
+  Main->Perform(WM_SIZE);
+  EXPECT_EQ(log, (std::vector<std::string>{"second WM_SIZE", "first WM_SIZE", "first WM_SIZE"}));
+}
+
+namespace {
+class TPaletteUser : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<bool> Calls;
+
+ protected:
+  bool PaletteChanged(bool Foreground) override {
+    Calls.push_back(Foreground);
+    return Foreground;
+  }
+};
+}  // namespace
+
+TEST_F(TToolkit, FormsPassPaletteMessagesToTheirControls) {
+  MakeMainForm();
+  auto* user = new TPaletteUser(Main);
+  user->SetParent(Main);
+  EXPECT_EQ(Main->Perform(WM_QUERYNEWPALETTE), 1);
+  Main->Perform(WM_PALETTECHANGED, 0);
+  Main->Perform(WM_PALETTECHANGED, reinterpret_cast<WPARAM>(Main->Handle()));  // our own change
+  EXPECT_EQ(user->Calls, (std::vector<bool>{true, false}));
+}
+
+TEST_F(TToolkit, AControlWithoutAWindowKeepsTheMouseAfterAPressToo) {
+  MakeMainForm();
+  auto* mark = new TGraphicControl(Main);
+  mark->SetParent(Main);
+  mark->SetBounds(120, 10, 20, 20);
+  Main->Show();
+  std::vector<std::string> log;
+  mark->OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
+    log.push_back("mark move " + std::to_string(x) + "," + std::to_string(y));
+  };
+  mark->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+    log.push_back("mark up " + std::to_string(x) + "," + std::to_string(y));
+  };
+  Main->OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
+    log.push_back("form move " + std::to_string(x) + "," + std::to_string(y));
+  };
+  Driver->Drag(Main, 125, 15, 185, 55, mbLeft, {}, 2);
+  Driver->MouseMove(Main, 185, 55);
+  EXPECT_EQ(log, (std::vector<std::string>{"mark move 35,25", "mark move 65,45", "mark up 65,45", "form move 185,55"}));
+}
+
+TEST_F(TToolkit, AModalFormKeepsInputFromTheOtherWindows) {
+  MakeMainForm();
+  Main->Show();
+  TForm* dialog = nullptr;
+  App->CreateForm(dialog);
+  int mainClicks = 0, mainKeys = 0, dialogKeys = 0;
+  Main->OnClick = [&](TObject*) { ++mainClicks; };
+  Main->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++mainKeys; };
+  dialog->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    ++dialogKeys;
+    if (key == VK_ESCAPE) dialog->Close();
+  };
+  Driver->AnswerNext([&](TDialogEvent& d) {
+    EXPECT_EQ(d.Form, dialog);
+    Driver->Click(Main, 150, 50);
+    Driver->PressKey('X', "x");
+    Driver->PressKey(VK_ESCAPE, "\x1b");
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(mainClicks, 0);
+  EXPECT_EQ(mainKeys, 0);
+  EXPECT_EQ(dialogKeys, 2);
+  EXPECT_TRUE(Main->Active());
+  Driver->Click(Main, 150, 50);
+  EXPECT_EQ(mainClicks, 1);
+  // A visible form cannot be shown modally.
+  EXPECT_THROW(Main->ShowModal(), EInvalidOperation);
+}
+
+TEST_F(TToolkit, CloseWithCaFreeFreesTheFormAfterTheMessage) {
+  MakeMainForm();
+  Main->Show();
+  TForm* tool = nullptr;
+  App->CreateForm(tool);
+  tool->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  bool destroyed = false;
+  tool->OnDestroy = [&](TObject*) { destroyed = true; };
+  tool->Show();
+  const int before = App->ComponentCount();
+  Driver->CloseCommand(tool);
+  EXPECT_FALSE(destroyed);
+  EXPECT_FALSE(tool->Visible());
+  Driver->Pump(1);
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(App->ComponentCount(), before - 1);
+  EXPECT_EQ(GetActiveWindow(), Main->Handle());
+}
+
+TEST_F(TToolkit, MessageBoxesWithoutAnAnswerTakeTheirSafeButton) {
+  struct TCase {
+    UINT Flags;
+    int Answer;
+  } cases[] = {{MB_OK | MB_ICONINFORMATION, IDOK}, {MB_OKCANCEL, IDCANCEL}, {MB_YESNO | MB_ICONWARNING, IDNO}};
+  for (const TCase& c : cases) EXPECT_EQ(MessageBoxA(nullptr, "Za ma\xB3o surowc\xF3w!", "Korvel", c.Flags), c.Answer);
+  EXPECT_EQ(Driver->UnansweredDialogs(), 3);
+  EXPECT_EQ(Driver->MessageBoxes()[0].Text, "Za ma\xB3o surowc\xF3w!");
+  // Anything thrown that is not one of the runtime's exceptions still shows its text.
+  try {
+    throw std::runtime_error("plain failure");
+  } catch (...) {
+    App->HandleException(nullptr);
+  }
+  EXPECT_EQ(Driver->MessageBoxes().back().Text, "plain failure");
+}
+
+TEST_F(TToolkit, TypedTextArrivesInWindows1250) {
+  MakeMainForm();
+  Main->Show();
+  std::string typed;
+  Main->OnKeyPress = [&](TObject*, char& c) { typed.push_back(c); };
+  Driver->PressKey('A', "\xB9");  // a-ogonek
+  Driver->PressKey('Z', "\xAF", {ssShift});  // Z-dot
+  Driver->PressKey(VK_BACK, "\b");
+  EXPECT_EQ(typed, "\xB9\xAF\b");
 }
