@@ -1,5 +1,7 @@
 // Blits in every surface pixel format: colour fill, source-keyed copy,
 // stretch, mirror, clipping through a clipper and overlap on one surface.
+#include <random>
+
 #include "tests/platform/ddraw/DDrawTestSupport.h"
 
 namespace {
@@ -159,6 +161,105 @@ TEST_P(BlitPerFormat, OverlappingCopyOnOneSurfaceReadsTheSourceFirst) {
   ASSERT_EQ(s->BltFast(0, 1, s, &row, DDBLTFAST_WAIT), DD_OK);
   EXPECT_EQ(Get(s), Grid({"ABC.", "ABCC", ".CAB"}));
   s->Release();
+}
+
+// Random copies, valid and not, against a pixel-by-pixel model of the raw
+// memory: a refused copy leaves every byte as it was, an accepted one
+// changes exactly the model's pixels and never a padding bit.
+TEST_P(BlitPerFormat, RandomCopiesMatchTheModelAndStayInBounds) {
+  const TDDrawPixelFormat& f = GetParam().Format;
+  std::mt19937 random(12345);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  int accepted = 0;
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    const LONG sw = pick(1, 9), sh = pick(1, 6), dw = pick(1, 9), dh = pick(1, 6);
+    IDirectDrawSurface7* src = Make(sw, sh, f);
+    const bool same = pick(0, 3) == 0;
+    IDirectDrawSurface7* dst = same ? src : Make(dw, dh, f);
+    const LONG tw = same ? sw : dw, th = same ? sh : dh;
+    // Random content, padding included.
+    std::vector<BYTE> srcBytes, dstBytes;
+    auto snapshot = [](IDirectDrawSurface7* s, std::vector<BYTE>& out, bool randomise, std::mt19937& r) {
+      DDSURFACEDESC2 d;
+      ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+      auto* bits = static_cast<BYTE*>(d.lpSurface);
+      size_t n = static_cast<size_t>(d.lPitch) * d.dwHeight;
+      if (randomise)
+        for (size_t i = 0; i < n; ++i) bits[i] = static_cast<BYTE>(r() & 0xFF);
+      out.assign(bits, bits + n);
+      s->Unlock(static_cast<RECT*>(nullptr));
+    };
+    snapshot(src, srcBytes, true, random);
+    if (!same) snapshot(dst, dstBytes, true, random);
+    if (same) dstBytes = srcBytes;
+    DWORD key = f.ValueMask() & static_cast<DWORD>(random());
+    DDCOLORKEY ck{key, key};
+    src->SetColorKey(DDCKEY_SRCBLT, &ck);
+
+    // Mostly rectangles that fit, sometimes ones that reach out or are empty.
+    auto rect = [&](LONG w, LONG h) {
+      RECT a;
+      if (pick(0, 4) > 0) {
+        a.left = pick(0, w - 1);
+        a.top = pick(0, h - 1);
+        a.right = a.left + pick(1, w - a.left);
+        a.bottom = a.top + pick(1, h - a.top);
+      } else {
+        a.left = pick(-2, w + 1);
+        a.top = pick(-2, h + 1);
+        a.right = a.left + pick(-1, w + 1);
+        a.bottom = a.top + pick(-1, h + 1);
+      }
+      return a;
+    };
+    RECT d = rect(tw, th);
+    RECT r = rect(sw, sh);
+    const bool fast = pick(0, 2) == 0;
+    const bool keyed = pick(0, 1) == 1;
+    const bool mirrorX = !fast && pick(0, 1), mirrorY = !fast && pick(0, 1);
+    if (fast) {
+      d.right = d.left + (r.right - r.left);
+      d.bottom = d.top + (r.bottom - r.top);
+    }
+    auto inside = [](const RECT& a, LONG w, LONG h) {
+      return a.left < a.right && a.top < a.bottom && a.left >= 0 && a.top >= 0 && a.right <= w && a.bottom <= h;
+    };
+    const bool valid = inside(d, tw, th) && inside(r, sw, sh);
+
+    HRESULT hr;
+    if (fast) {
+      hr = dst->BltFast(static_cast<DWORD>(d.left), static_cast<DWORD>(d.top), src, &r,
+                        DDBLTFAST_WAIT | (keyed ? DDBLTFAST_SRCCOLORKEY : 0));
+    } else {
+      DDBLTFX fx;
+      fx.dwDDFX = (mirrorX ? DDBLTFX_MIRRORLEFTRIGHT : 0) | (mirrorY ? DDBLTFX_MIRRORUPDOWN : 0);
+      hr = dst->Blt(&d, src, &r, DDBLT_WAIT | DDBLT_DDFX | (keyed ? DDBLT_KEYSRC : 0), &fx);
+    }
+    std::vector<BYTE> expected = dstBytes;
+    if (valid) {
+      ASSERT_EQ(hr, DD_OK);
+      ++accepted;
+      TDDrawPixels from{srcBytes.data(), f.PitchFor(sw), sw, sh, f};
+      TDDrawPixels to{expected.data(), f.PitchFor(tw), tw, th, f};
+      const LONG w = d.right - d.left, h = d.bottom - d.top, rw = r.right - r.left, rh = r.bottom - r.top;
+      for (LONG y = 0; y < h; ++y)
+        for (LONG x = 0; x < w; ++x) {
+          LONG i = mirrorX ? w - 1 - x : x, j = mirrorY ? h - 1 - y : y;
+          DWORD v = GetPixelValue(from, r.left + i * rw / w, r.top + j * rh / h);
+          if (keyed && (v & f.KeyMask()) == (key & f.KeyMask())) continue;
+          PutPixelValue(to, d.left + x, d.top + y, v);
+        }
+    } else {
+      ASSERT_EQ(hr, DDERR_INVALIDRECT);
+    }
+    std::vector<BYTE> after;
+    snapshot(dst, after, false, random);
+    ASSERT_EQ(after, expected);
+    if (!same) dst->Release();
+    src->Release();
+  }
+  EXPECT_GT(accepted, 60);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, BlitPerFormat, ::testing::ValuesIn(Cases),
