@@ -227,8 +227,8 @@ class TSdlStick final : public TStick {
 };
 
 std::map<SDL_JoystickID, std::shared_ptr<TSdlStick>>& Open() {
-  static std::map<SDL_JoystickID, std::shared_ptr<TSdlStick>> open;
-  return open;
+  static auto* open = new std::map<SDL_JoystickID, std::shared_ptr<TSdlStick>>;
+  return *open;
 }
 
 bool Start() {
