@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
 #include "platform/rtl/Format.h"
 
 std::int64_t TStream::Size() {
@@ -113,12 +114,12 @@ void TMemoryStream::SaveToFile(const std::string& FileName) {
 
 TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode) : FFileName(FileName) {
   if (Mode == fmCreate) {
-    FFile = std::fopen(FileName.c_str(), "w+b");
+    FFile = std::fopen(HostFileName(FileName).c_str(), "w+b");
     if (!FFile) throw EFCreateError(Format("Cannot create file %s", FileName));
     return;
   }
   const char* how = (Mode & 3) == fmOpenRead ? "rb" : "r+b";
-  FFile = std::fopen(FileName.c_str(), how);
+  FFile = std::fopen(HostFileName(FileName).c_str(), how);
   if (!FFile) throw EFOpenError(Format("Cannot open file %s", FileName));
 }
 

@@ -62,8 +62,8 @@ constexpr std::uint16_t fmOpenReadWrite = 0x0002;
 constexpr std::uint16_t fmShareDenyWrite = 0x0020;
 constexpr std::uint16_t fmShareDenyNone = 0x0040;
 
-// A file stream. The file name is given in the programs' 8-bit text and used
-// as the host file name; fmCreate failing raises EFCreateError
+// A file stream. The file name is given in the programs' 8-bit text and is
+// turned into the host's file name (UTF-8, '/' separators); fmCreate failing raises EFCreateError
 // "Cannot create file %s", opening failing EFOpenError "Cannot open file %s".
 class TFileStream : public TStream {
  public:

@@ -3,9 +3,11 @@
 // properties through a filer.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/toolkit/Methods.h"
 
 class TFiler;
 
@@ -17,6 +19,9 @@ class TObject {
 };
 
 class EConvertError;
+
+// An event without arguments besides its sender.
+using TNotifyEvent = TMethod<void(TObject* Sender)>;
 
 class TPersistent : public TObject {
  public:

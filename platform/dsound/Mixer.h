@@ -1,0 +1,69 @@
+// The software mixer behind the DirectSound objects: one per process, standing
+// for the sound card. It holds the voices (the secondary buffers of live
+// devices), mixes them into 48 kHz stereo 16-bit with saturation, and feeds the
+// audio output, or a test's buffer under the manual clock.
+//
+// The mixer lock guards every voice's play state and sample memory. The audio
+// thread takes it for each block it mixes; every interface call takes it too.
+// Nothing but the mix itself runs on the audio thread.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/dsound/DSound.h"
+#include "platform/dsound/DSoundTest.h"
+
+class TSoundBufferObject;
+
+class TSoundMixer {
+ public:
+  static TSoundMixer& Instance();
+
+  std::mutex& Mutex() { return FMutex; }
+
+  // Under the lock.
+  void AddVoice(TSoundBufferObject* Voice);
+  void RemoveVoice(TSoundBufferObject* Voice);
+  int VoiceCount() const { return static_cast<int>(FVoices.size()); }
+  void AddDevice() { ++FDevices; }
+  void RemoveDevice() { --FDevices; }
+  int DeviceCount() const { return FDevices; }
+  void Mix(std::int16_t* Out, int Frames);
+  // Takes one injected failure of that kind; true and Result set when one is due.
+  bool TakeFault(DSoundTest::TFault Fault, HRESULT& Result);
+  void InjectFault(DSoundTest::TFault Fault, HRESULT Result, int Count);
+  void ClearFaults() { FFaults.clear(); }
+  bool ManualClock() const { return FManualClock; }
+  void SetManualClock(bool On) { FManualClock = On; }
+
+  // Not under the lock: opening and closing the output waits for the audio
+  // thread, which takes the lock. One use per device; the first opens it.
+  bool AcquireOutput();
+  void ReleaseOutput();
+  bool OutputOpen() const {
+    std::lock_guard<std::mutex> lock(FOutputMutex);
+    return FOutputDevice != 0;
+  }
+
+ private:
+  TSoundMixer() = default;
+  static void AudioCallback(void* UserData, std::uint8_t* Stream, int Len);
+
+  std::mutex FMutex;
+  std::vector<TSoundBufferObject*> FVoices;
+  std::vector<std::int64_t> FAccumulator;
+  int FDevices = 0;
+  bool FManualClock = false;
+  struct TFaultEntry {
+    HRESULT Result;
+    int Count;
+  };
+  std::map<DSoundTest::TFault, TFaultEntry> FFaults;
+  // Audio output; touched on the message thread only.
+  mutable std::mutex FOutputMutex;
+  std::uint32_t FOutputDevice = 0;
+  int FOutputUsers = 0;
+};

@@ -1,0 +1,122 @@
+#include "platform/rtl/Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/rtl/Cp1250.h"
+#include "platform/rtl/Exceptions.h"
+
+namespace fs = std::filesystem;
+
+std::string HostFileName(std::string_view FileName) {
+  std::string out = Cp1250ToUtf8(FileName);
+  std::replace(out.begin(), out.end(), '\\', '/');
+  return out;
+}
+
+std::string ExtractFileName(std::string_view FileName) {
+  std::size_t p = FileName.find_last_of("\\/:");
+  return std::string(p == std::string_view::npos ? FileName : FileName.substr(p + 1));
+}
+
+std::string ExtractFileExt(std::string_view FileName) {
+  std::size_t p = FileName.find_last_of(".\\/:");
+  if (p == std::string_view::npos || FileName[p] != '.') return std::string();
+  return std::string(FileName.substr(p));
+}
+
+int IoErrorFromErrno(int Errno) {
+  switch (Errno) {
+    case ENOENT:
+      return ioFileNotFound;
+    case ENOTDIR:
+      return ioPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+      return ioAccessDenied;
+    case ENOSPC:
+      return ioDiskFull;
+    default:
+      return Errno;
+  }
+}
+
+std::string GetCurrentDir() {
+  std::error_code ec;
+  fs::path p = fs::current_path(ec);
+  if (ec) return std::string();
+  return Utf8ToCp1250(p.string());
+}
+
+bool SetCurrentDir(std::string_view Dir) {
+  std::error_code ec;
+  fs::current_path(fs::path(HostFileName(Dir)), ec);
+  return !ec;
+}
+
+bool FileExists(std::string_view FileName) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(HostFileName(FileName)), ec);
+}
+
+bool DirectoryExists(std::string_view Dir) {
+  std::error_code ec;
+  return fs::is_directory(fs::path(HostFileName(Dir)), ec);
+}
+
+bool MatchesMask(std::string_view Name, std::string_view Mask) {
+  // Iterative wildcard match with one back-track point for the last "*".
+  std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
+  while (n < Name.size()) {
+    if (m < Mask.size() && Mask[m] == '*') {
+      starM = m++;
+      starN = n;
+    } else if (m < Mask.size() && (Mask[m] == '?' || AnsiLowerChar(Mask[m]) == AnsiLowerChar(Name[n]))) {
+      ++m;
+      ++n;
+    } else if (starM != std::string_view::npos) {
+      m = starM + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (m < Mask.size() && Mask[m] == '*') ++m;
+  return m == Mask.size();
+}
+
+namespace {
+
+std::vector<std::string> ListEntries(std::string_view Dir, bool wantDirs, std::string_view Mask) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  fs::directory_iterator it(fs::path(HostFileName(Dir)), ec);
+  if (ec) return names;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::error_code sec;
+    bool isDir = it->is_directory(sec);
+    bool isFile = it->is_regular_file(sec);
+    if (wantDirs ? !isDir : !isFile) continue;
+    std::string host = it->path().filename().string();
+    std::string name = Utf8ToCp1250(host);
+    if (Cp1250ToUtf8(name) != host) continue;
+    if (!MatchesMask(name, Mask)) continue;
+    names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    int c = AnsiCompareText(a, b);
+    return c != 0 ? c < 0 : AnsiCompareStr(a, b) < 0;
+  });
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::string> ListFiles(std::string_view Dir, std::string_view Mask) { return ListEntries(Dir, false, Mask); }
+
+std::vector<std::string> ListDirectories(std::string_view Dir) { return ListEntries(Dir, true, "*"); }

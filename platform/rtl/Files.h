@@ -1,0 +1,39 @@
+// Files and folders as the programs name them: windows-1250 text with "\" as
+// the folder separator. The host sees UTF-8 names with "/".
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The host's name for a program file name: windows-1250 to UTF-8, "\" to "/".
+std::string HostFileName(std::string_view FileName);
+
+// The name part of a path: what follows the last "\", "/" or ":".
+std::string ExtractFileName(std::string_view FileName);
+// The extension of a path's name part, from its last "." (dot included);
+// empty when the name has no dot.
+std::string ExtractFileExt(std::string_view FileName);
+
+// The runtime's I/O error code for a host errno value: ENOENT 2, ENOTDIR 3,
+// EACCES/EPERM/EISDIR/EROFS 5, ENOSPC 101, anything else the errno value.
+int IoErrorFromErrno(int Errno);
+
+// The current directory as an absolute path in windows-1250 (host separators).
+std::string GetCurrentDir();
+// Makes Dir the current directory; false when that fails.
+bool SetCurrentDir(std::string_view Dir);
+bool FileExists(std::string_view FileName);
+bool DirectoryExists(std::string_view Dir);
+
+// Whether Name matches Mask: "*" stands for any run of characters, "?" for one;
+// letters compare without regard to case.
+bool MatchesMask(std::string_view Name, std::string_view Mask);
+
+// Bare names of the ordinary files in Dir that match Mask, sorted by name
+// (case-insensitive, ties byte-wise). Names the code page cannot spell are left
+// out, since they could not be opened by their 8-bit name. A missing folder
+// gives an empty list.
+std::vector<std::string> ListFiles(std::string_view Dir, std::string_view Mask = "*");
+// Bare names of the sub-folders of Dir, sorted the same way ("." and ".." not listed).
+std::vector<std::string> ListDirectories(std::string_view Dir);

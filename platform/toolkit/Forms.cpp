@@ -1,0 +1,631 @@
+#include "platform/toolkit/Forms.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <memory>
+
+#include "platform/toolkit/QtBridge.h"
+#include "platform/toolkit/TestDriver.h"
+#include "platform/win/KeyState.h"
+#include "platform/win/Window.h"
+
+TApplication* Application = nullptr;
+
+void InstallToolkitWindowBackend();
+void RemoveToolkitWindowBackend();
+
+namespace {
+
+constexpr TColor kBtnFace = static_cast<TColor>(0xFF00000Fu);
+
+HWND HandleOf(TWinControl* c) { return c && ControlAlive(c) && c->HandleAllocated() ? c->Handle() : nullptr; }
+
+// Each application gets a serial number so that messages posted by one never
+// reach a later one at the same address.
+unsigned gApplicationSerial = 0;
+unsigned gCurrentSerial = 0;
+
+struct THookEntry {
+  TWindowHook Hook;
+  bool Removed = false;
+};
+std::vector<std::shared_ptr<THookEntry>> gHooks;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TCustomForm
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 320;
+  FHeight = 240;
+  SetVisibleFlag(false);
+  SetColor(kBtnFace);
+}
+
+TCustomForm::~TCustomForm() {
+  if (Application) Application->FormDestroyed(this);
+}
+
+void TCustomForm::AfterConstruction() {
+  if (OnCreate) {
+    try {
+      OnCreate(this);
+    } catch (...) {
+      if (!Application) throw;
+      Application->HandleException(this);
+    }
+  }
+}
+
+void TCustomForm::BeforeDestruction() {
+  Destroying();
+  if (OnDestroy) {
+    try {
+      OnDestroy(this);
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+    }
+  }
+  if (Application) Application->FormDestroyed(this);
+  TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::SetCaption(const std::string& Value) {
+  FCaption = Value;
+  if (Widget()) Widget()->setWindowTitle(ToQString(FCaption));
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
+  if (Value == FBorderStyle) return;
+  FBorderStyle = Value;
+  if (Widget()) ApplyWindowFlags();
+}
+
+void TCustomForm::ApplyWindowFlags() {
+  QWidget* w = Widget();
+  Qt::WindowFlags f;
+  switch (FBorderStyle) {
+    case bsNone: f = Qt::Window | Qt::FramelessWindowHint; break;
+    case bsSingle:
+      f = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+          Qt::WindowCloseButtonHint;
+      break;
+    case bsDialog:
+      f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+          Qt::WindowCloseButtonHint;
+      break;
+    case bsToolWindow:
+    case bsSizeToolWin: f = Qt::Tool; break;
+    default: f = Qt::Window; break;
+  }
+  const bool wasVisible = w->isVisible();
+  w->setWindowFlags(f);
+  UpdateWidgetGeometry();
+  if (wasVisible) w->show();
+}
+
+void TCustomForm::UpdateWidgetGeometry() {
+  QWidget* w = Widget();
+  if (!w) return;
+  w->move(FLeft, FTop);
+  const bool fixed = FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin;
+  if (fixed) {
+    w->setFixedSize(ClientWidth(), ClientHeight());
+  } else {
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    w->resize(ClientWidth(), ClientHeight());
+  }
+}
+
+QWidget* TCustomForm::CreateWidget(QWidget*) { return new TControlWidget(this, nullptr); }
+
+void TCustomForm::CreateHandle() {
+  TWinControl::CreateHandle();
+  Widget()->setWindowTitle(ToQString(FCaption));
+  ApplyWindowFlags();
+}
+
+void TCustomForm::SetActiveControl(TWinControl* Control) {
+  if (Control == this) Control = nullptr;
+  if (Control == FActiveControl) return;
+  TWinControl* old = FActiveControl;
+  FActiveControl = Control;
+  if (!FActive || !Application || !Application->Foreground()) return;
+  TWinControl* from = old ? old : this;
+  TWinControl* to = Control ? Control : this;
+  if (ControlAlive(from)) from->Perform(WM_KILLFOCUS, reinterpret_cast<WPARAM>(HandleOf(to)));
+  if (ControlAlive(to)) {
+    to->Perform(WM_SETFOCUS, reinterpret_cast<WPARAM>(HandleOf(from)));
+    if (to->Widget()) to->Widget()->setFocus();
+  }
+}
+
+void TCustomForm::SetActiveFlag(bool Value) {
+  if (FActive == Value) return;
+  FActive = Value;
+  if (Value)
+    Activate();
+  else
+    Deactivate();
+}
+
+void TCustomForm::Activate() {
+  if (OnActivate) OnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+
+void TCustomForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+void TCustomForm::SetVisible(bool Value) {
+  if (Value == Visible()) return;
+  SetVisibleFlag(Value);
+  if (Value)
+    ShowWindowNow();
+  else
+    HideWindowNow();
+}
+
+void TCustomForm::ShowWindowNow() {
+  HandleNeeded();
+  if (!FShownOnce) {
+    FShownOnce = true;
+    if (FPosition == poScreenCenter || FPosition == poDesktopCenter || FPosition == poMainFormCenter ||
+        FPosition == poOwnerFormCenter) {
+      const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+      SetBounds((sw - FWidth) / 2, (sh - FHeight) / 2, FWidth, FHeight);
+    }
+  }
+  DoShow();
+  if (!ControlAlive(this) || !Visible()) return;
+  Widget()->show();
+  // The window system activates a window it shows, within the showing and
+  // before the window's position change is reported.
+  if (Application) Application->ActivateForm(this);
+  if (!ControlAlive(this) || !HandleAllocated()) return;
+  WINDOWPOS wp;
+  wp.hwnd = Handle();
+  wp.x = FLeft;
+  wp.y = FTop;
+  wp.cx = FWidth;
+  wp.cy = FHeight;
+  wp.flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+}
+
+void TCustomForm::HideWindowNow() {
+  if (!HandleAllocated()) return;
+  DoHide();
+  if (!ControlAlive(this) || !HandleAllocated()) return;
+  Widget()->hide();
+  WINDOWPOS wp;
+  wp.hwnd = Handle();
+  wp.x = FLeft;
+  wp.y = FTop;
+  wp.cx = FWidth;
+  wp.cy = FHeight;
+  wp.flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  if (Application && ControlAlive(this)) Application->FormHidden(this);
+}
+
+void TCustomForm::Show() {
+  if (!Visible())
+    SetVisible(true);
+  else if (Application)
+    Application->ActivateForm(this);
+}
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::Close() {
+  if (FModal) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == caNone) return;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == caHide || action == caMinimize) {
+    Hide();
+  } else if (action == caFree) {
+    // Freed once the current message is done with it.
+    Hide();
+    TCustomForm* self = this;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [self] { if (ControlAlive(self)) self->Free(); }, Qt::QueuedConnection);
+  }
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (Visible() || !Enabled() || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+  if (!Application) throw EInvalidOperation("No application");
+  ReleaseMouseCapture(nullptr);
+  HandleNeeded();
+  FModal = true;
+  FModalResult = mrNone;
+  Application->FModalStack.push_back(this);
+  Widget()->setWindowModality(Qt::ApplicationModal);
+  auto finish = [this] {
+    if (!ControlAlive(this)) return;
+    auto& stack = Application->FModalStack;
+    stack.erase(std::remove(stack.begin(), stack.end(), this), stack.end());
+    FModal = false;
+    if (Visible()) SetVisible(false);
+    if (Widget()) Widget()->setWindowModality(Qt::NonModal);
+  };
+  try {
+    Show();
+    if (Application->FDriver && ControlAlive(this)) Application->FDriver->ModalFormOpened(this);
+    long passes = 0;
+    while (ControlAlive(this)) {
+      Application->HandleMessage();
+      if (!ControlAlive(this)) break;
+      if (Application->FDriver && ++passes > Application->FDriver->PassLimit() && FModalResult == mrNone) {
+        Application->FDriver->RunawayLoop();
+        FModalResult = mrCancel;
+      }
+      if (Application->Terminated()) {
+        FModalResult = mrCancel;
+        break;
+      }
+      if (FModalResult != mrNone) {
+        // Closing a modal form asks CloseQuery and OnClose like any close.
+        TCloseAction action = caNone;
+        if (CloseQuery()) {
+          action = caHide;
+          if (OnClose) OnClose(this, action);
+        }
+        if (action == caNone)
+          FModalResult = mrNone;
+        else
+          break;
+      }
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  if (!ControlAlive(this)) return mrCancel;
+  finish();
+  return FModalResult;
+}
+
+void TCustomForm::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_CLOSE) {
+    Close();
+    return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
+// TApplication
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  if (!QCoreApplication::instance()) {
+    static int argc = 1;
+    static char arg0[] = "brask";
+    static char* argv[] = {arg0, nullptr};
+    new QApplication(argc, argv);
+  }
+  Application = this;
+  FSerial = gCurrentSerial = ++gApplicationSerial;
+  FHandle = AllocateWindowHandle(nullptr);
+  gHooks.clear();
+  InstallToolkitWindowBackend();
+  if (!IsOffscreenPlatform()) {
+    auto* connection = new QMetaObject::Connection;
+    *connection = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
+      if (!Application) return;
+      SafeInvoke(Application, [s] {
+        if (s == Qt::ApplicationActive)
+          Application->ActivateApplication();
+        else if (s == Qt::ApplicationInactive)
+          Application->DeactivateApplication();
+      });
+    });
+    FStateConnection = std::shared_ptr<void>(connection, [](void* c) {
+      auto* conn = static_cast<QMetaObject::Connection*>(c);
+      QObject::disconnect(*conn);
+      delete conn;
+    });
+  }
+}
+
+TApplication::~TApplication() {
+  Destroying();
+  DestroyComponents();
+  FStateConnection.reset();
+  gHooks.clear();
+  RemoveToolkitWindowBackend();
+  ReleaseWindowHandle(FHandle);
+  if (Application == this) Application = nullptr;
+  gCurrentSerial = 0;
+  // Widgets of freed windows go now, not at some later loop.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ReleaseMouseCapture(nullptr);
+}
+
+std::string TApplication::Title() const {
+  if (!FTitle.empty()) return FTitle;
+  return FromQString(QCoreApplication::applicationName());
+}
+
+void TApplication::FormCreated(TCustomForm* Form) {
+  if (!FMainForm) FMainForm = Form;
+  Form->AfterConstruction();
+}
+
+void TApplication::Run() {
+  if (!FMainForm) return;
+  if (!FMainForm->Visible()) FMainForm->Show();
+  long passes = 0;
+  while (!FTerminated) {
+    HandleMessage();
+    if (FDriver && ++passes > FDriver->PassLimit() && !FTerminated) {
+      FDriver->RunawayLoop();
+      Terminate();
+    }
+  }
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+void TApplication::ProcessPending() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void TApplication::ProcessMessages() { ProcessPending(); }
+
+void TApplication::HandleMessage() {
+  ProcessPending();
+  if (!FTerminated) Idle();
+}
+
+void TApplication::Idle() {
+  // A system message box runs its own loop, which does no idle processing.
+  if (FSystemModal > 0) return;
+  bool done = true;
+  if (OnIdle) {
+    try {
+      OnIdle(this, done);
+    } catch (...) {
+      HandleException(this);
+    }
+  }
+  if (FDriver) FDriver->IdlePassed();
+  if (done) WaitForEvents();
+}
+
+void TApplication::WaitForEvents() {
+  if (FDriver || FTerminated) return;
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::HookMainWindow(const TWindowHook& Hook) {
+  auto e = std::make_shared<THookEntry>();
+  e->Hook = Hook;
+  gHooks.push_back(e);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& Hook) {
+  for (auto it = gHooks.begin(); it != gHooks.end(); ++it)
+    if ((*it)->Hook == Hook) {
+      (*it)->Removed = true;
+      gHooks.erase(it);
+      return;
+    }
+}
+
+int TApplication::HookCount() const { return static_cast<int>(gHooks.size()); }
+
+LRESULT TApplication::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage m;
+  m.Msg = Msg;
+  m.WParam = WParam;
+  m.LParam = LParam;
+  WndProc(m);
+  return m.Result;
+}
+
+void TApplication::PostMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  const unsigned serial = FSerial;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [serial, Msg, WParam, LParam] {
+        if (!Application || gCurrentSerial != serial) return;
+        SafeInvoke(Application, [=] { Application->Perform(Msg, WParam, LParam); });
+      },
+      Qt::QueuedConnection);
+}
+
+void TApplication::WndProc(TMessage& Message) {
+  std::vector<std::shared_ptr<THookEntry>> hooks = gHooks;
+  for (auto& h : hooks) {
+    if (h->Removed) continue;
+    if (h->Hook(Message)) return;
+  }
+  switch (Message.Msg) {
+    case WM_ACTIVATEAPP:
+      FActive = Message.WParam != 0;
+      PostMessage(FActive ? CM_ACTIVATE : CM_DEACTIVATE);
+      break;
+    case WM_CLOSE:
+      if (FMainForm) FMainForm->Close();
+      break;
+    default: break;
+  }
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  std::exception_ptr p = std::current_exception();
+  if (!p) return;
+  if (FHandlingException) return;
+  FHandlingException = true;
+  auto report = [&](Exception& e) {
+    try {
+      if (OnException)
+        OnException(Sender, e);
+      else
+        ShowException(e);
+    } catch (...) {
+    }
+  };
+  try {
+    std::rethrow_exception(p);
+  } catch (Exception& e) {
+    report(e);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    report(wrapped);
+  } catch (...) {
+    Exception wrapped("Unknown exception");
+    report(wrapped);
+  }
+  FHandlingException = false;
+}
+
+void TApplication::ShowException(const Exception& E) { MessageBox(E.Message(), Title(), MB_OK | MB_ICONERROR); }
+
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+  HWND owner = FActiveForm ? HandleOf(FActiveForm) : nullptr;
+  return MessageBoxA(owner, Text.c_str(), Caption.c_str(), Flags);
+}
+
+bool TApplication::InputBlocked(const TCustomForm* Form) const {
+  if (FSystemModal > 0) return true;
+  if (!FModalStack.empty() && Form != FModalStack.back()) return true;
+  return false;
+}
+
+std::vector<TCustomForm*> TApplication::Forms() const {
+  std::vector<TCustomForm*> forms;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* f = dynamic_cast<TCustomForm*>(Components(i))) forms.push_back(f);
+  return forms;
+}
+
+void TApplication::SendActivateApp(bool Active) {
+  Perform(WM_ACTIVATEAPP, Active ? 1 : 0, 0);
+  for (TCustomForm* f : Forms())
+    if (ControlAlive(f) && f->HandleAllocated()) f->Perform(WM_ACTIVATEAPP, Active ? 1 : 0, 0);
+}
+
+void TApplication::ActivateForm(TCustomForm* Form) {
+  if (!Form || !ControlAlive(Form)) return;
+  const bool wasForeground = FForeground;
+  TCustomForm* old = FActiveForm && ControlAlive(FActiveForm) ? FActiveForm : nullptr;
+  if (wasForeground && old == Form) return;
+  if (!wasForeground) {
+    FForeground = true;
+    SendActivateApp(true);
+    if (!ControlAlive(Form)) return;
+  }
+  FActiveForm = Form;
+  FActivationOrder.erase(std::remove(FActivationOrder.begin(), FActivationOrder.end(), Form), FActivationOrder.end());
+  FActivationOrder.push_back(Form);
+  Form->HandleNeeded();
+  if (old && old != Form && wasForeground) old->Perform(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(HandleOf(Form)));
+  if (!ControlAlive(Form)) return;
+  Form->Perform(WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(HandleOf(old)));
+  if (!ControlAlive(Form)) return;
+  TWinControl* focus = Form->FActiveControl && ControlAlive(Form->FActiveControl) ? Form->FActiveControl : Form;
+  focus->Perform(WM_SETFOCUS, 0);
+  if (QWidget* w = Form->Widget()) {
+    w->raise();
+    w->activateWindow();
+    if (focus->Widget()) focus->Widget()->setFocus();
+  }
+  // The form that has the focus within our program changes: its OnActivate
+  // (and the previous one's OnDeactivate). Switching programs does not.
+  if (old != Form) {
+    if (old && ControlAlive(old)) old->SetActiveFlag(false);
+    if (ControlAlive(Form) && FActiveForm == Form) Form->SetActiveFlag(true);
+  }
+}
+
+void TApplication::DeactivateApplication() {
+  if (!FForeground) return;
+  TCustomForm* f = FActiveForm && ControlAlive(FActiveForm) ? FActiveForm : nullptr;
+  if (f) {
+    TWinControl* focus = f->FActiveControl && ControlAlive(f->FActiveControl) ? f->FActiveControl : f;
+    f->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+    if (ControlAlive(focus)) focus->Perform(WM_KILLFOCUS, 0);
+  }
+  FForeground = false;
+  SendActivateApp(false);
+  ReleaseMouseCapture(nullptr);
+  KeyStateReleaseAll();
+}
+
+void TApplication::ActivateApplication() {
+  if (FForeground) return;
+  TCustomForm* target = nullptr;
+  if (!FModalStack.empty())
+    target = FModalStack.back();
+  else if (FActiveForm && ControlAlive(FActiveForm) && FActiveForm->Visible())
+    target = FActiveForm;
+  else if (FMainForm && FMainForm->Visible())
+    target = FMainForm;
+  if (target) ActivateForm(target);
+}
+
+void TApplication::FormHidden(TCustomForm* Form) {
+  if (Form != FActiveForm) return;
+  TCustomForm* next = nullptr;
+  for (auto it = FModalStack.rbegin(); it != FModalStack.rend() && !next; ++it)
+    if (*it != Form && (*it)->Visible()) next = *it;
+  for (auto it = FActivationOrder.rbegin(); it != FActivationOrder.rend() && !next; ++it)
+    if (*it != Form && ControlAlive(*it) && (*it)->Visible()) next = *it;
+  if (!next && FMainForm && FMainForm != Form && FMainForm->Visible()) next = FMainForm;
+  if (next) {
+    ActivateForm(next);
+    return;
+  }
+  // None of our windows is left to activate: another program gets the foreground.
+  if (FForeground) {
+    Form->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+    FForeground = false;
+    SendActivateApp(false);
+    KeyStateReleaseAll();
+  }
+  FActiveForm = nullptr;
+  Form->SetActiveFlag(false);
+}
+
+void TApplication::FormDestroyed(TCustomForm* Form) {
+  FActivationOrder.erase(std::remove(FActivationOrder.begin(), FActivationOrder.end(), Form), FActivationOrder.end());
+  FModalStack.erase(std::remove(FModalStack.begin(), FModalStack.end(), Form), FModalStack.end());
+  if (FActiveForm == Form) {
+    FActiveForm = nullptr;
+    TCustomForm* next = nullptr;
+    for (auto it = FActivationOrder.rbegin(); it != FActivationOrder.rend() && !next; ++it)
+      if (ControlAlive(*it) && (*it)->Visible() && !((*it)->ComponentState().Contains(csDestroying))) next = *it;
+    if (next && !ComponentState().Contains(csDestroying)) ActivateForm(next);
+  }
+  if (FMainForm == Form) FMainForm = nullptr;
+}

@@ -1,0 +1,99 @@
+// Where the toolkit meets Qt: the widget behind every windowed control, the
+// conversion of texts, colours and keys, the handle registry, and the
+// translation of Qt's input events into window messages. Only the toolkit's
+// own sources include this header; the library and the programs see controls
+// and messages only.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "platform/toolkit/Controls.h"
+
+class QMessageBox;
+class QMouseEvent;
+class QKeyEvent;
+class QWheelEvent;
+
+// The widget of a windowed control. It paints the control's client backing
+// image, into which presented pixels (and later the canvas) go, and passes
+// its input and window-system events to the toolkit as messages.
+class TControlWidget : public QWidget {
+ public:
+  TControlWidget(TWinControl* Control, QWidget* Parent);
+  TWinControl* Control() const { return FControl; }
+  // The control is going: the widget stays quiet until Qt deletes it.
+  void Detach() { FControl = nullptr; }
+
+  // Client-sized 32-bit XRGB image the widget shows.
+  QImage& Backing() { return FBacking; }
+  void ResizeBacking(int Width, int Height);
+  void FillBacking();
+  bool InPaint() const { return FInPaint; }
+
+ protected:
+  bool event(QEvent* Event) override;
+  void paintEvent(QPaintEvent* Event) override;
+
+ private:
+  TWinControl* FControl;
+  QImage FBacking;
+  bool FInPaint = false;
+};
+
+// Text: windows-1250 bytes inside, UTF-16 in Qt.
+QString ToQString(const std::string& Text);
+std::string FromQString(const QString& Text);
+
+COLORREF ColorToRGB(TColor Color);
+QColor ToQColor(TColor Color);
+
+// Handles: every windowed control (and the application window) gets one.
+HWND AllocateWindowHandle(TWinControl* Control);
+void ReleaseWindowHandle(HWND Handle);
+TWinControl* FindControl(HWND Handle);
+bool IsToolkitHandle(HWND Handle);
+// Whether a control still exists (input targets may be freed by handlers).
+bool ControlAlive(const TControl* Control);
+void RegisterControl(TControl* Control);
+void UnregisterControl(TControl* Control);
+
+// Runs F; an exception that escapes it goes to Application->HandleException
+// and never further (nothing may cross a Qt callback).
+void SafeInvoke(TObject* Sender, const std::function<void()>& F);
+
+// Virtual-key codes for Qt keys and back. NativeScanCode tells the left and
+// right modifier keys apart (X keycodes); Keypad marks the numeric pad.
+UINT VirtualKeyFromQt(int Key, bool Keypad, quint32 NativeScanCode);
+int QtKeyFromVirtualKey(UINT VirtualKey, bool* Keypad, quint32* NativeScanCode);
+
+// Input events of a widget, turned into messages to the right control: mouse
+// messages go to the control under the pointer, or after a press to the
+// pressed control until every button is up; keys go to the focused control
+// of the active form. Each returns true (the event is consumed).
+bool DeliverMouseEvent(TWinControl* Receiver, QMouseEvent* Event);
+bool DeliverWheelEvent(TWinControl* Receiver, QWheelEvent* Event);
+bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event);
+// Forgets a control as mouse-capture target (it is going).
+void ReleaseMouseCapture(const TControl* Control);
+TControl* MouseCaptureControl();
+// Whether Qt input is being dispatched (and the modifiers it carries).
+bool DispatchingInput();
+Qt::KeyboardModifiers DispatchModifiers();
+
+Qt::CursorShape QtCursorShape(TCursor Cursor);
+
+// The last pointer position our windows saw, in screen coordinates.
+POINT LastCursorPos();
+bool IsOffscreenPlatform();
+void UpdateCursorVisibility();
+int AdjustCursorCounter(bool Show);
+
+// Message boxes: the Qt box for a MessageBox call, the answer a clicked
+// button gives, and the answer of a box closed without a choice.
+void PrepareMessageBox(QMessageBox& Box, const std::string& Text, const std::string& Caption, UINT Type);
+int MessageBoxAnswer(int StandardButton);
+int DefaultMessageBoxAnswer(UINT Type);

@@ -1,0 +1,474 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win/Gdi.h"
+#include "platform/win/Kernel.h"
+
+namespace {
+
+// A caller-owned 32-bit buffer with padding after each row, and a DC over it.
+struct Buffer32 {
+  static constexpr LONG W = 16, H = 12, Pitch = (W + 2) * 4;
+  std::vector<BYTE> bytes = std::vector<BYTE>(Pitch * H, 0);
+  HDC dc = CreateDCOverBits(bytes.data(), W, H, Pitch, 32, 0xFF0000, 0xFF00, 0xFF, nullptr, 0);
+  ~Buffer32() { DeleteDC(dc); }
+  DWORD At(int x, int y) const {
+    DWORD v;
+    std::memcpy(&v, bytes.data() + y * Pitch + x * 4, 4);
+    return v;
+  }
+  int Count(DWORD v) const {
+    int n = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) n += At(x, y) == v;
+    return n;
+  }
+  bool PaddingClean() const {
+    for (int y = 0; y < H; ++y)
+      for (int i = W * 4; i < Pitch; ++i)
+        if (bytes[y * Pitch + i]) return false;
+    return true;
+  }
+};
+
+GdiPixelFormat Masks(int bits, DWORD r, DWORD g, DWORD b) {
+  GdiPixelFormat f;
+  f.BitCount = bits;
+  f.RMask = r;
+  f.GMask = g;
+  f.BMask = b;
+  return f;
+}
+
+}  // namespace
+
+TEST(GdiColor, ConvertsColoursToPixelsOfEveryFormatAndBack) {
+  GdiPixelFormat indexed;
+  indexed.BitCount = 8;
+  indexed.Colors = {RGB(0, 0, 0), RGB(255, 0, 0), RGB(0, 0, 250), RGB(200, 200, 200)};
+  indexed.Colors.resize(256, RGB(0, 0, 0));
+  struct Case {
+    GdiPixelFormat format;
+    COLORREF color;
+    DWORD pixel;
+    COLORREF back;
+  } cases[] = {
+      {Masks(32, 0xFF0000, 0xFF00, 0xFF), RGB(1, 2, 3), 0x010203, RGB(1, 2, 3)},
+      {Masks(24, 0, 0, 0), RGB(0x12, 0x34, 0x56), 0x123456, RGB(0x12, 0x34, 0x56)},
+      {Masks(16, 0xF800, 0x7E0, 0x1F), RGB(255, 0, 0), 0xF800, RGB(255, 0, 0)},
+      {Masks(16, 0xF800, 0x7E0, 0x1F), RGB(0, 255, 0), 0x07E0, RGB(0, 255, 0)},
+      {Masks(16, 0xF800, 0x7E0, 0x1F), RGB(8, 4, 8), 0x0821, RGB(8, 4, 8)},
+      {Masks(16, 0x7C00, 0x3E0, 0x1F), RGB(255, 255, 255), 0x7FFF, RGB(255, 255, 255)},
+      {Masks(16, 0x7C00, 0x3E0, 0x1F), RGB(0, 0, 255), 0x001F, RGB(0, 0, 255)},
+      {indexed, RGB(0, 0, 255), 2, RGB(0, 0, 250)},        // nearest entry
+      {indexed, RGB(200, 200, 200), 3, RGB(200, 200, 200)},  // exact entry
+      {indexed, PALETTEINDEX(1), 1, RGB(255, 0, 0)},         // index as given
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format.BitCount);
+    EXPECT_EQ(ColorToPixel(c.format, c.color), c.pixel);
+    EXPECT_EQ(PixelToColor(c.format, c.pixel), c.back);
+  }
+}
+
+TEST(GdiDraw, FillsAndLinesLeaveRightBottomAndLastPixelOut) {
+  Buffer32 b;
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r{2, 3, 6, 5};
+  FillRect(b.dc, &r, red);
+  EXPECT_EQ(b.Count(0xFF0000), 8);
+  EXPECT_EQ(b.At(2, 3), 0xFF0000u);
+  EXPECT_EQ(b.At(5, 4), 0xFF0000u);
+  EXPECT_EQ(b.At(6, 4), 0u);
+  EXPECT_EQ(b.At(5, 5), 0u);
+
+  HPEN green = CreatePen(PS_SOLID, 1, RGB(0, 255, 0));
+  HGDIOBJ oldPen = SelectObject(b.dc, green);
+  MoveToEx(b.dc, 0, 0, nullptr);
+  LineTo(b.dc, 10, 0);  // horizontal: 0..9
+  MoveToEx(b.dc, 0, 11, nullptr);
+  LineTo(b.dc, 4, 7);  // diagonal up: (0,11)..(3,8)
+  EXPECT_EQ(b.At(9, 0), 0x00FF00u);
+  EXPECT_EQ(b.At(10, 0), 0u);
+  EXPECT_EQ(b.At(3, 8), 0x00FF00u);
+  EXPECT_EQ(b.At(4, 7), 0u);
+  EXPECT_EQ(b.Count(0x00FF00), 14);
+  POINT p;
+  GetCurrentPositionEx(b.dc, &p);
+  EXPECT_EQ(p, (POINT{4, 7}));
+
+  EXPECT_FALSE(DeleteObject(green));  // still selected
+  SelectObject(b.dc, oldPen);
+  EXPECT_TRUE(DeleteObject(green));
+  EXPECT_TRUE(DeleteObject(red));
+  EXPECT_TRUE(b.PaddingClean());
+}
+
+TEST(GdiDraw, RectangleOutlinesWithPenAndFillsInsideWithBrush) {
+  Buffer32 b;
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+  HBRUSH brush = CreateSolidBrush(RGB(255, 255, 0));
+  SelectObject(b.dc, pen);
+  SelectObject(b.dc, brush);
+  Rectangle(b.dc, 1, 1, 6, 5);  // outline on x 1..5, y 1..4
+  EXPECT_EQ(b.At(1, 1), 0x0000FFu);
+  EXPECT_EQ(b.At(5, 4), 0x0000FFu);
+  EXPECT_EQ(b.At(6, 4), 0u);
+  EXPECT_EQ(b.At(5, 5), 0u);
+  EXPECT_EQ(b.At(2, 2), 0xFFFF00u);
+  EXPECT_EQ(b.At(4, 3), 0xFFFF00u);
+  EXPECT_EQ(b.Count(0x0000FF), 14);
+  EXPECT_EQ(b.Count(0xFFFF00), 6);
+  // Drawing reaching outside the bitmap is clipped.
+  Rectangle(b.dc, -5, -5, 40, 40);
+  EXPECT_TRUE(b.PaddingClean());
+  SelectObject(b.dc, GetStockObject(BLACK_PEN));
+  SelectObject(b.dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+TEST(GdiDraw, StyledPenLeavesGapsFilledOnlyWhenOpaque) {
+  Buffer32 b;
+  HPEN dot = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
+  SelectObject(b.dc, dot);
+  SetBkColor(b.dc, RGB(0, 0, 255));
+  SetBkMode(b.dc, TRANSPARENT);
+  MoveToEx(b.dc, 0, 0, nullptr);
+  LineTo(b.dc, 12, 0);
+  EXPECT_EQ(b.Count(0xFFFFFF), 6);
+  EXPECT_EQ(b.Count(0x0000FF), 0);
+  SetBkMode(b.dc, OPAQUE);
+  MoveToEx(b.dc, 0, 1, nullptr);
+  LineTo(b.dc, 12, 1);
+  EXPECT_EQ(b.Count(0x0000FF), 6);
+  SelectObject(b.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(dot);
+}
+
+TEST(GdiDraw, TextIsDrawnInsideItsCellInTheTextColour) {
+  std::vector<BYTE> bytes(80 * 4 * 30, 0);
+  HDC dc = CreateDCOverBits(bytes.data(), 80, 30, 80 * 4, 32, 0xFF0000, 0xFF00, 0xFF, nullptr, 0);
+  LOGFONTA lf;
+  lf.lfHeight = -14;
+  std::strcpy(lf.lfFaceName, "Comic Sans MS");
+  HFONT font = CreateFontIndirectA(&lf);
+  SelectObject(dc, font);
+  SetTextColor(dc, RGB(255, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentPoint32A(dc, "Hello", 5, &size));
+  EXPECT_GT(size.cx, 10);
+  EXPECT_GT(size.cy, 10);
+  TextOutA(dc, 5, 4, "Hello", 5);
+  int red = 0, outside = 0, other = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 80; ++x) {
+      DWORD v;
+      std::memcpy(&v, bytes.data() + (y * 80 + x) * 4, 4);
+      bool in = x >= 5 && x < 5 + size.cx && y >= 4 && y < 4 + size.cy;
+      if (v == 0xFF0000) ++red;
+      if (v && !in) ++outside;
+      if (v && v != 0xFF0000) ++other;  // no blended pixels
+    }
+  EXPECT_GT(red, 20);
+  EXPECT_EQ(outside, 0);
+  EXPECT_EQ(other, 0);
+
+  // Opaque text fills its whole cell with the background colour.
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(0, 0, 255));
+  TextOutA(dc, 5, 4, "Hello", 5);
+  EXPECT_EQ(GetPixel(dc, 5, 4 + size.cy - 1), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 5 + size.cx - 1, 4), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 5 + size.cx, 4), RGB(0, 0, 0));
+  DeleteDC(dc);
+  DeleteObject(font);
+}
+
+TEST(GdiDraw, SixteenBitFormatsFollowTheirMasks) {
+  for (DWORD rMask : {0xF800u, 0x7C00u}) {
+    SCOPED_TRACE(rMask);
+    DWORD gMask = rMask == 0xF800 ? 0x7E0 : 0x3E0;
+    std::vector<WORD> px(8 * 4, 0);
+    HDC dc = CreateDCOverBits(px.data(), 8, 4, 16, 16, rMask, gMask, 0x1F, nullptr, 0);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT r{0, 0, 2, 1};
+    FillRect(dc, &r, red);
+    EXPECT_EQ(px[0], rMask);
+    EXPECT_EQ(px[1], rMask);
+    EXPECT_EQ(px[2], 0);
+    EXPECT_EQ(GetPixel(dc, 1, 0), RGB(255, 0, 0));
+    SetPixel(dc, 3, 3, RGB(0, 255, 0));
+    EXPECT_EQ(px[3 * 8 + 3], gMask);
+    // Text on 16 bits goes through the painter and lands in the same format.
+    SetTextColor(dc, RGB(0, 0, 255));
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, 0, 0, "W", 1);
+    EXPECT_EQ(px[0], rMask | gMask | 0x1F);
+    DeleteDC(dc);
+    DeleteObject(red);
+  }
+}
+
+TEST(GdiDraw, IndexedFormatsMapColoursToTheNearestEntry) {
+  PALETTEENTRY pal[4] = {{0, 0, 0, 0}, {250, 0, 0, 0}, {0, 0, 255, 0}, {255, 255, 255, 0}};
+  std::vector<BYTE> px(20 * 20, 0);
+  HDC dc = CreateDCOverBits(px.data(), 20, 20, 20, 8, 0, 0, 0, pal, 4);
+  EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 8);
+  EXPECT_TRUE(GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r{0, 0, 3, 3};
+  FillRect(dc, &r, red);
+  EXPECT_EQ(px[0], 1);
+  EXPECT_EQ(GetPixel(dc, 2, 2), RGB(250, 0, 0));
+  SetTextColor(dc, RGB(0, 0, 255));
+  SetBkMode(dc, TRANSPARENT);
+  TextOutA(dc, 4, 4, "X", 1);
+  int blue = 0;
+  for (BYTE v : px) {
+    EXPECT_TRUE(v == 0 || v == 1 || v == 2);
+    blue += v == 2;
+  }
+  EXPECT_GT(blue, 3);
+  DeleteDC(dc);
+  DeleteObject(red);
+
+  // 1, 2 and 4 bits per pixel pack pixels from the high bits down.
+  BYTE bits[4] = {};
+  PALETTEENTRY bw[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+  HDC mono = CreateDCOverBits(bits, 16, 2, 2, 1, 0, 0, 0, bw, 2);
+  SetPixel(mono, 1, 0, RGB(255, 255, 255));
+  SetPixel(mono, 8, 1, RGB(250, 250, 250));
+  EXPECT_EQ(bits[0], 0x40);
+  EXPECT_EQ(bits[3], 0x80);
+  DeleteDC(mono);
+  BYTE nib[2] = {};
+  PALETTEENTRY sixteen[16] = {};
+  sixteen[5] = {10, 20, 30, 0};
+  HDC four = CreateDCOverBits(nib, 4, 1, 2, 4, 0, 0, 0, sixteen, 16);
+  SetPixel(four, 3, 0, RGB(10, 20, 30));
+  EXPECT_EQ(nib[1], 0x05);
+  DeleteDC(four);
+}
+
+TEST(GdiBitmap, DibSectionsAreBottomUpAndBlitWithStretchAndRops) {
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(screen, PLANES), 1);
+  EXPECT_FALSE(GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = 40;
+  bmi.bmiHeader.biWidth = 2;
+  bmi.bmiHeader.biHeight = 2;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  ASSERT_NE(bits, nullptr);
+  HGDIOBJ old = SelectObject(mem, section);
+  SetPixel(mem, 0, 0, RGB(255, 0, 0));  // top row: the second row in memory
+  SetPixel(mem, 1, 1, RGB(0, 0, 255));
+  auto* b = static_cast<BYTE*>(bits);
+  EXPECT_EQ(b[8 + 2], 255);  // rows are 8 bytes; top-left is in the second row, red last
+  EXPECT_EQ(b[3], 255);      // bottom-right: blue first
+
+  DIBSECTION ds;
+  ASSERT_EQ(GetObject(section, sizeof(ds), &ds), static_cast<int>(sizeof(DIBSECTION)));
+  EXPECT_EQ(ds.dsBm.bmWidth, 2);
+  EXPECT_EQ(ds.dsBm.bmHeight, 2);
+  EXPECT_EQ(ds.dsBm.bmWidthBytes, 8);
+  EXPECT_EQ(ds.dsBm.bmBitsPixel, 24);
+  EXPECT_EQ(ds.dsBm.bmBits, bits);
+  EXPECT_EQ(ds.dsBmih.biHeight, 2);
+
+  Buffer32 dst;
+  EXPECT_TRUE(StretchBlt(dst.dc, 0, 0, 4, 4, mem, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_EQ(dst.At(0, 0), 0xFF0000u);
+  EXPECT_EQ(dst.At(1, 1), 0xFF0000u);
+  EXPECT_EQ(dst.At(2, 0), 0u);
+  EXPECT_EQ(dst.At(3, 3), 0x0000FFu);
+  EXPECT_EQ(dst.At(4, 4), 0u);
+  // A negative width mirrors.
+  EXPECT_TRUE(StretchBlt(dst.dc, 10, 0, -2, 2, mem, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_EQ(dst.At(9, 0), 0xFF0000u);
+  EXPECT_EQ(dst.At(8, 1), 0x0000FFu);
+  // Raster operations combine source, destination and pattern.
+  EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 2, 2, mem, 0, 0, SRCINVERT));
+  EXPECT_EQ(dst.At(0, 0), 0u);
+  EXPECT_EQ(dst.At(1, 1), 0xFF0000u ^ 0x0000FFu);
+  EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 1, 1, nullptr, 0, 0, DSTINVERT));
+  EXPECT_EQ(dst.At(0, 0), 0xFFFFFFFFu);
+  EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 1, 1, nullptr, 0, 0, BLACKNESS));
+  EXPECT_EQ(dst.At(0, 0), 0u);
+  EXPECT_FALSE(BitBlt(dst.dc, 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));  // needs a source
+  // Blits reaching outside either bitmap are clipped.
+  EXPECT_TRUE(StretchBlt(dst.dc, -3, -3, 40, 40, mem, -1, -1, 5, 5, SRCCOPY));
+  EXPECT_TRUE(dst.PaddingClean());
+
+  EXPECT_FALSE(DeleteObject(section));  // selected
+  SelectObject(mem, old);
+  EXPECT_TRUE(DeleteObject(section));
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(GdiBitmap, StretchDIBitsDrawsBottomUpTopDownAndRunLengthData) {
+  // BI_RLE8 on 8 x 4: run of three 5s on the bottom row, delta (1, 2), end.
+  struct {
+    BITMAPINFOHEADER h;
+    RGBQUAD colors[256];
+  } info{};
+  info.h.biSize = 40;
+  info.h.biWidth = 8;
+  info.h.biHeight = 4;
+  info.h.biPlanes = 1;
+  info.h.biBitCount = 8;
+  info.h.biCompression = BI_RLE8;
+  info.h.biSizeImage = 8;
+  info.colors[5] = RGBQUAD{0, 0, 255, 0};  // red
+  const BYTE rle[8] = {0x03, 0x05, 0x00, 0x02, 0x01, 0x02, 0x00, 0x01};
+  Buffer32 dst;
+  int lines = StretchDIBits(dst.dc, 0, 0, 8, 4, 0, 0, 8, 4, rle, reinterpret_cast<BITMAPINFO*>(&info),
+                            DIB_RGB_COLORS, SRCCOPY);
+  EXPECT_EQ(lines, 4);
+  EXPECT_EQ(dst.At(0, 3), 0xFF0000u);
+  EXPECT_EQ(dst.At(2, 3), 0xFF0000u);
+  EXPECT_EQ(dst.At(3, 3), 0u);
+  EXPECT_EQ(dst.Count(0xFF0000), 3);
+
+  // The same 2 x 2 picture stored bottom-up and top-down draws the same way.
+  for (LONG height : {2, -2}) {
+    SCOPED_TRACE(height);
+    struct {
+      BITMAPINFOHEADER h;
+      RGBQUAD c[1];
+    } bi{};
+    bi.h.biSize = 40;
+    bi.h.biWidth = 2;
+    bi.h.biHeight = height;
+    bi.h.biPlanes = 1;
+    bi.h.biBitCount = 32;
+    DWORD top[2] = {0x112233, 0x445566}, bottom[2] = {0x778899, 0xAABBCC};
+    DWORD px[4];
+    const DWORD* first = height > 0 ? bottom : top;
+    const DWORD* second = height > 0 ? top : bottom;
+    std::memcpy(px, first, 8);
+    std::memcpy(px + 2, second, 8);
+    Buffer32 d;
+    EXPECT_EQ(StretchDIBits(d.dc, 1, 1, 2, 2, 0, 0, 2, 2, px, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                            SRCCOPY),
+              2);
+    EXPECT_EQ(d.At(1, 1), 0x112233u);
+    EXPECT_EQ(d.At(2, 1), 0x445566u);
+    EXPECT_EQ(d.At(1, 2), 0x778899u);
+    EXPECT_EQ(d.At(2, 2), 0xAABBCCu);
+  }
+}
+
+TEST(GdiBitmap, RunLengthDecoderStaysInsideImageAndData) {
+  std::vector<BYTE> px(4 * 2, 0xEE);
+  // A run longer than the row, a delta far outside, an absolute run cut short.
+  const BYTE data[] = {0x09, 0x07, 0x00, 0x02, 0xFF, 0xFF, 0x05, 0x01, 0x00, 0x05, 0x01};
+  EXPECT_FALSE(ExpandDibRle(data, sizeof(data), BI_RLE8, 4, 2, px.data(), 4));
+  EXPECT_EQ(px[0], 7);
+  EXPECT_EQ(px[3], 7);
+  EXPECT_EQ(px[4], 0xEE);
+  // BI_RLE4 alternates nibbles, high first, and keeps the other nibble.
+  std::vector<BYTE> nib(4, 0);
+  const BYTE r4[] = {0x03, 0x12, 0x00, 0x01};
+  EXPECT_TRUE(ExpandDibRle(r4, sizeof(r4), BI_RLE4, 4, 1, nib.data(), 4));
+  EXPECT_EQ(nib[0], 0x12);
+  EXPECT_EQ(nib[1], 0x10);
+}
+
+TEST(GdiPalette, PalettesAndTheSystemPalette) {
+  std::vector<BYTE> block(sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY));
+  auto* lp = reinterpret_cast<LOGPALETTE*>(block.data());
+  lp->palVersion = 0x300;
+  lp->palNumEntries = 3;
+  PALETTEENTRY* e = lp->palPalEntry;
+  e[0] = {0, 0, 0, 0};
+  e[1] = {200, 0, 0, 0};
+  e[2] = {0, 0, 200, 0};
+  HPALETTE pal = CreatePalette(lp);
+  ASSERT_NE(pal, nullptr);
+  PALETTEENTRY out[4] = {};
+  EXPECT_EQ(GetPaletteEntries(pal, 1, 4, out), 2u);
+  EXPECT_EQ(out[0].peRed, 200);
+  EXPECT_EQ(GetNearestPaletteIndex(pal, RGB(10, 0, 250)), 2u);
+  PALETTEENTRY green{0, 255, 0, 0};
+  EXPECT_EQ(SetPaletteEntries(pal, 2, 1, &green), 1u);
+  EXPECT_EQ(GetNearestPaletteIndex(pal, RGB(0, 200, 0)), 2u);
+  WORD count = 0;
+  EXPECT_EQ(GetObject(pal, sizeof(count), &count), 2);
+  EXPECT_EQ(count, 3);
+
+  HDC screen = GetDC(nullptr);
+  HPALETTE old = SelectPalette(screen, pal, FALSE);
+  EXPECT_NE(old, nullptr);
+  EXPECT_EQ(RealizePalette(screen), 3u);
+  PALETTEENTRY sys[256];
+  EXPECT_EQ(GetSystemPaletteEntries(screen, 0, 256, sys), 256u);
+  EXPECT_EQ(sys[1].peRed, 128);
+  EXPECT_EQ(sys[7].peRed, 192);
+  EXPECT_EQ(sys[249].peRed, 255);
+  EXPECT_EQ(sys[249].peGreen, 0);
+  EXPECT_EQ(sys[255].peBlue, 255);
+  EXPECT_EQ(SelectPalette(screen, old, FALSE), pal);
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(DeleteObject(pal));
+}
+
+TEST(GdiObjects, EveryObjectIsFreedAndStaleHandlesAreRefused) {
+  int before = GdiLiveObjectCount();
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(1, 2, 3));
+  LOGPEN lp;
+  EXPECT_EQ(GetObject(pen, sizeof(lp), &lp), static_cast<int>(sizeof(LOGPEN)));
+  EXPECT_EQ(lp.lopnWidth.x, 2);
+  EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+  EXPECT_EQ(GetObjectType(pen), OBJ_PEN);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_FALSE(DeleteObject(pen));
+  EXPECT_EQ(GetObjectType(pen), 0);
+  EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_PEN)));  // stock objects stay
+  EXPECT_EQ(GetObjectType(GetStockObject(BLACK_PEN)), OBJ_PEN);
+  HDC mem = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetObjectType(mem), OBJ_MEMDC);
+  HBITMAP ddb = CreateCompatibleBitmap(mem, 4, 4);  // monochrome like the DC's own bitmap
+  BITMAP bm;
+  EXPECT_EQ(GetObject(ddb, sizeof(bm), &bm), static_cast<int>(sizeof(BITMAP)));
+  EXPECT_EQ(bm.bmBitsPixel, 1);
+  EXPECT_TRUE(DeleteObject(ddb));
+  EXPECT_TRUE(DeleteDC(mem));
+  EXPECT_FALSE(DeleteDC(mem));
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+}
+
+TEST(Kernel, MulDivRoundsWithAWideIntermediate) {
+  struct {
+    int a, b, c, r;
+  } cases[] = {
+      {1, 1000, 16384, 0},  {65535 - 32767 - 16383, 1000, 16384, 1000}, {7, 1, 2, 4},
+      {-7, 1, 2, -4},       {7, -1, 2, -4},                             {100000, 100000, 100000, 100000},
+      {5, 5, 0, -1},        {0x7FFFFFFF, 2, 1, -1},                     {-8, 3, -4, 6},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.r) << c.a << "*" << c.b << "/" << c.c;
+}
+
+TEST(Kernel, GlobalBlocksAreZeroFilled) {
+  HGLOBAL h = GlobalAlloc(GHND, 16);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GlobalSize(h), 16u);
+  auto* p = static_cast<BYTE*>(GlobalLock(h));
+  ASSERT_NE(p, nullptr);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(p[i], 0);
+  GlobalUnlock(h);
+  EXPECT_EQ(GlobalFree(h), nullptr);
+  EXPECT_EQ(GlobalSize(h), 0u);
+}

@@ -1,0 +1,235 @@
+// The generated code against the step interpreter: both must leave the same
+// bytes for every pixel format, operation, key, stretch and clip.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "render/RenderMachine.h"
+#include "render/StretchBlend.h"
+#include "tests/render/RenderTestSurfaces.h"
+
+namespace {
+
+struct TMMXScope {
+  bool Saved = CpuHasMMX;
+  explicit TMMXScope(bool On) { CpuHasMMX = On && ProbeCpuMMX(); }
+  ~TMMXScope() { CpuHasMMX = Saved; }
+};
+
+RECT RandomRect(std::mt19937& rng, int maxW, int maxH, bool allowOutside) {
+  std::uniform_int_distribution<int> d(0, 1000);
+  RECT r;
+  if (allowOutside) {
+    r.left = d(rng) % (maxW + 20) - 10;
+    r.top = d(rng) % (maxH + 20) - 10;
+    r.right = r.left + 1 + d(rng) % (maxW + 10);
+    r.bottom = r.top + 1 + d(rng) % (maxH + 10);
+  } else {
+    r.left = d(rng) % maxW;
+    r.top = d(rng) % maxH;
+    r.right = r.left + 1 + d(rng) % (maxW - r.left);
+    r.bottom = r.top + 1 + d(rng) % (maxH - r.top);
+  }
+  return r;
+}
+
+}  // namespace
+
+class StretchBlendCompare : public testing::TestWithParam<bool> {};
+
+TEST_P(StretchBlendCompare, GeneratedCodeMatchesInterpreterForEveryFormatPair) {
+  TMMXScope mmx(GetParam());
+  std::mt19937 rng(GetParam() ? 1234 : 4321);
+  int nativeDraws = 0, draws = 0, changed = 0;
+  for (const TTestFormat& sf : TestFormats()) {
+    for (const TTestFormat& df : TestFormats()) {
+      for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(std::string(sf.Name) + " -> " + df.Name + " round " + std::to_string(round));
+        const int sw = 1 + static_cast<int>(rng() % 40), sh = 1 + static_cast<int>(rng() % 20);
+        const int dw = 1 + static_cast<int>(rng() % 50), dh = 1 + static_cast<int>(rng() % 20);
+        TTestSurface src(sf, sw, sh, static_cast<int>(rng() % 3), rng);
+        TTestSurface dst(df, dw, dh, static_cast<int>(rng() % 3), rng);
+        const RECT srcRect = RandomRect(rng, sw, sh, false);
+        const RECT dstRect = RandomRect(rng, dw, dh, round % 2 == 1);
+        const TRenderBlendOp op = round == 0 ? 1 : round == 1 ? 10 : static_cast<TRenderBlendOp>(rng() % 15);
+        const LONG alpha = static_cast<LONG>(rng() % 300) - 20;
+        const bool key = rng() % 2;
+        DWORD colorKey = src.Get(static_cast<int>(rng() % sw), static_cast<int>(rng() % sh));
+        if (rng() % 4 == 0) colorKey &= 0x00FFFFFF;
+        const std::vector<BYTE> before = dst.Memory;
+
+        RenderForceInterpreter = false;
+        RenderMachine().Reset();
+        DrawStretchBlend(dst.S, src.S, dstRect, srcRect, op, alpha, key, colorKey);
+        const bool ran = RenderMachine().HasRoutine();
+        if (ran && RenderMachine().IsNative()) ++nativeDraws;
+        draws += ran;
+        const std::vector<BYTE> native = dst.Memory;
+        changed += native != before;
+
+        dst.Memory = before;
+        RenderForceInterpreter = true;
+        DrawStretchBlend(dst.S, src.S, dstRect, srcRect, op, alpha, key, colorKey);
+        RenderForceInterpreter = false;
+        ASSERT_EQ(native, dst.Memory) << "op " << int(op) << " alpha " << alpha << " key " << key;
+      }
+    }
+  }
+  EXPECT_GT(draws, 200);
+  EXPECT_GT(changed, 200);
+#if defined(__x86_64__)
+  EXPECT_EQ(nativeDraws, draws);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Mmx, StretchBlendCompare, testing::Values(false, true));
+
+namespace {
+
+// A random tree over colour slots, constants, two textures and the
+// destination, with random addressing, filters, keys, steps and dithering.
+struct TRandomTreeSetup {
+  std::uint32_t Seed;
+  TTestSurface* Dest;
+  TTestSurface* Tex[2];
+  int SpanLength;
+
+  TRenderNode* Build(TDXRMachine& m, std::mt19937& rng, int depth) {
+    const int pick = static_cast<int>(rng() % (depth >= 3 ? 5 : 8));
+    switch (pick) {
+      case 0: return m.NewLeafNode(rnZero);
+      case 1: {
+        TRenderNode* n = m.NewLeafNode(rnColor);
+        n->Index = rng() % 2;
+        return n;
+      }
+      case 2: {
+        TRenderNode* n = m.NewLeafNode(rnConstant);
+        n->Constant = TRenderColor{WORD(rng()), WORD(rng()), WORD(rng()), WORD(rng())};
+        return n;
+      }
+      case 3: return m.NewTextureNode(static_cast<int>(rng() % 2));
+      case 4: return m.NewLeafNode(rnDest);
+      default: {
+        const TRenderBlendOp op = static_cast<TRenderBlendOp>(rng() % 15);
+        TRenderNode* l = Build(m, rng, depth + 1);
+        TRenderNode* r = Build(m, rng, depth + 1);
+        return m.NewBlendNode(op, l, r);
+      }
+    }
+  }
+
+  void Configure(TDXRMachine& m) {
+    std::mt19937 rng(Seed);
+    m.Reset();
+    m.Dest = &Dest->S;
+    m.Dither = rng() % 3 == 0;
+    for (int i = 0; i < 2; ++i) {
+      TRenderColorSlot& c = m.ColorSlots[i];
+      c.Color = TRenderColor{WORD(rng()), WORD(rng()), WORD(rng()), WORD(rng())};
+      c.Delta = TRenderColor{WORD(rng()), WORD(rng()), WORD(rng()), WORD(rng())};
+      c.Gradient = rng() % 2;
+      TRenderTextureSlot& t = m.TextureSlots[i];
+      const TRenderSurface& s = Tex[i]->S;
+      t.Surface = &Tex[i]->S;
+      t.Addressing = static_cast<BYTE>(rng() % 2);
+      t.Filter = static_cast<BYTE>(rng() % 2);
+      t.Transparent = rng() % 2;
+      t.ColorKey = Tex[i]->Get(static_cast<int>(rng() % static_cast<DWORD>(s.Width)), 0);
+      t.ConstantStep = rng() % 2;
+      t.Default = TRenderColor{WORD(rng()), WORD(rng()), WORD(rng()), WORD(rng())};
+      if (t.Addressing == raDirect) {
+        // Stay inside the surface over the span: start and step chosen to fit.
+        const DWORD steps = SpanLength > 1 ? static_cast<DWORD>(SpanLength - 1) : 1;
+        t.DU = (static_cast<DWORD>(s.Width - 1) << 16) / steps * (rng() % 2);
+        t.DV = (static_cast<DWORD>(s.Height - 1) << 16) / steps * (rng() % 2);
+      } else {
+        t.DU = rng() % 0x30000;
+        t.DV = rng() % 0x30000;
+      }
+    }
+    TRenderNode* root = Build(m, rng, 0);
+    m.Compile(root);
+  }
+
+  void StartSpan(TDXRMachine& m, std::mt19937& rng, int x, int y) {
+    m.X = x;
+    m.Y = y;
+    for (int i = 0; i < 2; ++i) {
+      TRenderTextureSlot& t = m.TextureSlots[i];
+      if (t.Addressing == raDirect) {
+        t.U = rng() % 0x10000;
+        t.V = rng() % 0x10000;
+      } else {
+        t.U = rng();
+        t.V = rng();
+      }
+    }
+  }
+};
+
+}  // namespace
+
+class RandomTreeCompare : public testing::TestWithParam<bool> {};
+
+TEST_P(RandomTreeCompare, GeneratedCodeMatchesInterpreterForRandomTrees) {
+  TMMXScope mmx(GetParam());
+  auto native = std::make_unique<TDXRMachine>();
+  auto interp = std::make_unique<TDXRMachine>();
+  interp->ForceInterpreter = true;
+  std::mt19937 rng(GetParam() ? 99 : 77);
+  const auto& formats = TestFormats();
+  int nativeRoutines = 0, changed = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const TTestFormat& df = formats[rng() % formats.size()];
+    const TTestFormat& t0 = formats[rng() % formats.size()];
+    const TTestFormat& t1 = formats[rng() % formats.size()];
+    const int w = 1 + static_cast<int>(rng() % 24), h = 1 + static_cast<int>(rng() % 6);
+    TTestSurface dest(df, w, h, static_cast<int>(rng() % 3), rng);
+    TTestSurface tex0(t0, 1 + static_cast<int>(rng() % 19), 1 + static_cast<int>(rng() % 9),
+                      static_cast<int>(rng() % 3), rng);
+    TTestSurface tex1(t1, 1 + static_cast<int>(rng() % 33), 1 + static_cast<int>(rng() % 5),
+                      static_cast<int>(rng() % 3), rng);
+    TRandomTreeSetup setup{static_cast<std::uint32_t>(rng()), &dest, {&tex0, &tex1}, w};
+    SCOPED_TRACE("round " + std::to_string(round) + " dest " + df.Name + " tex " + t0.Name + "," + t1.Name);
+
+    const std::vector<BYTE> before = dest.Memory;
+    setup.Configure(*native);
+    std::vector<BYTE> nativeOut;
+    const std::uint32_t spanSeed = static_cast<std::uint32_t>(rng());
+    {
+      std::mt19937 spans(spanSeed);
+      for (int y = 0; y < h; ++y) {
+        setup.StartSpan(*native, spans, 0, y);
+        native->Run(w);
+      }
+      nativeOut = dest.Memory;
+    }
+    dest.Memory = before;
+    setup.Configure(*interp);
+    ASSERT_EQ(native->HasRoutine(), interp->HasRoutine());
+    if (native->IsNative()) ++nativeRoutines;
+    {
+      std::mt19937 spans(spanSeed);
+      for (int y = 0; y < h; ++y) {
+        setup.StartSpan(*interp, spans, 0, y);
+        interp->Run(w);
+      }
+    }
+    ASSERT_EQ(nativeOut, dest.Memory);
+    changed += nativeOut != before;
+    for (int i = 0; i < 2; ++i) {
+      ASSERT_EQ(native->TextureSlots[i].U, interp->TextureSlots[i].U);
+      ASSERT_EQ(native->TextureSlots[i].V, interp->TextureSlots[i].V);
+      ASSERT_EQ(native->ColorSlots[i].Color, interp->ColorSlots[i].Color);
+    }
+    ASSERT_EQ(native->X, interp->X);
+  }
+#if defined(__x86_64__)
+  EXPECT_GT(nativeRoutines, 1000);
+  EXPECT_GT(changed, 700);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Mmx, RandomTreeCompare, testing::Values(false, true));
