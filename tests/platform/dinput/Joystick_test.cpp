@@ -300,6 +300,24 @@ TEST_F(Joystick, StandardFormatsPlaceSlidersAndButtons) {
   EXPECT_EQ(o.dwOfs, 0xFFFFFFFFu);
 }
 
+TEST_F(Joystick, RelativeFormatReportsChanges) {
+  Open({.Axes = 2, .Buttons = 1});
+  DIDATAFORMAT rel = c_dfDIJoystick;
+  rel.dwFlags = DIDF_RELAXIS;
+  ASSERT_EQ(Dev->SetDataFormat(&rel), DI_OK);
+  ASSERT_EQ(SetRange(DIJOFS_X, -100, 100), DI_OK);
+  VirtualJoystickSetAxis(Id, 0, 32767);
+  ASSERT_EQ(Dev->Acquire(), DI_POLLEDDEVICE);
+  DIJOYSTATE s;
+  Dev2->Poll();
+  ASSERT_EQ(Dev->GetDeviceState(sizeof(s), &s), DI_OK);
+  EXPECT_EQ(s.lX, 0);
+  VirtualJoystickSetAxis(Id, 0, -32768);
+  Dev2->Poll();
+  ASSERT_EQ(Dev->GetDeviceState(sizeof(s), &s), DI_OK);
+  EXPECT_EQ(s.lX, -200);
+}
+
 TEST_F(Joystick, UnpluggedStickIsLost) {
   Open({.Axes = 2, .Buttons = 2});
   ASSERT_EQ(Dev->SetDataFormat(&c_dfDIJoystick), DI_OK);
