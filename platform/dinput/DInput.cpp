@@ -122,9 +122,10 @@ const DIDATAFORMAT c_dfDIJoystick2 = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAF
 
 namespace DInputInternal {
 
+// Never destroyed, so objects released late in the program's exit still find it.
 TFailures& Failures() {
-  static TFailures f;
-  return f;
+  static auto* f = new TFailures;
+  return *f;
 }
 
 int& LiveCount() {

@@ -483,6 +483,8 @@ struct IDirectInputDeviceA : IUnknown {
   virtual HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA lpCallback, void* pvRef, DWORD dwFlags) = 0;
   virtual HRESULT GetProperty(REFGUIDPROP rguidProp, DIPROPHEADER* pdiph) = 0;
   virtual HRESULT SetProperty(REFGUIDPROP rguidProp, const DIPROPHEADER* pdiph) = 0;
+  // Joysticks are polled devices: their Acquire answers DI_POLLEDDEVICE, and
+  // their state is the one read by the last Poll (or Acquire).
   virtual HRESULT Acquire() = 0;
   virtual HRESULT Unacquire() = 0;
   virtual HRESULT GetDeviceState(DWORD cbData, void* lpvData) = 0;

@@ -11,9 +11,10 @@ using namespace DInputInternal;
 
 namespace {
 
+// Never destroyed, so devices released late in the program's exit still find it.
 std::vector<TDIDevice*>& LiveDevices() {
-  static std::vector<TDIDevice*> devices;
-  return devices;
+  static auto* devices = new std::vector<TDIDevice*>;
+  return *devices;
 }
 
 constexpr size_t kMaxAxes = 8, kMaxHats = 4, kMaxButtons = 128;
@@ -298,16 +299,25 @@ HRESULT TDIDevice::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA cb, void* ref, DWO
   return DI_OK;
 }
 
-TDIObject* TDIDevice::FindObject(DWORD obj, DWORD how) {
+size_t TDIDevice::FindObjectIndex(DWORD obj, DWORD how) const {
   for (size_t i = 0; i < FObjects.size(); ++i) {
-    if (how == DIPH_BYOFFSET && ReportedOffset(i) == obj) return &FObjects[i];
-    if (how == DIPH_BYID && (FObjects[i].TypeId & 0x00FFFFFF) == (obj & 0x00FFFFFF)) return &FObjects[i];
+    if (how == DIPH_BYOFFSET) {
+      DWORD ofs = ReportedOffset(i);
+      if (ofs != 0xFFFFFFFF && ofs == obj) return i;
+    }
+    if (how == DIPH_BYID && (FObjects[i].TypeId & 0x00FFFFFF) == (obj & 0x00FFFFFF)) return i;
   }
-  return nullptr;
+  return FObjects.size();
+}
+
+TDIObject* TDIDevice::FindObject(DWORD obj, DWORD how) {
+  size_t i = FindObjectIndex(obj, how);
+  return i < FObjects.size() ? &FObjects[i] : nullptr;
 }
 
 const TDIObject* TDIDevice::ResolveObject(DWORD value, bool byOffset) const {
-  return const_cast<TDIDevice*>(this)->FindObject(value, byOffset ? DIPH_BYOFFSET : DIPH_BYID);
+  size_t i = FindObjectIndex(value, byOffset ? DIPH_BYOFFSET : DIPH_BYID);
+  return i < FObjects.size() ? &FObjects[i] : nullptr;
 }
 
 HRESULT TDIDevice::GetObjectInfo(DIDEVICEOBJECTINSTANCEA* pdidoi, DWORD dwObj, DWORD dwHow) {

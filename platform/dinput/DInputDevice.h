@@ -108,6 +108,7 @@ class TDIDevice final : public IDirectInputDevice2A {
   bool Holding() const { return FAcquired && !LostNow(); }
   void DropAcquisition();
   void TakeSnapshot();
+  size_t FindObjectIndex(DWORD obj, DWORD how) const;  // FObjects.size() when none
   TDIObject* FindObject(DWORD obj, DWORD how);
   DWORD ReportedOffset(size_t object) const;
   LONG AxisValue(TDIObject& o);

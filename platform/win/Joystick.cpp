@@ -166,9 +166,10 @@ struct TSticks {
   bool SystemEnabled = true;
 };
 
+// Never destroyed: sticks may be used until the program's very end.
 TSticks& Sticks() {
-  static TSticks sticks;
-  return sticks;
+  static auto* sticks = new TSticks;
+  return *sticks;
 }
 
 std::shared_ptr<TVirtualStick> FindVirtual(DWORD id) {

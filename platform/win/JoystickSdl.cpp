@@ -227,14 +227,17 @@ class TSdlStick final : public TStick {
 };
 
 std::map<SDL_JoystickID, std::shared_ptr<TSdlStick>>& Open() {
-  static std::map<SDL_JoystickID, std::shared_ptr<TSdlStick>> open;
-  return open;
+  static auto* open = new std::map<SDL_JoystickID, std::shared_ptr<TSdlStick>>;
+  return *open;
 }
 
 bool Start() {
   if (!gTried) {
     gTried = true;
+    // Our windows are not SDL's, so SDL must not wait for focus of its own;
+    // and it must leave the process's interrupt signals alone.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     gJoystickUp = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     if (gJoystickUp) {
       SDL_JoystickEventState(SDL_IGNORE);

@@ -124,6 +124,28 @@ TEST_F(Effects, ConstantForceReachesTheStickWhenStarted) {
   EXPECT_EQ(VirtualJoystickEffectCount(Id), 0);
 }
 
+TEST_F(Effects, RepeatedStartWithDelayPlaysForAllIterations) {
+  Open();
+  ASSERT_EQ(Dev->Acquire(), DI_POLLEDDEVICE);
+  TConstant c;
+  c.Effect.dwStartDelay = 500000;
+  IDirectInputEffect* e = MakeEffect(GUID_ConstantForce, &c.Effect);
+  ASSERT_EQ(e->Start(3, 0), DI_OK);
+  EXPECT_EQ(VirtualJoystickEvents(Id)[0].Effect.StartDelay, 500000u);
+  DWORD status = 0;
+  AdvanceManualClock(3499999);
+  e->GetEffectStatus(&status);
+  EXPECT_EQ(status, DIEGES_PLAYING);
+  AdvanceManualClock(1);
+  e->GetEffectStatus(&status);
+  EXPECT_EQ(status, 0u);
+  // Starting again restarts the play time.
+  ASSERT_EQ(e->Start(1, 0), DI_OK);
+  e->GetEffectStatus(&status);
+  EXPECT_EQ(status, DIEGES_PLAYING);
+  e->Release();
+}
+
 TEST_F(Effects, LosingTheForegroundUnloadsAndAStartAfterReacquiringDownloadsAgain) {
   Open();
   ASSERT_EQ(Dev->Acquire(), DI_POLLEDDEVICE);

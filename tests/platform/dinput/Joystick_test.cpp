@@ -290,6 +290,32 @@ TEST_F(Joystick, StandardFormatsPlaceSlidersAndButtons) {
   EXPECT_EQ(j.rglSlider[0], 65535);
   EXPECT_EQ(j.rgbButtons[31], 0x80);
   EXPECT_EQ(Dev->GetDeviceState(sizeof(DIJOYSTATE2), &s), DIERR_INVALIDPARAM);
+  // Buttons past the format's 32 have no offset in it.
+  DIDEVICEOBJECTINSTANCEA o{};
+  o.dwSize = sizeof(o);
+  EXPECT_EQ(Dev->GetObjectInfo(&o, DIJOFS_BUTTON(31), DIPH_BYOFFSET), DI_OK);
+  EXPECT_EQ(DIDFT_GETINSTANCE(o.dwType), 31u);
+  EXPECT_EQ(Dev->GetObjectInfo(&o, 0xFFFFFFFF, DIPH_BYOFFSET), DIERR_OBJECTNOTFOUND);
+  EXPECT_EQ(Dev->GetObjectInfo(&o, DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(35), DIPH_BYID), DI_OK);
+  EXPECT_EQ(o.dwOfs, 0xFFFFFFFFu);
+}
+
+TEST_F(Joystick, RelativeFormatReportsChanges) {
+  Open({.Axes = 2, .Buttons = 1});
+  DIDATAFORMAT rel = c_dfDIJoystick;
+  rel.dwFlags = DIDF_RELAXIS;
+  ASSERT_EQ(Dev->SetDataFormat(&rel), DI_OK);
+  ASSERT_EQ(SetRange(DIJOFS_X, -100, 100), DI_OK);
+  VirtualJoystickSetAxis(Id, 0, 32767);
+  ASSERT_EQ(Dev->Acquire(), DI_POLLEDDEVICE);
+  DIJOYSTATE s;
+  Dev2->Poll();
+  ASSERT_EQ(Dev->GetDeviceState(sizeof(s), &s), DI_OK);
+  EXPECT_EQ(s.lX, 0);
+  VirtualJoystickSetAxis(Id, 0, -32768);
+  Dev2->Poll();
+  ASSERT_EQ(Dev->GetDeviceState(sizeof(s), &s), DI_OK);
+  EXPECT_EQ(s.lX, -200);
 }
 
 TEST_F(Joystick, UnpluggedStickIsLost) {
