@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/PixelRow.h"
+
 TDDrawPixelFormat TDDrawPixelFormat::IndexedFormat(int bitCount) {
   TDDrawPixelFormat f;
   f.BitCount = bitCount;
@@ -108,63 +110,11 @@ bool TDDrawPixelFormat::FromDescription(const DDPIXELFORMAT& pf, TDDrawPixelForm
 }
 
 DWORD GetPixelValue(const TDDrawPixels& p, LONG x, LONG y) {
-  const BYTE* row = p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch;
-  switch (p.Format.BitCount) {
-    case 1:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 2:
-      return (row[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-    case 4:
-      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    case 8:
-      return row[x];
-    case 16:
-      return static_cast<DWORD>(row[2 * x]) | (static_cast<DWORD>(row[2 * x + 1]) << 8);
-    case 24:
-      return static_cast<DWORD>(row[3 * x]) | (static_cast<DWORD>(row[3 * x + 1]) << 8) |
-             (static_cast<DWORD>(row[3 * x + 2]) << 16);
-    default: {
-      DWORD v;
-      std::memcpy(&v, row + 4 * static_cast<std::ptrdiff_t>(x), 4);
-      return v;
-    }
-  }
+  return ReadRowPixel(p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch, x, p.Format.BitCount);
 }
 
 void PutPixelValue(const TDDrawPixels& p, LONG x, LONG y, DWORD v) {
-  BYTE* row = p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch;
-  switch (p.Format.BitCount) {
-    case 1: {
-      int shift = 7 - (x & 7);
-      row[x >> 3] = static_cast<BYTE>((row[x >> 3] & ~(1 << shift)) | ((v & 1) << shift));
-      break;
-    }
-    case 2: {
-      int shift = 6 - 2 * (x & 3);
-      row[x >> 2] = static_cast<BYTE>((row[x >> 2] & ~(3 << shift)) | ((v & 3) << shift));
-      break;
-    }
-    case 4: {
-      int shift = (x & 1) ? 0 : 4;
-      row[x >> 1] = static_cast<BYTE>((row[x >> 1] & ~(15 << shift)) | ((v & 15) << shift));
-      break;
-    }
-    case 8:
-      row[x] = static_cast<BYTE>(v);
-      break;
-    case 16:
-      row[2 * x] = static_cast<BYTE>(v);
-      row[2 * x + 1] = static_cast<BYTE>(v >> 8);
-      break;
-    case 24:
-      row[3 * x] = static_cast<BYTE>(v);
-      row[3 * x + 1] = static_cast<BYTE>(v >> 8);
-      row[3 * x + 2] = static_cast<BYTE>(v >> 16);
-      break;
-    default:
-      std::memcpy(row + 4 * static_cast<std::ptrdiff_t>(x), &v, 4);
-      break;
-  }
+  WriteRowPixel(p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch, x, p.Format.BitCount, v);
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "platform/win/Gdi.h"
+#include "platform/win/PixelRow.h"
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/win/Window.h"
@@ -230,70 +231,9 @@ Surface* SurfaceOf(DCObj* dc) {
   return &dc->own;
 }
 
-DWORD ReadPixel(const Surface& s, LONG x, LONG y) {
-  const BYTE* row = s.top + y * s.step;
-  switch (s.format.BitCount) {
-    case 1:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 2:
-      return (row[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-    case 4:
-      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    case 8:
-      return row[x];
-    case 16:
-      return static_cast<DWORD>(row[2 * x]) | (static_cast<DWORD>(row[2 * x + 1]) << 8);
-    case 24:
-      return static_cast<DWORD>(row[3 * x]) | (static_cast<DWORD>(row[3 * x + 1]) << 8) |
-             (static_cast<DWORD>(row[3 * x + 2]) << 16);
-    case 32:
-      return static_cast<DWORD>(row[4 * x]) | (static_cast<DWORD>(row[4 * x + 1]) << 8) |
-             (static_cast<DWORD>(row[4 * x + 2]) << 16) | (static_cast<DWORD>(row[4 * x + 3]) << 24);
-    default:
-      return 0;
-  }
-}
+DWORD ReadPixel(const Surface& s, LONG x, LONG y) { return ReadRowPixel(s.top + y * s.step, x, s.format.BitCount); }
 
-void WritePixel(Surface& s, LONG x, LONG y, DWORD v) {
-  BYTE* row = s.top + y * s.step;
-  switch (s.format.BitCount) {
-    case 1: {
-      int shift = 7 - (x & 7);
-      row[x >> 3] = static_cast<BYTE>((row[x >> 3] & ~(1 << shift)) | ((v & 1) << shift));
-      break;
-    }
-    case 2: {
-      int shift = 6 - 2 * (x & 3);
-      row[x >> 2] = static_cast<BYTE>((row[x >> 2] & ~(3 << shift)) | ((v & 3) << shift));
-      break;
-    }
-    case 4: {
-      int shift = (x & 1) ? 0 : 4;
-      row[x >> 1] = static_cast<BYTE>((row[x >> 1] & ~(15 << shift)) | ((v & 15) << shift));
-      break;
-    }
-    case 8:
-      row[x] = static_cast<BYTE>(v);
-      break;
-    case 16:
-      row[2 * x] = static_cast<BYTE>(v);
-      row[2 * x + 1] = static_cast<BYTE>(v >> 8);
-      break;
-    case 24:
-      row[3 * x] = static_cast<BYTE>(v);
-      row[3 * x + 1] = static_cast<BYTE>(v >> 8);
-      row[3 * x + 2] = static_cast<BYTE>(v >> 16);
-      break;
-    case 32:
-      row[4 * x] = static_cast<BYTE>(v);
-      row[4 * x + 1] = static_cast<BYTE>(v >> 8);
-      row[4 * x + 2] = static_cast<BYTE>(v >> 16);
-      row[4 * x + 3] = static_cast<BYTE>(v >> 24);
-      break;
-    default:
-      break;
-  }
-}
+void WritePixel(Surface& s, LONG x, LONG y, DWORD v) { WriteRowPixel(s.top + y * s.step, x, s.format.BitCount, v); }
 
 DWORD PixelMask(int bitCount) { return bitCount >= 32 ? 0xFFFFFFFFu : ((1u << bitCount) - 1); }
 
