@@ -506,6 +506,12 @@ void TWinControl::BoundsChanged(bool Moved, bool Sized) {
   }
   UpdateWidgetGeometry();
   if (auto* w = dynamic_cast<TControlWidget*>(FWidget)) w->ResizeBacking(ClientWidth(), ClientHeight());
+  SendBoundsMessages(Moved, Sized);
+}
+
+// Tells the window procedure of a new position or size: WM_WINDOWPOSCHANGED,
+// then WM_SIZE and a realignment of the children when the size changed.
+void TWinControl::SendBoundsMessages(bool Moved, bool Sized) {
   WINDOWPOS wp;
   wp.hwnd = FHandle;
   wp.x = FLeft;
@@ -540,19 +546,8 @@ void TWinControl::SyncBoundsFromWidget(int ALeft, int ATop, int AWidth, int AHei
     FHeight = AHeight;
     if (auto* w = dynamic_cast<TControlWidget*>(FWidget)) w->ResizeBacking(ClientWidth(), ClientHeight());
   }
-  WINDOWPOS wp;
-  wp.hwnd = FHandle;
-  wp.x = FLeft;
-  wp.y = FTop;
-  wp.cx = FWidth;
-  wp.cy = FHeight;
-  wp.flags = SWP_NOZORDER | SWP_NOACTIVATE | (moved ? 0 : SWP_NOMOVE) | (sized ? 0 : SWP_NOSIZE);
-  SendWindowMessage(this, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
-  if (sized) {
-    SendWindowMessage(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
-    Realign();
-    Resize();
-  }
+  SendBoundsMessages(moved, sized);
+  if (sized) Resize();
 }
 
 void TWinControl::VisibleChanged() {

@@ -272,6 +272,7 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   friend class TCustomForm;
+  void SendBoundsMessages(bool Moved, bool Sized);
   void DestroyHandleTree();
 
   HWND FHandle = nullptr;
