@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "platform/rtl/Cp1250.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/toolkit/Buttons.h"
 #include "platform/toolkit/Dialogs.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/ProgramMain.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Time.h"
@@ -251,6 +254,18 @@ TEST_F(DriverRun, ThePointerIsReadInAControlsOwnCoordinates) {
   EXPECT_EQ(q.x, 221);
   EXPECT_EQ(q.y, 210);
 
+  // A control without a window of its own counts from its parent's client area.
+  auto* button = new TSpeedButton(Main);
+  button->SetParent(inner);
+  button->SetBounds(3, 2, 20, 20);
+  const POINT b = button->ClientToScreen(POINT{1, 1});
+  EXPECT_EQ(b.x, innerOrigin.x + 4);
+  EXPECT_EQ(b.y, innerOrigin.y + 3);
+  Driver->SetCursorPos(b);
+  p = button->ScreenToClient(Mouse->CursorPos());
+  EXPECT_EQ(p.x, 1);
+  EXPECT_EQ(p.y, 1);
+
   // The form moves: client coordinates stay.
   Main->SetBounds(120, 90, 320, 240);
   Driver->RunTicks(2);
@@ -276,4 +291,39 @@ TEST(Pointer, WithoutADriverItIsTheWindowSystemsPointer) {
   const POINT p = form->ScreenToClient(Mouse->CursorPos());
   EXPECT_EQ(p.x, 60);
   EXPECT_EQ(p.y, 70);
+}
+
+// A program's main: the title, the forms made in order, then the loop; an
+// exception from making the forms shows in the error box and ends it.
+TEST(ProgramMain, MakesTheFormsRunsTheLoopAndShowsAFailedStart) {
+  std::unique_ptr<TTestDriver> driver;
+  std::vector<std::string> log;
+  int code = RunProgram("Brask Engine", [&] {
+    driver = std::make_unique<TTestDriver>();
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    log.push_back(Application->Title());
+    main->OnActivate = [&](TObject*) {
+      log.push_back("activated");
+      Application->Terminate();
+    };
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"Brask Engine", "activated"}));
+  driver.reset();
+
+  std::string shown;
+  code = RunProgram("Brask Engine", [&] {
+    driver = std::make_unique<TTestDriver>();
+    driver->AnswerNext([&](TDialogEvent& d) {
+      shown = d.Caption + ": " + d.Text;
+      d.ClickOk();
+    });
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    throw EInOutError(ioFileNotFound);
+  });
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(shown, "Brask Engine: File not found");
+  driver.reset();
 }
