@@ -96,6 +96,7 @@ void TTestDriver::ModalFormOpened(TCustomForm* Form) {
   e.Form = Form;
   e.Caption = Form->Caption();
   if (auto* message = dynamic_cast<TMessageForm*>(Form)) e.Text = message->Text();
+  if (auto* input = dynamic_cast<TInputBoxForm*>(Form)) e.Text = input->Prompt()->Caption();
   size_t index = FDialogs.size();
   FDialogs.push_back(e);
   e.Answered = TakeAnswer(e);

@@ -36,7 +36,8 @@ struct TDialogEvent {
   TKind Kind = dkMessageBox;
   // The modal form (dkModalForm).
   TCustomForm* Form = nullptr;
-  // The box's text, caption and MB_* flags (dkMessageBox).
+  // The box's text, caption and MB_* flags (dkMessageBox); for a form, its
+  // caption, and the text of ShowMessage or the prompt of InputBox.
   std::string Text;
   std::string Caption;
   UINT Flags = 0;
@@ -115,6 +116,9 @@ class TTestDriver {
   const std::vector<std::string>& Failures() const { return FFailures; }
   // Called with each failure as it happens (default: written to stderr).
   void SetFailureHandler(std::function<void(const std::string&)> Handler) { FFailureHandler = std::move(Handler); }
+  // Reports a test mistake the driver's extensions see (a file dialog nobody
+  // answered): recorded and handled like the driver's own, ending the run.
+  void ReportFailure(const std::string& Text) { Fail(Text); }
   long ModalGrace() const { return FModalGrace; }
   void SetModalGrace(long Passes) { FModalGrace = Passes; }
   // Idle calls made so far.

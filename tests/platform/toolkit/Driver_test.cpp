@@ -181,6 +181,17 @@ TEST_F(DriverRun, AnUnansweredMessageBoxIsReportedAtOnceAndEndsTheRun) {
   EXPECT_EQ(Reported[0], Cp("Unanswered message box \"Korvel\": Za mało złota!"));
 }
 
+TEST_F(DriverRun, AnUnansweredInputBoxIsReportedWithItsPrompt) {
+  std::string typed;
+  Driver->SetPassHook([&] {
+    if (Idles == 2 && typed.empty()) typed = InputBox("Kod", Cp("Wpisz kod:"), "brak");
+  });
+  EXPECT_FALSE(Driver->RunUntil([] { return false; }, 1000));
+  EXPECT_EQ(typed, "brak");  // cancelled: the default
+  ASSERT_EQ(Reported.size(), 1u);
+  EXPECT_EQ(Reported[0], Cp("Unanswered modal form \"Kod\": Wpisz kod:"));
+}
+
 TEST_F(DriverRun, AModalFormThatWillNotCloseEndsTheProgram) {
   TForm* stubborn = nullptr;
   App->CreateForm(stubborn);
