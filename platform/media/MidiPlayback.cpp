@@ -15,7 +15,7 @@ using Guard = std::lock_guard<std::mutex>;
 constexpr int MaxBlock = 4096;
 // The synthesizer's output level: General MIDI songs sit under the effects
 // instead of drowning them.
-constexpr double SynthGain = 0.3;
+constexpr double SynthGain = 0.5;
 
 std::mutex SearchMutex;
 std::vector<std::string>* SearchOverride = nullptr;
@@ -68,6 +68,7 @@ TMidiPlayback::~TMidiPlayback() {
 }
 
 bool TMidiPlayback::LoadSynth() {
+  QuietSynthLog();
   const std::vector<std::string> search = SoundFontSearch();
   std::string found;
   for (const std::string& path : search) {
@@ -82,7 +83,6 @@ bool TMidiPlayback::LoadSynth() {
   }
   if (FSynth && found == FSoundFont) return true;
   FreeSynth();
-  QuietSynthLog();
   FSettings = new_fluid_settings();
   if (!FSettings) return false;
   fluid_settings_setnum(FSettings, "synth.sample-rate", Rate);
