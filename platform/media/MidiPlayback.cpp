@@ -37,6 +37,12 @@ void QuietSynthLog() {
   });
 }
 
+// A synthesizer sample (full scale ±1) at the mixer's 16-bit scale.
+std::int64_t ToSample(float V) {
+  if (!(V > -1.0f)) return V == V ? -32767 : 0;
+  return V < 1.0f ? static_cast<std::int64_t>(V * 32767.0f) : 32767;
+}
+
 void LogSilent(const char* Why) { std::fprintf(stderr, "Media player: %s; the music plays silent.\n", Why); }
 
 }  // namespace
@@ -264,8 +270,8 @@ void TMidiPlayback::MixInto(std::int64_t* Accumulator, int Frames) {
       fluid_synth_write_float(FSynth, chunk, FLeft.data(), 0, 1, FRight.data(), 0, 1);
       std::int64_t* out = Accumulator + 2 * static_cast<std::ptrdiff_t>(done);
       for (int i = 0; i < chunk; ++i) {
-        out[2 * i] += static_cast<std::int64_t>(std::clamp(FLeft[i], -1.0f, 1.0f) * 32767.0f);
-        out[2 * i + 1] += static_cast<std::int64_t>(std::clamp(FRight[i], -1.0f, 1.0f) * 32767.0f);
+        out[2 * i] += ToSample(FLeft[i]);
+        out[2 * i + 1] += ToSample(FRight[i]);
       }
     }
     if (FPlaying) FPosition += chunk;
