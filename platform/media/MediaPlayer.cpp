@@ -10,8 +10,8 @@
 
 namespace {
 
-// No song of this game comes near it; a larger file is not read into memory.
-constexpr long MaxMidiFileBytes = 64L * 1024 * 1024;
+// Songs are far smaller; a larger file is refused before it is read into memory.
+constexpr long MaxMidiFileBytes = 8L * 1024 * 1024;
 
 [[noreturn]] void OpenFailed(const std::string& FileName, const std::string& Why) {
   throw EMCIDeviceError(Format("Cannot open media file \"%s\". %s", FileName, Why));

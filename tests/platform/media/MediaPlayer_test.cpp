@@ -174,6 +174,7 @@ TEST_F(MediaPlayerTest, OpenErrorsNameTheFile) {
       {"empty.MID", true, {}, "Not a readable Standard MIDI File"},
       {"wave.MID", true, {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, "Not a readable Standard MIDI File"},
       {"long.MID", true, longTrack, "track 1 length past the end"},
+      {"huge.MID", true, std::vector<std::uint8_t>(8 * 1024 * 1024 + 1), "too large"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -243,6 +244,23 @@ TEST_F(MediaPlayerTest, AOneNoteSongSoundsWithTheSoundFont) {
   Render(200);
   Player->Play();
   EXPECT_GT(Peak(Render(200)), 1000);
+}
+
+// The tempo halves after the first quarter: the note falls at 0.5 + 0.25 s.
+TEST_F(MediaPlayerTest, ANoteSoundsAtItsSample) {
+  MediaTest::ResetSoundFontSearch();
+  OpenMusic(MidiFileBytes(0, 96, {TTrackBytes().At(0, {0xC0, 0x00}).At(96, {0xB0, 7, 127}).Tempo(0, 250000)
+                                      .At(96, {0x90, 60, 120}).At(96, {0x80, 60, 0}).End()}));
+  if (MediaTest::SoundFont(*Player).empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+  EXPECT_EQ(Player->Length(), 1000);
+  Player->Play();
+  const auto out = Render(1000);
+  std::size_t first = 0;
+  while (first < out.size() && out[first] == 0) ++first;
+  const std::size_t noteFrame = 750 * FramesPerMs;
+  EXPECT_GE(first / 2, noteFrame);
+  EXPECT_LT(first / 2, noteFrame + 128);  // within the synthesizer's block
+  EXPECT_GT(Peak(out, 2 * noteFrame), 1000);
 }
 
 TEST_F(MediaPlayerTest, MusicAndEffectsShareTheMix) {
