@@ -302,6 +302,48 @@ TEST_F(InputComponent, TheFormHookPassesMessagesOnAndRestoresTheProcedure) {
   EXPECT_TRUE(Main->WindowProc == before);
 }
 
+// A form whose window can be destroyed and made again while the form lives.
+class TRecreatedForm : public TForm {
+ public:
+  using TForm::TForm;
+  void RecreateWindow() {
+    DestroyHandle();
+    HandleNeeded();
+  }
+};
+
+TEST_F(InputComponent, HeldKeysReachTheStatesAfterTheFormsWindowIsRecreated) {
+  DWORD stick = AddStick();
+  TRecreatedForm* form = nullptr;
+  App->CreateForm(form);
+  form->SetBounds(0, 0, 200, 100);
+  form->Show();
+  Driver->Pump();
+  ASSERT_EQ(GetForegroundWindow(), form->Handle());
+  TDXInput* input = MakeInput(form);
+  Driver->KeyDown(VK_LEFT);
+  input->Update();
+  ASSERT_TRUE(input->States.Contains(stLeft));
+  Driver->KeyUp(VK_LEFT);
+  input->Update();
+
+  const HWND old = form->Handle();
+  form->RecreateWindow();
+  ASSERT_NE(form->Handle(), old);
+  form->Hide();
+  form->Show();
+  Driver->Pump();
+  ASSERT_EQ(GetForegroundWindow(), form->Handle());
+  // The levels were set again on the new window (they would fail on a
+  // device still acquired for the old one), and the devices acquire.
+  Driver->KeyDown(VK_RIGHT);
+  VirtualJoystickSetButton(stick, 0, true);
+  input->Update();
+  EXPECT_TRUE(input->States.Contains(stRight));
+  EXPECT_TRUE(input->States.Contains(stButton1));
+  Driver->KeyUp(VK_RIGHT);
+}
+
 TEST_F(InputComponent, DestroyingTheWindowWithItsComponentIsClean) {
   TForm* second = nullptr;
   App->CreateForm(second);
