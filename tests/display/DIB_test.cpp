@@ -514,6 +514,37 @@ TEST(DIBToolkit, StoredPictureDataAndTheDIBProperty) {
   EXPECT_EQ(std::search(a.begin(), a.end(), stored.begin(), stored.begin() + 8), a.end());
 }
 
+TEST(DIBToolkit, FilesOfBothWritersLoadUnchanged) {
+  const struct {
+    TPixelFormat Format;
+    int Bits;
+  } cases[] = {{pf24bit, 24}, {pf8bit, 8}, {pf4bit, 4}, {pf1bit, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Bits);
+    TBitmap bmp;
+    bmp.SetPixelFormat(c.Format);
+    bmp.SetSize(5, 3);
+    bmp.Canvas()->Brush()->SetColor(clWhite);
+    bmp.Canvas()->FillRect(TRect{0, 0, 5, 3});
+    bmp.Canvas()->SetPixel(4, 2, clBlack);
+    TMemoryStream written;
+    bmp.SaveToStream(&written);
+    TDIB dib;
+    written.SetPosition(0);
+    dib.LoadFromStream(&written);
+    ASSERT_EQ(dib.BitCount(), c.Bits);
+    ASSERT_EQ(dib.Width(), 5);
+    ASSERT_EQ(dib.Height(), 3);
+    EXPECT_EQ(dib.Canvas()->GetPixel(4, 2), clBlack);
+    EXPECT_EQ(dib.Canvas()->GetPixel(0, 0), clWhite);
+    // The DIB's own file reads back to the same bytes.
+    const Bytes file = FileOf(dib);
+    TDIB again;
+    LoadFile(again, file);
+    EXPECT_EQ(FileOf(again), file);
+  }
+}
+
 TEST(DIBToolkit, AssignFromBitmapsAndPictures) {
   // A 24-bit bitmap: same size, same colours.
   TBitmap bmp24;
