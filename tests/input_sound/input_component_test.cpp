@@ -1,4 +1,6 @@
+#include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "input_fixture.h"
@@ -354,6 +356,53 @@ TEST_F(InputComponent, DestroyingTheWindowWithItsComponentIsClean) {
   second->Free();
   EXPECT_EQ(DirectInputSharedCount(), 0);
   EXPECT_EQ(DInputTest::LiveObjects(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A DirectInput object that ends the process with code 3 when its last
+// reference goes after its library was freed (real code would be gone).
+class TWatchedDirectInput final : public IDirectInputA {
+ public:
+  HRESULT QueryInterface(REFIID, void** Out) override {
+    if (Out) *Out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++FRefs; }
+  ULONG Release() override {
+    if (--FRefs > 0) return FRefs;
+    if (ModuleRegistry::References("DInput.dll") <= 0) _exit(3);
+    delete this;
+    return 0;
+  }
+  HRESULT CreateDevice(REFGUID, IDirectInputDeviceA**, IUnknown*) override { return DIERR_DEVICENOTREG; }
+  HRESULT EnumDevices(DWORD, LPDIENUMDEVICESCALLBACKA, void*, DWORD) override { return DI_OK; }
+  HRESULT GetDeviceStatus(REFGUID) override { return DI_OK; }
+
+ private:
+  ULONG FRefs = 1;
+};
+
+HRESULT CreateWatchedDirectInput(HINSTANCE, DWORD, IDirectInputA** Out, IUnknown*) {
+  *Out = new TWatchedDirectInput;
+  return DI_OK;
+}
+
+TEST(InputUnit, AtExitTheSharedObjectGoesBeforeTheLibrariesAreFreed) {
+  // In a fresh process, so that nothing was bound or shared before.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ModuleRegistry::Register("DInput.dll",
+                                 {{"DirectInputCreateA", reinterpret_cast<FARPROC>(&CreateWatchedDirectInput)}});
+        IDirectInputA* ref = nullptr;
+        DirectInputLoad(ref);
+        if (!ref) _exit(2);
+        std::exit(0);  // the reference is still held: the unit's finalisation releases it
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
