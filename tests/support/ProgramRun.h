@@ -16,8 +16,10 @@
 #pragma once
 
 #include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/TestDriver.h"
@@ -39,10 +41,8 @@ class TProgramRun {
   TTestDriver& Driver() { return *FDriver; }
   TControlsDriver& Controls() { return *FControls; }
 
-  // The program's mixed sound output: every playing sound buffer, Frames
-  // frames of 48 kHz 16-bit stereo. (Music from the media player joins this
-  // mix once the player renders through the same test mix; until then it
-  // plays nowhere in tests.)
+  // The program's mixed sound output, moving it on by Frames frames of 48 kHz
+  // 16-bit stereo: every playing sound buffer and the media player's music.
   std::vector<std::int16_t> RenderSound(int Frames);
 
  private:

@@ -5,6 +5,9 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +16,8 @@
 #include "display/DXImageList.h"
 #include "display/DXTimer.h"
 #include "platform/ddraw/DDraw.h"
+#include "platform/media/MediaPlayer.h"
+#include "platform/media/MediaTest.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
@@ -60,6 +65,10 @@ class TSmallForm : public TForm {
     DXTimer1->SetInterval(1);
     DXTimer1->OnTimer = TDXTimerEvent(this, &TSmallForm::DXTimer1Timer);
     DXTimer1->Loaded();
+    MediaPlayer1 = new TMediaPlayer(this);
+    MediaPlayer1->SetName("MediaPlayer1");
+    MediaPlayer1->SetParent(this);
+    MediaPlayer1->SetVisible(false);
     OnActivate = TNotifyEvent(this, &TSmallForm::FormActivate);
   }
 
@@ -78,9 +87,9 @@ class TSmallForm : public TForm {
       item->SetTransparentColor(0xFF00FF);
       item->SetName(AsciiLowerCase(s.UnitTypes[static_cast<size_t>(i)].Name.Text()));
     }
-    // The music: the media player opens this file here (and plays it into the
-    // test mix once it renders there).
-    if (!FileExists(s.AppDir + "\\data\\music\\music1.MID")) throw EInOutError(ioFileNotFound);
+    // The music, named as a case-blind system lets it be named.
+    MediaPlayer1->SetFileName(s.AppDir + "\\data\\music\\music1.MID");
+    MediaPlayer1->Open();
     ShowMessage(Cp("Witaj w grze!"));
     s.Running = 1;
   }
@@ -89,6 +98,7 @@ class TSmallForm : public TForm {
     TSmallState& s = *State;
     ++s.Ticks;
     if (!s.Running || !DXDraw1->CanDraw()) return;
+    if (s.Frames == 0) MediaPlayer1->Play();
     TDirectDrawSurface* back = DXDraw1->Surface();
     back->Fill(0);
     for (int i = 0; i < DXImageList1->Items()->Count(); ++i)
@@ -101,6 +111,7 @@ class TSmallForm : public TForm {
   TDXDraw* DXDraw1;
   TDXImageList* DXImageList1;
   TDXTimer* DXTimer1;
+  TMediaPlayer* MediaPlayer1;
 
  private:
   bool FStarted = false;
@@ -162,6 +173,17 @@ TEST(SmallProgram, StartsFromATemporaryStartFolderAndRunsAHundredFrames) {
   EXPECT_EQ(px.At(10 + last + 8, 18), 0xFF0000u);  // the archer, red
   EXPECT_EQ(px.At(50 + last + 8, 18), 0x00FF00u);
   EXPECT_EQ(px.At(5, 5), 0u);
+
+  // The music plays into the program's sound mix.
+  EXPECT_EQ(form->MediaPlayer1->Mode(), mpPlaying);
+  if (MediaTest::SoundFont(*form->MediaPlayer1).empty()) {
+    std::printf("no sound font: the music is silent\n");
+  } else {
+    const std::vector<std::int16_t> mix = run.RenderSound(4800);
+    int loudest = 0;
+    for (std::int16_t v : mix) loudest = std::max(loudest, std::abs(static_cast<int>(v)));
+    EXPECT_GT(loudest, 100);
+  }
   EXPECT_TRUE(run.Driver().Failures().empty());
   EXPECT_FALSE(run.App().Terminated());
 }
