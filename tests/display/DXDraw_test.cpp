@@ -454,6 +454,7 @@ namespace {
 TEST_F(DrawControl, FullScreenPageFlippingDriver) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   draw->SetOptions({doFullScreen, doFlip, doAllowReboot});
+  draw->Display()->SetBitCount(32);
   TRecordingListener& a = Rec[0];
   Listen(a, draw, "A");
   Form->Show();
@@ -469,12 +470,33 @@ TEST_F(DrawControl, FullScreenPageFlippingDriver) {
   EXPECT_TRUE(Log.empty());
   EXPECT_EQ(draw->Surface()->Width(), 640);
 
+  // Flips show the back buffer on the screen while the form is active.
+  ASSERT_TRUE(Form->Active());
+  draw->Surface()->Fill(0x112233);
+  draw->Flip();
+  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x112233u);
+  // The buffer behind the screen now is the desktop's (the chain's first
+  // memory); the form's deactivation flips back to it.
+  draw->Surface()->Fill(0x445566);
+  TForm* other = nullptr;
+  App->CreateForm(other);
+  other->Show();
+  Driver->Pump();
+  ASSERT_FALSE(Form->Active());
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x445566u);
+  // While the form is not active a flip shows nothing and leaves 0.
+  draw->Surface()->Fill(0x778899);
+  draw->Primary()->Check(DDERR_GENERIC);
+  draw->Flip();
+  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x445566u);
+  other->Free();
+  Form->Show();
+  Driver->Pump();
   ASSERT_TRUE(Form->Active());
   draw->Flip();
-  EXPECT_EQ(draw->Primary()->LastResult(), 0);
-  Driver->OtherApplicationActivates();
-  draw->Flip();
-  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x778899u);
 
   draw->Finalize();
   EXPECT_EQ(draw->EffectiveOptions().Bits(), (TDXDrawOptions{doFullScreen, doFlip, doAllowReboot}).Bits());
