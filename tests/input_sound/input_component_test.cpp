@@ -296,12 +296,31 @@ TEST_F(InputComponent, AnOwnerThatIsNoFormIsRefused) {
 }
 
 TEST_F(InputComponent, TheFormHookPassesMessagesOnAndRestoresTheProcedure) {
+  // The form's procedure as the hook finds it: one that notes what reaches it.
+  std::vector<UINT> seen;
+  TWndMethod own = Main->WindowProc;
+  static int key;
+  Main->WindowProc = TWndMethod(
+      [&seen, own](TMessage& m) {
+        seen.push_back(m.Msg);
+        own(m);
+      },
+      &key);
   TWndMethod before = Main->WindowProc;
   TDXInput* input = MakeInput(Main);
-  Main->Perform(0x0400 + 5);
   EXPECT_FALSE(Main->WindowProc == before);
+  seen.clear();
+  EXPECT_EQ(Main->Perform(WM_SETTEXT, 0, 0), 0);
+  Main->Perform(0x0400 + 5, 7, 9);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_SETTEXT, 0x0400 + 5}));
+  // Messages the hook acts on are passed on too, first.
+  seen.clear();
+  Main->Perform(WM_ACTIVATE, WA_ACTIVE);
+  Main->Perform(WM_ACTIVATEAPP, 1);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_ACTIVATE, WM_ACTIVATEAPP}));
   input->Free();
   EXPECT_TRUE(Main->WindowProc == before);
+  Main->WindowProc = own;
 }
 
 // A form whose window can be destroyed and made again while the form lives.
