@@ -365,6 +365,65 @@ TEST_F(InputComponent, HeldKeysReachTheStatesAfterTheFormsWindowIsRecreated) {
   Driver->KeyUp(VK_RIGHT);
 }
 
+// Whether a device was acquired: unacquiring it answers DI_OK then, and
+// DI_NOEFFECT when it was not (it is left unacquired either way).
+bool WasAcquired(TCustomInput* Device) { return Device->Device()->Unacquire() == DI_OK; }
+
+TEST_F(InputComponent, TheFormHookAcquiresTheDevicesWhenTheWindowOrTheApplicationBecomesActive) {
+  AddStick();
+  TDXInput* input = MakeInput(Main);
+  const struct {
+    UINT Msg;
+    WPARAM WParam;
+    bool Acquires;
+  } cases[] = {
+      {WM_ACTIVATE, WA_ACTIVE, true},        {WM_ACTIVATE, WA_CLICKACTIVE, true},
+      {WM_ACTIVATE, WA_INACTIVE, false},     {WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), false},
+      {WM_ACTIVATEAPP, 1, true},             {WM_ACTIVATEAPP, 0, false},
+      {WM_SETFOCUS, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "message " << c.Msg << " wParam " << c.WParam);
+    WasAcquired(input->Keyboard());
+    WasAcquired(input->Joystick());
+    Main->Perform(c.Msg, c.WParam);
+    EXPECT_EQ(WasAcquired(input->Keyboard()), c.Acquires);
+    EXPECT_EQ(WasAcquired(input->Joystick()), c.Acquires);
+  }
+}
+
+TEST_F(InputComponent, ActiveOnlyChangedAtRunTimeSetsTheLevelsAgain) {
+  DWORD stick = AddStick();
+  // Loaded while another program is in front: the devices get foreground
+  // levels and are not acquired yet.
+  Driver->OtherApplicationActivates();
+  TDXInput* input = MakeInput(Main);
+  VirtualJoystickSetButton(stick, 0, true);
+  input->Update();
+  EXPECT_FALSE(input->States.Contains(stButton1));
+  // Without ActiveOnly the devices take background levels and read at once.
+  input->SetActiveOnly(false);
+  input->Update();
+  EXPECT_TRUE(input->States.Contains(stButton1));
+}
+
+TEST_F(InputComponent, FinalizeUnacquiresTheDevicesBeforeLettingThemGo) {
+  AddStick();
+  TDXInput* input = MakeInput(Main);
+  input->AcquireDevices();
+  // Someone else still holds the devices after the component lets go.
+  IDirectInputDeviceA* keyboard = input->Keyboard()->Device();
+  IDirectInputDeviceA* joystick = input->Joystick()->Device();
+  keyboard->AddRef();
+  joystick->AddRef();
+  input->Finalize();
+  EXPECT_EQ(input->Keyboard()->Device(), nullptr);
+  EXPECT_EQ(keyboard->Unacquire(), DI_NOEFFECT);
+  EXPECT_EQ(joystick->Unacquire(), DI_NOEFFECT);
+  keyboard->Release();
+  joystick->Release();
+}
+
 TEST_F(InputComponent, DestroyingTheWindowWithItsComponentIsClean) {
   TForm* second = nullptr;
   App->CreateForm(second);
