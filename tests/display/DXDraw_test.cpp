@@ -425,6 +425,53 @@ TEST_F(DrawControl, DestroyingTheWindowFinalisesAndDestroyingTheControlTellsList
   EXPECT_EQ(Log, (Strings{"A:Destroying"}));
 }
 
+TEST_F(DrawControl, APaletteMessageRestoresOnlyWhenTheFormComesToTheFront) {
+  TDXDraw* draw = MakeDraw(0, 0, 200, 100);
+  TRecordingListener& a = Rec[0];
+  Listen(a, draw, "A");
+  Form->Show();
+  Log.clear();
+  EXPECT_EQ(Form->Perform(WM_QUERYNEWPALETTE), 1);
+  EXPECT_EQ(Log, (Strings{"A:Restore"}));
+  Log.clear();
+  TForm* other = nullptr;
+  App->CreateForm(other);
+  other->Show();
+  Form->Perform(WM_PALETTECHANGED, reinterpret_cast<WPARAM>(other->Handle()));
+  EXPECT_TRUE(Log.empty()) << "another window's palette change is not a restore";
+}
+
+// A drawing control whose own window can be made again.
+class TRecreatedDraw : public TDXDraw {
+ public:
+  using TDXDraw::TDXDraw;
+  void RecreateWindow() {
+    DestroyHandle();
+    HandleNeeded();
+  }
+};
+
+TEST_F(DrawControl, ARecreatedWindowGetsTheClipperAndIsPresentedInto) {
+  auto* draw = new TRecreatedDraw(Form);
+  draw->BeginLoading();
+  draw->SetParent(Form);
+  draw->SetBounds(0, 0, 120, 80);
+  draw->SetOptions({});
+  draw->Loaded();
+  Form->Show();
+  ASSERT_TRUE(draw->Initialized());
+  const HWND old = draw->Handle();
+  draw->RecreateWindow();
+  ASSERT_NE(draw->Handle(), old);
+  ASSERT_TRUE(draw->Initialized());
+  HWND clipped = nullptr;
+  ASSERT_EQ(draw->Clipper()->ClipperIntf()->GetHWnd(&clipped), DD_OK);
+  EXPECT_EQ(clipped, draw->Handle());
+  draw->Surface()->Fill(0x00123456);
+  draw->Flip();
+  EXPECT_EQ(Driver->ReadPixels(draw).At(60, 40), 0x00123456u);
+}
+
 TEST_F(DrawControl, AFormLeavingItsOwnerLosesTheControlsHook) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   Form->Show();
