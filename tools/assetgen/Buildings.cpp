@@ -216,7 +216,7 @@ TPixelPicture WatchTower() {
   TPainter p(BuildingWidth, BuildingHeight);
   TBoxColors base{Rgb(150, 140, 126), Rgb(136, 128, 116), 51};
   // Low stone platform with a paved top and a palisade at the back.
-  Box(p, -1.3, -1.3, 1.3, 1.3, 0, 5, base);
+  Box(p, -1.45, -1.45, 1.45, 1.45, 0, 5, base);
   for (int i = 0; i < 9; ++i) {
     double gx = -1.2 + i * 0.3;
     auto s = Iso(gx, -1.22, 5);
