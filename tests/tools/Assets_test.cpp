@@ -16,7 +16,6 @@
 #include "platform/rtl/Files.h"
 #include "tools/StoredData.h"
 #include "tools/assetgen/Folders.h"
-#include "tools/assetgen/Music.h"
 #include "tools/assetgen/Pictures.h"
 #include "tools/assetgen/Preview.h"
 #include "tools/assetgen/Stored.h"
@@ -79,7 +78,6 @@ TEST(AssetBytes, EveryRunMakesTheSameBytes) {
   EXPECT_TRUE(playOne == playTwo);
   EXPECT_TRUE(playOne == ReadTree(PlayDir));
   EXPECT_TRUE(ReadTree(one.Path / "mapmaker") == ReadTree(MapmakerDir));
-  EXPECT_TRUE(ComposeMusic() == ComposeMusic());
 }
 
 TEST(AssetBytes, TheStartFoldersHoldWhatTheProgramsLoad) {
@@ -479,103 +477,6 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
     EXPECT_GE(unitKinds.size(), 6u);
     EXPECT_EQ(buildingKinds.size(), 2u);
   }
-}
-
-// ---- Music ----
-
-struct TMidiSummary {
-  int Format = -1, Tracks = 0, Division = 0;
-  int Notes = 0;
-  std::set<int> Programs, Channels;
-  double Seconds = 0;
-  bool Balanced = true;  // every note-on has its note-off
-};
-
-std::uint32_t ReadVarLen(const std::vector<std::uint8_t>& D, std::size_t& P) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) {
-    std::uint8_t b = D.at(P++);
-    v = (v << 7) | (b & 0x7F);
-    if (!(b & 0x80)) return v;
-  }
-  ADD_FAILURE() << "variable-length number too long";
-  return v;
-}
-
-TMidiSummary ParseMidi(const std::vector<std::uint8_t>& D) {
-  TMidiSummary s;
-  auto be = [&](std::size_t p, int n) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v = (v << 8) | D.at(p + static_cast<std::size_t>(i));
-    return v;
-  };
-  EXPECT_EQ(std::string(D.begin(), D.begin() + 4), "MThd");
-  EXPECT_EQ(be(4, 4), 6u);
-  s.Format = static_cast<int>(be(8, 2));
-  s.Tracks = static_cast<int>(be(10, 2));
-  s.Division = static_cast<int>(be(12, 2));
-  std::size_t p = 14;
-  std::uint32_t tempo = 500000, longest = 0;
-  for (int t = 0; t < s.Tracks; ++t) {
-    EXPECT_EQ(std::string(D.begin() + static_cast<std::ptrdiff_t>(p), D.begin() + static_cast<std::ptrdiff_t>(p + 4)),
-              "MTrk");
-    std::size_t end = p + 8 + be(p + 4, 4);
-    p += 8;
-    std::uint32_t tick = 0;
-    std::uint8_t status = 0;
-    std::map<int, int> open;
-    bool ended = false;
-    while (p < end) {
-      tick += ReadVarLen(D, p);
-      std::uint8_t b = D.at(p);
-      if (b & 0x80) {
-        status = b;
-        ++p;
-      }
-      if (status == 0xFF) {
-        std::uint8_t type = D.at(p++);
-        std::uint32_t len = ReadVarLen(D, p);
-        if (type == 0x51) tempo = be(p, 3);
-        if (type == 0x2F) ended = true;
-        p += len;
-      } else if (status == 0xF0 || status == 0xF7) {
-        p += ReadVarLen(D, p);
-      } else {
-        int kind = status & 0xF0, channel = status & 0x0F;
-        int a = D.at(p++), v = (kind == 0xC0 || kind == 0xD0) ? 0 : D.at(p++);
-        s.Channels.insert(channel);
-        if (kind == 0xC0 && channel != 9) s.Programs.insert(a);
-        if (kind == 0x90 && v > 0) {
-          ++s.Notes;
-          ++open[channel * 128 + a];
-        }
-        if (kind == 0x80 || (kind == 0x90 && v == 0)) --open[channel * 128 + a];
-      }
-    }
-    EXPECT_EQ(p, end);
-    EXPECT_TRUE(ended);
-    for (auto& [key, count] : open) s.Balanced = s.Balanced && count == 0;
-    longest = std::max(longest, tick);
-  }
-  EXPECT_EQ(p, D.size());
-  s.Seconds = longest / static_cast<double>(s.Division) * tempo / 1e6;
-  return s;
-}
-
-TEST(Music, TheFileIsAStandardMidiFileOfOneToTwoMinutesWithSeveralInstruments) {
-  std::ifstream in(PlayDir / "data/music/music1.MID", std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_GT(bytes.size(), 100u);
-  TMidiSummary s = ParseMidi(bytes);
-  EXPECT_EQ(s.Format, 1);
-  EXPECT_GE(s.Tracks, 4);
-  EXPECT_GT(s.Notes, 500);
-  EXPECT_GE(s.Programs.size(), 4u);
-  EXPECT_TRUE(s.Channels.count(9));  // drums
-  EXPECT_TRUE(s.Balanced);
-  EXPECT_GE(s.Seconds, 60);
-  EXPECT_LE(s.Seconds, 120);
-  EXPECT_NEAR(s.Seconds, MusicSeconds(), 0.01);
 }
 
 }  // namespace
