@@ -11,13 +11,23 @@ std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::in
   const std::int64_t dy = static_cast<std::int64_t>(Y1) - Y2;
   const std::uint64_t ax = static_cast<std::uint64_t>(dx < 0 ? -dx : dx);
   const std::uint64_t ay = static_cast<std::uint64_t>(dy < 0 ? -dy : dy);
+  // Round to nearest: with r the integer square root, sqrt(n) >= r + 1/2
+  // exactly when n - r^2 > r (a square root of an integer never lies on
+  // the half).
+  if (ax < (1u << 26) && ay < (1u << 26)) {
+    // Every distance on a map: the sum stays below 2^53, where a double
+    // holds it exactly and its square root is off by at most one.
+    const std::uint64_t n = ax * ax + ay * ay;
+    std::uint64_t r = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(n)));
+    if (r * r > n) --r;
+    else if ((r + 1) * (r + 1) <= n) ++r;
+    if (n - r * r > r) ++r;
+    return static_cast<std::int32_t>(r);
+  }
   const u128 n = static_cast<u128>(ax) * ax + static_cast<u128>(ay) * ay;
-  // The integer square root, from a floating estimate made exact.
   std::uint64_t r = static_cast<std::uint64_t>(std::sqrt(static_cast<long double>(n)));
   while (r > 0 && static_cast<u128>(r) * r > n) --r;
   while (static_cast<u128>(r + 1) * (r + 1) <= n) ++r;
-  // Round to nearest: sqrt(n) >= r + 1/2 exactly when n - r^2 > r (a square
-  // root of an integer never lies on the half).
   if (n - static_cast<u128>(r) * r > r) ++r;
   constexpr std::uint64_t top = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
   return static_cast<std::int32_t>(r > top ? top : r);

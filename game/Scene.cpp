@@ -72,8 +72,12 @@ void DrawMap(TGameState& S, const TScene& Scene) {
   try {
     for (int i = 1; i <= rows; ++i)
       for (int j = 1; j <= cols; ++j) {
+        TPictureCollectionItem* tile = tiles->GetItem(S.Map.Terrain[TMapBlock::CellIndex(i, j)]);
         const TPoint p = CellPosition(S, Scene.Width, Scene.Height, i, j);
-        tiles->GetItem(S.Map.Terrain[TMapBlock::CellIndex(i, j)])->Draw(Scene.Surface, p.x, p.y, 0);
+        // Cells wholly off the surface would be clipped away: skip the copy.
+        if (p.x >= Scene.Width || p.y >= Scene.Height || p.x + tile->GetWidth() <= 0 || p.y + tile->GetHeight() <= 0)
+          continue;
+        tile->Draw(Scene.Surface, p.x, p.y, 0);
       }
   } catch (...) {
     // A cell whose terrain has no picture ends the terrain for this tick.

@@ -29,6 +29,10 @@ TEST(Distance, RoundsTheEuclideanDistanceWithoutOverflow) {
       {0, 0, 46341, 0, 46341},  // the square passes 2^31
       {-50000, 0, 50000, 0, 100000},
       {0, 0, 30000, 40000, 50000},
+      {0, 0, 67108863, 0, 67108863},  // both sides of the floating fast path
+      {0, 0, 67108864, 0, 67108864},
+      {0, 0, 67108864, 67108864, 94906266},
+      {0, 0, 67108863, 67108863, 94906264},
       {I32Min, 0, I32Max, 0, I32Max},  // beyond 32 bits: the largest value
       {I32Min, I32Min, I32Max, I32Max, I32Max},
   };
