@@ -66,6 +66,7 @@ TPoint CellPosition(const TGameState& S, std::int32_t Width, std::int32_t Height
 }
 
 void DrawMap(TGameState& S, const TScene& Scene) {
+  if (!Scene.Surface || !Scene.DXImageList4) return;
   ReleaseCanvas(Scene);
   TPictureCollection* tiles = Scene.DXImageList4->Items();
   const int rows = S.Map.UsedRows(), cols = S.Map.UsedCols();
@@ -90,7 +91,7 @@ void DrawClickMarker(TGameState& S, const TScene& Scene) {
   if (S.MarkerTicks >= 13 && S.MarkerTicks <= 15) frame = ilMarker1;
   else if (S.MarkerTicks >= 9 && S.MarkerTicks <= 12) frame = ilMarker2;
   else if (S.MarkerTicks >= 5 && S.MarkerTicks <= 8) frame = ilMarker3;
-  if (frame >= 0) {
+  if (frame >= 0 && Scene.Surface && Scene.DXImageList1) {
     ReleaseCanvas(Scene);
     Interface(Scene, frame)->Draw(Scene.Surface, S.MouseX - 16, S.MouseY - 8, 0);
   }
@@ -98,6 +99,7 @@ void DrawClickMarker(TGameState& S, const TScene& Scene) {
 }
 
 void DrawObjects(const TGameState& S, const TScene& Scene) {
+  if (!Scene.Surface || !Scene.DXImageList2 || !Scene.DXImageList3) return;
   ReleaseCanvas(Scene);
   TPictureCollection* buildings = Scene.DXImageList3->Items();
   TPictureCollection* units = Scene.DXImageList2->Items();
@@ -120,7 +122,7 @@ void DrawObjects(const TGameState& S, const TScene& Scene) {
 }
 
 void DrawConstruction(const TGameState& S, const TScene& Scene) {
-  if (S.CommandMode == cmPlace) return;
+  if (S.CommandMode == cmPlace || !Scene.Surface || !Scene.DXImageList3) return;
   ReleaseCanvas(Scene);
   TPictureCollection* buildings = Scene.DXImageList3->Items();
   for (int u = 1; u <= LiveUnits(S); ++u) {
@@ -157,6 +159,7 @@ std::int32_t ComputeCursorKind(const TGameState& S) {
 
 void DrawCursorAndIcons(TGameState& S, const TScene& Scene) {
   S.CursorKind = ComputeCursorKind(S);
+  if (!Scene.Surface || !Scene.DXImageList1) return;
   ReleaseCanvas(Scene);
   Interface(Scene, ilGold)->Draw(Scene.Surface, Scene.Width - 280, 20, 0);
   Interface(Scene, ilWood)->Draw(Scene.Surface, Scene.Width - 200, 20, 0);
@@ -173,6 +176,7 @@ void DrawCursorAndIcons(TGameState& S, const TScene& Scene) {
 }
 
 void DrawNumbersAndFrames(const TGameState& S, const TScene& Scene) {
+  if (!Scene.Surface) return;
   TCanvas* c = Scene.Surface->Canvas();
   SetFont(c, clYellow);
   c->TextOut(Scene.Width - 255, 20, std::to_string(S.Player.Gold));
@@ -200,6 +204,7 @@ void DrawNumbersAndFrames(const TGameState& S, const TScene& Scene) {
 }
 
 void DrawSelectionLabels(const TGameState& S, const TScene& Scene) {
+  if (!Scene.Surface) return;
   TCanvas* c = Scene.Surface->Canvas();
   const std::int32_t hw = Scene.Width / 2, hh = Scene.Height / 2;
   for (int u = 1; u <= LiveUnits(S); ++u) {

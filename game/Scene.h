@@ -17,6 +17,9 @@
 // whose canvas holds its device context counts as busy and takes no copies
 // or blends. The pointer is MouseX, MouseY of the state, in the drawing
 // control's coordinates; Width and Height are the drawing control's.
+// Without a surface (a frame that cannot be drawn) or without its image
+// list a step draws nothing, but the marker still counts down and the
+// cursor kind is still worked out.
 #pragma once
 
 #include <cstdint>

@@ -63,6 +63,42 @@ TEST_F(Scene, TerrainKindsPickTheirPictureAndAnUnknownKindEndsTheTerrainSilently
   EXPECT_EQ(At(376 + 32 + 20, 215 + 16 + 10), Water);
 }
 
+TEST_F(Scene, AnUnknownKindOffTheSurfaceStillEndsTheTerrain) {
+  Rig->Show();
+  S().Map.MapRows = 1;
+  S().Map.MapCols = 30;
+  S().Map.SetTerrainAt(1, 1, 9);
+  S().ScrollX = -500;  // cell (1, 1) lies off the left edge, cell (1, 30) on the surface
+  const TPoint last = CellPosition(S(), 792, 478, 1, 30);
+  ASSERT_LT(CellPosition(S(), 792, 478, 1, 1).x + 40, 0);
+  ASSERT_GT(last.x, 0);
+  Rig->Clear();
+  DrawMap(S(), Rig->Scene());
+  EXPECT_EQ(At(last.x + 20, last.y + 12), 0u);
+  S().Map.SetTerrainAt(1, 1, tkPlain);
+  DrawMap(S(), Rig->Scene());
+  EXPECT_EQ(At(last.x + 20, last.y + 12), Tile);
+}
+
+TEST_F(Scene, WithoutASurfaceTheStepsOnlyKeepTheirState) {
+  Rig->Show();
+  TScene none = Rig->Scene();
+  none.Surface = nullptr;
+  S().MarkerTicks = 16;
+  S().CommandMode = cmAttack;
+  S().Map.MapRows = S().Map.MapCols = 2;
+  S().Units[++S().UnitCount].Selected = 1;
+  DrawMap(S(), none);
+  DrawClickMarker(S(), none);
+  DrawObjects(S(), none);
+  DrawConstruction(S(), none);
+  DrawCursorAndIcons(S(), none);
+  DrawNumbersAndFrames(S(), none);
+  DrawSelectionLabels(S(), none);
+  EXPECT_EQ(S().MarkerTicks, 15);
+  EXPECT_EQ(S().CursorKind, ckAttack);
+}
+
 TEST_F(Scene, TheClickMarkerRunsItsFramesAndFollowsThePointer) {
   Rig->Show();
   const TColor frames[] = {0x0000C0, 0x0000A0, 0x000080};
