@@ -261,6 +261,8 @@ void TDIB::Assign(const TPersistent* Source) {
   }
   if (auto* graphic = dynamic_cast<const TGraphic*>(Source)) {
     auto* g = const_cast<TGraphic*>(graphic);
+    // 24 bits take the 8-8-8 layout, whatever this DIB held before.
+    PixelFormat = Layout888();
     SetSize(g->Width(), g->Height(), 24);
     if (Empty()) return;
     std::memset(Bits(), 0, static_cast<std::size_t>(Size()));

@@ -350,12 +350,9 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
     const BYTE* e = raw + i * entrySize;
     table[i] = core ? MakeRGBQuad(e[2], e[1], e[0]) : RGBQUAD{e[0], e[1], e[2], e[3]};
   }
-  const std::int64_t tablesEnd = Stream.Position();
-  std::int64_t pixelsAt = tablesEnd + (entries - taken) * entrySize;
-  if (PixelOffset >= 0) {
-    if (PixelOffset < tablesEnd) InvalidDIB();
-    pixelsAt = PixelOffset;
-  }
+  // Where the pixels are when nothing says otherwise: right after the whole
+  // colour table (surplus entries included).
+  const std::int64_t afterTables = Stream.Position() + (entries - taken) * entrySize;
 
   // A compression code must fit the bit count before the layout is judged.
   switch (compression) {
@@ -379,6 +376,11 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
   if (size > MaxDIBSize) InvalidDIB();
   // Bytes the pixels take in the stream, checked before anything is allocated.
   const std::int64_t stored = compressed ? imageSize : size;
+  // A file's pixel offset is taken when the pixels lie there whole, past the
+  // header and the colour table; a zero or stale offset is passed over and
+  // the pixels are read straight after the colour table.
+  std::int64_t pixelsAt = afterTables;
+  if (PixelOffset >= afterTables && PixelOffset <= Stream.Size() - stored) pixelsAt = PixelOffset;
   if (pixelsAt != Stream.Position() && Stream.Seek(pixelsAt, soFromBeginning) != pixelsAt) throw EReadError();
   if (Stream.Size() - pixelsAt < stored) throw EReadError();
   if (width == 0 || height == 0) {

@@ -84,11 +84,13 @@ class TDIBSharedImage {
   void InitImage(std::int32_t Width, std::int32_t Height, std::int32_t BitCount, const TDIBChannelLayout& PixelFormat,
                  const TDIBColorTable& ColorTable, bool MemoryImage, bool Compressed);
   // Reads the stored form. PixelOffset, when not negative, is the stream
-  // position at which the pixels start (the offset field of a file header).
+  // position at which the pixels start (the offset field of a file header);
+  // it is used when the pixels fit there after the colour table, else the
+  // pixels are read right after the colour table.
   void LoadImageData(TStream& Stream, bool MemoryImage, std::int64_t PixelOffset = -1);
   // Reads the file form: a 14-byte file header ("BM", file size, two
   // reserved words, the offset of the pixels from the header's start), then
-  // the stored form with its pixels at that offset. No bytes at all leave the
+  // the stored form with its pixels at that offset (when it is usable). No bytes at all leave the
   // image empty and return false.
   bool LoadImageFile(TStream& Stream, bool MemoryImage);
   // Writes the file form; nothing when empty.

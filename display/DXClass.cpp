@@ -60,6 +60,8 @@ FARPROC BindLibraryProc(const std::string& DllName, const std::string& ProcName)
 
 void FreeBoundLibraries() { Holder().Free(); }
 
+void PrepareBoundLibraries() { static_cast<void>(Holder()); }
+
 void TDirectX::Check(HRESULT Value) {
   FLastResult = Value;
   if (Value != 0) DoError();

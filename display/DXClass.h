@@ -24,6 +24,10 @@ FARPROC BindLibraryProc(const std::string& DllName, const std::string& ProcName)
 // Frees every library bound so far, in load order, and forgets them. Runs by
 // itself when the program stops.
 void FreeBoundLibraries();
+// Makes the loader's record of bound libraries now. A process-wide object
+// that keeps an interface from a bound library calls this before it is made
+// itself, so that at program exit it is released before the libraries go.
+void PrepareBoundLibraries();
 
 // Base of the DirectX wrapper objects: keeps the result of the last call.
 class TDirectX : public TPersistent {

@@ -147,14 +147,19 @@ void TCustomDXDraw::SetParent(TWinControl* AParent) {
 void TCustomDXDraw::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FParentForm && FParentForm) {
-    // The form goes before this control (it was not its parent's owner).
-    // Its window procedure is taken apart already, so the subclass is let
-    // go without writing the old procedure back.
     try {
       Finalize();
     } catch (...) {
     }
-    (void)FSubClass.release();
+    if (FParentForm->ComponentState().Contains(csDestroying)) {
+      // The form is being freed and its window procedure slot may be gone
+      // already: the subclass is let go without writing the old one back.
+      (void)FSubClass.release();
+    } else {
+      // The form lives on (it only left its owner): the hook comes off its
+      // chain, or the form would call into this control after it is freed.
+      FSubClass.reset();
+    }
     FParentForm = nullptr;
   }
 }

@@ -16,6 +16,12 @@ TCustomDXImageList::~TCustomDXImageList() {
 void TCustomDXImageList::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FDXDraw && FDXDraw) {
+    if (!AComponent->ComponentState().Contains(csDestroying)) {
+      // Taken from its owner but alive: it would go on calling this list, so
+      // the list unregisters (which finalises the pictures).
+      SetDXDraw(nullptr);
+      return;
+    }
     // The control is already taken apart here; it told dnDestroying before
     // (which unbinds), so this only covers a control that could not.
     FDXDraw = nullptr;

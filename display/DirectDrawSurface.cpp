@@ -255,6 +255,8 @@ void TDirectDrawSurface::AssignTo(TPersistent* Dest) const {
     TDirectX::AssignTo(Dest);
     return;
   }
+  // 24 bits take the 8-8-8 layout, whatever the DIB held before.
+  dib->PixelFormat = Layout888();
   dib->SetSize(Width(), Height(), 24);
   if (!FSurfaceIntf || dib->Empty()) return;
   auto* self = const_cast<TDirectDrawSurface*>(this);

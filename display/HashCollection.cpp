@@ -30,6 +30,23 @@ std::int32_t THashCollection::IndexOf(const std::string& Name) const {
   return -1;
 }
 
+void THashCollection::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  TCollection::Notify(Item, Action);
+  // While an item is being made or freed it is not (or no longer) a hash
+  // item here: its own constructor and destructor keep the chains then.
+  auto* item = dynamic_cast<THashCollectionItem*>(Item);
+  if (!item) return;
+  if (Action == cnAdded) {
+    item->FCachedIndex = Count() - 1;
+    item->AddToBucket();
+  } else if (Action == cnExtracting) {
+    for (std::int32_t i = item->FCachedIndex + 1; i < Count(); ++i)
+      if (auto* other = dynamic_cast<THashCollectionItem*>(Items(i))) --other->FCachedIndex;
+    item->RemoveFromBucket();
+    item->FCachedIndex = -1;
+  }
+}
+
 // THashCollectionItem
 
 THashCollectionItem::THashCollectionItem(TCollection* Collection) : TCollectionItem(Collection) {

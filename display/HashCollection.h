@@ -26,6 +26,11 @@ class THashCollection : public TCollection {
   // The head of a bucket's chain (null when empty).
   THashCollectionItem* Buckets(std::int32_t Index) const { return FBuckets[static_cast<std::size_t>(Index & 255)]; }
 
+ protected:
+  // An item moved here from elsewhere is hashed and numbered; one leaving
+  // for another collection is unlinked and the items behind it renumbered.
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
  private:
   friend class THashCollectionItem;
   std::array<THashCollectionItem*, 256> FBuckets{};
@@ -55,6 +60,7 @@ class THashCollectionItem : public TCollectionItem {
   THashCollectionItem* NextInBucket() const { return FNextInBucket; }
 
  private:
+  friend class THashCollection;
   THashCollection* HashCollection() const;
   void AddToBucket();
   void RemoveFromBucket();

@@ -25,7 +25,9 @@ struct TSharedDirectInput {
 };
 
 TSharedDirectInput& Shared() {
-  static TSharedDirectInput shared;
+  // Made after the library loader's record, so that at exit the object is
+  // released while "DInput.dll" is still loaded; the loader frees it later.
+  static TSharedDirectInput shared = (PrepareBoundLibraries(), TSharedDirectInput{});
   return shared;
 }
 

@@ -336,6 +336,7 @@ HRESULT TDIDevice::GetObjectInfo(DIDEVICEOBJECTINSTANCEA* pdidoi, DWORD dwObj, D
 
 HRESULT TDIDevice::SetDataFormat(const DIDATAFORMAT* lpdf) {
   if (!lpdf) return DIERR_INVALIDPARAM;
+  ForgetDestroyedWindow();
   if (FAcquired) return DIERR_ACQUIRED;
   if ((lpdf->dwSize != sizeof(DIDATAFORMAT) && lpdf->dwSize != DIDATAFORMAT_SIZE32) ||
       (lpdf->dwObjSize != sizeof(DIOBJECTDATAFORMAT) && lpdf->dwObjSize != DIOBJECTDATAFORMAT_SIZE32) ||
@@ -393,15 +394,22 @@ HRESULT TDIDevice::SetCooperativeLevel(HWND hwnd, DWORD flags) {
   if (hwnd && WindowBackend() && !IsWindow(hwnd)) return DIERR_INVALIDPARAM;
   if (FKind != TDInputDeviceKind::Joystick && excl == DISCL_EXCLUSIVE && fg == DISCL_BACKGROUND)
     return DIERR_UNSUPPORTED;
+  ForgetDestroyedWindow();
   if (FAcquired) return DIERR_ACQUIRED;
   FWindow = hwnd;
   FCoop = flags;
   return DI_OK;
 }
 
+bool TDIDevice::WindowGone() const { return FWindow && WindowBackend() && !IsWindow(FWindow); }
+
+void TDIDevice::ForgetDestroyedWindow() {
+  if (FAcquired && WindowGone()) DropAcquisition();
+}
+
 bool TDIDevice::LostNow() const {
   if (!FAcquired) return false;
-  if (FLostInjected) return true;
+  if (FLostInjected || WindowGone()) return true;
   if ((FCoop & DISCL_FOREGROUND) && GetForegroundWindow() != FWindow) return true;
   return FStick && !FStick->Attached();
 }
@@ -413,6 +421,7 @@ void TDIDevice::DropAcquisition() {
 }
 
 HRESULT TDIDevice::CheckAcquired() {
+  ForgetDestroyedWindow();
   if (!FAcquired) return DIERR_NOTACQUIRED;
   if (LostNow()) {
     DropAcquisition();
@@ -428,6 +437,7 @@ void TDIDevice::LoseAll(TDInputDeviceKind kind) {
 
 HRESULT TDIDevice::Acquire() {
   if (!FHasFormat) return DIERR_INVALIDPARAM;
+  ForgetDestroyedWindow();
   if (FAcquired) {
     if (!LostNow()) return DI_NOEFFECT;
     DropAcquisition();
@@ -455,6 +465,7 @@ HRESULT TDIDevice::Acquire() {
 }
 
 HRESULT TDIDevice::Unacquire() {
+  ForgetDestroyedWindow();
   if (!FAcquired) return DI_NOEFFECT;
   DropAcquisition();
   return DI_OK;
@@ -559,6 +570,7 @@ HRESULT TDIDevice::SetProperty(REFGUIDPROP prop, const DIPROPHEADER* ph) {
     FAutoCenter = value == DIPROPAUTOCENTER_ON;
     return DI_OK;
   }
+  ForgetDestroyedWindow();
   if (FAcquired) return DIERR_ACQUIRED;
   if (prop == DIPROP_BUFFERSIZE) {
     if (ph->dwHow != DIPH_DEVICE) return DIERR_INVALIDPARAM;

@@ -107,6 +107,11 @@ class TDIDevice final : public IDirectInputDevice2A {
   bool LostNow() const;
   bool Holding() const { return FAcquired && !LostNow(); }
   void DropAcquisition();
+  // The window of the cooperative level no longer exists.
+  bool WindowGone() const;
+  // A device whose window was destroyed is no longer acquired: DirectInput
+  // unacquires it with the window, so the next level or acquire works.
+  void ForgetDestroyedWindow();
   void TakeSnapshot();
   size_t FindObjectIndex(DWORD obj, DWORD how) const;  // FObjects.size() when none
   TDIObject* FindObject(DWORD obj, DWORD how);

@@ -15,7 +15,8 @@ void SetManualClock(bool On);
 bool ManualClock();
 
 // Mixes Frames frames of 48 kHz stereo 16-bit (interleaved left, right) from
-// every playing buffer into Out, moving their play positions on.
+// every playing buffer and from the music of the media players into Out,
+// moving their play positions on.
 void Render(std::int16_t* Out, int Frames);
 constexpr int OutputRate = 48000;
 

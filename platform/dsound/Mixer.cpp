@@ -20,11 +20,18 @@ void TSoundMixer::RemoveVoice(TSoundBufferObject* Voice) {
   FVoices.erase(std::remove(FVoices.begin(), FVoices.end(), Voice), FVoices.end());
 }
 
+void TSoundMixer::AddSource(TMixerSource* Source) { FSources.push_back(Source); }
+
+void TSoundMixer::RemoveSource(TMixerSource* Source) {
+  FSources.erase(std::remove(FSources.begin(), FSources.end(), Source), FSources.end());
+}
+
 void TSoundMixer::Mix(std::int16_t* Out, int Frames) {
   if (Frames <= 0) return;
   const auto samples = static_cast<std::size_t>(Frames) * 2;
   FAccumulator.assign(samples, 0);
   for (TSoundBufferObject* voice : FVoices) voice->MixInto(FAccumulator.data(), Frames);
+  for (TMixerSource* source : FSources) source->MixInto(FAccumulator.data(), Frames);
   for (std::size_t i = 0; i < samples; ++i)
     Out[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(FAccumulator[i], -32768, 32767));
 }

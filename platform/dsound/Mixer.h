@@ -18,6 +18,17 @@
 
 class TSoundBufferObject;
 
+// A sound besides the secondary buffers that plays into the same output (the
+// media player's music). The mixer calls it under its lock, on the audio
+// thread or in DSoundTest::Render, to add Frames frames at the output rate.
+class TMixerSource {
+ public:
+  virtual void MixInto(std::int64_t* Accumulator, int Frames) = 0;
+
+ protected:
+  ~TMixerSource() = default;
+};
+
 class TSoundMixer {
  public:
   static TSoundMixer& Instance();
@@ -28,6 +39,8 @@ class TSoundMixer {
   void AddVoice(TSoundBufferObject* Voice);
   void RemoveVoice(TSoundBufferObject* Voice);
   int VoiceCount() const { return static_cast<int>(FVoices.size()); }
+  void AddSource(TMixerSource* Source);
+  void RemoveSource(TMixerSource* Source);
   void AddDevice() { ++FDevices; }
   void RemoveDevice() { --FDevices; }
   int DeviceCount() const { return FDevices; }
@@ -54,6 +67,7 @@ class TSoundMixer {
 
   std::mutex FMutex;
   std::vector<TSoundBufferObject*> FVoices;
+  std::vector<TMixerSource*> FSources;
   std::vector<std::int64_t> FAccumulator;
   int FDevices = 0;
   bool FManualClock = false;

@@ -10,10 +10,71 @@
 
 namespace fs = std::filesystem;
 
-std::string HostFileName(std::string_view FileName) {
+std::string LiteralHostFileName(std::string_view FileName) {
   std::string out = Cp1250ToUtf8(FileName);
   std::replace(out.begin(), out.end(), '\\', '/');
   return out;
+}
+
+namespace {
+
+bool EntryExists(const std::string& host) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(fs::path(host), ec)) && !ec;
+}
+
+// The entries of a host folder whose windows-1250 names equal Name ignoring
+// case: their host names. Entries the code page cannot spell never match.
+std::vector<std::string> CaseBlindCandidates(const std::string& hostDir, std::string_view Name) {
+  std::vector<std::string> found;
+  const std::string want = AnsiLowerCase(Name);
+  std::error_code ec;
+  fs::directory_iterator it(fs::path(hostDir.empty() ? "." : hostDir), ec);
+  if (ec) return found;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::string host = it->path().filename().string();
+    std::string name = Utf8ToCp1250(host);
+    if (Cp1250ToUtf8(name) != host) continue;
+    if (AnsiLowerCase(name) == want) found.push_back(std::move(host));
+  }
+  return found;
+}
+
+}  // namespace
+
+std::string HostFileName(std::string_view FileName) {
+  const std::string literal = LiteralHostFileName(FileName);
+  if (literal.empty() || EntryExists(literal)) return literal;
+  // Walk the path: every component that does not exist as written is replaced
+  // by the one entry of its folder that matches it ignoring case. None, or
+  // more than one (the folder holds names that differ only in case), and the
+  // rest of the path stays as written, so the caller gets its ordinary "not
+  // found" or creates exactly the name it gave.
+  std::string resolved;
+  std::size_t pos = 0;
+  if (literal[0] == '/') {
+    resolved = "/";
+    pos = 1;
+  }
+  while (pos <= literal.size()) {
+    std::size_t end = literal.find('/', pos);
+    if (end == std::string::npos) end = literal.size();
+    const std::string part = literal.substr(pos, end - pos);
+    const bool last = end == literal.size();
+    const std::string dirPrefix = resolved;
+    if (!part.empty() && part != "." && part != ".." && !EntryExists(dirPrefix + part)) {
+      std::vector<std::string> candidates = CaseBlindCandidates(dirPrefix, Utf8ToCp1250(part));
+      if (candidates.size() != 1) return resolved + literal.substr(pos);
+      resolved += candidates.front();
+    } else {
+      resolved += part;
+    }
+    if (last) break;
+    resolved += '/';
+    pos = end + 1;
+  }
+  return resolved;
 }
 
 std::string ExtractFileName(std::string_view FileName) {

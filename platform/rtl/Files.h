@@ -7,7 +7,16 @@
 #include <vector>
 
 // The host's name for a program file name: windows-1250 to UTF-8, "\" to "/".
+// The programs were written for a file system that ignores case; here it
+// counts. So when the name as written does not exist, each path component
+// that is not found is looked up in its folder ignoring case (under the code
+// page's rules, so "Łucznik.BMP" finds "łucznik.bmp"). A component with no
+// such entry, or with more than one, ends the lookup: the rest of the name
+// stays as written (a new file is created under exactly that name; an open
+// fails with its ordinary "not found").
 std::string HostFileName(std::string_view FileName);
+// The same conversion without any lookup.
+std::string LiteralHostFileName(std::string_view FileName);
 
 // The name part of a path: what follows the last "\", "/" or ":".
 std::string ExtractFileName(std::string_view FileName);

@@ -1,12 +1,14 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/SysUtils.h"
 
 std::int64_t TStream::Size() {
   std::int64_t pos = Seek(0, soFromCurrent);
@@ -115,12 +117,12 @@ void TMemoryStream::SaveToFile(const std::string& FileName) {
 TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode) : FFileName(FileName) {
   if (Mode == fmCreate) {
     FFile = std::fopen(HostFileName(FileName).c_str(), "w+b");
-    if (!FFile) throw EFCreateError(Format("Cannot create file %s", FileName));
+    if (!FFile) throw EFCreateError(Format("Cannot create file \"%s\". %s", FileName, SysErrorMessage(errno)));
     return;
   }
   const char* how = (Mode & 3) == fmOpenRead ? "rb" : "r+b";
   FFile = std::fopen(HostFileName(FileName).c_str(), how);
-  if (!FFile) throw EFOpenError(Format("Cannot open file %s", FileName));
+  if (!FFile) throw EFOpenError(Format("Cannot open file \"%s\". %s", FileName, SysErrorMessage(errno)));
 }
 
 TFileStream::~TFileStream() {

@@ -64,7 +64,8 @@ constexpr std::uint16_t fmShareDenyNone = 0x0040;
 
 // A file stream. The file name is given in the programs' 8-bit text and is
 // turned into the host's file name (UTF-8, '/' separators); fmCreate failing raises EFCreateError
-// "Cannot create file %s", opening failing EFOpenError "Cannot open file %s".
+// "Cannot create file "%s". %s", opening failing EFOpenError "Cannot open file "%s". %s"
+// (the name as given, then the system's text for the failure).
 class TFileStream : public TStream {
  public:
   TFileStream(const std::string& FileName, std::uint16_t Mode);

@@ -81,6 +81,7 @@ void TControl::SetParent(TWinControl* AParent) {
   ReleaseCanvasesOf(this);
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
+  if (FParentShowHint) ShowHintChanged();
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -177,9 +178,30 @@ void TControl::SetHint(const std::string& Value) {
   HintChanged();
 }
 
+bool TControl::ShowHint() const {
+  if (FParentShowHint && FParent) return FParent->ShowHint();
+  return FShowHint;
+}
+
 void TControl::SetShowHint(bool Value) {
   FShowHint = Value;
+  FParentShowHint = false;
+  ShowHintChanged();
+}
+
+void TControl::SetParentShowHint(bool Value) {
+  if (Value == FParentShowHint) return;
+  // Without a parent the control keeps the value it shows now.
+  if (!Value) FShowHint = ShowHint();
+  FParentShowHint = Value;
+  ShowHintChanged();
+}
+
+void TControl::ShowHintChanged() {
   HintChanged();
+  if (auto* w = dynamic_cast<TWinControl*>(this))
+    for (TControl* c : w->FControls)
+      if (c->FParentShowHint) c->ShowHintChanged();
 }
 
 void TControl::Invalidate() {

@@ -123,8 +123,13 @@ class TControl : public TComponent {
 
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value);
-  bool ShowHint() const { return FShowHint; }
+  // Whether the control shows its hint: its parent's setting while
+  // ParentShowHint holds (so a form's ShowHint reaches all its controls),
+  // else its own. Setting ShowHint clears ParentShowHint.
+  bool ShowHint() const;
   void SetShowHint(bool Value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool Value);
 
   // Schedules a repaint (of the parent's area for controls without a window).
   virtual void Invalidate();
@@ -188,7 +193,10 @@ class TControl : public TComponent {
   TCursor FCursor = crDefault;
   std::string FHint;
   bool FShowHint = false;
+  bool FParentShowHint = true;
   bool FClicked = false;
+  // The control and every child that takes its setting from it update their hints.
+  void ShowHintChanged();
 };
 
 class TWinControl : public TControl {

@@ -319,6 +319,24 @@ namespace {
 // Bytes left in the stream; lengths read from the stream are checked against
 // it before anything is allocated.
 std::int64_t Remaining(TStream* s) { return s->Size() - s->Position(); }
+
+// One level of nesting (a list, a collection, a child object, a property read
+// by its owner's own reader) for as long as it lives. Every path on which
+// the reader recurses counts against the one limit, so no stream can
+// exhaust the stack; the level is given back also when an exception passes.
+class TNesting {
+ public:
+  TNesting(int& Depth, int Limit) : FDepth(Depth) {
+    if (FDepth >= Limit) InvalidFormat();
+    ++FDepth;
+  }
+  ~TNesting() { --FDepth; }
+  TNesting(const TNesting&) = delete;
+  TNesting& operator=(const TNesting&) = delete;
+
+ private:
+  int& FDepth;
+};
 }  // namespace
 
 void TReader::ReadSignature() {
@@ -498,11 +516,9 @@ void TReader::SkipValue() {
     case vaNil:
       return;
     case vaList: {
-      // Nested lists are bounded so that no stream can exhaust the stack.
-      if (++FDepth > kMaxDepth) InvalidFormat();
+      TNesting level(FDepth, kMaxDepth);
       while (!EndOfList()) SkipValue();
       ReadListEnd();
-      --FDepth;
       return;
     }
     case vaInt8:
@@ -538,7 +554,8 @@ void TReader::SkipValue() {
       while (!ReadStr().empty()) {
       }
       return;
-    case vaCollection:
+    case vaCollection: {
+      TNesting level(FDepth, kMaxDepth);
       while (!EndOfList()) {
         TValueType t = NextValue();
         if (t == vaInt8 || t == vaInt16 || t == vaInt32) SkipValue();
@@ -551,6 +568,7 @@ void TReader::SkipValue() {
       }
       ReadListEnd();
       return;
+    }
   }
 }
 
@@ -691,6 +709,8 @@ void TReader::ReadProperty(TPersistent* Instance) {
     FPropName = part;
     FPropFound = false;
     try {
+      // The owner's own reader may read further properties (and so recurse).
+      TNesting level(FDepth, kMaxDepth);
       obj->DefineProperties(this);
     } catch (...) {
       FPropName = savedName;
@@ -711,6 +731,8 @@ void TReader::ReadProperties(TPersistent* Instance) {
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
+  // Items may hold collections of their own, to any depth the stream says.
+  TNesting level(FDepth, kMaxDepth);
   CheckValue(vaCollection);
   Collection->BeginUpdate();
   try {
@@ -752,7 +774,7 @@ void TReader::ReadObject(TPersistent* Instance, std::string* ClassName, std::str
   ReadProperties(Instance);
   // Child objects are not built here: skip them.
   std::function<void()> skipObject = [&] {
-    if (++FDepth > kMaxDepth) InvalidFormat();
+    TNesting level(FDepth, kMaxDepth);
     std::string c, n;
     ReadObjectHeader(c, n);
     while (!EndOfList()) {
@@ -762,7 +784,6 @@ void TReader::ReadObject(TPersistent* Instance, std::string* ClassName, std::str
     ReadListEnd();
     while (!EndOfList()) skipObject();
     ReadListEnd();
-    --FDepth;
   };
   while (!EndOfList()) skipObject();
   ReadListEnd();

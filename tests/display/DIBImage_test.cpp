@@ -289,8 +289,16 @@ TEST(DIBImage, PixelOffsetIsHonoured) {
   Append(data, {9, 9, 9, 9, 5, 6, 7, 8});
   EXPECT_EQ(std::memcmp(Load(data, tablesEnd + 4)->PixelData(), "\x05\x06\x07\x08", 4), 0);
   EXPECT_EQ(std::memcmp(Load(data, tablesEnd)->PixelData(), "\x09\x09\x09\x09", 4), 0);
-  EXPECT_EQ(LoadError(data, tablesEnd - 1), "EInvalidGraphic: DIB is invalid");
-  EXPECT_EQ(LoadError(data, tablesEnd + 5), "EReadError");
+  // Offsets that cannot hold the pixels (inside the tables, zero, too close
+  // to the end, beyond it) are passed over: the pixels follow the table.
+  for (std::int64_t unusable : {tablesEnd - 1, std::int64_t{0}, tablesEnd + 5, tablesEnd + 100}) {
+    SCOPED_TRACE(unusable);
+    EXPECT_EQ(std::memcmp(Load(data, unusable)->PixelData(), "\x09\x09\x09\x09", 4), 0);
+  }
+  // With the pixels missing altogether, the read fails.
+  Bytes cut(data.begin(), data.begin() + tablesEnd + 3);
+  EXPECT_EQ(LoadError(cut, tablesEnd), "EReadError");
+  EXPECT_EQ(LoadError(cut, 0), "EReadError");
 }
 
 TEST(DIBImage, BitFieldLayouts) {
@@ -553,11 +561,15 @@ TEST(DIBImage, FileFormHonoursThePixelOffset) {
     img.LoadImageFile(s, true);
     EXPECT_EQ(std::memcmp(img.PixelData(), "\x05\x06\x07\x08", 4), 0);
   }
-  // An offset inside the header or the colour table is invalid.
-  Bytes inside = FileHeader(offset + 4, offset - 1);
-  Append(inside, body);
-  Append(inside, {1, 2, 3, 4});
-  EXPECT_EQ(error(inside), "DIB is invalid");
+  // An offset of zero, inside the header or the colour table, or past the
+  // end: the pixels are read right after the colour table.
+  for (std::uint32_t unusable : {0u, 14u, offset - 1, offset + 1, offset + 4000}) {
+    SCOPED_TRACE(unusable);
+    Bytes file = FileHeader(offset + 4, unusable);
+    Append(file, body);
+    Append(file, {1, 2, 3, 4});
+    EXPECT_EQ(std::memcmp(load(file)->PixelData(), "\x01\x02\x03\x04", 4), 0);
+  }
   // No bytes: empty; a short or foreign header: invalid.
   EXPECT_EQ(load({})->Size(), 0);
   EXPECT_EQ(error(Bytes(direct.begin(), direct.begin() + 13)), "DIB is invalid");

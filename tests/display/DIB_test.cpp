@@ -396,17 +396,29 @@ TEST(DIB, DrawsMemoryImagesSectionsAndRunLengthData) {
 }
 
 TEST(DIB, AssignFromAnotherGraphicDrawsItOnA24BitPicture) {
-  TSolidGraphic g(3, 2, static_cast<TColor>(RGB(0x10, 0x20, 0x30)));
-  TDIB dib;
-  dib.SetSize(3, 2, 24);
-  std::memset(dib.Bits(), 0x77, static_cast<std::size_t>(dib.Size()));
-  dib.Assign(&g);
-  EXPECT_EQ(dib.BitCount(), 24);
-  EXPECT_EQ(dib.Width(), 3);
-  EXPECT_EQ(Rgb24(dib, 0, 0), 0x102030u);
-  EXPECT_EQ(Rgb24(dib, 0, 1), 0x102030u);
-  EXPECT_EQ(Rgb24(dib, 1, 0), 0u);  // cleared first
-  EXPECT_EQ(Rgb24(dib, 2, 1), 0u);
+  // Whatever the DIB held before, the result is 24 bits in 8-8-8.
+  const struct {
+    const char* What;
+    int Bits;
+    TDIBChannelLayout Layout;
+  } before[] = {{"24 bits", 24, Layout888()}, {"16 bits 5-6-5", 16, Layout565()},
+                {"16 bits 5-5-5", 16, Layout555()}, {"8 bits", 8, Layout888()}};
+  for (const auto& b : before) {
+    SCOPED_TRACE(b.What);
+    TSolidGraphic g(3, 2, static_cast<TColor>(RGB(0x10, 0x20, 0x30)));
+    TDIB dib;
+    dib.PixelFormat = b.Layout;
+    dib.SetSize(3, 2, b.Bits);
+    std::memset(dib.Bits(), 0x77, static_cast<std::size_t>(dib.Size()));
+    dib.Assign(&g);
+    EXPECT_EQ(dib.BitCount(), 24);
+    EXPECT_EQ(dib.Width(), 3);
+    EXPECT_EQ(dib.PixelFormat.RMask, 0xFF0000u);
+    EXPECT_EQ(Rgb24(dib, 0, 0), 0x102030u);
+    EXPECT_EQ(Rgb24(dib, 0, 1), 0x102030u);
+    EXPECT_EQ(Rgb24(dib, 1, 0), 0u);  // cleared first
+    EXPECT_EQ(Rgb24(dib, 2, 1), 0u);
+  }
 }
 
 // With the toolkit's pictures, bitmaps and filers
@@ -500,6 +512,37 @@ TEST(DIBToolkit, StoredPictureDataAndTheDIBProperty) {
   const FilerBytes dataName = ShortStr("Pic.Data");
   EXPECT_TRUE(std::equal(dataName.begin(), dataName.end(), a.begin()));
   EXPECT_EQ(std::search(a.begin(), a.end(), stored.begin(), stored.begin() + 8), a.end());
+}
+
+TEST(DIBToolkit, FilesOfBothWritersLoadUnchanged) {
+  const struct {
+    TPixelFormat Format;
+    int Bits;
+  } cases[] = {{pf24bit, 24}, {pf8bit, 8}, {pf4bit, 4}, {pf1bit, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Bits);
+    TBitmap bmp;
+    bmp.SetPixelFormat(c.Format);
+    bmp.SetSize(5, 3);
+    bmp.Canvas()->Brush()->SetColor(clWhite);
+    bmp.Canvas()->FillRect(TRect{0, 0, 5, 3});
+    bmp.Canvas()->SetPixel(4, 2, clBlack);
+    TMemoryStream written;
+    bmp.SaveToStream(&written);
+    TDIB dib;
+    written.SetPosition(0);
+    dib.LoadFromStream(&written);
+    ASSERT_EQ(dib.BitCount(), c.Bits);
+    ASSERT_EQ(dib.Width(), 5);
+    ASSERT_EQ(dib.Height(), 3);
+    EXPECT_EQ(dib.Canvas()->GetPixel(4, 2), clBlack);
+    EXPECT_EQ(dib.Canvas()->GetPixel(0, 0), clWhite);
+    // The DIB's own file reads back to the same bytes.
+    const Bytes file = FileOf(dib);
+    TDIB again;
+    LoadFile(again, file);
+    EXPECT_EQ(FileOf(again), file);
+  }
 }
 
 TEST(DIBToolkit, AssignFromBitmapsAndPictures) {

@@ -425,6 +425,28 @@ TEST_F(DrawControl, DestroyingTheWindowFinalisesAndDestroyingTheControlTellsList
   EXPECT_EQ(Log, (Strings{"A:Destroying"}));
 }
 
+TEST_F(DrawControl, AFormLeavingItsOwnerLosesTheControlsHook) {
+  TDXDraw* draw = MakeDraw(0, 0, 200, 100);
+  Form->Show();
+  ASSERT_TRUE(draw->Initialized());
+  int seen = 0;
+  TWndMethod before = Form->WindowProc;
+  Form->WindowProc = TWndMethod([&seen, before](TMessage& m) {
+    if (m.Msg == WM_USER) ++seen;
+    before(m);
+  });
+  App->RemoveComponent(Form);
+  EXPECT_FALSE(draw->Initialized());
+  EXPECT_EQ(draw->ParentForm(), nullptr);
+  draw->Free();
+  // The form's messages no longer pass through the freed control.
+  Form->Perform(WM_ACTIVATE, WA_INACTIVE);
+  Form->Perform(WM_USER);
+  EXPECT_EQ(seen, 1);
+  Form->Free();
+  Form = nullptr;
+}
+
 }  // namespace
 
 namespace {

@@ -159,4 +159,20 @@ TEST_F(ImageListFrames, RemovingTheControlUnbindsTheList) {
   EXPECT_EQ(List->Items()->Items(0)->SurfaceCount(), 0);
 }
 
+TEST_F(ImageListFrames, TakingTheControlFromItsOwnerUnbindsTheListForGood) {
+  Build();
+  Form->Show();
+  ASSERT_EQ(List->Items()->Items(0)->SurfaceCount(), 1);
+  Timer->Free();
+  // The control stays alive (still on the form) but leaves its owner.
+  Form->RemoveComponent(Draw);
+  EXPECT_EQ(List->DXDraw(), nullptr);
+  EXPECT_EQ(Draw->ListenerCount(), 0);
+  EXPECT_EQ(List->Items()->Items(0)->SurfaceCount(), 0);
+  // The list goes first; the control's later notifications must not reach it.
+  List->Free();
+  Form->Perform(WM_DESTROY);
+  Draw->Free();
+}
+
 }  // namespace

@@ -752,6 +752,15 @@ TEST_F(Surface, CopiesItselfIntoADib) {
   EXPECT_EQ(dib.Canvas()->GetPixel(0, 0), static_cast<TColor>(RGB(0x10, 0x20, 0x30)));
   EXPECT_EQ(dib.Canvas()->GetPixel(2, 1), static_cast<TColor>(RGB(0xA0, 0xB0, 0xC0)));
   EXPECT_FALSE(s.Canvas()->HoldsSurfaceDC());
+  // Into a DIB that holds a 16-bit 5-6-5 picture: 24 bits all the same.
+  TDIB wide;
+  wide.PixelFormat = Layout565();
+  wide.SetSize(5, 5, 16);
+  wide.Assign(&s);
+  ASSERT_EQ(wide.BitCount(), 24);
+  EXPECT_EQ(wide.Width(), 3);
+  EXPECT_EQ(wide.PixelFormat.GMask, 0xFF00u);
+  EXPECT_EQ(wide.Canvas()->GetPixel(2, 1), static_cast<TColor>(RGB(0xA0, 0xB0, 0xC0)));
   TDirectDrawSurface empty(DD());
   dib.Assign(&empty);
   EXPECT_TRUE(dib.Empty());

@@ -119,6 +119,36 @@ TEST(HashCollection, DestroyAndMoveKeepPositions) {
   for (int b = 0; b < 256; ++b) EXPECT_EQ(c.Buckets(b), nullptr);
 }
 
+TEST(HashCollection, AnItemMovedToAnotherCollectionLeavesTheOldOneWhole) {
+  THashCollection from(CollectionItemClassOf<THashCollectionItem>());
+  THashCollection to(CollectionItemClassOf<THashCollectionItem>());
+  Add(from, "a1");
+  THashCollectionItem* moved = Add(from, "tile");
+  Add(from, "c3");
+  Add(to, "x9");
+  moved->SetCollection(&to);
+  CheckInvariants(from);
+  CheckInvariants(to);
+  EXPECT_EQ(from.IndexOf("tile"), -1);
+  EXPECT_EQ(from.IndexOf("c3"), 1);
+  EXPECT_EQ(to.IndexOf("TILE"), 1);
+  // Freed in its new home, it must not be reached from the old one.
+  delete moved;
+  EXPECT_EQ(from.IndexOf("tile"), -1);
+  EXPECT_EQ(to.IndexOf("tile"), -1);
+  CheckInvariants(from);
+  CheckInvariants(to);
+  // Out of any collection and back.
+  THashCollectionItem* loose = At(from, 0);
+  loose->SetCollection(nullptr);
+  CheckInvariants(from);
+  EXPECT_EQ(from.IndexOf("a1"), -1);
+  EXPECT_EQ(from.IndexOf("c3"), 0);
+  loose->SetCollection(&from);
+  CheckInvariants(from);
+  EXPECT_EQ(from.IndexOf("a1"), 1);
+}
+
 TEST(HashCollection, AssignTakesTheNameOnly) {
   THashCollection c(CollectionItemClassOf<THashCollectionItem>());
   THashCollectionItem* a = Add(c, "archer");

@@ -1,4 +1,6 @@
+#include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "input_fixture.h"
@@ -302,6 +304,48 @@ TEST_F(InputComponent, TheFormHookPassesMessagesOnAndRestoresTheProcedure) {
   EXPECT_TRUE(Main->WindowProc == before);
 }
 
+// A form whose window can be destroyed and made again while the form lives.
+class TRecreatedForm : public TForm {
+ public:
+  using TForm::TForm;
+  void RecreateWindow() {
+    DestroyHandle();
+    HandleNeeded();
+  }
+};
+
+TEST_F(InputComponent, HeldKeysReachTheStatesAfterTheFormsWindowIsRecreated) {
+  DWORD stick = AddStick();
+  TRecreatedForm* form = nullptr;
+  App->CreateForm(form);
+  form->SetBounds(0, 0, 200, 100);
+  form->Show();
+  Driver->Pump();
+  ASSERT_EQ(GetForegroundWindow(), form->Handle());
+  TDXInput* input = MakeInput(form);
+  Driver->KeyDown(VK_LEFT);
+  input->Update();
+  ASSERT_TRUE(input->States.Contains(stLeft));
+  Driver->KeyUp(VK_LEFT);
+  input->Update();
+
+  const HWND old = form->Handle();
+  form->RecreateWindow();
+  ASSERT_NE(form->Handle(), old);
+  form->Hide();
+  form->Show();
+  Driver->Pump();
+  ASSERT_EQ(GetForegroundWindow(), form->Handle());
+  // The levels were set again on the new window (they would fail on a
+  // device still acquired for the old one), and the devices acquire.
+  Driver->KeyDown(VK_RIGHT);
+  VirtualJoystickSetButton(stick, 0, true);
+  input->Update();
+  EXPECT_TRUE(input->States.Contains(stRight));
+  EXPECT_TRUE(input->States.Contains(stButton1));
+  Driver->KeyUp(VK_RIGHT);
+}
+
 TEST_F(InputComponent, DestroyingTheWindowWithItsComponentIsClean) {
   TForm* second = nullptr;
   App->CreateForm(second);
@@ -312,6 +356,53 @@ TEST_F(InputComponent, DestroyingTheWindowWithItsComponentIsClean) {
   second->Free();
   EXPECT_EQ(DirectInputSharedCount(), 0);
   EXPECT_EQ(DInputTest::LiveObjects(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A DirectInput object that ends the process with code 3 when its last
+// reference goes after its library was freed (real code would be gone).
+class TWatchedDirectInput final : public IDirectInputA {
+ public:
+  HRESULT QueryInterface(REFIID, void** Out) override {
+    if (Out) *Out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++FRefs; }
+  ULONG Release() override {
+    if (--FRefs > 0) return FRefs;
+    if (ModuleRegistry::References("DInput.dll") <= 0) _exit(3);
+    delete this;
+    return 0;
+  }
+  HRESULT CreateDevice(REFGUID, IDirectInputDeviceA**, IUnknown*) override { return DIERR_DEVICENOTREG; }
+  HRESULT EnumDevices(DWORD, LPDIENUMDEVICESCALLBACKA, void*, DWORD) override { return DI_OK; }
+  HRESULT GetDeviceStatus(REFGUID) override { return DI_OK; }
+
+ private:
+  ULONG FRefs = 1;
+};
+
+HRESULT CreateWatchedDirectInput(HINSTANCE, DWORD, IDirectInputA** Out, IUnknown*) {
+  *Out = new TWatchedDirectInput;
+  return DI_OK;
+}
+
+TEST(InputUnit, AtExitTheSharedObjectGoesBeforeTheLibrariesAreFreed) {
+  // In a fresh process, so that nothing was bound or shared before.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ModuleRegistry::Register("DInput.dll",
+                                 {{"DirectInputCreateA", reinterpret_cast<FARPROC>(&CreateWatchedDirectInput)}});
+        IDirectInputA* ref = nullptr;
+        DirectInputLoad(ref);
+        if (!ref) _exit(2);
+        std::exit(0);  // the reference is still held: the unit's finalisation releases it
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -507,6 +507,36 @@ TEST_F(ForceFeedback, StoredValuesPassThroughTheClampingSetters) {
   EXPECT_EQ(root->Period(), 0) << "stored items start from zeros";
 }
 
+// A stored tree of Levels effects, each the only child of the one above.
+std::vector<BYTE> ChainBytes(int Levels) {
+  TBytes b = StreamHead();
+  for (int i = 1; i < Levels; ++i) b.Ident("EffectType", "etNone").Str("Effects").Byte(vaCollection).Byte(vaList);
+  for (int i = 0; i < 2 * Levels + 2; ++i) b.Byte(vaNull);
+  return Resource(b.B);
+}
+
+TEST_F(ForceFeedback, DeeplyNestedStoredTreesStopAtTheNestingLimit) {
+  TDXInput* input = MakeInput(Main);
+  TForceFeedbackEffects* root = input->Joystick()->Effects();
+  ReadInto(root, ChainBytes(64));
+  int depth = 1;
+  for (TForceFeedbackEffect* e = root; e->Count() > 0; e = e->Effects(0)) ++depth;
+  EXPECT_EQ(depth, 64);
+  // What is written of it reads back alike.
+  TForceFeedbackEffects* other = input->Keyboard()->Effects();
+  ReadInto(other, Written(root));
+  EXPECT_EQ(Written(other), Written(root));
+  // About 144 KB of nesting used to exhaust the stack.
+  for (int levels : {65, 12000}) {
+    try {
+      ReadInto(root, ChainBytes(levels));
+      ADD_FAILURE() << levels << ": no exception";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.Message(), "Invalid stream format") << levels;
+    }
+  }
+}
+
 TEST_F(ForceFeedback, DamagedOrEmptyStoredTreesFailWithTheToolkitsErrors) {
   TDXInput* input = MakeInput(Main);
   TForceFeedbackEffects* root = input->Joystick()->Effects();

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/SysUtils.h"
 
 TEST(MemoryStream, WritesReadsAndSeeks) {
   TMemoryStream s;
@@ -27,7 +29,7 @@ TEST(FileStream, OpenFailuresCarryTheRuntimeTexts) {
     TFileStream f("/nonexistent-dir/x.bin", fmOpenRead);
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message(), "Cannot open file /nonexistent-dir/x.bin");
+    EXPECT_EQ(e.Message(), "Cannot open file \"/nonexistent-dir/x.bin\". " + SysErrorMessage(ENOENT));
   }
   EXPECT_THROW(TFileStream("/nonexistent-dir/x.bin", fmCreate), EFCreateError);
 }

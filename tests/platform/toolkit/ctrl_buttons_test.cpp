@@ -11,6 +11,7 @@
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/StdCtrls.h"
 #include "platform/toolkit/WidgetControl.h"
+#include "platform/toolkit/XPMan.h"
 
 namespace {
 
@@ -94,6 +95,43 @@ TEST_F(TSpeedButtonTest, HintsAreTheControlsTooltips) {
   EXPECT_EQ(Controls->HintOf(Tools[0]), "Zaznacz");
   EXPECT_EQ(Controls->HintOf(Tools[1]), "");
   EXPECT_EQ(Controls->HintOf(list), Cp("Ctrl - wielokrotne zaznaczanie."));
+}
+
+TEST_F(TSpeedButtonTest, AFormsShowHintReachesTheControlsThatTakeTheirParents) {
+  MakeTools();
+  auto* panel = Make<TPanel>("Panel2", 200, 80, 150, 100);
+  new TXPManifest(Main);  // the visual-styles component changes nothing here
+  auto* inner = Make<TSpeedButton>("Inner", 5, 5, 40, 22, panel);
+  auto* own = Make<TSpeedButton>("Own", 50, 5, 40, 22, panel);
+  for (TControl* c : {static_cast<TControl*>(Tools[0]), static_cast<TControl*>(inner), static_cast<TControl*>(own)})
+    c->SetHint(c->Name());
+  own->SetShowHint(false);  // its own setting: ParentShowHint goes off
+  EXPECT_TRUE(inner->ParentShowHint());
+  EXPECT_FALSE(own->ParentShowHint());
+  ShowMain();
+  EXPECT_EQ(Controls->HintOf(Tools[0]), "");
+
+  Main->SetShowHint(true);
+  EXPECT_TRUE(inner->ShowHint());
+  EXPECT_EQ(Controls->HintOf(Tools[0]), "Tool0");
+  EXPECT_EQ(Controls->HintOf(inner), "Inner");
+  EXPECT_EQ(Controls->HintOf(own), "");
+
+  // A control placed later takes the setting too.
+  auto* late = Make<TSpeedButton>("Late", 100, 5, 40, 22, panel);
+  late->SetHint("Late");
+  Driver->Pump();
+  EXPECT_EQ(Controls->HintOf(late), "Late");
+
+  // Back to the parent's setting, and the form's switch reaches everyone again.
+  own->SetParentShowHint(true);
+  EXPECT_EQ(Controls->HintOf(own), "Own");
+  Main->SetShowHint(false);
+  EXPECT_EQ(Controls->HintOf(inner), "");
+  EXPECT_EQ(Controls->HintOf(own), "");
+  inner->SetParentShowHint(false);  // keeps what it shows
+  Main->SetShowHint(true);
+  EXPECT_FALSE(inner->ShowHint());
 }
 
 TEST_F(TControlsTest, PanelMovesAndSizesItsChildrenWithIt) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -371,6 +372,113 @@ TEST(Filer, RootObjectsCarryClassAndNameAndSkipChildren) {
   EXPECT_EQ(name, "Keyboard1");
   EXPECT_EQ(back.Table[0], 9);
   EXPECT_EQ(s.Position(), s.Size());
+}
+
+namespace {
+
+// A tree node: its children are a stored collection of nodes.
+class TreeNode : public TCollectionItem {
+ public:
+  explicit TreeNode(TCollection* Collection)
+      : TCollectionItem(Collection), Kids(CollectionItemClassOf<TreeNode>(), this) {}
+  TCollection Kids;
+  void GetProperties(TPropertyList& L) override { L.Persistent("Kids", [this] { return &Kids; }); }
+};
+
+class Tree : public TPersistent {
+ public:
+  TCollection Roots{CollectionItemClassOf<TreeNode>(), this};
+  void GetProperties(TPropertyList& L) override { L.Persistent("Kids", [this] { return &Roots; }); }
+};
+
+// An object whose "Inner" property is read by its own reader as another
+// object of its kind, so the reader recurses through its owner.
+class Nested : public TPersistent {
+ public:
+  std::unique_ptr<Nested> Inner;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override {
+    Filer->DefineProperty("Inner", [this](TReader* r) {
+      r->ReadListBegin();
+      Inner = std::make_unique<Nested>();
+      r->ReadProperties(Inner.get());
+    }, nullptr, false);
+  }
+};
+
+// Levels of "Kids" collections, one item each.
+Bytes NestedKids(int Levels) {
+  Bytes b;
+  const Bytes level = Cat({Str("Kids"), {vaCollection, vaList}});
+  for (int i = 0; i < Levels; ++i) b.insert(b.end(), level.begin(), level.end());
+  b.insert(b.end(), static_cast<size_t>(Levels) * 2, vaNull);
+  b.push_back(vaNull);
+  return b;
+}
+
+Bytes NestedInner(int Levels) {
+  Bytes b;
+  const Bytes level = Cat({Str("Inner"), {vaList}});
+  for (int i = 0; i < Levels; ++i) b.insert(b.end(), level.begin(), level.end());
+  b.insert(b.end(), static_cast<size_t>(Levels) + 1, vaNull);
+  return b;
+}
+
+// A root object whose child object holds a property of nested collections,
+// which the reader skips.
+Bytes SkippedChild(int Levels) {
+  Bytes b = Cat({{'T', 'P', 'F', '0'}, Str("TTree"), Str(""), {vaNull}, Str("TChild"), Str("C"), Str("Kids")});
+  const Bytes level = Cat({{vaCollection, vaList}, Str("Kids")});
+  for (int i = 0; i < Levels; ++i) b.insert(b.end(), level.begin(), level.end());
+  b.push_back(vaNull);  // the innermost value: an empty list
+  b.insert(b.end(), static_cast<size_t>(Levels) * 2, vaNull);
+  return Cat({b, {vaNull, vaNull, vaNull}});
+}
+
+int Depth(const TCollection& c) {
+  return c.Count() == 0 ? 0 : 1 + Depth(static_cast<const TreeNode*>(c.Items(0))->Kids);
+}
+
+}  // namespace
+
+TEST(Filer, NestingIsLimitedOnEveryPathTheReaderRecursesOn) {
+  // Up to the limit the data loads.
+  Tree tree;
+  Read(NestedKids(64), &tree);
+  EXPECT_EQ(Depth(tree.Roots), 64);
+  Nested nested;
+  Read(NestedInner(64), &nested);
+  int inner = 0;
+  for (Nested* n = nested.Inner.get(); n; n = n->Inner.get()) ++inner;
+  EXPECT_EQ(inner, 64);
+  {
+    Bytes b = SkippedChild(63);
+    TBytesStream s(b.data(), static_cast<std::int64_t>(b.size()));
+    TReader r(&s);
+    Tree back;
+    EXPECT_NO_THROW(r.ReadRootObject(&back));
+    EXPECT_EQ(s.Position(), s.Size());
+  }
+  // One level more, or tens of thousands (which would exhaust the stack),
+  // fail with the reader's error.
+  for (int levels : {65, 50000}) {
+    SCOPED_TRACE(levels);
+    Tree t;
+    EXPECT_EQ(ReadError(NestedKids(levels), &t), "Invalid stream format");
+    Nested n;
+    EXPECT_EQ(ReadError(NestedInner(levels), &n), "Invalid stream format");
+    Bytes b = SkippedChild(levels);
+    TBytesStream s(b.data(), static_cast<std::int64_t>(b.size()));
+    TReader r(&s);
+    Tree back;
+    try {
+      r.ReadRootObject(&back);
+      ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+      EXPECT_STREQ(e.what(), "Invalid stream format");
+    }
+  }
 }
 
 TEST(Filer, PicturesStoreTheirClassNameAndGraphic) {

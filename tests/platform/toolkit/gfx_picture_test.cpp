@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/toolkit/Picture.h"
 #include "platform/win/Clipboard.h"
 
@@ -82,6 +85,15 @@ TEST(Picture, LoadsFilesThroughTheClassOfTheirExtension) {
   std::fputs("BMnonsense", f);
   std::fclose(f);
   EXPECT_THROW(pic.LoadFromFile(bad), EInvalidGraphic);
+  EXPECT_EQ(pic.Width(), 4);
+  // A missing file: the toolkit's text with the name as given and the system's reason.
+  const std::string missing = TempName("missing.bmp");
+  try {
+    pic.LoadFromFile(missing);
+    FAIL();
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message(), "Cannot open file \"" + missing + "\". " + SysErrorMessage(ENOENT));
+  }
   EXPECT_EQ(pic.Width(), 4);
   std::remove(file.c_str());
   std::remove(bad.c_str());
