@@ -62,6 +62,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   SetClientHeight(566);
   SetColor(clBlack);
   CreateComponents();
+  BindCommandHandlers();
   // The form's own handlers, as its stored data binds them once its
   // components exist.
   OnActivate = TNotifyEvent(this, &TForm1::FormActivate);
@@ -220,7 +221,7 @@ void TForm1::FormCanResize(TObject*, int& NewWidth, int&, bool& Resize) {
   Resize = true;
 }
 
-void TForm1::FormShow(TObject*) {}
+void TForm1::FormShow(TObject*) { RefreshLists(); }
 
 void TForm1::PlaySound(int Index) {
   TWaveCollection* waves = DXWaveList1->Items();
