@@ -280,6 +280,12 @@ TEST_F(Commands, MouseOverTheSurface) {
   EXPECT_EQ(G().Units[3].AttackTarget.Text(), "Mag 1");
   EXPECT_EQ(G().MarkerTicks, 16);
 
+  // Ctrl+click adds the mage; a plain click keeps it alone.
+  Driver->Click(Form1->DXDraw1, CX(0), CY(90), mbLeft, TShiftState{ssCtrl});
+  EXPECT_EQ(ListRows(Form1->ListBox2), (std::vector<std::string>{"Mag", "Piechur", "Piechur"}));
+  Driver->Click(Form1->DXDraw1, CX(0), CY(90));
+  EXPECT_EQ(ListRows(Form1->ListBox2), std::vector<std::string>{"Mag"});
+
   Driver->MouseMove(Form1->DXDraw1, 16 * (7 - 4) + 384 + 3, 8 * (4 + 7) + 224 + 3);
   EXPECT_EQ(Form1->Label2->Caption(), "X: 4, Y: 7");
   EXPECT_EQ(G().HoverRow, 4);
