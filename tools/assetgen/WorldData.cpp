@@ -102,12 +102,12 @@ void MakeTerrain(TMapBlock& Map, int Rows, int Cols, std::uint32_t Seed, double 
       double dry = Fractal(r, c, 30 * Scale, 2, Seed + 90);
       std::uint8_t kind = tkPlain;
       int e = 0;
-      if (h < 0.34) {
+      if (h < 0.38) {
         kind = tkWater;
-      } else if (h > 0.64) {
-        double up = (h - 0.64) / 0.36;
+      } else if (h > 0.68) {
+        double up = (h - 0.68) / 0.32;
         e = 1 + static_cast<int>(up * 8);
-        if (dry > 0.62) kind = 5;
+        if (dry > 0.68) kind = 5;
         else if (up > 0.55) kind = 6;
         else if (up > 0.28) kind = 3;
         else kind = 4;
@@ -127,6 +127,20 @@ void MakeTerrain(TMapBlock& Map, int Rows, int Cols, std::uint32_t Seed, double 
 // water to the ground.
 void SmoothHeights(TMapBlock& Map) {
   const int rows = Map.MapRows, cols = Map.MapCols;
+  // Lone raised cells and one-cell ledges wear away: a raised cell needs two
+  // raised neighbours, a higher cell two neighbours as high.
+  for (int pass = 0; pass < 2; ++pass)
+    for (int r = 1; r <= rows; ++r)
+      for (int c = 1; c <= cols; ++c) {
+        const int dr[4] = {-1, 1, 0, 0}, dc[4] = {0, 0, -1, 1};
+        int raised = 0, high = 0;
+        for (int k = 0; k < 4; ++k) {
+          raised += Map.TerrainAt(r + dr[k], c + dc[k]) > tkWater;
+          high += Map.HeightAt(r + dr[k], c + dc[k]) >= Map.HeightAt(r, c);
+        }
+        if (Map.TerrainAt(r, c) > tkWater && raised < 2) Map.SetTerrainAt(r, c, tkPlain);
+        if (Map.HeightAt(r, c) > 0 && high < 2) Map.SetHeightAt(r, c, static_cast<std::uint8_t>(Map.HeightAt(r, c) - 1));
+      }
   for (int r = 1; r <= rows; ++r)
     for (int c = 1; c <= cols; ++c)
       if (Map.TerrainAt(r, c) == tkWater) Map.SetHeightAt(r, c, 0);
@@ -160,8 +174,6 @@ void Clearing(TMapBlock& Map, int Row, int Col, int Radius) {
       if (d2 <= Radius * Radius) {
         Map.SetTerrainAt(r, c, tkPlain);
         Map.SetHeightAt(r, c, 0);
-      } else if (d2 <= (Radius + 2) * (Radius + 2) && Map.HeightAt(r, c) > 1) {
-        Map.SetHeightAt(r, c, 1);  // the slope around it
       }
     }
 }
@@ -287,8 +299,9 @@ void Settlement(TPlacer& P, int Row, int Col, bool Tower, int Scale, int Group) 
   const char* company[] = {"Chłop", "Chłop", "Piechur", "Piechur", "Rycerz", "Łucznik", "Łucznik", "Mag", "Mnich",
                            "Piechur", "Chłop", "Rycerz"};
   int count = 6 + Scale * 3;
+  // In loose ranks in front of the gate, a cell apart.
   for (int k = 0; k < count && k < 12; ++k) {
-    int row = Row + 3 + (k % 4), col = Col - 2 + (k / 4) * 2 + (k % 2);
+    int row = Row + 3 + (k % 3) * 2, col = Col - 3 + (k / 3) * 2 + (k % 3 == 1);
     P.PlaceUnit(company[k], row, col, Group);
   }
 }
