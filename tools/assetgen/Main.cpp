@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     if (mode == "preview" && argc == 3) {
       std::string dir = argv[2];
       WriteHostFile(dir + "/contact-sheet.png", PngFile(ContactSheet(), Rgb(96, 100, 104)));
+      WriteHostFile(dir + "/figures.png", PngFile(FigureSheet(), Rgb(96, 100, 104)));
       std::vector<TSampleMap> maps = SampleMaps();
       const TMapFile& small = maps[0].Map;
       const TBuilding& castle = small.Buildings[1];

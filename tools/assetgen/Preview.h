@@ -19,3 +19,5 @@ std::vector<std::uint8_t> PngFile(const TPixelPicture& Picture, TRgb Background)
 TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int ScrollY, bool Objects, bool Editor);
 
 TPixelPicture ContactSheet();
+// The unit figures at five times their size.
+TPixelPicture FigureSheet();
