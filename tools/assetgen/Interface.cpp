@@ -300,12 +300,18 @@ TPixelPicture HammerGlyph() {
   return Finish(p);
 }
 
+// A cursor points with its top-left pixel: that pixel is always drawn.
+TPixelPicture Pointing(TPixelPicture P) {
+  if (!P.Opaque(0, 0)) P.Set(0, 0, 30, 24, 20);
+  return P;
+}
+
 }  // namespace
 
 std::vector<TNamedPicture> EditorMarkerPictures() {
   std::vector<TNamedPicture> out;
   out.push_back({"grid", DiamondMarker(Rgb(255, 240, 80), Rgb(255, 240, 80), false)});
-  out.push_back({"hand", HandCursor()});
+  out.push_back({"hand", Pointing(HandCursor())});
   std::vector<TPixelPicture> sides = GroundSides();
   for (int k = 0; k < 4; ++k) out.push_back({"up" + std::to_string(k + 1), sides[static_cast<std::size_t>(k)]});
   return out;
@@ -318,10 +324,10 @@ std::vector<TNamedPicture> GameInterfacePictures() {
           {"gold", GoldIcon()},
           {"wood", WoodIcon()},
           {"grid", DiamondMarker(Rgb(90, 255, 90), Rgb(90, 255, 90), true)},
-          {"hand", HandCursor()},
-          {"select", SelectCursor()},
-          {"spell", SpellCursor()},
-          {"attack", AttackCursor()}};
+          {"hand", Pointing(HandCursor())},
+          {"select", Pointing(SelectCursor())},
+          {"spell", Pointing(SpellCursor())},
+          {"attack", Pointing(AttackCursor())}};
 }
 
 // A glyph's bottom-left pixel tells the button which colour to leave out.
