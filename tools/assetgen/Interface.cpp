@@ -90,6 +90,7 @@ std::vector<std::pair<double, double>> Arrow() {
   return {{0.6, 0.6}, {0.6, 19}, {5, 15}, {8.5, 22.5}, {11.5, 21}, {8, 14}, {14, 14}};
 }
 
+// The ordinary pointer: a gilded arrow.
 TPixelPicture HandCursor() {
   TPainter p(32, 32);
   p.Polygon(Arrow(), [](double x, double y) { return Mix(Rgb(250, 226, 140), Rgb(200, 150, 50), (x + y) / 30); });

@@ -1,13 +1,14 @@
 // brask_assetgen: makes every asset of the two programs.
 //   brask_assetgen stored <file.cpp>          the stored component data as C++
 //   brask_assetgen folders <play> <mapmaker>  the programs' start folders
-//   brask_assetgen preview <dir>              contact sheet and scenes as PNG
+//   brask_assetgen preview <dir>              contact sheet and scenes as PNG, the waves
 #include <cstdio>
 #include <exception>
 #include <string>
 
 #include "tools/assetgen/Folders.h"
 #include "tools/assetgen/Preview.h"
+#include "tools/assetgen/Sounds.h"
 #include "tools/assetgen/Stored.h"
 #include "tools/assetgen/WorldData.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
       std::string dir = argv[2];
       WriteHostFile(dir + "/contact-sheet.png", PngFile(ContactSheet(), Rgb(96, 100, 104)));
       WriteHostFile(dir + "/figures.png", PngFile(FigureSheet(), Rgb(96, 100, 104)));
+      for (std::size_t i = 0; i < WaveSpecs().size(); ++i)
+        WriteHostFile(dir + "/" + WaveSpecs()[i].Name + ".wav", SynthesizeWave(i));
       std::vector<TSampleMap> maps = SampleMaps();
       const TMapFile& small = maps[0].Map;
       const TBuilding& castle = small.Buildings[1];

@@ -220,7 +220,7 @@ std::vector<double> Building(int Frames, double Rate) {
     double saw = 0;
     if (tt > 1.6 && tt < 3.2) {
       double stroke = Sine(2 * Pi * 2.6 * (tt - 1.6));
-      saw = sawBand.Step(Noise(static_cast<std::uint32_t>(i), 14)) * 3.5 * (0.3 + 0.7 * stroke * stroke) *
+      saw = sawBand.Step(Noise(static_cast<std::uint32_t>(i), 14)) * 2.4 * (0.3 + 0.7 * stroke * stroke) *
             std::min(1.0, std::min(tt - 1.6, 3.2 - tt) * 8);
     } else {
       sawBand.Step(0);

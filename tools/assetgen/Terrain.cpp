@@ -165,6 +165,23 @@ void Tree(TPainter& P, double X, double Y, double Size, std::uint32_t Seed) {
   }
 }
 
+// A broad-leaved tree: a trunk and a round crown of three clumps.
+void LeafTree(TPainter& P, double X, double Y, double Size, std::uint32_t Seed) {
+  P.Polygon({{X - 1.1 * Size, Y}, {X + 1.1 * Size, Y}, {X + 0.7 * Size, Y - 8 * Size}, {X - 0.7 * Size, Y - 8 * Size}},
+            Vertical(Rgb(116, 80, 46), Rgb(74, 48, 26), Y - 8 * Size, Y));
+  const double clumps[4][3] = {{-3.2, -10.5, 4.4}, {3.0, -11.0, 4.6}, {0.0, -14.5, 5.0}, {0.5, -9.0, 3.8}};
+  for (int c = 0; c < 4; ++c) {
+    double cx = X + clumps[c][0] * Size, cy = Y + clumps[c][1] * Size, r = clumps[c][2] * Size;
+    P.Ellipse(cx, cy, r, r * 0.92, [=](double x, double y) {
+      double dx = (x - cx) / r, dy = (y - cy) / r;
+      double light = 0.95 - 0.3 * (dx + dy) * 0.5 - 0.2 * (dx * dx + dy * dy);
+      double n = ValueNoise(x * 3, y * 3, 1.6, Seed + static_cast<std::uint32_t>(c));
+      TRgb leaf = Mix(Rgb(46, 112, 40), Rgb(96, 160, 56), n);
+      return Scale(leaf, light + 0.15);
+    });
+  }
+}
+
 }  // namespace
 
 std::vector<TNamedPicture> TerrainPictures() {
@@ -177,8 +194,8 @@ std::vector<TNamedPicture> TerrainPictures() {
     TPixelPicture ground = Cell(0, 12, -1, Grass, earthLip);
     TPainter painter(CellWidth, CellHeight);
     Tree(painter, 9.5, 28, 0.8, 3);
-    Tree(painter, 24, 29.5, 0.85, 4);
-    Tree(painter, 16, 35, 1.0, 5);
+    LeafTree(painter, 23.5, 29, 0.82, 4);
+    Tree(painter, 15.5, 35, 1.0, 5);
     ground.Blit(painter.Resolve(), 0, 0);
     out.push_back({"tree", ground});
   }
