@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
       const TBuilding& castle = small.Buildings[1];
       WriteHostFile(dir + "/scene-game.png",
                     PngFile(RenderScene(small, 792, 478, -castle.X - 60, -castle.Y - 40, true, false), Rgb(0, 0, 0)));
+      WriteHostFile(dir + "/map-small.png",
+                    PngFile(RenderScene(small, 1000, 600, 0, -240, true, false), Rgb(0, 0, 0)));
       WriteHostFile(dir + "/scene-editor.png",
                     PngFile(RenderScene(small, 792, 478, 0, -200, false, true), Rgb(0, 0, 0)));
       const TMapFile& large = maps[1].Map;

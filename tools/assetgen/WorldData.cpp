@@ -194,6 +194,33 @@ void River(TMapBlock& Map, int Col0, int Rows, std::uint32_t Seed, int FordRow) 
   }
 }
 
+// A mountain: meadow on its feet, rock higher up, snow on the top, its
+// elevation rising towards the middle.
+void Mountain(TMapBlock& Map, int Row, int Col, int Radius, std::uint32_t Seed) {
+  for (int r = Row - Radius - 1; r <= Row + Radius + 1; ++r)
+    for (int c = Col - Radius - 1; c <= Col + Radius + 1; ++c) {
+      if (r < 1 || c < 1 || r > Map.MapRows || c > Map.MapCols) continue;
+      double d = std::sqrt(double((r - Row) * (r - Row) + (c - Col) * (c - Col))) / Radius;
+      d += (ValueNoise(r, c, 2.5, Seed) - 0.5) * 0.5;
+      if (d > 1) continue;
+      std::uint8_t kind = d < 0.3 ? 6 : (d < 0.65 ? 3 : 4);
+      Map.SetTerrainAt(r, c, kind);
+      Map.SetHeightAt(r, c, static_cast<std::uint8_t>(1 + static_cast<int>((1 - d) * 4)));
+    }
+}
+
+// Sand dunes of the fourth raised kind.
+void Dunes(TMapBlock& Map, int Row, int Col, int Radius, std::uint32_t Seed) {
+  for (int r = Row - Radius; r <= Row + Radius; ++r)
+    for (int c = Col - Radius; c <= Col + Radius; ++c) {
+      if (r < 1 || c < 1 || r > Map.MapRows || c > Map.MapCols) continue;
+      double d = std::sqrt(double((r - Row) * (r - Row) + (c - Col) * (c - Col))) / Radius;
+      if (d + (ValueNoise(r, c, 2, Seed) - 0.5) * 0.6 > 1) continue;
+      Map.SetTerrainAt(r, c, 5);
+      Map.SetHeightAt(r, c, d < 0.5 ? 2 : 1);
+    }
+}
+
 struct TPlacer {
   TMapFile& File;
   int Units = 0;
@@ -311,6 +338,8 @@ TSampleMap SmallMap() {
   TMapBlock& map = m.Map.Map;
   MakeTerrain(map, 30, 30, 1234, 0.6);
   River(map, 19, 30, 77, 14);
+  Mountain(map, 24, 6, 5, 5);
+  Dunes(map, 4, 26, 3, 6);
   map.MapName.Assign(Cp("Dolina nad Wartką"));
   m.Map.Players[1].Gold = 2500;
   m.Map.Players[1].Wood = 1800;
