@@ -63,6 +63,36 @@ TSpeedButton* PlaceButton(TForm1* Owner, const char* Name, TWinControl* Parent, 
   return b;
 }
 
+// Controls laid out left to right in one row of a tab: each label as wide as
+// its text, its field right after it.
+struct TRow {
+  TForm1* Owner;
+  TWinControl* Parent;
+  int X = 4;
+
+  TLabel* Label(const char* Name, const char* Utf8) {
+    TLabel* l = PlaceLabel(Owner, Name, Parent, X, 11, Utf8);
+    X += l->Width() + 2;
+    return l;
+  }
+  template <class T>
+  T* Field(const char* Name, int Width, int Gap = 8) {
+    T* c = Place<T>(Owner, Name, Parent, X, 7, Width, 22);
+    X += Width + Gap;
+    return c;
+  }
+  TSpinEdit* Spin(const char* Name, int Width, int Min, int Max, int Value, int MaxLength) {
+    TSpinEdit* s = PlaceSpin(Owner, Name, Parent, X, 7, Width, Min, Max, Value, MaxLength);
+    X += Width + 8;
+    return s;
+  }
+  TSpeedButton* Button(const char* Name, const char* HintUtf8, int Gap) {
+    TSpeedButton* b = PlaceButton(Owner, Name, Parent, X, 5, 26, 26, HintUtf8);
+    X += 28 + Gap;
+    return b;
+  }
+};
+
 TMenuItem* AddMenuItem(TForm1* Owner, TMenuItem* Parent, const char* Name, const char* CaptionUtf8, TShortCut Key) {
   auto* item = new TMenuItem(Owner);
   item->SetName(Name);
@@ -121,33 +151,33 @@ void TForm1::CreateComponents() {
   PageControl1->SetActivePageIndex(0);
 
   // "Dane": the map's size, randomness, name and starting resources.
-  TTabSheet* p = TabSheet1;
-  Label1 = PlaceLabel(this, "Label1", p, 4, 11, "Szerokość:");
-  SpinEdit1 = PlaceSpin(this, "SpinEdit1", p, 62, 7, 50, MinMapSide, MapSize, DefaultMapSide, 3);
+  TRow row{this, TabSheet1};
+  Label1 = row.Label("Label1", "Szerokość:");
+  SpinEdit1 = row.Spin("SpinEdit1", 46, MinMapSide, MapSize, DefaultMapSide, 3);
   SpinEdit1->SetHint(Cp("Szerokość mapy"));
   SpinEdit1->SetShowHint(true);
-  Label2 = PlaceLabel(this, "Label2", p, 120, 11, "Wysokość:");
-  SpinEdit2 = PlaceSpin(this, "SpinEdit2", p, 176, 7, 50, MinMapSide, MapSize, DefaultMapSide, 3);
+  Label2 = row.Label("Label2", "Wysokość:");
+  SpinEdit2 = row.Spin("SpinEdit2", 46, MinMapSide, MapSize, DefaultMapSide, 3);
   SpinEdit2->SetHint(Cp("Wysokość mapy"));
   SpinEdit2->SetShowHint(true);
-  Label3 = PlaceLabel(this, "Label3", p, 234, 11, "Losowość:");
-  SpinEdit3 = PlaceSpin(this, "SpinEdit3", p, 290, 7, 44, 1, 50, 10, 2);
+  Label3 = row.Label("Label3", "Losowość:");
+  SpinEdit3 = row.Spin("SpinEdit3", 40, 1, 50, 10, 2);
   SpinEdit3->SetHint(Cp("Stopień losowości krajobrazu"));
   SpinEdit3->SetShowHint(true);
-  SpeedButton1 = PlaceButton(this, "SpeedButton1", p, 340, 5, 26, 26, "Losuj");
+  SpeedButton1 = row.Button("SpeedButton1", "Losuj", 0);
   SpeedButton1->OnClick = TNotifyEvent(this, &TForm1::SpeedButton1Click);
-  SpeedButton2 = PlaceButton(this, "SpeedButton2", p, 368, 5, 26, 26, "Zeruj");
+  SpeedButton2 = row.Button("SpeedButton2", "Zeruj", 4);
   SpeedButton2->OnClick = TNotifyEvent(this, &TForm1::SpeedButton2Click);
-  Label5 = PlaceLabel(this, "Label5", p, 404, 11, "Nazwa mapy:");
-  Edit1 = Place<TEdit>(this, "Edit1", p, 476, 7, 136, 22);
+  Label5 = row.Label("Label5", "Nazwa mapy:");
+  Edit1 = row.Field<TEdit>("Edit1", 92);
   Edit1->SetMaxLength(99);
-  Label7 = PlaceLabel(this, "Label7", p, 620, 11, "Złoto:");
-  SpinEdit5 = PlaceSpin(this, "SpinEdit5", p, 654, 7, 60, 0, 99999, DefaultResources, 5);
-  Label8 = PlaceLabel(this, "Label8", p, 720, 11, "Drewno:");
-  SpinEdit6 = PlaceSpin(this, "SpinEdit6", p, 766, 7, 60, 0, 99999, DefaultResources, 5);
+  Label7 = row.Label("Label7", "Złoto:");
+  SpinEdit5 = row.Spin("SpinEdit5", 54, 0, 99999, DefaultResources, 5);
+  Label8 = row.Label("Label8", "Drewno:");
+  SpinEdit6 = row.Spin("SpinEdit6", 54, 0, 99999, DefaultResources, 5);
 
   // "Teren": the hovered cell, the seven painting tools and the elevation.
-  p = TabSheet2;
+  TTabSheet* p = TabSheet2;
   Label4 = Place<TLabel>(this, "Label4", p, 4, 11, 96, 13);
   Label4->SetAutoSize(false);
   Label4->SetCaption("X: 1, Y: 1");
@@ -166,40 +196,41 @@ void TForm1::CreateComponents() {
                          {&SpeedButton8, "SpeedButton8", &TForm1::SpeedButton8Click, "up4"}};
   int x = 104;
   for (const TTool& t : tools) {
-    TSpeedButton* b = PlaceButton(this, t.Name, p, x, 1, 34, 34, nullptr);
+    TSpeedButton* b = PlaceButton(this, t.Name, p, x, 1, 36, 36, nullptr);
     if (!b->HasGlyph()) b->SetCaption(t.Picture);
     b->SetGroupIndex(1);
     b->OnClick = TNotifyEvent(this, t.Click);
     *t.Button = b;
-    x += 36;
+    x += 38;
   }
   SpeedButton3->SetDown(true);
-  Label6 = PlaceLabel(this, "Label6", p, x + 12, 11, "Elewacja:");
-  SpinEdit4 = PlaceSpin(this, "SpinEdit4", p, x + 70, 7, 40, 0, MaxElevation, 0, 1);
+  TRow elevation{this, p, x + 14};
+  Label6 = elevation.Label("Label6", "Elewacja:");
+  SpinEdit4 = elevation.Spin("SpinEdit4", 36, 0, MaxElevation, 0, 1);
 
   // "Jednostki" and "Budynki": the type to place and the placed objects.
-  p = TabSheet3;
-  Label9 = PlaceLabel(this, "Label9", p, 4, 11, "Wybierz rodzaj jednostki:");
-  ComboBox1 = Place<TComboBox>(this, "ComboBox1", p, 150, 7, 130, 22);
-  SpeedButton9 = PlaceButton(this, "SpeedButton9", p, 284, 5, 26, 26, "Utwórz");
+  TRow units{this, TabSheet3};
+  Label9 = units.Label("Label9", "Wybierz rodzaj jednostki:");
+  ComboBox1 = units.Field<TComboBox>("ComboBox1", 130, 0);
+  SpeedButton9 = units.Button("SpeedButton9", "Utwórz", 24);
   SpeedButton9->OnClick = TNotifyEvent(this, &TForm1::SpeedButton9Click);
-  Label10 = PlaceLabel(this, "Label10", p, 330, 11, "Wybierz jednostkę:");
-  ComboBox2 = Place<TComboBox>(this, "ComboBox2", p, 440, 7, 150, 22);
-  SpeedButton10 = PlaceButton(this, "SpeedButton10", p, 594, 5, 26, 26, "Edytuj");
+  Label10 = units.Label("Label10", "Wybierz jednostkę:");
+  ComboBox2 = units.Field<TComboBox>("ComboBox2", 150, 0);
+  SpeedButton10 = units.Button("SpeedButton10", "Edytuj", 0);
   SpeedButton10->OnClick = TNotifyEvent(this, &TForm1::SpeedButton10Click);
-  SpeedButton11 = PlaceButton(this, "SpeedButton11", p, 622, 5, 26, 26, "Usuń");
+  SpeedButton11 = units.Button("SpeedButton11", "Usuń", 0);
   SpeedButton11->OnClick = TNotifyEvent(this, &TForm1::SpeedButton11Click);
 
-  p = TabSheet4;
-  Label11 = PlaceLabel(this, "Label11", p, 4, 11, "Wybierz rodzaj budynku:");
-  ComboBox3 = Place<TComboBox>(this, "ComboBox3", p, 150, 7, 130, 22);
-  SpeedButton12 = PlaceButton(this, "SpeedButton12", p, 284, 5, 26, 26, "Utwórz");
+  TRow buildings{this, TabSheet4};
+  Label11 = buildings.Label("Label11", "Wybierz rodzaj budynku:");
+  ComboBox3 = buildings.Field<TComboBox>("ComboBox3", 130, 0);
+  SpeedButton12 = buildings.Button("SpeedButton12", "Utwórz", 24);
   SpeedButton12->OnClick = TNotifyEvent(this, &TForm1::SpeedButton12Click);
-  Label12 = PlaceLabel(this, "Label12", p, 330, 11, "Wybierz budynek:");
-  ComboBox4 = Place<TComboBox>(this, "ComboBox4", p, 440, 7, 150, 22);
-  SpeedButton13 = PlaceButton(this, "SpeedButton13", p, 594, 5, 26, 26, "Edytuj");
+  Label12 = buildings.Label("Label12", "Wybierz budynek:");
+  ComboBox4 = buildings.Field<TComboBox>("ComboBox4", 150, 0);
+  SpeedButton13 = buildings.Button("SpeedButton13", "Edytuj", 0);
   SpeedButton13->OnClick = TNotifyEvent(this, &TForm1::SpeedButton13Click);
-  SpeedButton14 = PlaceButton(this, "SpeedButton14", p, 622, 5, 26, 26, "Usuń");
+  SpeedButton14 = buildings.Button("SpeedButton14", "Usuń", 0);
   SpeedButton14->OnClick = TNotifyEvent(this, &TForm1::SpeedButton14Click);
 
   // The pictures, all stored in the program.

@@ -3,11 +3,15 @@
 #include "editor/BuildingForm.h"
 #include "editor/MainForm.h"
 #include "editor/UnitForm.h"
+#include "platform/ddraw/DDraw.h"
+#include "platform/dinput/DInput.h"
 #include "platform/toolkit/Forms.h"
 
-void CreateSandrethForms(TApplication& App) {
-  App.SetTitle("Brask Mapmaker");
-  App.CreateForm(Form1);
-  App.CreateForm(Form2);
-  App.CreateForm(Form3);
+void CreateSandrethForms() {
+  RegisterDDrawModules();
+  RegisterDInputModule();
+  Application->SetTitle("Brask Mapmaker");
+  Application->CreateForm(Form1);
+  Application->CreateForm(Form2);
+  Application->CreateForm(Form3);
 }

@@ -12,6 +12,7 @@
 
 bool ReadStoredPictures(TDXImageList* List, const std::string& Key) {
 #ifdef SANDRETH_HAS_STORED_DATA
+  if (StoredComponentData(Key).Size == 0) return false;
   ReadStoredComponent(List, Key);
   return true;
 #else
@@ -24,9 +25,9 @@ bool ReadStoredPictures(TDXImageList* List, const std::string& Key) {
 bool LoadStoredGlyph(TSpeedButton* Button, const std::string& Key) {
 #ifdef SANDRETH_HAS_STORED_DATA
   const TStoredData data = StoredComponentData(Key);
-  if (data.empty()) return false;
+  if (data.Size == 0) return false;
   TMemoryStream stream;
-  stream.WriteBuffer(data.data(), static_cast<std::int32_t>(data.size()));
+  stream.WriteBuffer(data.Data, static_cast<std::int64_t>(data.Size));
   stream.SetPosition(0);
   TBitmap bitmap;
   bitmap.LoadFromStream(&stream);

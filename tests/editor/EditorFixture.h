@@ -5,7 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -30,6 +29,8 @@
 #include "platform/win/KeyState.h"
 #include "platform/win/Time.h"
 #include "world/Records.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/StartFolder.h"
 #include "world/WorldFiles.h"
 
 namespace editor_test {
@@ -71,39 +72,23 @@ inline std::unique_ptr<TBitmap> Picture(int Width, int Height, TColor Fill) {
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterDDrawModules();
-    RegisterDInputModule();
-    ResetDDrawEmulation();
-    DInputTest::Reset();
-    KeyStateReleaseAll();
-    UseManualClock(0);
-    SetTimeGetTimeOffset(0);
-    Saved = GetCurrentDir();
-    Root = std::filesystem::temp_directory_path() /
-           ("sandreth_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(Root);
-    std::filesystem::create_directories(Root / "data");
-    ASSERT_TRUE(SetCurrentDir(Root.string()));
+    Folder = std::make_unique<TTempStartFolder>();
+    Folder->AddFolder("data");
+    Root = HostFileName(Folder->Path());
   }
 
   void TearDown() override {
-    Controls.reset();
-    Driver.reset();
-    App.reset();
-    SetCurrentDir(Saved);
-    std::filesystem::remove_all(Root);
-    KeyStateReleaseAll();
-    UseRealClock();
-    ResetDDrawEmulation();
+    Run.reset();
+    Folder.reset();
   }
 
   std::string Data(const std::string& Name) const { return (Root / "data" / Name).string(); }
-  void AddUnitType(const std::string& FileName, const TUnitType& Type) { WriteUnitTypeFile(Data(FileName), Type); }
+  void AddUnitType(const std::string& FileName, const TUnitType& Type) { Folder->AddUnitType("data", FileName, Type); }
   void AddBuildingType(const std::string& FileName, const TBuildingType& Type) {
-    WriteBuildingTypeFile(Data(FileName), Type);
+    Folder->AddBuildingType("data", FileName, Type);
   }
   void AddFile(const std::string& FileName, std::size_t Bytes) {
-    std::ofstream(Data(FileName), std::ios::binary) << std::string(Bytes, 'x');
+    Folder->AddFile("data\\" + FileName, std::vector<std::uint8_t>(Bytes, 'x'));
   }
   // The usual data folder: three unit types and two building types.
   void AddStandardTypes() {
@@ -116,15 +101,21 @@ class EditorTest : public ::testing::Test {
 
   // Makes the application and the editor's windows, as the program does.
   void Create() {
-    App = std::make_unique<TApplication>();
-    Driver = std::make_unique<TTestDriver>();
-    Controls = std::make_unique<TControlsDriver>(*Driver);
-    CreateSandrethForms(*App);
+    Run = std::make_unique<TProgramRun>("Brask Mapmaker");
+    Run->Start(CreateSandrethForms);
+    App = &Run->App();
+    Driver = &Run->Driver();
+    Controls = &Run->Controls();
     F1 = Form1;
   }
 
-  // Gives every image list small pictures of its own when the program carries
-  // none, so that drawing tests do not depend on the generated pictures.
+  // The next message box is answered with OK.
+  void ExpectMessageBox() {
+    Driver->AnswerNext([](TDialogEvent& D) { D.ClickOk(); });
+  }
+
+  // Gives every image list small one-colour pictures in place of the stored
+  // ones, so that drawing tests do not depend on the generated pictures.
   void EnsurePictures() {
     struct TItem {
       TDXImageList* List;
@@ -141,9 +132,10 @@ class EditorTest : public ::testing::Test {
         {F1->DXImageList2, "up2", 34, 50, 0x505050},   {F1->DXImageList2, "up3", 34, 50, 0x606060},
         {F1->DXImageList2, "up4", 34, 50, 0x707070},   {F1->DXImageList3, "piechur", 38, 50, 0x00FFFF},
         {F1->DXImageList3, "mag", 38, 50, 0xFF00C0},   {F1->DXImageList3, "łucznik", 38, 50, 0x00C0FF},
-        {F1->DXImageList4, "zamek", 98, 110, 0x0080FF}, {F1->DXImageList4, "wieża", 98, 110, 0x8000FF}};
+        {F1->DXImageList4, "zamek", 98, 110, 0x0080FF}, {F1->DXImageList4, "wieża", 98, 110, 0x8000FF},
+        {F1->DXImageList3, "golem", 38, 50, 0x404080},  {F1->DXImageList4, "ruina", 98, 110, 0x408040}};
     for (TDXImageList* list : {F1->DXImageList1, F1->DXImageList2, F1->DXImageList3, F1->DXImageList4})
-      if (list->Items()->Count() > 0) return;
+      list->Items()->Clear();
     for (const TItem& i : items) {
       auto picture = Picture(i.W, i.H, i.Fill);
       TPictureCollectionItem* item = i.List->Items()->Add();
@@ -155,11 +147,16 @@ class EditorTest : public ::testing::Test {
 
   // Creates the editor and shows its main window: start-up runs at the first
   // activation, the drawing control initialises when the window shows.
-  void Start() {
+  void Start(bool OwnPictures = true) {
     Create();
-    EnsurePictures();
-    F1->Show();
-    Driver->Pump(3);
+    if (OwnPictures) EnsurePictures();
+    Driver->RunTicks(2);
+  }
+  // A fresh editor over the same start folder.
+  void Restart() {
+    Run.reset();
+    SetCurrentDir(Folder->Path());
+    Start();
   }
 
   // Lets Ms milliseconds pass and runs the loop (the frame timer ticks).
@@ -168,11 +165,12 @@ class EditorTest : public ::testing::Test {
     Driver->Pump(Passes);
   }
 
-  std::string Saved;
+  std::unique_ptr<TTempStartFolder> Folder;
   std::filesystem::path Root;
-  std::unique_ptr<TApplication> App;
-  std::unique_ptr<TTestDriver> Driver;
-  std::unique_ptr<TControlsDriver> Controls;
+  std::unique_ptr<TProgramRun> Run;
+  TApplication* App = nullptr;
+  TTestDriver* Driver = nullptr;
+  TControlsDriver* Controls = nullptr;
   TForm1* F1 = nullptr;
 };
 

@@ -154,10 +154,7 @@ TEST_F(MapFileTest, SaveThenOpenGivesTheSameMapBack) {
   const std::vector<std::uint8_t> first = FileBytes(Root / "wyspa.map");
 
   // A fresh editor opens it.
-  Driver.reset();
-  Controls.reset();
-  App.reset();
-  Start();
+  Restart();
   Open(Root / "wyspa.map");
   ASSERT_EQ(Controls->FileDialogs().size(), 1u);
   EXPECT_FALSE(Controls->FileDialogs()[0].Save);
@@ -233,8 +230,10 @@ TEST_F(MapFileTest, FailuresAreReportedAndChangeNothing) {
   std::ofstream(Root / "krotka.map", std::ios::binary) << std::string(1000, 'x');
 
   Controls->AnswerFileDialogWith((Root / "brak.map").string());
+  ExpectMessageBox();
   Choose(F1->Otwrz1);
   Controls->AnswerFileDialogWith((Root / "krotka.map").string());
+  ExpectMessageBox();
   Choose(F1->Otwrz1);
   EXPECT_EQ(Errors(), (std::vector<std::string>{"File not found", "Read beyond end of file"}));
   EXPECT_EQ(s.UnitCount, 1);
@@ -245,7 +244,7 @@ TEST_F(MapFileTest, FailuresAreReportedAndChangeNothing) {
   Controls->CancelFileDialog();
   F1->Zapisz1->Click();
   EXPECT_EQ(s.UnitCount, 1);
-  EXPECT_EQ(std::distance(fs::directory_iterator(Root), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Root), fs::directory_iterator()), 2);  // data and krotka.map
 
   // A save that cannot be made leaves the old file and no temporary file.
   Save(Root / "stara.map");
@@ -253,8 +252,10 @@ TEST_F(MapFileTest, FailuresAreReportedAndChangeNothing) {
   s.Map.SetTerrainAt(1, 1, 2);
   fs::create_directories(Root / "folder.map");
   Controls->AnswerFileDialogWith((Root / "folder.map").string());
+  ExpectMessageBox();
   Choose(F1->Zapisz1);
   Controls->AnswerFileDialogWith((Root / "brak" / "x.map").string());
+  ExpectMessageBox();
   Choose(F1->Zapisz1);
   const std::vector<std::string> errors = Errors();
   ASSERT_EQ(errors.size(), 4u);

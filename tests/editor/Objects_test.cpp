@@ -358,7 +358,6 @@ TEST_F(ObjectsTest, OkWithoutATypeNameOrWithEverySlotTakenWritesNothing) {
 
 // Placed objects show in the next frame at their positions.
 TEST_F(ObjectsTest, PlacedObjectsAreDrawn) {
-  EnsurePictures();
   CreateUnit(0, 30, 60);
   F1->ComboBox3->SetItemIndex(0);
   BuildingDialog([] {

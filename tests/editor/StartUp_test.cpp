@@ -148,7 +148,7 @@ TEST_F(EditorTest, TypesAreReadInFileNameOrderByTheirExactExtension) {
   EXPECT_EQ(F1->State().BuildingTypeCount, 2);
   for (TComboBox* c : {F1->ComboBox1, F1->ComboBox3}) EXPECT_EQ(c->ItemIndex(), 0);
   for (TComboBox* c : {F1->ComboBox2, F1->ComboBox4}) EXPECT_EQ(c->ItemIndex(), -1);
-  EXPECT_EQ(F1->State().AppDir, Root.string());
+  EXPECT_EQ(F1->State().AppDir, Folder->Path());
   EXPECT_EQ(std::filesystem::path(GetCurrentDir()), Root / "data");
 
   // A later activation does not read the folder again.
@@ -174,7 +174,10 @@ TEST_F(EditorTest, ShortTypeFileEndsStartUpWithTheRuntimeTextAndKeepsTheTypesBef
   AddUnitType("a.unt", UnitType("Piechur"));
   AddFile("b.unt", 100);
   AddUnitType("c.unt", UnitType("Rycerz"));
-  Start();
+  Create();
+  ExpectMessageBox();
+  EnsurePictures();
+  Driver->RunTicks(2);
   EXPECT_EQ(ErrorTexts(*Driver), (std::vector<std::string>{"Read beyond end of file"}));
   EXPECT_EQ(F1->State().UnitTypeCount, 1);
   EXPECT_EQ(F1->State().UnitTypes[1].Name.Text(), "Piechur");
@@ -186,7 +189,9 @@ TEST_F(EditorTest, ShortTypeFileEndsStartUpWithTheRuntimeTextAndKeepsTheTypesBef
 
 TEST_F(EditorTest, MissingDataFolderIsReportedAndTheEditorRunsOn) {
   std::filesystem::remove_all(Root / "data");
-  Start();
+  Create();
+  ExpectMessageBox();
+  Driver->RunTicks(2);
   EXPECT_EQ(ErrorTexts(*Driver), (std::vector<std::string>{EInOutError(ioPathNotFound).Message()}));
   EXPECT_EQ(F1->State().UnitTypeCount, 0);
   EXPECT_EQ(std::filesystem::path(GetCurrentDir()), Root);
@@ -215,7 +220,8 @@ TEST_F(EditorTest, BeyondThirtyTypeFilesOfOneKindTheRestIsSkippedUnread) {
 
 TEST_F(EditorTest, AboutBoxAndCloseFromTheMenu) {
   Start();
-  ASSERT_TRUE(Controls->ChooseMenuItem(F1->Oprogramie1) || (F1->Oprogramie1->Click(), true));
+  ExpectMessageBox();
+  ASSERT_TRUE(Controls->ChooseMenuItem(F1->Oprogramie1));
   Driver->Pump(1);
   std::vector<TDialogEvent> boxes = Driver->MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);

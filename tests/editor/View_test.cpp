@@ -255,3 +255,19 @@ TEST_F(EditorTest, FrameShowsTheTerrainAndThePreview) {
   EXPECT_EQ(px.At(376 + 17, 359 + 25), 0x0000FFu);  // cell (10, 10), water
   EXPECT_EQ(px.At(10 + 17, 10 + 25), 0x0000FFu);    // the preview
 }
+
+// A placed unit whose type has no picture: one error box, then it is skipped
+// frame after frame.
+TEST_F(EditorTest, TypeWithoutPictureIsToldOnce) {
+  AddUnitType("mnich.unt", UnitType("Mnich"));
+  Start();
+  TEditorState& s = F1->State();
+  s.UnitCount = 1;
+  s.Units[1].Name.Assign("Mnich");
+  s.Units[1].Number = 1;
+  ExpectMessageBox();
+  for (int i = 0; i < 6; ++i) Advance(20);
+  ASSERT_EQ(Driver->MessageBoxes().size(), 1u);
+  EXPECT_EQ(Driver->MessageBoxes()[0].Text, "Image 'mnich' not found");
+  EXPECT_TRUE(F1->DXDraw1->CanDraw());
+}
