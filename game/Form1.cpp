@@ -170,6 +170,10 @@ void TForm1::CreateComponents() {
   FileListBox1->SetVisible(false);
 
 
+  MediaPlayer1 = Make<TMediaPlayer>(this, "MediaPlayer1", this);
+  MediaPlayer1->SetBounds(288, 300, 253, 30);
+  MediaPlayer1->SetVisible(false);
+
   // Image lists, bound to the drawing surface. The interface and terrain
   // pictures come with the window; the type pictures are added at start-up.
   DXImageList1 = MakeComponent<TDXImageList>(this, "DXImageList1");

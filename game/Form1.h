@@ -14,6 +14,7 @@
 #include "input_sound/DXInput.h"
 #include "input_sound/DXSound.h"
 #include "input_sound/WaveList.h"
+#include "platform/media/MediaPlayer.h"
 #include "platform/toolkit/Buttons.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/FileCtrl.h"
@@ -57,6 +58,7 @@ class TForm1 : public TForm {
   TEdit* Edit1 = nullptr;                // the code box
   TButton* OpenButton = nullptr;         // hidden: its click reads the chosen map
   TFileListBox* FileListBox1 = nullptr;  // hidden: lists the type folders at start-up
+  TMediaPlayer* MediaPlayer1 = nullptr;  // hidden: the music
   TDXImageList* DXImageList1 = nullptr;  // interface pictures
   TDXImageList* DXImageList2 = nullptr;  // unit type pictures
   TDXImageList* DXImageList3 = nullptr;  // building type pictures

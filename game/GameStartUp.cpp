@@ -67,6 +67,8 @@ void TForm1::FormActivate(TObject*) {
   DXDraw1->SetCursor(crNone);
 
   // The music is opened now and plays only when asked to.
+  MediaPlayer1->SetFileName(g.AppDir + "\\data\\music\\music1.MID");
+  MediaPlayer1->Open();
 
   g.SavedPanelHeight = Panel1->Height();
   DXDraw1->SetColor(0);

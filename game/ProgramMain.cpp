@@ -3,6 +3,10 @@
 #include <memory>
 
 #include "game/Form1.h"
+#include "game/Form2.h"
+#include "game/Form3.h"
+#include "game/Form4.h"
+#include "game/Form5.h"
 #include "game/Form6.h"
 #include "platform/ddraw/DDraw.h"
 #include "platform/dinput/DInput.h"
@@ -18,8 +22,10 @@ void RegisterGameModules() {
 void CreateGameForms() {
   Application->SetTitle("Brask Engine");
   Application->CreateForm(Form1);
-  // The select, spell, train and build dialogs (TForm2 to TForm5) follow the
-  // main window here.
+  Application->CreateForm(Form2);
+  Application->CreateForm(Form3);
+  Application->CreateForm(Form4);
+  Application->CreateForm(Form5);
   Application->CreateForm(Form6);
 }
 

@@ -16,6 +16,7 @@ TDXRMachine::TDXRMachine() {
                 : mmap(nullptr, RenderCodeSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   // Without executable memory the machine still works through its steps.
   Code = p == MAP_FAILED ? nullptr : p;
+  if (Code) Scratch = std::make_unique<std::uint8_t[]>(RenderCodeSize);
   AddClamp = AddClampTable;
   SubClampCentre = SubClampTable + 255;
   Dithers = DitherTable;
@@ -31,6 +32,17 @@ bool TDXRMachine::SetCodeWritable(bool Writable) {
   if (mprotect(Code, RenderCodeSize, Writable ? PROT_READ | PROT_WRITE : PROT_READ | PROT_EXEC) != 0)
     return false;
   CodeWritable = Writable;
+  return true;
+}
+
+bool TDXRMachine::InstallCode(std::size_t Length) {
+  if (Length == CodeLength && !CodeWritable && std::memcmp(Code, Scratch.get(), Length) == 0) return true;
+  CodeLength = 0;
+  if (!SetCodeWritable(true)) return false;
+  std::memcpy(Code, Scratch.get(), Length);
+  if (!SetCodeWritable(false)) return false;
+  CodeLength = Length;
+  ++CodeInstalls;
   return true;
 }
 
@@ -222,13 +234,13 @@ void TDXRMachine::Compile(TRenderNode* Root) {
   }
   ZeroColor = TRenderColor{};
 
-  const bool native = !ForceInterpreter && !RenderForceInterpreter && SetCodeWritable(true);
+  const bool native = !ForceInterpreter && !RenderForceInterpreter && Code;
 #if !defined(__x86_64__)
   const bool canRun = false;
 #else
   const bool canRun = true;
 #endif
-  TCodeWriter writer(static_cast<std::uint8_t*>(Code), Code ? RenderCodeSize : 0);
+  TCodeWriter writer(Scratch.get(), native ? RenderCodeSize : 0);
   TRenderGenContext ctx(*this, native && canRun ? &writer : nullptr);
   GenerateRoutine(ctx, Root);
   if (ctx.Failed) {
@@ -239,7 +251,10 @@ void TDXRMachine::Compile(TRenderNode* Root) {
   }
   // A routine that does not fit the buffer, or a buffer that cannot be made
   // executable, runs through the interpreter.
-  if (!ctx.W || writer.Overflow() || !SetCodeWritable(false)) Entry = nullptr;
+  if (!ctx.W || writer.Overflow() || !Entry || !InstallCode(writer.Pos()))
+    Entry = nullptr;
+  else
+    Entry = static_cast<std::uint8_t*>(Code) + (static_cast<std::uint8_t*>(Entry) - Scratch.get());
   Compiled = true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "render/RenderSurface.h"
@@ -179,9 +180,19 @@ class TDXRMachine : public TDXRMachineState {
   // Test hook: compile to steps only, never to native code.
   bool ForceInterpreter = false;
 
+  // Times a compile wrote new code into the executable buffer. A compile
+  // whose code equals the routine in place keeps that routine: the code
+  // reaches surfaces and slots only through the data block, so repeated
+  // draws of one kind pay neither the copy nor the protection changes.
+  int CodeInstalls = 0;
+
  private:
   bool CodeWritable = true;
+  // Generation goes to Scratch first; CodeLength bytes of it are in Code.
+  std::unique_ptr<std::uint8_t[]> Scratch;
+  std::size_t CodeLength = 0;
   bool SetCodeWritable(bool Writable);
+  bool InstallCode(std::size_t Length);
 };
 
 // Channels each operand of a blend must deliver: (parent and And) or Or.

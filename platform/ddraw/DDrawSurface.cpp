@@ -303,17 +303,25 @@ HRESULT TDDrawSurface::CopyPixels(TDDrawSurface* source, const RECT& dest, const
   TDDrawSurfaceMemory& sm = *source->FMemory;
   if (!(dm.Format == sm.Format)) return DDERR_INVALIDPIXELFORMAT;
   if (keyed && !source->FHasSrcKey) return DDERR_COLORKEYNOTSET;
+  // Nothing of the destination shows through the clip: no pixel to move.
+  const RECT area = IntersectRects(dest, clip);
+  if (RectIsEmpty(area)) return DD_OK;
   TDDrawPixels sp = sm.Pixels();
+  RECT from = src;
   std::vector<BYTE> copy;
   if (&dm == &sm) {
-    // One memory on both sides: read from a copy so that overlapping
-    // rectangles come out as if the source had been taken first.
-    copy = sm.Bits;
+    // One memory on both sides: read from a copy of the source rows so that
+    // overlapping rectangles come out as if the source had been taken first.
+    const BYTE* first = sp.Bits + static_cast<std::ptrdiff_t>(src.top) * sm.Pitch;
+    copy.assign(first, first + static_cast<std::ptrdiff_t>(src.bottom - src.top) * sm.Pitch);
     sp.Bits = copy.data();
+    sp.Height = src.bottom - src.top;
+    from.top = 0;
+    from.bottom = sp.Height;
   }
   TDDrawBlit blit;
   blit.Dest = dest;
-  blit.Source = src;
+  blit.Source = from;
   blit.Clip = clip;
   blit.MirrorLeftRight = mirrorLeftRight;
   blit.MirrorUpDown = mirrorUpDown;
@@ -323,7 +331,7 @@ HRESULT TDDrawSurface::CopyPixels(TDDrawSurface* source, const RECT& dest, const
     blit.KeyHigh = source->FSrcKey.dwColorSpaceHighValue;
   }
   BlitPixels(dm.Pixels(), sp, blit);
-  Present(IntersectRects(dest, clip));
+  Present(area);
   return DD_OK;
 }
 

@@ -1,7 +1,13 @@
 #include "platform/ddraw/PixelFormat.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/win/PixelRow.h"
 
@@ -132,25 +138,204 @@ void FillRowBytes(BYTE* row, LONG count, int bytes, DWORD value) {
   for (LONG i = 0; i < count; ++i) std::memcpy(row + static_cast<std::ptrdiff_t>(i) * bytes, pattern, bytes);
 }
 
-bool KeyMatches(DWORD value, const TDDrawBlit& b, DWORD mask) {
-  DWORD v = value & mask;
-  return v >= (b.KeyLow & mask) && v <= (b.KeyHigh & mask);
-}
-
 }  // namespace
 
 void FillPixels(const TDDrawPixels& p, const RECT& r, DWORD value) {
   value &= p.Format.ValueMask();
   if (ByteAligned(p.Format)) {
-    int bytes = p.Format.BitCount / 8;
-    for (LONG y = r.top; y < r.bottom; ++y)
-      FillRowBytes(p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch + static_cast<std::ptrdiff_t>(r.left) * bytes,
-                   r.right - r.left, bytes, value);
+    // The first row is filled pixel by pixel, the others copy it.
+    const int bytes = p.Format.BitCount / 8;
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bytes;
+    BYTE* first = p.Bits + static_cast<std::ptrdiff_t>(r.top) * p.Pitch + static_cast<std::ptrdiff_t>(r.left) * bytes;
+    FillRowBytes(first, r.right - r.left, bytes, value);
+    for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(first + std::ptrdiff_t{y - r.top} * p.Pitch, first, rowBytes);
     return;
   }
   for (LONG y = r.top; y < r.bottom; ++y)
     for (LONG x = r.left; x < r.right; ++x) PutPixelValue(p, x, y, value);
 }
+
+namespace {
+
+// A source colour key as the row loops test it: a pixel is skipped when its
+// key bits, Value & Mask, lie in Low..High (both already masked).
+struct TKeyTest {
+  DWORD Mask, Low, High;
+  bool Matches(DWORD v) const {
+    v &= Mask;
+    return v >= Low && v <= High;
+  }
+};
+
+template <int Bytes>
+DWORD LoadRowPixel(const BYTE* p) {
+  if constexpr (Bytes == 3) {
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16);
+  } else {
+    std::conditional_t<Bytes == 1, std::uint8_t, std::conditional_t<Bytes == 2, std::uint16_t, std::uint32_t>> v;
+    std::memcpy(&v, p, Bytes);
+    return v;
+  }
+}
+
+template <int Bytes>
+void StoreRowPixel(BYTE* p, DWORD v) {
+  if constexpr (Bytes == 3) {
+    p[0] = static_cast<BYTE>(v);
+    p[1] = static_cast<BYTE>(v >> 8);
+    p[2] = static_cast<BYTE>(v >> 16);
+  } else {
+    std::conditional_t<Bytes == 1, std::uint8_t, std::conditional_t<Bytes == 2, std::uint16_t, std::uint32_t>> w =
+        static_cast<decltype(w)>(v);
+    std::memcpy(p, &w, Bytes);
+  }
+}
+
+// One keyed row of Count pixels, a pixel at a time.
+template <int Bytes>
+void KeyedRowScalar(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
+  for (LONG i = 0; i < count; ++i, d += Bytes, s += Bytes) {
+    const DWORD v = LoadRowPixel<Bytes>(s);
+    if (!key.Matches(v)) StoreRowPixel<Bytes>(d, v);
+  }
+}
+
+#if defined(__SSE2__)
+
+// Packed compares for 16-byte groups of pixels of one lane width. The signed
+// compares of SSE2 order unsigned values once their top bits are flipped.
+template <int Bytes>
+struct TLanes;
+template <>
+struct TLanes<1> {
+  static __m128i Set(DWORD v) { return _mm_set1_epi8(static_cast<char>(v)); }
+  static __m128i Eq(__m128i a, __m128i b) { return _mm_cmpeq_epi8(a, b); }
+  static __m128i Gt(__m128i a, __m128i b) { return _mm_cmpgt_epi8(a, b); }
+  static constexpr DWORD Sign = 0x80;
+};
+template <>
+struct TLanes<2> {
+  static __m128i Set(DWORD v) { return _mm_set1_epi16(static_cast<short>(v)); }
+  static __m128i Eq(__m128i a, __m128i b) { return _mm_cmpeq_epi16(a, b); }
+  static __m128i Gt(__m128i a, __m128i b) { return _mm_cmpgt_epi16(a, b); }
+  static constexpr DWORD Sign = 0x8000;
+};
+template <>
+struct TLanes<4> {
+  static __m128i Set(DWORD v) { return _mm_set1_epi32(static_cast<int>(v)); }
+  static __m128i Eq(__m128i a, __m128i b) { return _mm_cmpeq_epi32(a, b); }
+  static __m128i Gt(__m128i a, __m128i b) { return _mm_cmpgt_epi32(a, b); }
+  static constexpr DWORD Sign = 0x80000000u;
+};
+
+// Writes the group's source pixels where Take is set and keeps the
+// destination's elsewhere; a group taken whole or not at all touches the
+// destination once or never.
+inline void StoreGroup(BYTE* d, __m128i v, __m128i take) {
+  const int bits = _mm_movemask_epi8(take);
+  if (bits == 0) return;
+  if (bits != 0xFFFF) {
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    v = _mm_or_si128(_mm_and_si128(take, v), _mm_andnot_si128(take, old));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v);
+}
+
+template <int Bytes>
+void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
+  using L = TLanes<Bytes>;
+  constexpr LONG Group = 16 / Bytes;
+  const __m128i mask = L::Set(key.Mask);
+  LONG i = 0;
+  if (key.Low == key.High) {
+    const __m128i k = L::Set(key.Low);
+    for (; i + Group <= count; i += Group) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * Bytes));
+      const __m128i keyed = L::Eq(_mm_and_si128(v, mask), k);
+      StoreGroup(d + i * Bytes, v, _mm_xor_si128(keyed, _mm_set1_epi32(-1)));
+    }
+  } else {
+    const __m128i sign = L::Set(L::Sign);
+    const __m128i low = L::Set(key.Low ^ L::Sign), high = L::Set(key.High ^ L::Sign);
+    for (; i + Group <= count; i += Group) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * Bytes));
+      const __m128i x = _mm_xor_si128(_mm_and_si128(v, mask), sign);
+      StoreGroup(d + i * Bytes, v, _mm_or_si128(L::Gt(low, x), L::Gt(x, high)));
+    }
+  }
+  KeyedRowScalar<Bytes>(d + i * Bytes, s + i * Bytes, count - i, key);
+}
+
+template <>
+void KeyedRow<3>(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
+  KeyedRowScalar<3>(d, s, count, key);
+}
+
+#else
+
+template <int Bytes>
+void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
+  KeyedRowScalar<Bytes>(d, s, count, key);
+}
+
+#endif
+
+// Unscaled copy of whole-byte pixels: Area (inside the destination) takes
+// the source rectangle starting at (SourceX, SourceY).
+template <int Bytes>
+void CopyRect(const TDDrawPixels& dest, const TDDrawPixels& source, const RECT& area, LONG sourceX, LONG sourceY,
+              const TKeyTest* key) {
+  const LONG count = area.right - area.left;
+  BYTE* d = dest.Bits + static_cast<std::ptrdiff_t>(area.top) * dest.Pitch +
+            static_cast<std::ptrdiff_t>(area.left) * Bytes;
+  const BYTE* s = source.Bits + static_cast<std::ptrdiff_t>(sourceY) * source.Pitch +
+                  static_cast<std::ptrdiff_t>(sourceX) * Bytes;
+  for (LONG y = area.top; y < area.bottom; ++y, d += dest.Pitch, s += source.Pitch) {
+    if (key)
+      KeyedRow<Bytes>(d, s, count, *key);
+    else
+      std::memcpy(d, s, static_cast<size_t>(count) * Bytes);
+  }
+}
+
+// Scaled or mirrored copy of whole-byte pixels: the source column of each
+// destination column is worked out once, the source row once a row.
+template <int Bytes>
+void ScaleRect(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDrawBlit& b, const RECT& area,
+               const TKeyTest* key) {
+  const std::int64_t destLeft = b.Dest.left, destTop = b.Dest.top;
+  const std::int64_t dw = std::int64_t{b.Dest.right} - destLeft, dh = std::int64_t{b.Dest.bottom} - destTop;
+  const std::int64_t sw = b.Source.right - b.Source.left, sh = b.Source.bottom - b.Source.top;
+  std::vector<std::ptrdiff_t> columns(static_cast<size_t>(area.right - area.left));
+  for (LONG x = area.left; x < area.right; ++x) {
+    std::int64_t i = x - destLeft;
+    if (b.MirrorLeftRight) i = dw - 1 - i;
+    columns[static_cast<size_t>(x - area.left)] = (b.Source.left + static_cast<LONG>(i * sw / dw)) * std::ptrdiff_t{Bytes};
+  }
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    std::int64_t j = y - destTop;
+    if (b.MirrorUpDown) j = dh - 1 - j;
+    const BYTE* s = source.Bits + static_cast<std::ptrdiff_t>(b.Source.top + static_cast<LONG>(j * sh / dh)) * source.Pitch;
+    BYTE* d = dest.Bits + static_cast<std::ptrdiff_t>(y) * dest.Pitch + static_cast<std::ptrdiff_t>(area.left) * Bytes;
+    for (std::ptrdiff_t column : columns) {
+      const DWORD v = LoadRowPixel<Bytes>(s + column);
+      if (!key || !key->Matches(v)) StoreRowPixel<Bytes>(d, v);
+      d += Bytes;
+    }
+  }
+}
+
+template <int Bytes>
+void BlitWholeBytes(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDrawBlit& b, const RECT& area,
+                    bool plain, const TKeyTest* key) {
+  if (plain)
+    CopyRect<Bytes>(dest, source, area, static_cast<LONG>(b.Source.left + (area.left - std::int64_t{b.Dest.left})),
+                    static_cast<LONG>(b.Source.top + (area.top - std::int64_t{b.Dest.top})), key);
+  else
+    ScaleRect<Bytes>(dest, source, b, area, key);
+}
+
+}  // namespace
 
 void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDrawBlit& b) {
   RECT area = IntersectRects(b.Dest, b.Clip);
@@ -161,32 +346,24 @@ void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDr
   const std::int64_t dw = std::int64_t{b.Dest.right} - destLeft, dh = std::int64_t{b.Dest.bottom} - destTop;
   const std::int64_t sw = b.Source.right - b.Source.left, sh = b.Source.bottom - b.Source.top;
   const DWORD keyMask = source.Format.KeyMask();
+  const TKeyTest keyTest{keyMask, b.KeyLow & keyMask, b.KeyHigh & keyMask};
+  const TKeyTest* key = b.Keyed ? &keyTest : nullptr;
   const bool plain = dw == sw && dh == sh && !b.MirrorLeftRight && !b.MirrorUpDown;
 
-  if (plain && ByteAligned(dest.Format)) {
-    // Unscaled copy of whole-byte pixels: row copies, or a keyed pixel loop.
-    const int bytes = dest.Format.BitCount / 8;
-    const LONG count = area.right - area.left;
-    const LONG sx = static_cast<LONG>(b.Source.left + (area.left - destLeft));
-    for (LONG y = area.top; y < area.bottom; ++y) {
-      const LONG sy = static_cast<LONG>(b.Source.top + (y - destTop));
-      BYTE* d = dest.Bits + static_cast<std::ptrdiff_t>(y) * dest.Pitch + static_cast<std::ptrdiff_t>(area.left) * bytes;
-      const BYTE* s =
-          source.Bits + static_cast<std::ptrdiff_t>(sy) * source.Pitch + static_cast<std::ptrdiff_t>(sx) * bytes;
-      if (!b.Keyed) {
-        std::memcpy(d, s, static_cast<size_t>(count) * bytes);
-        continue;
-      }
-      for (LONG i = 0; i < count; ++i) {
-        DWORD v = 0;
-        std::memcpy(&v, s + static_cast<std::ptrdiff_t>(i) * bytes, bytes);
-        if (!KeyMatches(v, b, keyMask)) std::memcpy(d + static_cast<std::ptrdiff_t>(i) * bytes, &v, bytes);
-      }
-    }
-    return;
+  switch (ByteAligned(dest.Format) ? dest.Format.BitCount : 0) {
+    case 8:
+      return BlitWholeBytes<1>(dest, source, b, area, plain, key);
+    case 16:
+      return BlitWholeBytes<2>(dest, source, b, area, plain, key);
+    case 24:
+      return BlitWholeBytes<3>(dest, source, b, area, plain, key);
+    case 32:
+      return BlitWholeBytes<4>(dest, source, b, area, plain, key);
+    default:
+      break;
   }
 
-  // General case: every destination pixel takes its nearest source pixel.
+  // Sub-byte pixels: every destination pixel takes its nearest source pixel.
   for (LONG y = area.top; y < area.bottom; ++y) {
     std::int64_t j = y - destTop;
     if (b.MirrorUpDown) j = dh - 1 - j;
@@ -196,7 +373,7 @@ void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDr
       if (b.MirrorLeftRight) i = dw - 1 - i;
       const LONG sx = b.Source.left + static_cast<LONG>(i * sw / dw);
       DWORD v = GetPixelValue(source, sx, sy);
-      if (b.Keyed && KeyMatches(v, b, keyMask)) continue;
+      if (key && key->Matches(v)) continue;
       PutPixelValue(dest, x, y, v);
     }
   }

@@ -223,9 +223,76 @@ TEST_F(MachineTest, ResetClearsTemporaries) {
 }
 
 TEST(RenderMachineUnit, SingleMachineUntilStop) {
-  TDXRMachine* first = &RenderMachine();
-  EXPECT_EQ(first, &RenderMachine());
+  TDXRMachine& first = RenderMachine();
+  EXPECT_EQ(&first, &RenderMachine());
+  // What one draw leaves in the machine the next call sees.
+  first.Temps[5] = TRenderColor{1, 2, 3, 4};
+  EXPECT_EQ(RenderMachine().Temps[5], (TRenderColor{1, 2, 3, 4}));
   RenderUnitStop();
+  RenderUnitStop();  // nothing left to free
+  // The next call makes a new machine, without the old one's state.
+  EXPECT_EQ(RenderMachine().Temps[5], TRenderColor{});
   RenderUnitStop();
-  EXPECT_NE(&RenderMachine(), nullptr);
 }
+
+#if defined(__x86_64__)
+// A draw compiled again in the same form keeps the routine in place, even
+// over other surfaces (the code reaches them through the data block only);
+// a draw of another form installs new code. Every routine, kept or new,
+// draws what the interpreter draws.
+TEST(MachineCodeBuffer, RepeatedCompileKeepsTheRoutineAndAChangedOneReplacesIt) {
+  auto m = std::make_unique<TDXRMachine>();
+  ASSERT_NE(m->Code, nullptr);
+  DWORD texA[4] = {0x00FF00FF, 0x00102030, 0x00A0B0C0, 0x00FF00FF};
+  DWORD texB[4] = {0x00405060, 0x00FF00FF, 0x00FF00FF, 0x00010203};
+  struct TDraw {
+    const DWORD* Texture;
+    TRenderBlendOp Op;
+    DWORD Key;
+    bool Installs;  // whether this compile must write new code
+  };
+  const TDraw draws[] = {
+      {texA, 10, 0x00FF00FF, true},  {texA, 10, 0x00FF00FF, false}, {texB, 10, 0x00FF00FF, false},
+      {texB, 1, 0x00FF00FF, true},   {texA, 1, 0x00FF00FF, false},  {texA, 1, 0x00102030, false},
+      {texA, 10, 0x00FF00FF, true},
+  };
+  for (const TDraw& d : draws) {
+    SCOPED_TRACE(::testing::Message() << "op " << int(d.Op) << " key " << d.Key);
+    DWORD out[2][4];
+    for (int interpreted = 0; interpreted < 2; ++interpreted) {
+      std::fill(std::begin(out[interpreted]), std::end(out[interpreted]), 0x00808080u);
+      DWORD texture[4];
+      std::copy(d.Texture, d.Texture + 4, texture);
+      TRenderSurface dest, tex;
+      InitRGBSurface(dest, 4, 1, 32, out[interpreted], 16, 0xFF0000, 0xFF00, 0xFF, 0);
+      InitRGBSurface(tex, 4, 1, 32, texture, 16, 0xFF0000, 0xFF00, 0xFF, 0);
+      const int before = m->CodeInstalls;
+      m->Reset();
+      m->ForceInterpreter = interpreted == 1;
+      m->Dest = &dest;
+      TRenderTextureSlot& slot = m->TextureSlots[0];
+      slot.Surface = &tex;
+      slot.Transparent = true;
+      slot.ColorKey = d.Key;
+      slot.Addressing = raDirect;
+      slot.ConstantStep = true;
+      slot.DU = 0x10000;
+      slot.Default = TRenderColor{0x8000, 0x8000, 0x8000, 0x8000};
+      m->Compile(m->NewBlendNode(d.Op, m->NewTextureNode(0), m->NewLeafNode(rnDest)));
+      ASSERT_TRUE(m->HasRoutine());
+      if (interpreted == 0) {
+        ASSERT_TRUE(m->IsNative());
+        // A changed key may or may not change the code; its pixels are
+        // checked either way.
+        if (d.Installs) {
+          EXPECT_EQ(m->CodeInstalls, before + 1);
+        } else if (d.Key == draws[0].Key) {
+          EXPECT_EQ(m->CodeInstalls, before);
+        }
+      }
+      m->Run(4);
+    }
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(out[0][i], out[1][i]) << "pixel " << i;
+  }
+}
+#endif

@@ -262,6 +262,114 @@ TEST_P(BlitPerFormat, RandomCopiesMatchTheModelAndStayInBounds) {
   EXPECT_GT(accepted, 60);
 }
 
+// Keyed sprites wider than the packed row loops' groups, placed inside, past
+// each edge and corner of a clip, and wholly outside it, with a single key,
+// a key range and an empty range, against a pixel-by-pixel model. Bytes
+// outside the clipped rectangle, padding included, must stay as they were.
+TEST_P(BlitPerFormat, KeyedSpritesMatchThePlainModelAtEveryEdge) {
+  const TDDrawPixelFormat& f = GetParam().Format;
+  constexpr LONG SW = 37, SH = 9, DW = 70, DH = 30;
+  // The clip window covers surface (5, 4) to (65, 26).
+  const RECT clipRect{5, 4, 65, 26};
+  HWND window = Backend.AddWindow(clipRect.left, clipRect.top, clipRect.right - clipRect.left,
+                                  clipRect.bottom - clipRect.top);
+  std::mt19937 random(777);
+  const DWORD mask = f.ValueMask();
+  IDirectDrawSurface7* src = Make(SW, SH, f);
+  IDirectDrawSurface7* dst = Make(DW, DH, f);
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(DD->CreateClipper(0, &clipper, nullptr), DD_OK);
+  ASSERT_EQ(clipper->SetHWnd(0, window), DD_OK);
+
+  auto bytesOf = [](IDirectDrawSurface7* s, std::vector<BYTE>* set) {
+    DDSURFACEDESC2 d;
+    EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    auto* bits = static_cast<BYTE*>(d.lpSurface);
+    const size_t n = static_cast<size_t>(d.lPitch) * d.dwHeight;
+    if (set) std::memcpy(bits, set->data(), n);
+    std::vector<BYTE> out(bits, bits + n);
+    s->Unlock(static_cast<RECT*>(nullptr));
+    return out;
+  };
+  // Source pixels: runs of key values (so that whole groups are skipped),
+  // runs without any, and mixed stretches.
+  const DWORD key = GetParam().K & mask;
+  std::vector<BYTE> srcBytes = bytesOf(src, nullptr);
+  for (BYTE& b : srcBytes) b = static_cast<BYTE>(random());
+  TDDrawPixels sp{srcBytes.data(), f.PitchFor(SW), SW, SH, f};
+  for (LONG y = 0; y < SH; ++y)
+    for (LONG x = 0; x < SW; ++x) {
+      const int kind = (x / 8 + y) % 3;
+      if (kind == 0 || (kind == 2 && random() % 2)) PutPixelValue(sp, x, y, key + (random() % 3 == 0 ? 1 : 0));
+    }
+  bytesOf(src, &srcBytes);
+
+  struct TKey {
+    DWORD Low, High;
+  };
+  // A single key, a range of three values, and a range whose ends are swapped.
+  const TKey keys[] = {{key, key}, {key, key + 2}, {key + 1, key}};
+  const POINT places[] = {{20, 10}, {-10, 10}, {50, 10}, {20, -3}, {20, 22}, {-20, -5}, {55, 24}, {1, 1},
+                          {-40, 10}, {66, 10}, {20, -12}, {20, 27}, {5, 4}, {28, 17}};
+  std::vector<BYTE> dstBytes = bytesOf(dst, nullptr);
+  for (const TKey& k : keys)
+    for (const POINT& at : places)
+      for (int through = 0; through < 2; ++through) {
+        SCOPED_TRACE(::testing::Message() << "key " << k.Low << ".." << k.High << " at " << at.x << "," << at.y
+                                          << (through ? " through the clipper" : " fast"));
+        for (BYTE& b : dstBytes) b = static_cast<BYTE>(random());
+        bytesOf(dst, &dstBytes);
+        DDCOLORKEY ck{k.Low, k.High};
+        ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &ck), DD_OK);
+        const RECT destRect{at.x, at.y, at.x + SW, at.y + SH};
+        RECT shown;
+        HRESULT hr;
+        if (through) {
+          ASSERT_EQ(dst->SetClipper(clipper), DD_OK);
+          hr = dst->Blt(const_cast<RECT*>(&destRect), src, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
+          ASSERT_EQ(dst->SetClipper(nullptr), DD_OK);
+          ASSERT_EQ(hr, DD_OK);
+          shown = IntersectRects(destRect, clipRect);
+        } else {
+          // The fast copy refuses what reaches out of the surface.
+          hr = dst->BltFast(static_cast<DWORD>(at.x), static_cast<DWORD>(at.y), src, nullptr,
+                            DDBLTFAST_WAIT | DDBLTFAST_SRCCOLORKEY);
+          const bool fits = at.x >= 0 && at.y >= 0 && at.x + SW <= DW && at.y + SH <= DH;
+          ASSERT_EQ(hr, fits ? DD_OK : DDERR_INVALIDRECT);
+          shown = fits ? destRect : RECT{};
+        }
+        std::vector<BYTE> expected = dstBytes;
+        TDDrawPixels dp{expected.data(), f.PitchFor(DW), DW, DH, f};
+        const DWORD km = f.KeyMask();
+        for (LONG y = shown.top; y < shown.bottom; ++y)
+          for (LONG x = shown.left; x < shown.right; ++x) {
+            const DWORD v = GetPixelValue(sp, x - at.x, y - at.y);
+            if ((v & km) >= (k.Low & km) && (v & km) <= (k.High & km)) continue;
+            PutPixelValue(dp, x, y, v);
+          }
+        ASSERT_EQ(bytesOf(dst, nullptr), expected);
+      }
+
+  // Overlapping keyed copy inside one surface reads the source first.
+  std::vector<BYTE> before = bytesOf(src, nullptr);
+  DDCOLORKEY single{key, key};
+  ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT, &single), DD_OK);
+  RECT part{0, 0, SW - 3, SH - 2};
+  ASSERT_EQ(src->BltFast(3, 2, src, &part, DDBLTFAST_WAIT | DDBLTFAST_SRCCOLORKEY), DD_OK);
+  std::vector<BYTE> expected = before;
+  TDDrawPixels from{before.data(), f.PitchFor(SW), SW, SH, f};
+  TDDrawPixels to{expected.data(), f.PitchFor(SW), SW, SH, f};
+  for (LONG y = 0; y < SH - 2; ++y)
+    for (LONG x = 0; x < SW - 3; ++x) {
+      const DWORD v = GetPixelValue(from, x, y);
+      if ((v & f.KeyMask()) != (key & f.KeyMask())) PutPixelValue(to, x + 3, y + 2, v);
+    }
+  EXPECT_EQ(bytesOf(src, nullptr), expected);
+  clipper->Release();
+  src->Release();
+  dst->Release();
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, BlitPerFormat, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<TFormatCase>& i) { return std::string(i.param.Name); });
 
