@@ -177,6 +177,20 @@ TPixelPicture Plus(const TPixelPicture& Figure) {
   return g;
 }
 
+TPixelPicture Shrunk(const TPixelPicture& Source, int W, int H, int X0, int Y0, int SW, int SH);
+
+// A building reduced to the glyph, beside the green plus.
+TPixelPicture BuildingPlus(const TPixelPicture& Building) {
+  TPixelPicture g(24, 24);
+  g.Blit(Shrunk(Building, 21, 23, 0, 2, 98, 108), 0, 0);
+  TPainter p(24, 24);
+  p.Polygon({{16, 13}, {19, 13}, {19, 16}, {22, 16}, {22, 19}, {19, 19}, {19, 22}, {16, 22}, {16, 19}, {13, 19},
+             {13, 16}, {16, 16}},
+            Solid(Rgb(60, 200, 70)));
+  g.Blit(Finish(p), 0, 0);
+  return g;
+}
+
 TPixelPicture Pencil() {
   TPainter p(24, 24);
   p.Polygon({{3, 21}, {4.5, 15.5}, {16, 4}, {20, 8}, {8.5, 19.5}}, Solid(Rgb(240, 200, 70)));
@@ -354,7 +368,7 @@ std::vector<TNamedPicture> EditorGlyphs() {
           {"SpeedButton9", Plus(units[0].Picture)},
           {"SpeedButton10", Pencil()},
           {"SpeedButton11", Cross()},
-          {"SpeedButton12", Plus(Shrunk(buildings[0].Picture, 38, 50, 0, 0, 98, 110))},
+          {"SpeedButton12", BuildingPlus(buildings[0].Picture)},
           {"SpeedButton13", Pencil()},
           {"SpeedButton14", Cross()}});
 }

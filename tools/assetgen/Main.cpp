@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
       std::string dir = argv[2];
       WriteHostFile(dir + "/contact-sheet.png", PngFile(ContactSheet(), Rgb(96, 100, 104)));
       WriteHostFile(dir + "/figures.png", PngFile(FigureSheet(), Rgb(96, 100, 104)));
+      WriteHostFile(dir + "/glyphs.png", PngFile(GlyphSheet(), Rgb(96, 100, 104)));
       for (std::size_t i = 0; i < WaveSpecs().size(); ++i)
         WriteHostFile(dir + "/" + WaveSpecs()[i].Name + ".wav", SynthesizeWave(i));
       std::vector<TSampleMap> maps = SampleMaps();

@@ -181,3 +181,5 @@ TPixelPicture ContactSheet() {
 }
 
 TPixelPicture FigureSheet() { return Sheet({UnitPictures()}, 5); }
+
+TPixelPicture GlyphSheet() { return Sheet({EditorGlyphs(), GameGlyphs(), GameInterfacePictures()}, 3); }

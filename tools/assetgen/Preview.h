@@ -21,3 +21,5 @@ TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int Sc
 TPixelPicture ContactSheet();
 // The unit figures at five times their size.
 TPixelPicture FigureSheet();
+// The button glyphs and the game's interface pictures at three times their size.
+TPixelPicture GlyphSheet();
