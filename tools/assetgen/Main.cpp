@@ -42,6 +42,26 @@ int main(int argc, char** argv) {
       WriteHostFile(dir + "/scene-editor.png",
                     PngFile(RenderScene(small, 792, 478, 0, -200, false, true), Rgb(0, 0, 0)));
       const TMapFile& large = maps[1].Map;
+      {
+        // The whole large map, reduced eight times.
+        const int w = 32 * 242, h = 16 * 242 + 120;
+        TPixelPicture full = RenderScene(large, w, h, 0, -h / 2 + 60, true, false);
+        TPixelPicture small8(w / 8, h / 8);
+        for (int y = 0; y < small8.Height; ++y)
+          for (int x = 0; x < small8.Width; ++x) {
+            int r = 0, g = 0, b = 0;
+            for (int dy = 0; dy < 8; ++dy)
+              for (int dx = 0; dx < 8; ++dx) {
+                const std::uint8_t* c = full.At(x * 8 + dx, y * 8 + dy);
+                r += c[0];
+                g += c[1];
+                b += c[2];
+              }
+            small8.Set(x, y, static_cast<std::uint8_t>(r / 64), static_cast<std::uint8_t>(g / 64),
+                       static_cast<std::uint8_t>(b / 64));
+          }
+        WriteHostFile(dir + "/map-large.png", PngFile(small8, Rgb(0, 0, 0)));
+      }
       const TBuilding& seat = large.Buildings[1];
       WriteHostFile(dir + "/scene-large.png",
                     PngFile(RenderScene(large, 792, 478, -seat.X, -seat.Y - 60, true, false), Rgb(0, 0, 0)));
