@@ -58,15 +58,17 @@ TPixelPicture Finish(TPainter& P) {
 
 TPixelPicture FootSoldier() {
   TPainter p(UnitWidth, UnitHeight);
-  // Spear behind the body.
-  p.Capsule(CX + 8, Feet - 1, CX + 8, 2.5, 0.7, Solid(Wood));
-  p.Polygon({{CX + 8, 0.5}, {CX + 9.6, 4.5}, {CX + 8, 6}, {CX + 6.4, 4.5}}, Rounded(Steel, CX + 7, 3, 3));
   Legs(p, Rgb(88, 64, 46), Rgb(60, 40, 26));
   Torso(p, 12.5, 24.5, 5.0, 4.6, Rgb(176, 36, 32));
   // Mail skirt and shoulders.
   p.Polygon({{CX - 4.8, 22}, {CX + 4.8, 22}, {CX + 5.2, 25.5}, {CX - 5.2, 25.5}}, Rounded(DarkSteel, CX, 23, 5));
   Belt(p, 20.5, 4.7, Leather);
-  Arm(p, CX + 4.5, 14, CX + 8, 19.5, Rgb(150, 30, 28));
+  // A broad sword raised in the right hand.
+  p.Polygon({{CX + 8.6, 18}, {CX + 10.2, 5.5}, {CX + 11.2, 3.6}, {CX + 11.6, 5.8}, {CX + 10.2, 18.4}},
+            [](double x, double) { return x < CX + 10.4 ? Rgb(236, 240, 246) : Rgb(150, 160, 176); });
+  p.Capsule(CX + 7.2, 17.6, CX + 11.8, 18.4, 0.8, Solid(Rgb(220, 180, 60)));
+  p.Capsule(CX + 9.2, 18.5, CX + 9.0, 21, 0.7, Solid(Leather));
+  Arm(p, CX + 4.5, 14, CX + 9, 19.5, Rgb(150, 30, 28));
   Head(p, 9.5);
   Eyes(p, 10.2);
   // Kettle helmet with a brim.
@@ -116,7 +118,7 @@ TPixelPicture Knight() {
             Rounded(Steel, CX - 1, Feet - 29, 4));
   p.Polygon({{CX - 2.4, Feet - 28}, {CX + 2.8, Feet - 28}, {CX + 2.8, Feet - 27.2}, {CX - 2.4, Feet - 27.2}},
             Solid(Rgb(30, 30, 40)));
-  p.Capsule(CX, Feet - 31, CX - 3.5, Feet - 33.5, 1.3, Solid(Rgb(210, 40, 40)));
+  p.Capsule(CX - 0.5, Feet - 30.5, CX - 3.8, Feet - 31.5, 1.1, Solid(Rgb(210, 40, 40)));
   // Lance, couched and pointing up to the right, with a pennon.
   p.Capsule(CX - 7, Feet - 14, CX + 15, Feet - 39, 0.75, Solid(Wood));
   p.Polygon({{CX + 13.6, Feet - 37.5}, {CX + 10, Feet - 36.5}, {CX + 12.6, Feet - 34.5}}, Solid(Rgb(240, 240, 240)));
