@@ -240,6 +240,8 @@ std::vector<double> Fanfare(int N, double Rate) {
   };
   const TNote notes[] = {{0.0, 0.2, 392.0},   {0.2, 0.2, 523.25}, {0.4, 0.2, 659.25},
                          {0.6, 1.1, 783.99},  {0.6, 1.1, 523.25}, {0.6, 1.1, 329.63}};
+  // Each note keeps its own phase, so that its vibrato bends the pitch
+  // around the note rather than away from it.
   std::vector<double> phases(6, 0.0);
   for (int i = 0; i < N; ++i) {
     double t = i / Rate, v = 0;
@@ -250,9 +252,12 @@ std::vector<double> Fanfare(int N, double Rate) {
       double amp = std::min(1.0, d / 0.02) * (d < n.Length ? 1 : Expo(-(d - n.Length) / 0.03));
       if (k >= 3) amp *= 0.8 * (1 - 0.25 * d / n.Length);
       double vib = k >= 3 && d > 0.25 ? 1 + 0.006 * Sine(2 * Pi * 5.5 * d) : 1;
+      double& phase = phases[static_cast<std::size_t>(k)];
+      phase += n.Freq * vib / Rate;
+      phase -= std::floor(phase);
       double f = n.Freq * vib, tone = 0;
       int harmonics = static_cast<int>(2 + amp * 4);
-      for (int h = 1; h <= harmonics && f * h < Rate / 2.2; ++h) tone += Sine(2 * Pi * f * h * d) / (h * 0.9);
+      for (int h = 1; h <= harmonics && f * h < Rate / 2.2; ++h) tone += Sine(2 * Pi * phase * h) / (h * 0.9);
       v += tone * amp;
     }
     s[static_cast<std::size_t>(i)] = v;
