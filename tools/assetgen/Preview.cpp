@@ -182,4 +182,6 @@ TPixelPicture ContactSheet() {
 
 TPixelPicture FigureSheet() { return Sheet({UnitPictures()}, 5); }
 
+TPixelPicture TerrainSheet() { return Sheet({TerrainPictures(), EditorMarkerPictures()}, 4); }
+
 TPixelPicture GlyphSheet() { return Sheet({EditorGlyphs(), GameGlyphs(), GameInterfacePictures()}, 3); }

@@ -21,5 +21,7 @@ TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int Sc
 TPixelPicture ContactSheet();
 // The unit figures at five times their size.
 TPixelPicture FigureSheet();
+// The terrain and the editor's markers at four times their size.
+TPixelPicture TerrainSheet();
 // The button glyphs and the game's interface pictures at three times their size.
 TPixelPicture GlyphSheet();
