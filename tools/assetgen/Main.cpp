@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
       WriteHostFile(dir + "/figures.png", PngFile(FigureSheet(), Rgb(96, 100, 104)));
       WriteHostFile(dir + "/glyphs.png", PngFile(GlyphSheet(), Rgb(96, 100, 104)));
       WriteHostFile(dir + "/terrain.png", PngFile(TerrainSheet(), Rgb(96, 100, 104)));
-      for (std::size_t i = 0; i < WaveSpecs().size(); ++i)
-        WriteHostFile(dir + "/" + WaveSpecs()[i].Name + ".wav", SynthesizeWave(i));
+      for (std::size_t i = 0; i < StoredWaves().size(); ++i)
+        WriteHostFile(dir + "/" + StoredWaves()[i].Name + ".wav", SynthesizeWave(i));
       std::vector<TSampleMap> maps = SampleMaps();
       const TMapFile& small = maps[0].Map;
       const TBuilding& castle = small.Buildings[1];

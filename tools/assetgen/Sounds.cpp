@@ -5,12 +5,12 @@
 
 #include "tools/assetgen/Raster.h"
 
-const std::vector<TWaveSpec>& WaveSpecs() {
-  static const std::vector<TWaveSpec> specs{
+const std::vector<TStoredWave>& StoredWaves() {
+  static const std::vector<TStoredWave> waves{
       {"position", 1, 22050, 1606, false}, {"warrior", 1, 11025, 4361, false},   {"archer", 1, 11025, 7812, false},
       {"buildcrash", 1, 11025, 1828, false}, {"death", 1, 8000, 7941, true},     {"boom", 1, 11025, 23540, false},
       {"magic", 1, 11025, 6653, false},    {"build", 2, 22050, 224794, false}, {"train", 1, 11025, 19382, false}};
-  return specs;
+  return waves;
 }
 
 namespace {
@@ -280,9 +280,9 @@ void PutTag(std::vector<std::uint8_t>& Out, const char* Tag) {
 }  // namespace
 
 std::vector<std::uint8_t> SynthesizeWave(std::size_t Index) {
-  const TWaveSpec& spec = WaveSpecs().at(Index);
-  const double rate = spec.SamplesPerSec;
-  const int frames = spec.DataBytes / spec.Channels;
+  const TStoredWave& wave = StoredWaves().at(Index);
+  const double rate = wave.SamplesPerSec;
+  const int frames = wave.DataBytes / wave.Channels;
   std::vector<double> samples;
   switch (Index) {
     case 0: samples = Click(frames, rate); break;
@@ -296,25 +296,25 @@ std::vector<std::uint8_t> SynthesizeWave(std::size_t Index) {
     default: samples = Fanfare(frames, rate); break;
   }
   Normalize(samples, 0.9);
-  FadeOut(samples, static_cast<int>(rate * 0.004), spec.Channels);
+  FadeOut(samples, static_cast<int>(rate * 0.004), wave.Channels);
 
   std::vector<std::uint8_t> out;
-  const std::uint32_t fmtSize = spec.ExtraSize ? 18 : 16;
+  const std::uint32_t fmtSize = wave.ExtraSize ? 18 : 16;
   PutTag(out, "RIFF");
-  PutU32(out, static_cast<std::uint32_t>(4 + 8 + fmtSize + 8 + spec.DataBytes));
+  PutU32(out, static_cast<std::uint32_t>(4 + 8 + fmtSize + 8 + wave.DataBytes));
   PutTag(out, "WAVE");
   PutTag(out, "fmt ");
   PutU32(out, fmtSize);
   PutU16(out, 1);  // PCM
-  PutU16(out, static_cast<std::uint32_t>(spec.Channels));
-  PutU32(out, static_cast<std::uint32_t>(spec.SamplesPerSec));
-  PutU32(out, static_cast<std::uint32_t>(spec.SamplesPerSec * spec.Channels));
-  PutU16(out, static_cast<std::uint32_t>(spec.Channels));
+  PutU16(out, static_cast<std::uint32_t>(wave.Channels));
+  PutU32(out, static_cast<std::uint32_t>(wave.SamplesPerSec));
+  PutU32(out, static_cast<std::uint32_t>(wave.SamplesPerSec * wave.Channels));
+  PutU16(out, static_cast<std::uint32_t>(wave.Channels));
   PutU16(out, 8);
-  if (spec.ExtraSize) PutU16(out, 0);
+  if (wave.ExtraSize) PutU16(out, 0);
   PutTag(out, "data");
-  PutU32(out, static_cast<std::uint32_t>(spec.DataBytes));
-  for (int i = 0; i < spec.DataBytes; ++i) {
+  PutU32(out, static_cast<std::uint32_t>(wave.DataBytes));
+  for (int i = 0; i < wave.DataBytes; ++i) {
     double v = i < static_cast<int>(samples.size()) ? samples[static_cast<std::size_t>(i)] : 0;
     long q = std::lround(128 + v * 127);
     out.push_back(static_cast<std::uint8_t>(q < 0 ? 0 : (q > 255 ? 255 : q)));
