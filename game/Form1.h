@@ -72,6 +72,9 @@ class TForm1 : public TForm {
   void FormActivate(TObject* Sender);
   void FormCanResize(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize);
   void FormShow(TObject* Sender);
+  // Enter opens the code box; Enter in it enters the code.
+  void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void Edit1KeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   // The map reader: reads the file chosen in the open-map dialog.
   void OpenButtonClick(TObject* Sender);
   // One frame of the game.
@@ -83,6 +86,7 @@ class TForm1 : public TForm {
 
  private:
   void CreateComponents();
+  void RefreshLists();
   void LoadTypePictures();
   bool FStartedUp = false;
 };
