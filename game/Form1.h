@@ -73,6 +73,9 @@ class TForm1 : public TForm {
   void FormActivate(TObject* Sender);
   void FormCanResize(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize);
   void FormShow(TObject* Sender);
+  // Enter opens the code box; Enter in it enters the code.
+  void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void Edit1KeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   // The map reader: reads the file chosen in the open-map dialog.
   void OpenButtonClick(TObject* Sender);
   // One frame of the game.
