@@ -300,10 +300,10 @@ namespace {
 QListWidget* ListOf(QWidget* w) { return qobject_cast<QListWidget*>(w); }
 
 // The size of one row: ItemHeight high, as wide as a column when the rows
-// flow in columns and as the list otherwise.
+// flow in columns; in one column the view stretches the rows to its width.
 QSize ListRowSize(const QListWidget* List, int Width, int Columns, int ItemHeight) {
   const int inner = std::max(1, Width - 2 * List->frameWidth());
-  return QSize(Columns > 0 ? std::max(1, inner / Columns) : inner, ItemHeight);
+  return QSize(Columns > 0 ? std::max(1, inner / Columns) : 1, ItemHeight);
 }
 }  // namespace
 
