@@ -1,0 +1,328 @@
+#include "render/RenderSpan.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+constexpr int Add = 0, Sub = 5, Xor = 6, Cmp = 7;
+constexpr int Shl = 4, Shr = 5;
+constexpr int CcE = 0x4, CcNE = 0x5, CcL = 0xC;
+
+// SSE2 registers of the routine.
+constexpr int XSrc = 0, XDst = 1, XT0 = 2, XT1 = 3, XT2 = 4, XT3 = 5;
+constexpr int XWeight = 8, XDestWeight = 9, XZero = 10, XOutMask = 11, XKeep = 12, XKey = 13;
+
+int Off(std::size_t o) { return static_cast<int>(o); }
+#define STATE(field) Off(offsetof(TDXRMachineState, field))
+TX64Mem B(int off) { return Mem(RegBase, off); }
+
+// 66 0F xx /r on two xmm registers; Dest is the ModRM reg field.
+void Sse(TCodeWriter& W, std::uint8_t Op, int Dest, int Src) {
+  W.Byte(0x66);
+  W.RR({0x0F, Op}, Dest, Src);
+}
+void SseImm(TCodeWriter& W, std::uint8_t Op, int Reg, int Rm, std::uint8_t Imm) {
+  W.Byte(0x66);
+  W.RR({0x0F, Op}, Reg, Rm);
+  W.Byte(Imm);
+}
+void MovdXR(TCodeWriter& W, int X, int R) { Sse(W, 0x6E, X, R); }  // movd xmm, r32
+void MovdXM(TCodeWriter& W, int X, const TX64Mem& M) {
+  W.Byte(0x66);
+  W.RM({0x0F, 0x6E}, X, M);
+}
+void MovdMX(TCodeWriter& W, const TX64Mem& M, int X) {
+  W.Byte(0x66);
+  W.RM({0x0F, 0x7E}, X, M);
+}
+void MovdquXM(TCodeWriter& W, int X, const TX64Mem& M) {
+  W.Byte(0xF3);
+  W.RM({0x0F, 0x6F}, X, M);
+}
+void MovdquMX(TCodeWriter& W, const TX64Mem& M, int X) {
+  W.Byte(0xF3);
+  W.RM({0x0F, 0x7F}, X, M);
+}
+void Movdqa(TCodeWriter& W, int D, int S) { Sse(W, 0x6F, D, S); }
+void Punpcklbw(TCodeWriter& W, int D, int S) { Sse(W, 0x60, D, S); }
+void Punpckhbw(TCodeWriter& W, int D, int S) { Sse(W, 0x68, D, S); }
+void Punpckldq(TCodeWriter& W, int D, int S) { Sse(W, 0x62, D, S); }
+void Punpcklqdq(TCodeWriter& W, int D, int S) { Sse(W, 0x6C, D, S); }
+void Pmullw(TCodeWriter& W, int D, int S) { Sse(W, 0xD5, D, S); }
+void Paddw(TCodeWriter& W, int D, int S) { Sse(W, 0xFD, D, S); }
+void Packuswb(TCodeWriter& W, int D, int S) { Sse(W, 0x67, D, S); }
+void Pand(TCodeWriter& W, int D, int S) { Sse(W, 0xDB, D, S); }
+void Pandn(TCodeWriter& W, int D, int S) { Sse(W, 0xDF, D, S); }
+void Por(TCodeWriter& W, int D, int S) { Sse(W, 0xEB, D, S); }
+void Pxor(TCodeWriter& W, int D, int S) { Sse(W, 0xEF, D, S); }
+void Pcmpeqd(TCodeWriter& W, int D, int S) { Sse(W, 0x76, D, S); }
+void PsrlwI(TCodeWriter& W, int X, int Count) { SseImm(W, 0x71, 2, X, static_cast<std::uint8_t>(Count)); }
+void Pshufd(TCodeWriter& W, int D, int S, std::uint8_t Order) { SseImm(W, 0x70, D, S, Order); }
+
+// X := the 32-bit value in every dword.
+void BroadcastDword(TCodeWriter& W, int X, std::uint32_t Value) {
+  W.MovRI32(RAX, Value);
+  MovdXR(W, X, RAX);
+  Pshufd(W, X, X, 0);
+}
+
+// The shape of one packed span, read from the tree and the surfaces.
+struct TSpanShape {
+  int Slot = 0;
+  bool Blend = false;      // operation 10 or 11; otherwise a copy
+  bool Keyed = false;
+  DWORD Keep = 0;          // bits the key compares
+  DWORD Key = 0;
+  DWORD OutMask = 0;       // bits of the written pixel
+  DWORD Step = 0;          // U step a pixel, 16.16
+  // Blend: per 16-bit lane of one pixel, 1 where the channel is blended on
+  // its own (weight 256 - a for the destination), 0 where it is blended as
+  // one of a pair (255 - a).
+  std::uint64_t LoneLanes = 0;
+};
+
+bool ByteChannel(DWORD Mask) { return Mask == 0xFF || Mask == 0xFF00 || Mask == 0xFF0000 || Mask == 0xFF000000u; }
+
+int LaneOf(DWORD Mask) { return Mask == 0xFF ? 0 : Mask == 0xFF00 ? 1 : Mask == 0xFF0000 ? 2 : 3; }
+
+const TRenderTextureSlot* DirectSlot(const TDXRMachine& M, const TRenderNode* N) {
+  if (!N || N->Kind != rnTexture || N->Index >= RenderSlotLimit) return nullptr;
+  const TRenderTextureSlot& slot = M.TextureSlots[N->Index];
+  if (!slot.Surface || slot.Filter != 0 || slot.Addressing != raDirect || !slot.ConstantStep || slot.DV != 0)
+    return nullptr;
+  if (slot.Surface->BitCount != 32) return nullptr;
+  return &slot;
+}
+
+bool Shape(const TDXRMachine& M, const TRenderNode* Root, TSpanShape& S) {
+  if (!Root || !M.Dest || M.DitherActive || !CpuHasMMX) return false;
+  const TRenderSurface& dest = *M.Dest;
+  if (dest.BitCount != 32) return false;
+  const TRenderNode* texture = Root;
+  if (Root->Kind == rnBlend) {
+    const int op = static_cast<int>(Root->Index & 0xFF);
+    if (op != 10 && op != 11) return false;
+    if (!Root->Right || Root->Right->Kind != rnDest) return false;
+    texture = Root->Left;
+    S.Blend = true;
+  }
+  const TRenderTextureSlot* slot = DirectSlot(M, texture);
+  if (!slot) return false;
+  const TRenderSurface& tex = *slot->Surface;
+  S.Slot = static_cast<int>(texture->Index);
+  S.Step = slot->DU;
+  if (S.Blend) {
+    // Channels of one byte each at the same places on both sides, no alpha.
+    if (tex.Kind != rkRGB || dest.Kind != rkRGB || tex.Alpha.Mask || dest.Alpha.Mask) return false;
+    for (int c = 0; c < 3; ++c) {
+      const DWORD m = tex.Channel(c).Mask;
+      if (!ByteChannel(m) || dest.Channel(c).Mask != m) return false;
+    }
+    const TRenderChannelSet set = Root->Channels;
+    if (set & rcAlpha) return false;
+    for (int c = 0; c < 3; ++c) {
+      if (!(set & (1 << c))) continue;
+      S.OutMask |= dest.Channel(c).Mask;
+      // Red and green form a pair when both are drawn; blue pairs with
+      // alpha, which is never drawn here.
+      const bool paired = c < 2 && (set & rcRed) && (set & rcGreen);
+      if (!paired) S.LoneLanes |= std::uint64_t{1} << (16 * LaneOf(dest.Channel(c).Mask));
+    }
+  } else {
+    // A copy of the texel's own bits, as the same-format path writes it.
+    if (!SameSurfaceFormat(dest, tex)) return false;
+    S.OutMask = 0xFFFFFFFFu;
+  }
+  if (slot->Transparent) {
+    S.Keyed = true;
+    S.Key = slot->ColorKey;
+    const DWORD keep = ~tex.AlphaChannel().Mask;
+    if (keep == 0xFFFFFFFFu) {
+      // The key test clears the texel's top byte, in the written value too.
+      S.Keep = 0x00FFFFFF;
+      if (!S.Blend) S.OutMask = 0x00FFFFFF;
+    } else {
+      S.Keep = keep & 0x00FFFFFFu;
+    }
+  }
+  return true;
+}
+
+// XSrc, XDst: up to four source and destination pixels. Leaves the pixels
+// to write in XSrc.
+void EmitBody(TCodeWriter& W, const TSpanShape& S) {
+  if (S.Keyed) {
+    Movdqa(W, XT3, XSrc);
+    Pand(W, XT3, XKeep);
+    Pcmpeqd(W, XT3, XKey);  // all ones where the texel is the key
+  }
+  if (S.Blend) {
+    // Per channel (x a + y w) >> 8 in 16-bit lanes: x a <= 65025 and
+    // y w <= 65280 with w = 256 - a, so neither the products nor their sum
+    // leave 16 bits. A pair computes x a + y (255 - a) and keeps the high
+    // byte; a lone channel y + ((x - y) a >> 8) with a floor shift, which
+    // is (x a + y (256 - a)) >> 8.
+    Movdqa(W, XT0, XSrc);
+    Punpcklbw(W, XSrc, XZero);
+    Punpckhbw(W, XT0, XZero);
+    Movdqa(W, XT1, XDst);
+    Punpcklbw(W, XT1, XZero);
+    Movdqa(W, XT2, XDst);
+    Punpckhbw(W, XT2, XZero);
+    Pmullw(W, XSrc, XWeight);
+    Pmullw(W, XT0, XWeight);
+    Pmullw(W, XT1, XDestWeight);
+    Pmullw(W, XT2, XDestWeight);
+    Paddw(W, XSrc, XT1);
+    Paddw(W, XT0, XT2);
+    PsrlwI(W, XSrc, 8);
+    PsrlwI(W, XT0, 8);
+    Packuswb(W, XSrc, XT0);
+  }
+  if (S.OutMask != 0xFFFFFFFFu) Pand(W, XSrc, XOutMask);
+  if (S.Keyed) {
+    // Keyed texels leave the destination as it was.
+    Pand(W, XDst, XT3);
+    Pandn(W, XT3, XSrc);
+    Por(W, XT3, XDst);
+    Movdqa(W, XSrc, XT3);
+  }
+}
+
+// XSrc := the texel at U (r10d) and U += step; Lane 0 only.
+void EmitGather(TCodeWriter& W, const TSpanShape& S, int X) {
+  W.MovRR32(RDX, R10);
+  W.ShiftRI(Shr, RDX, 16);
+  MovdXM(W, X, MemIdx(R9, RDX, 4));
+  if (S.Step) W.AluRI(Add, R10, S.Step);
+}
+
+}  // namespace
+
+bool PackedSpanFits(const TDXRMachine& M, const TRenderNode* Root) {
+  TSpanShape s;
+  return Shape(M, Root, s);
+}
+
+bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Root) {
+  TSpanShape s;
+  if (!Shape(M, Root, s)) return false;
+  // The weight is read where the blend steps read it: the alpha of the
+  // texture's operand, set when the routine was generated.
+  int weightAt = -1;
+  bool inverse = false;
+  if (s.Blend) {
+    for (const TRenderStep& step : M.Steps) {
+      if (step.Op != TRenderStepOp::AlphaPair && step.Op != TRenderStepOp::AlphaChan) continue;
+      if (weightAt >= 0 && (step.A + 7 != weightAt || step.Flag != inverse)) return false;
+      weightAt = step.A + 7;
+      inverse = step.Flag;
+    }
+    if (weightAt < 0) return false;
+  }
+  const TRenderSurface& dest = *M.Dest;
+  const TRenderSurface& tex = *M.TextureSlots[s.Slot].Surface;
+  const int u = StateOffset(M, M.TextureSlots[s.Slot].U);
+  const int texBits = StateOffset(M, M.TextureBits[s.Slot]);
+  const bool contiguous = s.Step == 0x10000;
+
+  // System V entry: count in edi, data block in rsi.
+  W.MovRR32(RegCount, RDI);
+  // Destination address: DestBits + Y * pitch + X * 4.
+  W.MovsxdRM(RCX, B(STATE(Y)));
+  W.ImulRRI(RCX, RCX, static_cast<std::int32_t>(dest.Pitch), true);
+  W.MovsxdRM(RDX, B(STATE(X)));
+  W.ShiftRI(Shl, RDX, 2, true);
+  W.MovRM64(RDI, B(STATE(DestBits)));
+  W.AluRR(Add, RDI, RCX, true);
+  W.AluRR(Add, RDI, RDX, true);
+  // Texture row: TextureBits + (V >> 16) * pitch; U in r10d.
+  W.MovRM32(RDX, B(u + 4));
+  W.ShiftRI(Shr, RDX, 16);
+  W.ImulRRI(RDX, RDX, static_cast<std::int32_t>(tex.Pitch), true);
+  W.MovRM64(R9, B(texBits));
+  W.AluRR(Add, R9, RDX, true);
+  W.MovRM32(R10, B(u));
+  // U after the span, as the per-pixel steps leave it.
+  if (contiguous) {
+    W.MovRR32(RAX, RegCount);
+    W.ShiftRI(Shl, RAX, 16);
+    W.AluRR(Add, RAX, R10);
+    W.MovMR32(B(u), RAX);
+    // Whole texels in a row: the texture pointer walks with the destination.
+    W.MovRR32(RDX, R10);
+    W.ShiftRI(Shr, RDX, 16);
+    W.RM({0x8D}, R9, MemIdx(R9, RDX, 4), true);  // lea r9, [r9 + rdx*4]
+  }
+  if (s.Blend) {
+    W.MovzxB(RAX, B(weightAt));
+    if (inverse) W.AluRI(Xor, RAX, 255);
+    W.MovRI32(RDX, 255);
+    W.AluRR(Sub, RDX, RAX);
+    W.ImulRRI(RAX, RAX, 0x10001);
+    MovdXR(W, XWeight, RAX);
+    Pshufd(W, XWeight, XWeight, 0);
+    W.ImulRRI(RDX, RDX, 0x10001);
+    MovdXR(W, XDestWeight, RDX);
+    Pshufd(W, XDestWeight, XDestWeight, 0);
+    if (s.LoneLanes) {
+      BroadcastDword(W, XT0, static_cast<std::uint32_t>(s.LoneLanes));
+      BroadcastDword(W, XT1, static_cast<std::uint32_t>(s.LoneLanes >> 32));
+      Punpckldq(W, XT0, XT1);
+      Paddw(W, XDestWeight, XT0);
+    }
+    Pxor(W, XZero, XZero);
+  }
+  if (s.OutMask != 0xFFFFFFFFu) BroadcastDword(W, XOutMask, s.OutMask);
+  if (s.Keyed) {
+    BroadcastDword(W, XKeep, s.Keep);
+    BroadcastDword(W, XKey, s.Key);
+  }
+  const bool readsDest = s.Blend || s.Keyed;
+
+  // Four pixels a pass.
+  const std::size_t quad = W.Pos();
+  W.AluRI(Cmp, RegCount, 4);
+  const std::size_t toTail = W.JccForward(CcL);
+  if (contiguous) {
+    MovdquXM(W, XSrc, Mem(R9));
+    W.AluRI(Add, R9, 16, true);
+  } else {
+    EmitGather(W, s, XSrc);
+    EmitGather(W, s, XT0);
+    EmitGather(W, s, XT1);
+    EmitGather(W, s, XT2);
+    Punpckldq(W, XSrc, XT0);
+    Punpckldq(W, XT1, XT2);
+    Punpcklqdq(W, XSrc, XT1);
+  }
+  if (readsDest) MovdquXM(W, XDst, Mem(RDI));
+  EmitBody(W, s);
+  MovdquMX(W, Mem(RDI), XSrc);
+  W.AluRI(Add, RDI, 16, true);
+  W.AluRI(Sub, RegCount, 4);
+  W.Jmp(quad);
+
+  // The last pixels one by one.
+  W.Bind(toTail);
+  W.AluRI(Cmp, RegCount, 0);
+  const std::size_t toDone = W.JccForward(CcE);
+  const std::size_t single = W.Pos();
+  if (contiguous) {
+    MovdXM(W, XSrc, Mem(R9));
+    W.AluRI(Add, R9, 4, true);
+  } else {
+    EmitGather(W, s, XSrc);
+  }
+  if (readsDest) MovdXM(W, XDst, Mem(RDI));
+  EmitBody(W, s);
+  MovdMX(W, Mem(RDI), XSrc);
+  W.AluRI(Add, RDI, 4, true);
+  W.DecR(RegCount);
+  W.Jcc(CcNE, single);
+  W.Bind(toDone);
+  if (!contiguous) W.MovMR32(B(u), R10);
+  W.Ret();
+  return !W.Overflow();
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Whole-span routines for the two draws the programs make most: a 32-bit
+// texture copied (optionally keyed) onto a destination of its own format,
+// and a 32-bit texture blended over the destination by a constant weight
+// (operations 10 and 11). They keep the channels in SSE2 registers, hoist
+// the row addresses and the weight out of the pixel loop, move whole pixels,
+// four a pass, and give the same bytes as the per-step code: the weights
+// are exact (see EmitPackedSpan).
+
+#include <cstddef>
+
+#include "render/RenderGenerator.h"
+
+// Whether the routine for Root can be a packed span.
+bool PackedSpanFits(const TDXRMachine& M, const TRenderNode* Root);
+
+// Writes the packed span for Root, whose steps are already in M.Steps (the
+// interpreter's form of the same routine). False when the steps do not have
+// the expected form; nothing useful is then written.
+bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Root);
