@@ -409,9 +409,19 @@ void GenerateRoutine(TRenderGenContext& Ctx, TRenderNode* Root) {
     GenerateSteps(Ctx, Root);
     Ctx.W = w;
     if (Ctx.Failed) return;
-    if (EmitPackedSpan(*w, Ctx.M, Root)) {
-      Ctx.M.Entry = w->Address(0);
-      return;
+    TDXRMachine& m = Ctx.M;
+    if (DescribePackedSpan(m, Root, Ctx.Span)) {
+      Ctx.MadeSpan = true;
+      if (m.HasSpanInPlace && m.SpanInPlace == Ctx.Span) {
+        Ctx.CodeInPlace = true;
+        m.Entry = m.Code;
+        return;
+      }
+      if (EmitPackedSpan(*w, m, Ctx.Span)) {
+        m.Entry = w->Address(0);
+        return;
+      }
+      Ctx.MadeSpan = false;
     }
     // Steps of an unexpected form: the routine is generated again, step by step.
     *w = TCodeWriter(w->Address(0), RenderCodeSize);

@@ -67,21 +67,6 @@ void BroadcastDword(TCodeWriter& W, int X, std::uint32_t Value) {
   Pshufd(W, X, X, 0);
 }
 
-// The shape of one packed span, read from the tree and the surfaces.
-struct TSpanShape {
-  int Slot = 0;
-  bool Blend = false;      // operation 10 or 11; otherwise a copy
-  bool Keyed = false;
-  DWORD Keep = 0;          // bits the key compares
-  DWORD Key = 0;
-  DWORD OutMask = 0;       // bits of the written pixel
-  DWORD Step = 0;          // U step a pixel, 16.16
-  // Blend: per 16-bit lane of one pixel, 1 where the channel is blended on
-  // its own (weight 256 - a for the destination), 0 where it is blended as
-  // one of a pair (255 - a).
-  std::uint64_t LoneLanes = 0;
-};
-
 bool ByteChannel(DWORD Mask) { return Mask == 0xFF || Mask == 0xFF00 || Mask == 0xFF0000 || Mask == 0xFF000000u; }
 
 int LaneOf(DWORD Mask) { return Mask == 0xFF ? 0 : Mask == 0xFF00 ? 1 : Mask == 0xFF0000 ? 2 : 3; }
@@ -95,7 +80,7 @@ const TRenderTextureSlot* DirectSlot(const TDXRMachine& M, const TRenderNode* N)
   return &slot;
 }
 
-bool Shape(const TDXRMachine& M, const TRenderNode* Root, TSpanShape& S) {
+bool Shape(const TDXRMachine& M, const TRenderNode* Root, TPackedSpan& S) {
   if (!Root || !M.Dest || M.DitherActive || !CpuHasMMX) return false;
   const TRenderSurface& dest = *M.Dest;
   if (dest.BitCount != 32) return false;
@@ -151,7 +136,7 @@ bool Shape(const TDXRMachine& M, const TRenderNode* Root, TSpanShape& S) {
 
 // XSrc, XDst: up to four source and destination pixels. Leaves the pixels
 // to write in XSrc.
-void EmitBody(TCodeWriter& W, const TSpanShape& S) {
+void EmitBody(TCodeWriter& W, const TPackedSpan& S) {
   if (S.Keyed) {
     Movdqa(W, XT3, XSrc);
     Pand(W, XT3, XKeep);
@@ -191,7 +176,7 @@ void EmitBody(TCodeWriter& W, const TSpanShape& S) {
 }
 
 // XSrc := the texel at U (r10d) and U += step; Lane 0 only.
-void EmitGather(TCodeWriter& W, const TSpanShape& S, int X) {
+void EmitGather(TCodeWriter& W, const TPackedSpan& S, int X) {
   W.MovRR32(RDX, R10);
   W.ShiftRI(Shr, RDX, 16);
   MovdXM(W, X, MemIdx(R9, RDX, 4));
@@ -201,28 +186,30 @@ void EmitGather(TCodeWriter& W, const TSpanShape& S, int X) {
 }  // namespace
 
 bool PackedSpanFits(const TDXRMachine& M, const TRenderNode* Root) {
-  TSpanShape s;
+  TPackedSpan s;
   return Shape(M, Root, s);
 }
 
-bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Root) {
-  TSpanShape s;
+bool DescribePackedSpan(const TDXRMachine& M, const TRenderNode* Root, TPackedSpan& s) {
+  s = TPackedSpan{};
   if (!Shape(M, Root, s)) return false;
   // The weight is read where the blend steps read it: the alpha of the
   // texture's operand, set when the routine was generated.
-  int weightAt = -1;
-  bool inverse = false;
   if (s.Blend) {
     for (const TRenderStep& step : M.Steps) {
       if (step.Op != TRenderStepOp::AlphaPair && step.Op != TRenderStepOp::AlphaChan) continue;
-      if (weightAt >= 0 && (step.A + 7 != weightAt || step.Flag != inverse)) return false;
-      weightAt = step.A + 7;
-      inverse = step.Flag;
+      if (s.WeightAt >= 0 && (step.A + 7 != s.WeightAt || step.Flag != s.Inverse)) return false;
+      s.WeightAt = step.A + 7;
+      s.Inverse = step.Flag;
     }
-    if (weightAt < 0) return false;
+    if (s.WeightAt < 0) return false;
   }
-  const TRenderSurface& dest = *M.Dest;
-  const TRenderSurface& tex = *M.TextureSlots[s.Slot].Surface;
+  s.DestPitch = M.Dest->Pitch;
+  s.TexturePitch = M.TextureSlots[s.Slot].Surface->Pitch;
+  return true;
+}
+
+bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& s) {
   const int u = StateOffset(M, M.TextureSlots[s.Slot].U);
   const int texBits = StateOffset(M, M.TextureBits[s.Slot]);
   const bool contiguous = s.Step == 0x10000;
@@ -231,7 +218,7 @@ bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Roo
   W.MovRR32(RegCount, RDI);
   // Destination address: DestBits + Y * pitch + X * 4.
   W.MovsxdRM(RCX, B(STATE(Y)));
-  W.ImulRRI(RCX, RCX, static_cast<std::int32_t>(dest.Pitch), true);
+  W.ImulRRI(RCX, RCX, static_cast<std::int32_t>(s.DestPitch), true);
   W.MovsxdRM(RDX, B(STATE(X)));
   W.ShiftRI(Shl, RDX, 2, true);
   W.MovRM64(RDI, B(STATE(DestBits)));
@@ -240,7 +227,7 @@ bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Roo
   // Texture row: TextureBits + (V >> 16) * pitch; U in r10d.
   W.MovRM32(RDX, B(u + 4));
   W.ShiftRI(Shr, RDX, 16);
-  W.ImulRRI(RDX, RDX, static_cast<std::int32_t>(tex.Pitch), true);
+  W.ImulRRI(RDX, RDX, static_cast<std::int32_t>(s.TexturePitch), true);
   W.MovRM64(R9, B(texBits));
   W.AluRR(Add, R9, RDX, true);
   W.MovRM32(R10, B(u));
@@ -256,8 +243,8 @@ bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Roo
     W.RM({0x8D}, R9, MemIdx(R9, RDX, 4), true);  // lea r9, [r9 + rdx*4]
   }
   if (s.Blend) {
-    W.MovzxB(RAX, B(weightAt));
-    if (inverse) W.AluRI(Xor, RAX, 255);
+    W.MovzxB(RAX, B(s.WeightAt));
+    if (s.Inverse) W.AluRI(Xor, RAX, 255);
     W.MovRI32(RDX, 255);
     W.AluRR(Sub, RDX, RAX);
     W.ImulRRI(RAX, RAX, 0x10001);

@@ -14,7 +14,10 @@
 // Whether the routine for Root can be a packed span.
 bool PackedSpanFits(const TDXRMachine& M, const TRenderNode* Root);
 
-// Writes the packed span for Root, whose steps are already in M.Steps (the
-// interpreter's form of the same routine). False when the steps do not have
-// the expected form; nothing useful is then written.
-bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TRenderNode* Root);
+// The packed span for Root, whose steps are already in M.Steps (the
+// interpreter's form of the same routine); false when the steps do not have
+// the expected form.
+bool DescribePackedSpan(const TDXRMachine& M, const TRenderNode* Root, TPackedSpan& Span);
+
+// Writes the span's code; false when it does not fit the buffer.
+bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& Span);
