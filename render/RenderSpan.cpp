@@ -71,6 +71,24 @@ bool ByteChannel(DWORD Mask) { return Mask == 0xFF || Mask == 0xFF00 || Mask == 
 
 int LaneOf(DWORD Mask) { return Mask == 0xFF ? 0 : Mask == 0xFF00 ? 1 : Mask == 0xFF0000 ? 2 : 3; }
 
+// The bytes a 32-bit surface's rows cover, whatever the sign of its pitch.
+void RowSpan(const TRenderSurface& S, std::uintptr_t& Low, std::uintptr_t& High) {
+  const std::uintptr_t bits = reinterpret_cast<std::uintptr_t>(S.Bits);
+  const std::uintptr_t pitch = static_cast<std::uintptr_t>(S.Pitch < 0 ? -std::int64_t{S.Pitch} : S.Pitch);
+  const std::uintptr_t rows = S.Height > 0 ? static_cast<std::uintptr_t>(S.Height - 1) : 0;
+  Low = S.Pitch < 0 ? bits - rows * pitch : bits;
+  High = Low + rows * pitch + static_cast<std::uintptr_t>(S.Width > 0 ? S.Width : 0) * 4;
+}
+
+// A texture sharing memory with the destination is read pixel by pixel,
+// after the writes before it, as the per-step code reads it.
+bool SharesMemory(const TRenderSurface& A, const TRenderSurface& B) {
+  std::uintptr_t aLow, aHigh, bLow, bHigh;
+  RowSpan(A, aLow, aHigh);
+  RowSpan(B, bLow, bHigh);
+  return aLow < bHigh && bLow < aHigh;
+}
+
 const TRenderTextureSlot* DirectSlot(const TDXRMachine& M, const TRenderNode* N) {
   if (!N || N->Kind != rnTexture || N->Index >= RenderSlotLimit) return nullptr;
   const TRenderTextureSlot& slot = M.TextureSlots[N->Index];
@@ -95,6 +113,7 @@ bool Shape(const TDXRMachine& M, const TRenderNode* Root, TPackedSpan& S) {
   const TRenderTextureSlot* slot = DirectSlot(M, texture);
   if (!slot) return false;
   const TRenderSurface& tex = *slot->Surface;
+  if (SharesMemory(tex, dest)) return false;
   S.Slot = static_cast<int>(texture->Index);
   S.Step = slot->DU;
   if (S.Blend) {

@@ -284,3 +284,31 @@ TEST_P(RandomTreeCompare, GeneratedCodeMatchesInterpreterForRandomTrees) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mmx, RandomTreeCompare, testing::Values(false, true));
+
+// A texture over the destination's own memory, a pixel to the left: the
+// per-pixel code reads each texel after writing the pixel before it, and the
+// generated code must read it the same way.
+TEST(StretchBlendCompare, TextureSharingTheDestinationMemory) {
+  TMMXScope mmx(true);
+  std::mt19937 rng(5);
+  for (TRenderBlendOp op : {TRenderBlendOp{1}, TRenderBlendOp{10}}) {
+    SCOPED_TRACE(int(op));
+    std::vector<DWORD> memory(40 * 6 + 1);
+    for (DWORD& v : memory) v = static_cast<DWORD>(rng());
+    const std::vector<DWORD> before = memory;
+    std::vector<DWORD> results[2];
+    for (int interpreted = 0; interpreted < 2; ++interpreted) {
+      memory = before;
+      TRenderSurface dest, tex;
+      InitRGBSurface(dest, 40, 6, 32, memory.data() + 1, 160, 0xFF0000, 0xFF00, 0xFF, 0);
+      InitRGBSurface(tex, 40, 6, 32, memory.data(), 160, 0xFF0000, 0xFF00, 0xFF, 0);
+      RenderForceInterpreter = interpreted == 1;
+      const RECT r{0, 0, 40, 6};
+      DrawStretchBlend(dest, tex, r, r, op, 200, false, 0);
+      RenderForceInterpreter = false;
+      results[interpreted] = memory;
+    }
+    EXPECT_NE(results[0], before);
+    EXPECT_EQ(results[0], results[1]);
+  }
+}
