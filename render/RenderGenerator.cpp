@@ -412,6 +412,7 @@ void GenerateRoutine(TRenderGenContext& Ctx, TRenderNode* Root) {
     TDXRMachine& m = Ctx.M;
     if (DescribePackedSpan(m, Root, Ctx.Span)) {
       Ctx.MadeSpan = true;
+      SetPackedSpanConstants(m, Ctx.Span);
       if (m.HasSpanInPlace && m.SpanInPlace == Ctx.Span) {
         Ctx.CodeInPlace = true;
         m.Entry = m.Code;

@@ -152,6 +152,14 @@ struct TDXRMachineState {
   const BYTE* SubClampCentre = nullptr;
   const BYTE* Dithers = nullptr;
   TRenderColor ZeroColor;
+  // Constants of a packed span, 16 bytes each, set when it is generated:
+  // texture weight and destination weight per 16-bit lane, written bits, key
+  // bits and key per 32-bit lane.
+  BYTE SpanWeight[16] = {};
+  BYTE SpanDestWeight[16] = {};
+  BYTE SpanOutMask[16] = {};
+  BYTE SpanKeep[16] = {};
+  BYTE SpanKey[16] = {};
 };
 
 // Everything the code of a packed span (a whole-span routine for a 32-bit

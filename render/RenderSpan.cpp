@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -27,7 +28,6 @@ void SseImm(TCodeWriter& W, std::uint8_t Op, int Reg, int Rm, std::uint8_t Imm) 
   W.RR({0x0F, Op}, Reg, Rm);
   W.Byte(Imm);
 }
-void MovdXR(TCodeWriter& W, int X, int R) { Sse(W, 0x6E, X, R); }  // movd xmm, r32
 void MovdXM(TCodeWriter& W, int X, const TX64Mem& M) {
   W.Byte(0x66);
   W.RM({0x0F, 0x6E}, X, M);
@@ -58,14 +58,6 @@ void Por(TCodeWriter& W, int D, int S) { Sse(W, 0xEB, D, S); }
 void Pxor(TCodeWriter& W, int D, int S) { Sse(W, 0xEF, D, S); }
 void Pcmpeqd(TCodeWriter& W, int D, int S) { Sse(W, 0x76, D, S); }
 void PsrlwI(TCodeWriter& W, int X, int Count) { SseImm(W, 0x71, 2, X, static_cast<std::uint8_t>(Count)); }
-void Pshufd(TCodeWriter& W, int D, int S, std::uint8_t Order) { SseImm(W, 0x70, D, S, Order); }
-
-// X := the 32-bit value in every dword.
-void BroadcastDword(TCodeWriter& W, int X, std::uint32_t Value) {
-  W.MovRI32(RAX, Value);
-  MovdXR(W, X, RAX);
-  Pshufd(W, X, X, 0);
-}
 
 bool ByteChannel(DWORD Mask) { return Mask == 0xFF || Mask == 0xFF00 || Mask == 0xFF0000 || Mask == 0xFF000000u; }
 
@@ -194,12 +186,12 @@ void EmitBody(TCodeWriter& W, const TPackedSpan& S) {
   }
 }
 
-// XSrc := the texel at U (r10d) and U += step; Lane 0 only.
-void EmitGather(TCodeWriter& W, const TPackedSpan& S, int X) {
-  W.MovRR32(RDX, R10);
+// X := the texel at U (in Reg), then U += step; lane 0 only.
+void EmitGather(TCodeWriter& W, const TPackedSpan& S, int Reg, int X) {
+  W.MovRR32(RDX, Reg);
   W.ShiftRI(Shr, RDX, 16);
   MovdXM(W, X, MemIdx(R9, RDX, 4));
-  if (S.Step) W.AluRI(Add, R10, S.Step);
+  if (S.Step) W.AluRI(Add, Reg, S.Step);
 }
 
 }  // namespace
@@ -228,10 +220,51 @@ bool DescribePackedSpan(const TDXRMachine& M, const TRenderNode* Root, TPackedSp
   return true;
 }
 
+void SetPackedSpanConstants(TDXRMachine& M, const TPackedSpan& s) {
+  auto fillWords = [](BYTE* v, std::uint64_t fourWords) {
+    for (int i = 0; i < 8; ++i) {
+      const WORD w = static_cast<WORD>(fourWords >> (16 * (i % 4)));
+      std::memcpy(v + 2 * i, &w, 2);
+    }
+  };
+  auto fillDwords = [](BYTE* v, DWORD d) {
+    for (int i = 0; i < 4; ++i) std::memcpy(v + 4 * i, &d, 4);
+  };
+  if (s.Blend) {
+    const BYTE* state = reinterpret_cast<const BYTE*>(static_cast<const TDXRMachineState*>(&M));
+    std::uint64_t a = state[s.WeightAt];
+    if (s.Inverse) a = 255 - a;
+    const std::uint64_t all = 0x0001000100010001ull;
+    fillWords(M.SpanWeight, a * all);
+    fillWords(M.SpanDestWeight, (255 - a) * all + s.LoneLanes);
+  }
+  fillDwords(M.SpanOutMask, s.OutMask);
+  fillDwords(M.SpanKeep, s.Keep);
+  fillDwords(M.SpanKey, s.Key);
+}
+
+namespace {
+
+// Loads the four texels from U (in Reg) into X, stepping Reg.
+void EmitGatherQuad(TCodeWriter& W, const TPackedSpan& s, int Reg, int X) {
+  EmitGather(W, s, Reg, X);
+  EmitGather(W, s, Reg, XT0);
+  EmitGather(W, s, Reg, XT1);
+  EmitGather(W, s, Reg, XT2);
+  Punpckldq(W, X, XT0);
+  Punpckldq(W, XT1, XT2);
+  Punpcklqdq(W, X, XT1);
+}
+
+}  // namespace
+
 bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& s) {
   const int u = StateOffset(M, M.TextureSlots[s.Slot].U);
   const int texBits = StateOffset(M, M.TextureBits[s.Slot]);
   const bool contiguous = s.Step == 0x10000;
+  const bool readsDest = s.Blend || s.Keyed;
+  // The last four pixels of a span, read before the span is drawn.
+  constexpr int XLastSrc = 6, XLastDst = 7;
 
   // System V entry: count in edi, data block in rsi.
   W.MovRR32(RegCount, RDI);
@@ -250,76 +283,75 @@ bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& s) 
   W.MovRM64(R9, B(texBits));
   W.AluRR(Add, R9, RDX, true);
   W.MovRM32(R10, B(u));
-  // U after the span, as the per-pixel steps leave it.
+  // U after the span, as the per-pixel steps leave it: U + count * step.
+  W.ImulRRI(RAX, RegCount, static_cast<std::int32_t>(s.Step));
+  W.AluRR(Add, RAX, R10);
+  W.MovMR32(B(u), RAX);
   if (contiguous) {
-    W.MovRR32(RAX, RegCount);
-    W.ShiftRI(Shl, RAX, 16);
-    W.AluRR(Add, RAX, R10);
-    W.MovMR32(B(u), RAX);
     // Whole texels in a row: the texture pointer walks with the destination.
     W.MovRR32(RDX, R10);
     W.ShiftRI(Shr, RDX, 16);
     W.RM({0x8D}, R9, MemIdx(R9, RDX, 4), true);  // lea r9, [r9 + rdx*4]
   }
   if (s.Blend) {
-    W.MovzxB(RAX, B(s.WeightAt));
-    if (s.Inverse) W.AluRI(Xor, RAX, 255);
-    W.MovRI32(RDX, 255);
-    W.AluRR(Sub, RDX, RAX);
-    W.ImulRRI(RAX, RAX, 0x10001);
-    MovdXR(W, XWeight, RAX);
-    Pshufd(W, XWeight, XWeight, 0);
-    W.ImulRRI(RDX, RDX, 0x10001);
-    MovdXR(W, XDestWeight, RDX);
-    Pshufd(W, XDestWeight, XDestWeight, 0);
-    if (s.LoneLanes) {
-      BroadcastDword(W, XT0, static_cast<std::uint32_t>(s.LoneLanes));
-      BroadcastDword(W, XT1, static_cast<std::uint32_t>(s.LoneLanes >> 32));
-      Punpckldq(W, XT0, XT1);
-      Paddw(W, XDestWeight, XT0);
-    }
+    MovdquXM(W, XWeight, B(STATE(SpanWeight)));
+    MovdquXM(W, XDestWeight, B(STATE(SpanDestWeight)));
     Pxor(W, XZero, XZero);
   }
-  if (s.OutMask != 0xFFFFFFFFu) BroadcastDword(W, XOutMask, s.OutMask);
+  if (s.OutMask != 0xFFFFFFFFu) MovdquXM(W, XOutMask, B(STATE(SpanOutMask)));
   if (s.Keyed) {
-    BroadcastDword(W, XKeep, s.Keep);
-    BroadcastDword(W, XKey, s.Key);
+    MovdquXM(W, XKeep, B(STATE(SpanKeep)));
+    MovdquXM(W, XKey, B(STATE(SpanKey)));
   }
-  const bool readsDest = s.Blend || s.Keyed;
 
-  // Four pixels a pass.
-  const std::size_t quad = W.Pos();
   W.AluRI(Cmp, RegCount, 4);
-  const std::size_t toTail = W.JccForward(CcL);
+  const std::size_t toSingles = W.JccForward(CcL);
+  // Spans of four pixels or more end with a pass over their last four,
+  // which may overlap the pass before. Each pixel depends only on its own
+  // texel and its destination value from before the span, both read here
+  // first, so the pixels written twice get the same value both times.
+  W.RM({0x8D}, RAX, MemIdx(RegCount, -1, 1, -4), true);  // lea rax, [r8 - 4]
+  if (contiguous) {
+    MovdquXM(W, XLastSrc, MemIdx(R9, RAX, 4));
+  } else {
+    W.ImulRRI(R11, RAX, static_cast<std::int32_t>(s.Step));
+    W.AluRR(Add, R11, R10);
+    EmitGatherQuad(W, s, R11, XLastSrc);
+  }
+  if (readsDest) MovdquXM(W, XLastDst, MemIdx(RDI, RAX, 4));
+
+  const std::size_t quad = W.Pos();
   if (contiguous) {
     MovdquXM(W, XSrc, Mem(R9));
     W.AluRI(Add, R9, 16, true);
   } else {
-    EmitGather(W, s, XSrc);
-    EmitGather(W, s, XT0);
-    EmitGather(W, s, XT1);
-    EmitGather(W, s, XT2);
-    Punpckldq(W, XSrc, XT0);
-    Punpckldq(W, XT1, XT2);
-    Punpcklqdq(W, XSrc, XT1);
+    EmitGatherQuad(W, s, R10, XSrc);
   }
   if (readsDest) MovdquXM(W, XDst, Mem(RDI));
   EmitBody(W, s);
   MovdquMX(W, Mem(RDI), XSrc);
   W.AluRI(Add, RDI, 16, true);
   W.AluRI(Sub, RegCount, 4);
-  W.Jmp(quad);
-
-  // The last pixels one by one.
-  W.Bind(toTail);
+  W.AluRI(Cmp, RegCount, 4);
+  W.Jcc(0xD, quad);  // greater or equal
   W.AluRI(Cmp, RegCount, 0);
-  const std::size_t toDone = W.JccForward(CcE);
+  const std::size_t whole = W.JccForward(CcE);
+  W.RM({0x8D}, RDI, MemIdx(RDI, RegCount, 4, -16), true);  // lea rdi, [rdi + r8*4 - 16]
+  Movdqa(W, XSrc, XLastSrc);
+  if (readsDest) Movdqa(W, XDst, XLastDst);
+  EmitBody(W, s);
+  MovdquMX(W, Mem(RDI), XSrc);
+  W.Bind(whole);
+  W.Ret();
+
+  // Spans of one to three pixels, one by one.
+  W.Bind(toSingles);
   const std::size_t single = W.Pos();
   if (contiguous) {
     MovdXM(W, XSrc, Mem(R9));
     W.AluRI(Add, R9, 4, true);
   } else {
-    EmitGather(W, s, XSrc);
+    EmitGather(W, s, R10, XSrc);
   }
   if (readsDest) MovdXM(W, XDst, Mem(RDI));
   EmitBody(W, s);
@@ -327,8 +359,6 @@ bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& s) 
   W.AluRI(Add, RDI, 4, true);
   W.DecR(RegCount);
   W.Jcc(CcNE, single);
-  W.Bind(toDone);
-  if (!contiguous) W.MovMR32(B(u), R10);
   W.Ret();
   return !W.Overflow();
 }

@@ -19,5 +19,8 @@ bool PackedSpanFits(const TDXRMachine& M, const TRenderNode* Root);
 // the expected form.
 bool DescribePackedSpan(const TDXRMachine& M, const TRenderNode* Root, TPackedSpan& Span);
 
+// Sets the span's constants in the data block (the code reads them there).
+void SetPackedSpanConstants(TDXRMachine& M, const TPackedSpan& Span);
+
 // Writes the span's code; false when it does not fit the buffer.
 bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& Span);
