@@ -131,7 +131,8 @@ TDirectDrawPalette::~TDirectDrawPalette() {
 
 bool TDirectDrawPalette::CreatePalette(DWORD Caps, const PALETTEENTRY* Entries) {
   ReleaseIntf(FPaletteIntf);
-  PALETTEENTRY entries[256];
+  // Without entries the palette starts all black.
+  PALETTEENTRY entries[256]{};
   if (Entries) std::copy(Entries, Entries + 256, entries);
   IDirectDrawPalette* made = nullptr;
   FDDraw->Check(FDDraw->DrawIntf()->CreatePalette(Caps, entries, &made, nullptr));

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "world/Arith.h"
 #include "world/Records.h"
@@ -40,6 +41,17 @@ constexpr int sndTrain = 8;
 // v snapped to a multiple of 3 toward zero: v - v mod 3.
 inline std::int32_t Snap3(std::int32_t V) { return WrapSub(V, SafeMod(V, 3)); }
 
+// Which table a row of the hidden object list stands for.
+enum TObjectKind : std::uint8_t { okUnit, okBuilding };
+
+// One row of the hidden object list: the object it was made from. The row
+// counts only while that slot still holds an object with that identifier.
+struct TListRow {
+  TObjectKind Kind = okUnit;
+  int Slot = 0;
+  std::string Identifier;  // windows-1250, as the row shows it
+};
+
 struct TGameState : TWorldTables {
   // The single player's resources (the map file's first player record).
   TPlayer Player;
@@ -68,6 +80,7 @@ struct TGameState : TWorldTables {
 
   // Object lists.
   std::int32_t ListUnitCount = 0;
+  std::vector<TListRow> ListRows;   // the hidden list's rows, in its order
 
   // Commands, spells and dialogs.
   std::string SpellName;            // the spell chosen last (windows-1250)

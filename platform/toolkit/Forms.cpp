@@ -393,13 +393,20 @@ void TApplication::FormCreated(TCustomForm* Form) {
 
 void TApplication::Run() {
   if (!FMainForm) return;
+  struct TDepth {
+    int& Depth;
+    explicit TDepth(int& d) : Depth(d) { ++Depth; }
+    ~TDepth() { --Depth; }
+  } depth(FRunDepth);
   if (!FMainForm->Visible()) FMainForm->Show();
   long passes = 0;
   do {
+    if (FDriver && FDriver->RunDone()) break;
     HandleMessage();
     // No handler is running here, so the widgets of freed windows can go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (FDriver && ++passes > FDriver->PassLimit() && !FTerminated) {
+    // A driver's bounded run counts its own passes.
+    if (FDriver && !FDriver->RunActive() && ++passes > FDriver->PassLimit() && !FTerminated) {
       FDriver->RunawayLoop();
       Terminate();
     }
@@ -416,8 +423,10 @@ void TApplication::ProcessPending() { QCoreApplication::processEvents(QEventLoop
 void TApplication::ProcessMessages() { ProcessPending(); }
 
 void TApplication::HandleMessage() {
+  if (FDriver) FDriver->PassStarting();
   ProcessPending();
   if (!FTerminated) Idle();
+  if (FDriver) FDriver->PassDone();
 }
 
 void TApplication::Idle() {

@@ -191,8 +191,12 @@ class TApplication : public TComponent {
     FormCreated(form);
   }
 
-  // Shows the main form and runs the message loop until Terminate.
+  // Shows the main form and runs the message loop until Terminate. (Under a
+  // test driver, also until the driver's current run is done; the program
+  // goes on at the next Run.)
   void Run();
+  // Inside Run (at any depth of modal loops).
+  bool InRun() const { return FRunDepth > 0; }
   void Terminate();
   bool Terminated() const { return FTerminated; }
   // Handles every message waiting, without idle processing.
@@ -279,6 +283,7 @@ class TApplication : public TComponent {
   int FSystemModal = 0;
   bool FHandlingException = false;
   TTestDriver* FDriver = nullptr;
+  int FRunDepth = 0;
   unsigned FSerial = 0;
   std::shared_ptr<void> FStateConnection;
 };

@@ -347,6 +347,11 @@ void ReleaseMouseCapture(const TControl* Control) {
 
 POINT LastCursorPos() { return POINT{gInput.Last.x(), gInput.Last.y()}; }
 
+void SetLastCursorPos(POINT Point) {
+  gInput.HaveLast = true;
+  gInput.Last = QPoint(Point.x, Point.y);
+}
+
 bool DeliverMouseEvent(TWinControl* Receiver, QMouseEvent* Event) {
   if (!Receiver || !Application) return true;
   SafeInvoke(Receiver, [&] {

@@ -105,6 +105,8 @@ Qt::CursorShape QtCursorShape(TCursor Cursor);
 
 // The last pointer position our windows saw, in screen coordinates.
 POINT LastCursorPos();
+// Puts the pointer there without an event (the test driver's SetCursorPos).
+void SetLastCursorPos(POINT Point);
 bool IsOffscreenPlatform();
 void UpdateCursorVisibility();
 int AdjustCursorCounter(bool Show);

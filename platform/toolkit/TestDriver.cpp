@@ -7,8 +7,13 @@
 #include <QPointer>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
+#include <cstdio>
 
+#include "platform/rtl/Cp1250.h"
+#include "platform/toolkit/Dialogs.h"
 #include "platform/toolkit/QtBridge.h"
+#include "platform/win/Time.h"
 #include "platform/win/Window.h"
 
 void TDialogEvent::ClickOk() { Kind == dkModalForm ? SetModalResult(mrOk) : void(Result = IDOK); }
@@ -90,10 +95,20 @@ void TTestDriver::ModalFormOpened(TCustomForm* Form) {
   e.Kind = TDialogEvent::dkModalForm;
   e.Form = Form;
   e.Caption = Form->Caption();
+  if (auto* message = dynamic_cast<TMessageForm*>(Form)) e.Text = message->Text();
+  if (auto* input = dynamic_cast<TInputBoxForm*>(Form)) e.Text = input->Prompt()->Caption();
   size_t index = FDialogs.size();
   FDialogs.push_back(e);
   e.Answered = TakeAnswer(e);
-  if (!e.Answered) ++FUnanswered;
+  if (!e.Answered) {
+    ++FUnanswered;
+    FWatched.erase(std::remove_if(FWatched.begin(), FWatched.end(), [Form](const TWatchedForm& w) { return w.Form == Form; }),
+                   FWatched.end());
+    TWatchedForm w;
+    w.Form = Form;
+    w.Report = "Unanswered modal form \"" + e.Caption + "\"" + (e.Text.empty() ? std::string() : ": " + e.Text);
+    FWatched.push_back(std::move(w));
+  }
   e.Result = ControlAlive(Form) ? Form->ModalResult() : mrNone;
   FDialogs[index] = e;
 }
@@ -118,8 +133,127 @@ int TTestDriver::MessageBoxOpened(HWND Owner, const std::string& Text, const std
   }
   FDialogs[index] = e;
   box.hide();
+  if (!e.Answered) Fail("Unanswered message box \"" + Caption + "\": " + Text);
   return e.Result;
 }
+
+void TTestDriver::Fail(const std::string& Text) {
+  FFailures.push_back(Text);
+  if (FRun) FRun->Done = true;
+  if (FFailureHandler)
+    FFailureHandler(Text);
+  else
+    std::fprintf(stderr, "TTestDriver: %s\n", Cp1250ToUtf8(Text).c_str());
+}
+
+void TTestDriver::WatchModalForms() {
+  for (std::size_t i = 0; i < FWatched.size();) {
+    TWatchedForm& w = FWatched[i];
+    if (!ControlAlive(w.Form) || !w.Form->Visible()) {
+      FWatched.erase(FWatched.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    ++w.Passes;
+    if (!w.Cancelled && w.Passes >= FModalGrace) {
+      w.Cancelled = true;
+      std::string report = w.Report;
+      w.Form->SetModalResult(mrCancel);
+      ++i;
+      Fail(report);
+      continue;
+    }
+    if (w.Cancelled && w.Passes >= 2 * FModalGrace) {
+      // The form refuses to close: the program is ended.
+      FWatched.erase(FWatched.begin() + static_cast<std::ptrdiff_t>(i));
+      if (Application) Application->Terminate();
+      continue;
+    }
+    ++i;
+  }
+}
+
+void TTestDriver::PassStarting() {
+  if (!FRun || FRun->Done) return;
+  ++FRun->Open;
+  if (FRun->StepMicroseconds > 0) AdvanceManualClock(FRun->StepMicroseconds);
+}
+
+void TTestDriver::PassDone() {
+  if (FPassHook && !FInPassHook) {
+    FInPassHook = true;
+    try {
+      FPassHook();
+    } catch (const std::exception& e) {
+      Fail(std::string("The pass hook raised: ") + e.what());
+    } catch (...) {
+      Fail("The pass hook raised an exception");
+    }
+    FInPassHook = false;
+  }
+  WatchModalForms();
+  if (FRun && FRun->Open > 0) {
+    // A pass that began for the run counts, also when a failure ended the run in it.
+    --FRun->Open;
+    ++FRun->Passes;
+    if (FRun->Done) return;
+    if (FRun->Predicate && FRun->Predicate())
+      FRun->Done = FRun->Reached = true;
+    else if (FRun->Passes >= FRun->MaxPasses)
+      FRun->Done = true;
+  }
+}
+
+bool TTestDriver::RunPasses(TRunRequest& Request) {
+  if (!Application) return false;
+  if (Request.StepMicroseconds > 0 && !IsManualClock()) UseManualClock(ClockMicroseconds());
+  TRunRequest* outer = FRun;
+  FRun = &Request;
+  try {
+    if (Request.Predicate && Request.Predicate())
+      Request.Done = Request.Reached = true;
+    else if (Request.MaxPasses <= 0)
+      Request.Done = true;
+    if (!Request.Done) {
+      if (Application->InRun() || outer || !Application->MainForm()) {
+        // Inside a loop already (or nothing to run): the passes run here.
+        while (!Request.Done && !Application->Terminated()) Application->HandleMessage();
+      } else {
+        Application->Run();
+      }
+    }
+  } catch (...) {
+    FRun = outer;
+    throw;
+  }
+  FRun = outer;
+  FLastRunPasses = Request.Passes;
+  return Request.Reached;
+}
+
+bool TTestDriver::RunUntil(std::function<bool()> Predicate, long MaxPasses) {
+  TRunRequest r;
+  r.Predicate = std::move(Predicate);
+  r.MaxPasses = MaxPasses;
+  if (IsManualClock()) r.StepMicroseconds = static_cast<std::int64_t>(FFrameStepMs) * 1000;
+  return RunPasses(r);
+}
+
+void TTestDriver::RunTicks(int Frames) {
+  TRunRequest r;
+  r.MaxPasses = Frames;
+  r.StepMicroseconds = static_cast<std::int64_t>(FFrameStepMs) * 1000;
+  RunPasses(r);
+}
+
+void TTestDriver::AdvanceAndPump(int Milliseconds) {
+  if (!IsManualClock()) UseManualClock(ClockMicroseconds());
+  AdvanceManualClock(static_cast<std::int64_t>(Milliseconds) * 1000);
+  TRunRequest r;
+  r.MaxPasses = 1;
+  RunPasses(r);
+}
+
+void TTestDriver::SetCursorPos(POINT ScreenPoint) { SetLastCursorPos(ScreenPoint); }
 
 void TTestDriver::Pump(int IdlePasses) {
   if (!Application) return;

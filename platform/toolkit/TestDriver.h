@@ -8,6 +8,19 @@
 // While a driver exists the message loop never blocks: where it would wait
 // for the next event it goes on, so Run and ShowModal end only through
 // Terminate/ModalResult (or after PassLimit passes, counted as a runaway).
+//
+// Whole programs run under the driver the way their main runs them: RunUntil,
+// RunTicks and AdvanceAndPump call Application->Run() (showing the main form
+// the first time, with everything the program does at its activation) and
+// return from it after the passes they were asked for, without terminating
+// the program; the next call goes on where it stopped. Called from inside a
+// loop (a handler, a dialog answer, the pass hook) they run the passes there.
+//
+// A modal form or message box nobody answers is a test's mistake: it is
+// reported (Failures(), and the failure handler) with its caption and text,
+// the current run ends, a message box takes its safe default at once and a
+// modal form is cancelled after ModalGrace passes (the application is told to
+// end if the form still stays open after as many again).
 #pragma once
 
 #include <cstdint>
@@ -23,7 +36,8 @@ struct TDialogEvent {
   TKind Kind = dkMessageBox;
   // The modal form (dkModalForm).
   TCustomForm* Form = nullptr;
-  // The box's text, caption and MB_* flags (dkMessageBox).
+  // The box's text, caption and MB_* flags (dkMessageBox); for a form, its
+  // caption, and the text of ShowMessage or the prompt of InputBox.
   std::string Text;
   std::string Caption;
   UINT Flags = 0;
@@ -72,6 +86,41 @@ class TTestDriver {
   // Runs IdlePasses passes of the loop: the pending events, then one idle
   // call (none while a system message box is open).
   void Pump(int IdlePasses = 1);
+
+  // Called at the end of every pass of every loop (Run, modal loops, Pump),
+  // after the idle slot, whoever owns that slot. Null clears it.
+  void SetPassHook(std::function<void()> Hook) { FPassHook = std::move(Hook); }
+  // Runs passes inside Run() until Predicate holds (checked before the first
+  // pass and after each) or MaxPasses passes have run; true when it held.
+  // False as well when an unanswered dialog ended the run. On the manual
+  // clock each pass is a frame, as with RunTicks.
+  bool RunUntil(std::function<bool()> Predicate, long MaxPasses);
+  // Runs Frames passes inside Run(), moving the manual clock on by the frame
+  // step before each, so that a frame timer with an interval up to the step
+  // ticks once a pass. (Where the program's Flip waits for the vertical
+  // blank, that wait moves the clock on to the next 60 Hz boundary itself.)
+  // Installs the manual clock at the current time when the real one runs.
+  void RunTicks(int Frames);
+  // Moves the manual clock on by Milliseconds, then runs one pass inside Run().
+  void AdvanceAndPump(int Milliseconds);
+  int FrameStep() const { return FFrameStepMs; }
+  void SetFrameStep(int Milliseconds) { FFrameStepMs = Milliseconds; }
+  // Passes the last RunUntil/RunTicks/AdvanceAndPump ran.
+  long LastRunPasses() const { return FLastRunPasses; }
+
+  // Puts the pointer at a screen point, as if the user had moved it there
+  // without crossing our windows: Mouse->CursorPos and GetCursorPos read it.
+  void SetCursorPos(POINT ScreenPoint);
+
+  // Test mistakes seen: unanswered dialogs and exceptions from the pass hook.
+  const std::vector<std::string>& Failures() const { return FFailures; }
+  // Called with each failure as it happens (default: written to stderr).
+  void SetFailureHandler(std::function<void(const std::string&)> Handler) { FFailureHandler = std::move(Handler); }
+  // Reports a test mistake the driver's extensions see (a file dialog nobody
+  // answered): recorded and handled like the driver's own, ending the run.
+  void ReportFailure(const std::string& Text) { Fail(Text); }
+  long ModalGrace() const { return FModalGrace; }
+  void SetModalGrace(long Passes) { FModalGrace = Passes; }
   // Idle calls made so far.
   long IdleCalls() const { return FIdleCalls; }
   // Loops that reached PassLimit passes without ending.
@@ -116,10 +165,33 @@ class TTestDriver {
   int MessageBoxOpened(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type);
   void IdlePassed() { ++FIdleCalls; }
   void RunawayLoop() { ++FRunaways; }
+  void PassStarting();
+  void PassDone();
+  // A RunUntil/RunTicks/AdvanceAndPump is going on / has got what it asked for.
+  bool RunActive() const { return FRun != nullptr; }
+  bool RunDone() const { return FRun && FRun->Done; }
 
  private:
+  struct TRunRequest {
+    std::function<bool()> Predicate;
+    long MaxPasses = 0;
+    std::int64_t StepMicroseconds = 0;
+    long Passes = 0;
+    int Open = 0;  // passes begun and not yet done (a pass may run others inside)
+    bool Done = false;
+    bool Reached = false;
+  };
+  struct TWatchedForm {
+    TCustomForm* Form = nullptr;
+    std::string Report;
+    long Passes = 0;
+    bool Cancelled = false;
+  };
   void SendMouse(int Type, TControl* Control, int X, int Y, int Button, TShiftState Shift);
   bool TakeAnswer(TDialogEvent& Event);
+  bool RunPasses(TRunRequest& Request);
+  void Fail(const std::string& Text);
+  void WatchModalForms();
 
   std::deque<TDialogAnswer> FAnswers;
   std::vector<TDialogEvent> FDialogs;
@@ -128,4 +200,13 @@ class TTestDriver {
   int FRunaways = 0;
   long FPassLimit = 100000;
   unsigned FButtons = 0;
+  std::function<void()> FPassHook;
+  bool FInPassHook = false;
+  TRunRequest* FRun = nullptr;
+  long FLastRunPasses = 0;
+  int FFrameStepMs = 1;
+  long FModalGrace = 20;
+  std::vector<TWatchedForm> FWatched;
+  std::vector<std::string> FFailures;
+  std::function<void(const std::string&)> FFailureHandler;
 };

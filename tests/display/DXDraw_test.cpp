@@ -425,6 +425,53 @@ TEST_F(DrawControl, DestroyingTheWindowFinalisesAndDestroyingTheControlTellsList
   EXPECT_EQ(Log, (Strings{"A:Destroying"}));
 }
 
+TEST_F(DrawControl, APaletteMessageRestoresOnlyWhenTheFormComesToTheFront) {
+  TDXDraw* draw = MakeDraw(0, 0, 200, 100);
+  TRecordingListener& a = Rec[0];
+  Listen(a, draw, "A");
+  Form->Show();
+  Log.clear();
+  EXPECT_EQ(Form->Perform(WM_QUERYNEWPALETTE), 1);
+  EXPECT_EQ(Log, (Strings{"A:Restore"}));
+  Log.clear();
+  TForm* other = nullptr;
+  App->CreateForm(other);
+  other->Show();
+  Form->Perform(WM_PALETTECHANGED, reinterpret_cast<WPARAM>(other->Handle()));
+  EXPECT_TRUE(Log.empty()) << "another window's palette change is not a restore";
+}
+
+// A drawing control whose own window can be made again.
+class TRecreatedDraw : public TDXDraw {
+ public:
+  using TDXDraw::TDXDraw;
+  void RecreateWindow() {
+    DestroyHandle();
+    HandleNeeded();
+  }
+};
+
+TEST_F(DrawControl, ARecreatedWindowGetsTheClipperAndIsPresentedInto) {
+  auto* draw = new TRecreatedDraw(Form);
+  draw->BeginLoading();
+  draw->SetParent(Form);
+  draw->SetBounds(0, 0, 120, 80);
+  draw->SetOptions({});
+  draw->Loaded();
+  Form->Show();
+  ASSERT_TRUE(draw->Initialized());
+  const HWND old = draw->Handle();
+  draw->RecreateWindow();
+  ASSERT_NE(draw->Handle(), old);
+  ASSERT_TRUE(draw->Initialized());
+  HWND clipped = nullptr;
+  ASSERT_EQ(draw->Clipper()->ClipperIntf()->GetHWnd(&clipped), DD_OK);
+  EXPECT_EQ(clipped, draw->Handle());
+  draw->Surface()->Fill(0x00123456);
+  draw->Flip();
+  EXPECT_EQ(Driver->ReadPixels(draw).At(60, 40), 0x00123456u);
+}
+
 TEST_F(DrawControl, AFormLeavingItsOwnerLosesTheControlsHook) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   Form->Show();
@@ -454,6 +501,7 @@ namespace {
 TEST_F(DrawControl, FullScreenPageFlippingDriver) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   draw->SetOptions({doFullScreen, doFlip, doAllowReboot});
+  draw->Display()->SetBitCount(32);
   TRecordingListener& a = Rec[0];
   Listen(a, draw, "A");
   Form->Show();
@@ -469,12 +517,33 @@ TEST_F(DrawControl, FullScreenPageFlippingDriver) {
   EXPECT_TRUE(Log.empty());
   EXPECT_EQ(draw->Surface()->Width(), 640);
 
+  // Flips show the back buffer on the screen while the form is active.
+  ASSERT_TRUE(Form->Active());
+  draw->Surface()->Fill(0x112233);
+  draw->Flip();
+  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x112233u);
+  // The buffer behind the screen now is the desktop's (the chain's first
+  // memory); the form's deactivation flips back to it.
+  draw->Surface()->Fill(0x445566);
+  TForm* other = nullptr;
+  App->CreateForm(other);
+  other->Show();
+  Driver->Pump();
+  ASSERT_FALSE(Form->Active());
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x445566u);
+  // While the form is not active a flip shows nothing and leaves 0.
+  draw->Surface()->Fill(0x778899);
+  draw->Primary()->Check(DDERR_GENERIC);
+  draw->Flip();
+  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x445566u);
+  other->Free();
+  Form->Show();
+  Driver->Pump();
   ASSERT_TRUE(Form->Active());
   draw->Flip();
-  EXPECT_EQ(draw->Primary()->LastResult(), 0);
-  Driver->OtherApplicationActivates();
-  draw->Flip();
-  EXPECT_EQ(draw->Primary()->LastResult(), 0);
+  EXPECT_EQ(EmulatedScreenPixel(250, 150), 0x778899u);
 
   draw->Finalize();
   EXPECT_EQ(draw->EffectiveOptions().Bits(), (TDXDrawOptions{doFullScreen, doFlip, doAllowReboot}).Bits());

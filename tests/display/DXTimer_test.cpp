@@ -304,3 +304,39 @@ TEST_F(FrameTimer, StoresAllThreePropertiesAndStartsWhenLoadingEnds) {
   back->OnTimer = [this](TObject*, std::int32_t lag) { Lags.push_back(lag); };
   EXPECT_EQ(Pass(), Ticks{1});
 }
+
+// Whole-program tests run the loop through the driver while the timer owns
+// the idle slot: the driver's pass hook and its runs go on beside it.
+TEST_F(FrameTimer, TheDriverRunsFramesInsideRunWhileTheTimerOwnsIdle) {
+  TForm* main = nullptr;
+  App->CreateForm(main);
+  TDXTimer* timer = Make(1);
+  ASSERT_TRUE(timer->Running());
+  ASSERT_TRUE(App->OnIdle);
+  long hookPasses = 0;
+  bool hookInRun = true;
+  Driver->SetPassHook([&] {
+    ++hookPasses;
+    hookInRun = hookInRun && App->InRun();
+  });
+  EXPECT_TRUE(Driver->RunUntil([&] { return Lags.size() >= 10; }, 1000));
+  EXPECT_EQ(Lags.size(), 10u);
+  // The first activation of the main form restarts the timer's clock, so the
+  // pass it falls in may have no tick.
+  EXPECT_EQ(hookPasses, Driver->LastRunPasses());
+  EXPECT_LE(hookPasses, 11);
+  EXPECT_TRUE(hookInRun);
+  hookPasses = 0;
+  EXPECT_EQ(Lags, Ticks(10, 1));
+
+  Lags.clear();
+  Driver->SetFrameStep(16);
+  Driver->RunTicks(100);
+  EXPECT_EQ(Lags, Ticks(100, 16));
+  Lags.clear();
+  Driver->AdvanceAndPump(250);
+  EXPECT_EQ(Lags, Ticks{250});
+  EXPECT_EQ(hookPasses, 101);
+  EXPECT_FALSE(App->Terminated());
+  EXPECT_TRUE(Driver->Failures().empty());
+}

@@ -173,6 +173,24 @@ TEST_F(DirectDrawObject, PaletteCreationAndEntries) {
   EXPECT_EQ(read[2].peGreen, 5);
 }
 
+TEST_F(DirectDrawObject, APaletteMadeWithoutEntriesIsAllBlack) {
+  TDirectDraw dd(nullptr);
+  TDirectDrawPalette palette(&dd);
+  // A palette of other colours first, made from the same place on the stack,
+  // so that entries left unset would show its colours.
+  std::vector<PALETTEENTRY> colours(256, PALETTEENTRY{0xA5, 0x5A, 0xC3, 0});
+  const DWORD caps = DDPCAPS_8BIT | DDPCAPS_INITIALIZE | DDPCAPS_ALLOW256;
+  const bool first = palette.CreatePalette(caps, colours.data());
+  const bool second = palette.CreatePalette(caps, nullptr);
+  ASSERT_TRUE(first && second);
+  PALETTEENTRY read[256];
+  ASSERT_EQ(palette.PaletteIntf()->GetEntries(0, 0, 256, read), 0);
+  for (int i = 0; i < 256; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(read[i].peRed | read[i].peGreen | read[i].peBlue | read[i].peFlags, 0);
+  }
+}
+
 TEST_F(DirectDrawObject, FailedPaletteIsRecordedOnBothAndRefusesEntries) {
   TDirectDraw dd(nullptr);
   TDirectDrawPalette palette(&dd);

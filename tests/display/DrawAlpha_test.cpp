@@ -420,7 +420,14 @@ TEST_F(PictureDrawAlpha, DrawsANamedPatternBlendedAndNothingOutOfRange) {
   item->SetPatternWidth(10);
   item->SetTransparentColor(TColor{0xFF00FF});
 
-  // Before the first restore: nothing, and nothing raised.
+  // Before the first restore: nothing is drawn on a live surface, and
+  // nothing is raised.
+  TDirectDraw own(nullptr);
+  TDirectDrawSurface elsewhere(&own);
+  elsewhere.SetSize(20, 20);
+  elsewhere.Fill(0x123456);
+  item->DrawAlpha(&elsewhere, RECT{0, 0, 10, 10}, 0, 255);
+  EXPECT_EQ(elsewhere.GetPixel(5, 5), 0x123456u);
   TDirectDrawSurface* none = nullptr;
   item->DrawAlpha(none, RECT{0, 0, 10, 10}, 0, 128);
   Form->Show();
@@ -454,6 +461,15 @@ TEST_F(PictureDrawAlpha, DrawsANamedPatternBlendedAndNothingOutOfRange) {
   item->DrawAlpha(back, RECT{0, 0, 10, 10}, 2, 255);
   item->DrawAlpha(back, RECT{0, 0, 10, 10}, 0, 0);
   for (int x = 0; x < 10; ++x) EXPECT_EQ(back->GetPixel(x, 5), 0u);
+
+  // Once the control is finalised the item draws nothing either.
+  elsewhere.Fill(0x123456);
+  item->DrawAlpha(&elsewhere, RECT{0, 0, 10, 10}, 0, 255);
+  EXPECT_NE(elsewhere.GetPixel(5, 5), 0x123456u) << "drawn while bound";
+  elsewhere.Fill(0x123456);
+  Draw->Finalize();
+  item->DrawAlpha(&elsewhere, RECT{0, 0, 10, 10}, 0, 255);
+  EXPECT_EQ(elsewhere.GetPixel(5, 5), 0x123456u);
 }
 
 }  // namespace

@@ -296,12 +296,31 @@ TEST_F(InputComponent, AnOwnerThatIsNoFormIsRefused) {
 }
 
 TEST_F(InputComponent, TheFormHookPassesMessagesOnAndRestoresTheProcedure) {
+  // The form's procedure as the hook finds it: one that notes what reaches it.
+  std::vector<UINT> seen;
+  TWndMethod own = Main->WindowProc;
+  static int key;
+  Main->WindowProc = TWndMethod(
+      [&seen, own](TMessage& m) {
+        seen.push_back(m.Msg);
+        own(m);
+      },
+      &key);
   TWndMethod before = Main->WindowProc;
   TDXInput* input = MakeInput(Main);
-  Main->Perform(0x0400 + 5);
   EXPECT_FALSE(Main->WindowProc == before);
+  seen.clear();
+  EXPECT_EQ(Main->Perform(WM_SETTEXT, 0, 0), 0);
+  Main->Perform(0x0400 + 5, 7, 9);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_SETTEXT, 0x0400 + 5}));
+  // Messages the hook acts on are passed on too, first.
+  seen.clear();
+  Main->Perform(WM_ACTIVATE, WA_ACTIVE);
+  Main->Perform(WM_ACTIVATEAPP, 1);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_ACTIVATE, WM_ACTIVATEAPP}));
   input->Free();
   EXPECT_TRUE(Main->WindowProc == before);
+  Main->WindowProc = own;
 }
 
 // A form whose window can be destroyed and made again while the form lives.
@@ -344,6 +363,65 @@ TEST_F(InputComponent, HeldKeysReachTheStatesAfterTheFormsWindowIsRecreated) {
   EXPECT_TRUE(input->States.Contains(stRight));
   EXPECT_TRUE(input->States.Contains(stButton1));
   Driver->KeyUp(VK_RIGHT);
+}
+
+// Whether a device was acquired: unacquiring it answers DI_OK then, and
+// DI_NOEFFECT when it was not (it is left unacquired either way).
+bool WasAcquired(TCustomInput* Device) { return Device->Device()->Unacquire() == DI_OK; }
+
+TEST_F(InputComponent, TheFormHookAcquiresTheDevicesWhenTheWindowOrTheApplicationBecomesActive) {
+  AddStick();
+  TDXInput* input = MakeInput(Main);
+  const struct {
+    UINT Msg;
+    WPARAM WParam;
+    bool Acquires;
+  } cases[] = {
+      {WM_ACTIVATE, WA_ACTIVE, true},        {WM_ACTIVATE, WA_CLICKACTIVE, true},
+      {WM_ACTIVATE, WA_INACTIVE, false},     {WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), false},
+      {WM_ACTIVATEAPP, 1, true},             {WM_ACTIVATEAPP, 0, false},
+      {WM_SETFOCUS, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "message " << c.Msg << " wParam " << c.WParam);
+    WasAcquired(input->Keyboard());
+    WasAcquired(input->Joystick());
+    Main->Perform(c.Msg, c.WParam);
+    EXPECT_EQ(WasAcquired(input->Keyboard()), c.Acquires);
+    EXPECT_EQ(WasAcquired(input->Joystick()), c.Acquires);
+  }
+}
+
+TEST_F(InputComponent, ActiveOnlyChangedAtRunTimeSetsTheLevelsAgain) {
+  DWORD stick = AddStick();
+  // Loaded while another program is in front: the devices get foreground
+  // levels and are not acquired yet.
+  Driver->OtherApplicationActivates();
+  TDXInput* input = MakeInput(Main);
+  VirtualJoystickSetButton(stick, 0, true);
+  input->Update();
+  EXPECT_FALSE(input->States.Contains(stButton1));
+  // Without ActiveOnly the devices take background levels and read at once.
+  input->SetActiveOnly(false);
+  input->Update();
+  EXPECT_TRUE(input->States.Contains(stButton1));
+}
+
+TEST_F(InputComponent, FinalizeUnacquiresTheDevicesBeforeLettingThemGo) {
+  AddStick();
+  TDXInput* input = MakeInput(Main);
+  input->AcquireDevices();
+  // Someone else still holds the devices after the component lets go.
+  IDirectInputDeviceA* keyboard = input->Keyboard()->Device();
+  IDirectInputDeviceA* joystick = input->Joystick()->Device();
+  keyboard->AddRef();
+  joystick->AddRef();
+  input->Finalize();
+  EXPECT_EQ(input->Keyboard()->Device(), nullptr);
+  EXPECT_EQ(keyboard->Unacquire(), DI_NOEFFECT);
+  EXPECT_EQ(joystick->Unacquire(), DI_NOEFFECT);
+  keyboard->Release();
+  joystick->Release();
 }
 
 TEST_F(InputComponent, DestroyingTheWindowWithItsComponentIsClean) {

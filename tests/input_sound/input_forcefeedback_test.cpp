@@ -264,6 +264,50 @@ TEST_F(ForceFeedbackDevice, AnInfiniteEffectPlaysUntilStoppedAndComesBackAfterRe
   EXPECT_FALSE(e->Playing());
 }
 
+TEST_F(ForceFeedbackDevice, AChangeRestartsAPlayingEffectOnly) {
+  TFeedbackStick s = Make();
+  auto* e = new TForceFeedbackEffect(s.Root());
+  e->SetTime(-1);
+  e->SetConstant({0, 1000});
+  e->SetEffectType(etConstantForce);
+  e->Start();
+  ASSERT_TRUE(e->Playing());
+  VirtualJoystickClearEvents(s.Id);
+  e->SetPower(5000);
+  EXPECT_EQ(Events(s.Id, TVirtualEffectEvent::Update).size(), 1u);
+  EXPECT_EQ(Events(s.Id, TVirtualEffectEvent::Run).size(), 1u) << "the new values play at once";
+  e->Stop();
+  VirtualJoystickClearEvents(s.Id);
+  e->SetPower(4000);
+  EXPECT_EQ(Events(s.Id, TVirtualEffectEvent::Update).size(), 1u);
+  EXPECT_TRUE(Events(s.Id, TVirtualEffectEvent::Run).empty()) << "a stopped effect stays stopped";
+}
+
+TEST_F(ForceFeedbackDevice, ReacquiringRestartsTheRootsOwnInfiniteEffect) {
+  TFeedbackStick s = Make();
+  TForceFeedbackEffects* root = s.Root();
+  root->SetTime(-1);
+  root->SetConstant({500, 0});
+  root->SetEffectType(etConstantForce);
+  ASSERT_TRUE(root->HasInterface());
+  root->Start();
+  ASSERT_TRUE(root->Playing());
+  s.Input->Update();  // acquired
+  DInputTest::LoseInput(TDInputDeviceKind::Joystick);
+  VirtualJoystickClearEvents(s.Id);
+  s.Input->AcquireDevices();
+  EXPECT_EQ(Events(s.Id, TVirtualEffectEvent::Run).size(), 1u);
+  EXPECT_TRUE(root->Playing());
+  // A finite effect that played is not started again.
+  root->Stop();
+  root->SetTime(500);
+  root->Start();
+  DInputTest::LoseInput(TDInputDeviceKind::Joystick);
+  VirtualJoystickClearEvents(s.Id);
+  s.Input->AcquireDevices();
+  EXPECT_TRUE(Events(s.Id, TVirtualEffectEvent::Run).empty());
+}
+
 TEST_F(ForceFeedbackDevice, StartOnALostDeviceAcquiresOnceAndTriesAgain) {
   TFeedbackStick s = Make();
   auto* e = new TForceFeedbackEffect(s.Root());

@@ -223,11 +223,16 @@ TEST_F(MachineTest, ResetClearsTemporaries) {
 }
 
 TEST(RenderMachineUnit, SingleMachineUntilStop) {
-  TDXRMachine* first = &RenderMachine();
-  EXPECT_EQ(first, &RenderMachine());
+  TDXRMachine& first = RenderMachine();
+  EXPECT_EQ(&first, &RenderMachine());
+  // What one draw leaves in the machine the next call sees.
+  first.Temps[5] = TRenderColor{1, 2, 3, 4};
+  EXPECT_EQ(RenderMachine().Temps[5], (TRenderColor{1, 2, 3, 4}));
   RenderUnitStop();
+  RenderUnitStop();  // nothing left to free
+  // The next call makes a new machine, without the old one's state.
+  EXPECT_EQ(RenderMachine().Temps[5], TRenderColor{});
   RenderUnitStop();
-  EXPECT_NE(&RenderMachine(), nullptr);
 }
 
 #if defined(__x86_64__)

@@ -1,0 +1,25 @@
+// The map reader behind the open-map dialog's "Otwórz".
+#include <memory>
+
+#include "game/Form1.h"
+#include "game/Form6.h"
+#include "game/MapLoading.h"
+#include "platform/rtl/Cp1250.h"
+#include "platform/win/Window.h"
+#include "world/WorldFiles.h"
+
+void TForm1::OpenButtonClick(TObject*) {
+  try {
+    const std::string path = Form6->FileListBox1->FileName();
+    if (!IsMapFileName(path)) return;
+    // The whole record is read before anything of the game changes, so a
+    // file that cannot be read leaves the loaded map as it was.
+    auto file = std::make_unique<TMapFile>();
+    ReadMapFile(path, *file);
+    Form6->Close();
+    ApplyMapFile(State, *file);
+    SetCaption("Korvel - " + State.Map.MapName.Text());
+  } catch (...) {
+    Application->MessageBox(Cp("Zła nazwa pliku!"), Application->Title(), MB_OK);
+  }
+}

@@ -1,0 +1,130 @@
+#include "game/Movement.h"
+
+#include <cmath>
+#include <limits>
+
+#include "game/TypeLookup.h"
+
+std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2) {
+  using u128 = unsigned __int128;
+  const std::int64_t dx = static_cast<std::int64_t>(X1) - X2;
+  const std::int64_t dy = static_cast<std::int64_t>(Y1) - Y2;
+  const std::uint64_t ax = static_cast<std::uint64_t>(dx < 0 ? -dx : dx);
+  const std::uint64_t ay = static_cast<std::uint64_t>(dy < 0 ? -dy : dy);
+  // Round to nearest: with r the integer square root, sqrt(n) >= r + 1/2
+  // exactly when n - r^2 > r (a square root of an integer never lies on
+  // the half).
+  if (ax < (1u << 26) && ay < (1u << 26)) {
+    // Every distance on a map: the sum stays below 2^53, where a double
+    // holds it exactly and its square root is off by at most one.
+    const std::uint64_t n = ax * ax + ay * ay;
+    std::uint64_t r = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(n)));
+    if (r * r > n) --r;
+    else if ((r + 1) * (r + 1) <= n) ++r;
+    if (n - r * r > r) ++r;
+    return static_cast<std::int32_t>(r);
+  }
+  const u128 n = static_cast<u128>(ax) * ax + static_cast<u128>(ay) * ay;
+  std::uint64_t r = static_cast<std::uint64_t>(std::sqrt(static_cast<long double>(n)));
+  while (r > 0 && static_cast<u128>(r) * r > n) --r;
+  while (static_cast<u128>(r + 1) * (r + 1) <= n) ++r;
+  if (n - static_cast<u128>(r) * r > r) ++r;
+  constexpr std::uint64_t top = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+  return static_cast<std::int32_t>(r > top ? top : r);
+}
+
+namespace {
+
+template <typename TTable>
+void RemoveSlot(TTable& Table, std::int32_t& Count, int Slot) {
+  const int n = Count < 0 ? 0 : (Count > static_cast<int>(Table.size()) - 1 ? static_cast<int>(Table.size()) - 1 : Count);
+  if (Slot < 1 || Slot > n) return;
+  if (Slot != n) Table[Slot] = Table[n];
+  Table[n] = typename TTable::value_type{};
+  Count = n - 1;
+}
+
+// One clamp: when the test holds, the unit is moved by (DX, DY) and stops.
+void Clamp(TUnit& U, bool Applies, std::int32_t DX, std::int32_t DY) {
+  if (!Applies) return;
+  U.X += DX;
+  U.Y += DY;
+  U.TargetX = U.X;
+  U.TargetY = U.Y;
+}
+
+// One axis of a step: toward the target by Fast, or away from it by 1.
+void Step(std::int32_t& Pos, std::int32_t Target, bool Blocked) {
+  if (!Blocked) {
+    if (Target > Pos) Pos += 3;
+    else if (Target < Pos) Pos -= 3;
+  } else {
+    if (Target > Pos) Pos -= 1;
+    else if (Target < Pos) Pos += 1;
+  }
+}
+
+}  // namespace
+
+void RemoveUnit(TGameState& S, int Slot) { RemoveSlot(S.Units, S.UnitCount, Slot); }
+void RemoveBuilding(TGameState& S, int Slot) { RemoveSlot(S.Buildings, S.BuildingCount, Slot); }
+
+// The scan this replaces walks i over 1..2*MapRows and j over 1..2*MapCols
+// and flags the unit when, for some (i, j) whose terrain byte at flat
+// position (i-1)*250 + (j-1) is not 0,
+//   cx - cx mod 16 = ScrollX - ScrollX mod 8 - 8i + 4j + Width div 2 - 12
+//   cy - cy mod 4  = ScrollY - ScrollY mod 8 + 4i + 4j + Height div 2 - 15
+// with cx = ScrollX + X + HalfWidth and cy = ScrollY + Y + HalfHeight, in
+// 32-bit wrapping arithmetic. Writing P and Q for the left sides minus the
+// constant parts, P = 4j - 8i and Q = 4i + 4j, so i = (Q - P) / 12 and
+// j = (Q - 4i) / 4: at most one position can match, and it is found at once.
+std::uint8_t SlowFlagOf(const TGameState& S, const TUnit& U, std::int32_t Width, std::int32_t Height) {
+  bool tested = false;
+  ForEachUnitType(S, U.Name, [&](const TUnitType& T) {
+    if (T.Class != 5) tested = true;
+  });
+  if (!tested || U.BuildProgress >= 2) return 0;
+
+  const std::int32_t cx = S.ScrollX + U.X + S.HalfWidth;
+  const std::int32_t cy = S.ScrollY + U.Y + S.HalfHeight;
+  const std::int32_t left = cx - cx % 16;
+  const std::int32_t top = cy - cy % 4;
+  const std::int32_t baseX = S.ScrollX - S.ScrollX % 8 + SafeDiv(Width, 2) - 12;
+  const std::int32_t baseY = S.ScrollY - S.ScrollY % 8 + SafeDiv(Height, 2) - 15;
+  // The equalities hold in 32 bits, so the differences are taken wrapped;
+  // the i and j terms are small, so a match needs small differences.
+  const std::int64_t p = static_cast<std::int32_t>(left - baseX);
+  const std::int64_t q = static_cast<std::int32_t>(top - baseY);
+  const std::int64_t twelveI = q - p;
+  if (twelveI % 12 != 0) return 0;
+  const std::int64_t i = twelveI / 12;
+  const std::int64_t fourJ = q - 4 * i;
+  if (fourJ % 4 != 0) return 0;
+  const std::int64_t j = fourJ / 4;
+  const std::int64_t rows = 2 * static_cast<std::int64_t>(S.Map.MapRows);
+  const std::int64_t cols = 2 * static_cast<std::int64_t>(S.Map.MapCols);
+  if (i < 1 || i > rows || j < 1 || j > cols) return 0;
+  const std::int64_t flat = (i - 1) * MapSize + (j - 1);
+  if (flat >= static_cast<std::int64_t>(MapCells)) return 0;  // past the table: plain ground
+  return S.Map.Terrain[static_cast<std::size_t>(flat)] != tkPlain ? 1 : 0;
+}
+
+void ComputeSlowFlags(TGameState& S, std::int32_t Width, std::int32_t Height) {
+  const int n = LiveUnits(S);
+  for (int u = 1; u <= n; ++u) S.SlowFlags[u] = SlowFlagOf(S, S.Units[u], Width, Height);
+}
+
+void MoveUnits(TGameState& S) {
+  for (int u = 1; u <= LiveUnits(S); ++u) {
+    TUnit& U = S.Units[u];
+    const bool blocked = S.SlowFlags[u] == 1;
+    Step(U.X, U.TargetX, blocked);
+    Step(U.Y, U.TargetY, blocked);
+    // The four edges of the map's diamond: top corner at the origin, rows
+    // running down-left and columns down-right.
+    Clamp(U, 2 * U.Y < U.X, -3, 3);
+    Clamp(U, -2 * U.Y > U.X, 3, 3);
+    Clamp(U, 32 * S.Map.MapRows + U.X < 2 * U.Y, 3, -3);
+    Clamp(U, 32 * S.Map.MapCols - 2 * U.Y < U.X, -3, -3);
+  }
+}

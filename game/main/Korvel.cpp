@@ -1,0 +1,4 @@
+// Korvel, the game.
+#include "game/ProgramMain.h"
+
+int main() { return ProgramMain(); }

@@ -1,0 +1,28 @@
+// How both programs are built: the program is a library (its forms, their
+// handlers, its rules, and one state object holding its whole world and view,
+// owned by the main form, so a fresh set of forms starts from nothing) and a
+// main of a few lines:
+//
+//   int main() {
+//     return RunProgram("Brask Engine", [] {
+//       RegisterDDrawModules();  // the stand-ins the program binds at run time
+//       RegisterDInputModule();
+//       RegisterDSoundModule();
+//       Application->CreateForm(Form1);  // the main form first, then the others in order
+//       Application->CreateForm(Form2);
+//     });
+//   }
+//
+// A test runs the same start-up function under the test driver instead
+// (tests/support/ProgramRun.h), from a temporary start folder
+// (tests/support/StartFolder.h).
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Makes the application, sets its title, runs CreateForms, then runs the
+// message loop until the program ends. An exception from CreateForms shows in
+// the application's error box and ends the program without a loop. Returns
+// the program's exit code (0; 1 when the forms could not be made).
+int RunProgram(const std::string& Title, const std::function<void()>& CreateForms);

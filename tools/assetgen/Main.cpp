@@ -1,0 +1,49 @@
+// brask_assetgen: makes every asset of the two programs.
+//   brask_assetgen stored <file.cpp>          the stored component data as C++
+//   brask_assetgen folders <play> <mapmaker>  the programs' start folders
+//   brask_assetgen preview <dir>              contact sheet and scenes as PNG
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "tools/assetgen/Folders.h"
+#include "tools/assetgen/Preview.h"
+#include "tools/assetgen/Stored.h"
+#include "tools/assetgen/WorldData.h"
+
+int main(int argc, char** argv) {
+  try {
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "stored" && argc == 3) {
+      std::string source = StoredSource(StoredBlobs());
+      WriteHostFile(argv[2], std::vector<std::uint8_t>(source.begin(), source.end()));
+      return 0;
+    }
+    if (mode == "folders" && argc == 4) {
+      WriteGameFolder(argv[2]);
+      WriteEditorFolder(argv[3]);
+      return 0;
+    }
+    if (mode == "preview" && argc == 3) {
+      std::string dir = argv[2];
+      WriteHostFile(dir + "/contact-sheet.png", PngFile(ContactSheet(), Rgb(96, 100, 104)));
+      std::vector<TSampleMap> maps = SampleMaps();
+      const TMapFile& small = maps[0].Map;
+      const TBuilding& castle = small.Buildings[1];
+      WriteHostFile(dir + "/scene-game.png",
+                    PngFile(RenderScene(small, 792, 478, -castle.X - 60, -castle.Y - 40, true, false), Rgb(0, 0, 0)));
+      WriteHostFile(dir + "/scene-editor.png",
+                    PngFile(RenderScene(small, 792, 478, 0, -200, false, true), Rgb(0, 0, 0)));
+      const TMapFile& large = maps[1].Map;
+      const TBuilding& seat = large.Buildings[1];
+      WriteHostFile(dir + "/scene-large.png",
+                    PngFile(RenderScene(large, 792, 478, -seat.X, -seat.Y - 60, true, false), Rgb(0, 0, 0)));
+      return 0;
+    }
+    std::fprintf(stderr, "usage: brask_assetgen stored <file.cpp> | folders <play> <mapmaker> | preview <dir>\n");
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "brask_assetgen: %s\n", e.what());
+    return 1;
+  }
+}

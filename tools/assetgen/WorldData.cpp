@@ -1,0 +1,338 @@
+#include "tools/assetgen/WorldData.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/rtl/Cp1250.h"
+#include "tools/assetgen/Raster.h"
+
+namespace {
+
+TUnitType Unit(const char* Name, int Class, int HP, int Attack, int Defense, int Mana, int Range, int Interval,
+               int TrainTime, int Gold, int Wood, std::vector<const char*> Spells, std::vector<const char*> Buildings) {
+  TUnitType t;
+  t.Name.Assign(Cp(Name));
+  t.Class = static_cast<std::uint8_t>(Class);
+  t.MaxHP = HP;
+  t.Attack = Attack;
+  t.Defense = Defense;
+  t.MaxMana = Mana;
+  t.Range = Range;
+  t.AttackInterval = Interval;
+  t.TrainTime = TrainTime;
+  t.GoldCost = Gold;
+  t.WoodCost = Wood;
+  for (std::size_t i = 0; i < Spells.size(); ++i) t.Spells[i + 1].Assign(Cp(Spells[i]));
+  for (std::size_t i = 0; i < Buildings.size(); ++i) t.Buildings[i + 1].Assign(Cp(Buildings[i]));
+  return t;
+}
+
+TBuildingType Building(const char* Name, int HP, int Attack, int Defense, int Range, int Interval, int BuildTime,
+                       int Gold, int Wood, std::vector<const char*> Units) {
+  TBuildingType t;
+  t.Name.Assign(Cp(Name));
+  t.MaxHP = HP;
+  t.Attack = Attack;
+  t.Defense = Defense;
+  t.Range = Range;
+  t.AttackInterval = Interval;
+  t.BuildTime = BuildTime;
+  t.GoldCost = Gold;
+  t.WoodCost = Wood;
+  for (std::size_t i = 0; i < Units.size(); ++i) t.Units[i + 1].Assign(Cp(Units[i]));
+  return t;
+}
+
+}  // namespace
+
+// Times are in ticks (the game runs about 60 a second); strikes come on ticks
+// whose number leaves 1 by the interval, so the intervals divide 1000.
+std::vector<TUnitTypeFile> UnitTypes() {
+  return {
+      {"chlop.unt", Unit("Chłop", 3, 60, 6, 1, 0, 22, 50, 300, 50, 0, {}, {"Zamek", "Wieża"}), true},
+      {"lucznik.unt", Unit("Łucznik", 1, 80, 13, 2, 0, 150, 50, 450, 70, 40, {}, {}), true},
+      {"mag.unt",
+       Unit("Mag", 2, 70, 11, 2, 120, 120, 50, 800, 180, 30, {"Kula Ognia", "Błyskawica", "Teleportacja"}, {}), true},
+      {"mnich.unt", Unit("Mnich", 2, 75, 6, 3, 100, 60, 50, 600, 120, 20, {"Uzdrowienie"}, {}), true},
+      {"piechur.unt", Unit("Piechur", 0, 120, 15, 4, 0, 24, 40, 400, 60, 20, {}, {}), true},
+      {"rycerz.unt", Unit("Rycerz", 4, 200, 22, 8, 0, 28, 50, 700, 150, 40, {}, {}), true},
+      // A scout who slips through forests, water and hills: the game only.
+      {"zwiadowca.unt", Unit("Zwiadowca", 5, 70, 8, 2, 0, 24, 40, 350, 50, 20, {}, {}), false},
+  };
+}
+
+std::vector<TBuildingTypeFile> BuildingTypes() {
+  return {
+      {"wieza.bld", Building("Wieża", 800, 16, 8, 180, 40, 1200, 300, 250, {"Łucznik", "Mag", "Mnich", "Zwiadowca"})},
+      {"zamek.bld", Building("Zamek", 1500, 12, 10, 120, 50, 1800, 600, 400, {"Chłop", "Piechur", "Rycerz"})},
+  };
+}
+
+std::int32_t CellCentreX(int Row, int Col) { return 16 * (Col - Row) - 4; }
+std::int32_t CellCentreY(int Row, int Col) { return 8 * (Row + Col) - 11; }
+std::int32_t BuildingY(int Row, int Col) { return CellCentreY(Row, Col) - 38; }
+
+bool TerrainBlocks(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
+  const int halfWidth = 396, halfHeight = 239, width = 792, height = 478;
+  std::int32_t cx = X + halfWidth, cy = Y + halfHeight;
+  std::int32_t a = cx - cx % 16, b = cy - cy % 4;
+  for (int i = 1; i <= 2 * Map.UsedRows(); ++i)
+    for (int j = 1; j <= 2 * Map.UsedCols(); ++j) {
+      if (a != -8 * i + 4 * j + width / 2 - 12 || b != 4 * i + 4 * j + height / 2 - 15) continue;
+      std::size_t flat = static_cast<std::size_t>(i - 1) * MapSize + static_cast<std::size_t>(j - 1);
+      if (flat < MapCells && Map.Terrain[flat] != 0) return true;
+    }
+  return false;
+}
+
+namespace {
+
+// Terrain from noise: water in the lows, forests in patches, the four kinds
+// of raised ground on the heights (meadow, then rock, snow on the peaks, and
+// dunes in the dry south), and elevations that change by at most one step
+// between neighbouring cells, so that no cell ever shows a gap below it.
+void MakeTerrain(TMapBlock& Map, int Rows, int Cols, std::uint32_t Seed, double Scale) {
+  Map.MapRows = Rows;
+  Map.MapCols = Cols;
+  std::vector<int> level(static_cast<std::size_t>(Rows * Cols));
+  for (int r = 1; r <= Rows; ++r)
+    for (int c = 1; c <= Cols; ++c) {
+      double h = Fractal(r, c, 14 * Scale, 4, Seed);
+      double forest = Fractal(r, c, 6 * Scale, 3, Seed + 50);
+      double dry = Fractal(r, c, 30 * Scale, 2, Seed + 90);
+      std::uint8_t kind = tkPlain;
+      int e = 0;
+      if (h < 0.34) {
+        kind = tkWater;
+      } else if (h > 0.64) {
+        double up = (h - 0.64) / 0.36;
+        e = 1 + static_cast<int>(up * 8);
+        if (dry > 0.62) kind = 5;
+        else if (up > 0.55) kind = 6;
+        else if (up > 0.28) kind = 3;
+        else kind = 4;
+      } else {
+        if (forest > 0.6 && h > 0.38) kind = tkTree;
+        e = h > 0.55 ? 1 : 0;
+      }
+      Map.SetTerrainAt(r, c, kind);
+      level[static_cast<std::size_t>((r - 1) * Cols + (c - 1))] = e;
+    }
+  for (int r = 1; r <= Rows; ++r)
+    for (int c = 1; c <= Cols; ++c)
+      Map.SetHeightAt(r, c, static_cast<std::uint8_t>(std::min(9, level[static_cast<std::size_t>((r - 1) * Cols + (c - 1))])));
+}
+
+// Lowers every cell to at most one step above each of its neighbours, and
+// water to the ground.
+void SmoothHeights(TMapBlock& Map) {
+  const int rows = Map.MapRows, cols = Map.MapCols;
+  for (int r = 1; r <= rows; ++r)
+    for (int c = 1; c <= cols; ++c)
+      if (Map.TerrainAt(r, c) == tkWater) Map.SetHeightAt(r, c, 0);
+  bool changed = true;
+  while (changed) {
+    changed = false;
+    for (int r = 1; r <= rows; ++r)
+      for (int c = 1; c <= cols; ++c) {
+        int e = Map.HeightAt(r, c);
+        const int dr[4] = {-1, 1, 0, 0}, dc[4] = {0, 0, -1, 1};
+        for (int k = 0; k < 4; ++k) {
+          int nr = r + dr[k], nc = c + dc[k];
+          if (nr < 1 || nc < 1 || nr > rows || nc > cols) continue;
+          int n = Map.HeightAt(nr, nc);
+          if (e > n + 1) {
+            e = n + 1;
+            changed = true;
+          }
+        }
+        Map.SetHeightAt(r, c, static_cast<std::uint8_t>(e));
+      }
+  }
+}
+
+// Clears a round patch of plain ground at elevation 0 around (Row, Col).
+void Clearing(TMapBlock& Map, int Row, int Col, int Radius) {
+  for (int r = Row - Radius - 2; r <= Row + Radius + 2; ++r)
+    for (int c = Col - Radius - 2; c <= Col + Radius + 2; ++c) {
+      if (r < 1 || c < 1 || r > Map.MapRows || c > Map.MapCols) continue;
+      int d2 = (r - Row) * (r - Row) + (c - Col) * (c - Col);
+      if (d2 <= Radius * Radius) {
+        Map.SetTerrainAt(r, c, tkPlain);
+        Map.SetHeightAt(r, c, 0);
+      } else if (d2 <= (Radius + 2) * (Radius + 2) && Map.HeightAt(r, c) > 1) {
+        Map.SetHeightAt(r, c, 1);  // the slope around it
+      }
+    }
+}
+
+// A river of water cells from one edge to the other, with a ford.
+void River(TMapBlock& Map, int Col0, int Rows, std::uint32_t Seed, int FordRow) {
+  for (int r = 1; r <= Rows; ++r) {
+    double wander = (ValueNoise(r, 0, 9, Seed) - 0.5) * 8;
+    int c = Col0 + static_cast<int>(std::lround(wander));
+    for (int w = 0; w < 2; ++w) {
+      if (std::abs(r - FordRow) <= 1) {
+        Map.SetTerrainAt(r, c + w, tkPlain);
+      } else {
+        Map.SetTerrainAt(r, c + w, tkWater);
+      }
+      Map.SetHeightAt(r, c + w, 0);
+    }
+  }
+}
+
+struct TPlacer {
+  TMapFile& File;
+  int Units = 0;
+  int Buildings = 0;
+  std::vector<TUnitTypeFile> UnitTypeList = UnitTypes();
+  std::vector<TBuildingTypeFile> BuildingTypeList = BuildingTypes();
+
+  const TUnitType& UnitType(const char* Name) {
+    for (auto& t : UnitTypeList)
+      if (t.Type.Name.Equals(Cp(Name))) return t.Type;
+    return UnitTypeList.front().Type;
+  }
+  const TBuildingType& BuildingType(const char* Name) {
+    for (auto& t : BuildingTypeList)
+      if (t.Type.Name.Equals(Cp(Name))) return t.Type;
+    return BuildingTypeList.front().Type;
+  }
+  std::int32_t NextNumber(const TShortString& Name, bool Unit) {
+    std::int32_t n = 1;
+    if (Unit) {
+      for (int i = 1; i <= Units; ++i)
+        if (File.Units[static_cast<std::size_t>(i)].Name == Name) n = std::max(n, File.Units[static_cast<std::size_t>(i)].Number + 1);
+    } else {
+      for (int i = 1; i <= Buildings; ++i)
+        if (File.Buildings[static_cast<std::size_t>(i)].Name == Name)
+          n = std::max(n, File.Buildings[static_cast<std::size_t>(i)].Number + 1);
+    }
+    return n;
+  }
+  bool Free(int Row, int Col) {
+    const TMapBlock& map = File.Map;
+    if (Row < 2 || Col < 2 || Row >= map.MapRows || Col >= map.MapCols || map.TerrainAt(Row, Col) != tkPlain)
+      return false;
+    std::int32_t x = CellCentreX(Row, Col), y = CellCentreY(Row, Col);
+    x -= x % 3;
+    y -= y % 3;
+    if (TerrainBlocks(map, x, y)) return false;
+    for (int i = 1; i <= Units; ++i) {
+      const TUnit& o = File.Units[static_cast<std::size_t>(i)];
+      if (std::abs(o.X - x) < 12 && std::abs(o.Y - y) < 12) return false;
+    }
+    for (int i = 1; i <= Buildings; ++i) {
+      const TBuilding& b = File.Buildings[static_cast<std::size_t>(i)];
+      if (std::abs(b.X - x) < 50 && std::abs(b.Y - y) < 50) return false;
+    }
+    return true;
+  }
+  void PlaceUnit(const char* Name, int Row, int Col, int Group = 0) {
+    if (Units >= MaxUnits) return;
+    const TUnitType& t = UnitType(Name);
+    // The nearest cell of plain ground where the game's terrain test lets
+    // the unit walk and no other unit stands yet.
+    for (int ring = 0; ring < 6; ++ring) {
+      bool found = false;
+      for (int dr = -ring; dr <= ring && !found; ++dr)
+        for (int dc = -ring; dc <= ring && !found; ++dc) {
+          if (std::max(std::abs(dr), std::abs(dc)) != ring) continue;
+          if (Free(Row + dr, Col + dc)) {
+            Row += dr;
+            Col += dc;
+            found = true;
+          }
+        }
+      if (found) break;
+    }
+    TUnit u;
+    u.Name = t.Name;
+    std::int32_t x = CellCentreX(Row, Col), y = CellCentreY(Row, Col);
+    u.X = x - x % 3;
+    u.Y = y - y % 3;
+    u.TargetX = u.X;
+    u.TargetY = u.Y;
+    u.HP = t.MaxHP;
+    u.Attack = t.Attack;
+    u.Defense = t.Defense;
+    u.Mana = t.MaxMana;
+    u.Group = Group;
+    u.Number = NextNumber(u.Name, true);
+    File.Units[static_cast<std::size_t>(++Units)] = u;
+  }
+  void PlaceBuilding(const char* Name, int Row, int Col, int Group = 0) {
+    if (Buildings >= MaxBuildings) return;
+    const TBuildingType& t = BuildingType(Name);
+    TBuilding b;
+    b.Name = t.Name;
+    b.X = CellCentreX(Row, Col);
+    b.Y = BuildingY(Row, Col);
+    b.HP = t.MaxHP;
+    b.Attack = t.Attack;
+    b.Defense = t.Defense;
+    b.Group = Group;
+    b.Number = NextNumber(b.Name, false);
+    File.Buildings[static_cast<std::size_t>(++Buildings)] = b;
+  }
+};
+
+// A settlement: a clearing with a castle, optionally a tower, and a company
+// of every kind around them.
+void Settlement(TPlacer& P, int Row, int Col, bool Tower, int Scale, int Group) {
+  Clearing(P.File.Map, Row, Col, 6 + Scale);
+  P.PlaceBuilding("Zamek", Row, Col, Group);
+  if (Tower) P.PlaceBuilding("Wieża", Row - 1, Col + 5, Group);
+  const char* company[] = {"Chłop", "Chłop", "Piechur", "Piechur", "Rycerz", "Łucznik", "Łucznik", "Mag", "Mnich",
+                           "Piechur", "Chłop", "Rycerz"};
+  int count = 6 + Scale * 3;
+  for (int k = 0; k < count && k < 12; ++k) {
+    int row = Row + 3 + (k % 4), col = Col - 2 + (k / 4) * 2 + (k % 2);
+    P.PlaceUnit(company[k], row, col, Group);
+  }
+}
+
+TSampleMap SmallMap() {
+  TSampleMap m{"dolina.map", {}};
+  TMapBlock& map = m.Map.Map;
+  MakeTerrain(map, 30, 30, 1234, 0.6);
+  River(map, 19, 30, 77, 14);
+  map.MapName.Assign(Cp("Dolina nad Wartką"));
+  m.Map.Players[1].Gold = 2500;
+  m.Map.Players[1].Wood = 1800;
+  TPlacer p{m.Map};
+  // The player's seat on the west bank, and a watch post across the ford.
+  Settlement(p, 10, 9, true, 1, 1);
+  Clearing(map, 16, 25, 3);
+  p.PlaceBuilding("Wieża", 15, 25, 2);
+  p.PlaceUnit("Piechur", 18, 24, 2);
+  p.PlaceUnit("Piechur", 18, 26, 2);
+  p.PlaceUnit("Łucznik", 19, 25, 2);
+  SmoothHeights(map);
+  return m;
+}
+
+TSampleMap LargeMap() {
+  TSampleMap m{"krolestwo.map", {}};
+  TMapBlock& map = m.Map.Map;
+  MakeTerrain(map, 240, 240, 98765, 2.2);
+  River(map, 120, 240, 31, 60);
+  River(map, 170, 240, 32, 150);
+  map.MapName.Assign(Cp("Królestwo Trzech Rzek"));
+  m.Map.Players[1].Gold = 5000;
+  m.Map.Players[1].Wood = 4000;
+  TPlacer p{m.Map};
+  Settlement(p, 20, 20, true, 2, 1);
+  Settlement(p, 60, 95, false, 1, 2);
+  Settlement(p, 130, 60, true, 1, 3);
+  Settlement(p, 200, 200, true, 2, 4);
+  Settlement(p, 150, 145, false, 1, 5);
+  Settlement(p, 40, 200, true, 1, 6);
+  SmoothHeights(map);
+  return m;
+}
+
+}  // namespace
+
+std::vector<TSampleMap> SampleMaps() { return {SmallMap(), LargeMap()}; }
