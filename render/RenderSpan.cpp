@@ -204,8 +204,9 @@ bool PackedSpanFits(const TDXRMachine& M, const TRenderNode* Root) {
 bool DescribePackedSpan(const TDXRMachine& M, const TRenderNode* Root, TPackedSpan& s) {
   s = TPackedSpan{};
   if (!Shape(M, Root, s)) return false;
-  // The weight is read where the blend steps read it: the alpha of the
-  // texture's operand, set when the routine was generated.
+  // The weight is the byte the blend steps read: the alpha of the texture's
+  // operand, set while the steps were generated. The span's constants take
+  // its value from there.
   if (s.Blend) {
     for (const TRenderStep& step : M.Steps) {
       if (step.Op != TRenderStepOp::AlphaPair && step.Op != TRenderStepOp::AlphaChan) continue;

@@ -4,8 +4,8 @@
 // and a 32-bit texture blended over the destination by a constant weight
 // (operations 10 and 11). They keep the channels in SSE2 registers, hoist
 // the row addresses and the weight out of the pixel loop, move whole pixels,
-// four a pass, and give the same bytes as the per-step code: the weights
-// are exact (see EmitPackedSpan).
+// four a pass, and give the same bytes as the per-step code: the packed
+// blend keeps the per-step rounding of paired and lone channels exactly.
 
 #include <cstddef>
 
