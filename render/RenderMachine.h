@@ -153,10 +153,11 @@ struct TDXRMachineState {
   const BYTE* Dithers = nullptr;
   TRenderColor ZeroColor;
   // Constants of a packed span, 16 bytes each, set when it is generated:
-  // texture weight and destination weight per 16-bit lane, written bits, key
-  // bits and key per 32-bit lane.
+  // texture weight and destination weights per 16-bit lane (even and odd
+  // pixel bytes), written bits, key bits and key per 32-bit lane.
   BYTE SpanWeight[16] = {};
   BYTE SpanDestWeight[16] = {};
+  BYTE SpanDestWeightOdd[16] = {};
   BYTE SpanOutMask[16] = {};
   BYTE SpanKeep[16] = {};
   BYTE SpanKey[16] = {};

@@ -12,7 +12,8 @@ constexpr int CcE = 0x4, CcNE = 0x5, CcL = 0xC;
 
 // SSE2 registers of the routine.
 constexpr int XSrc = 0, XDst = 1, XT0 = 2, XT1 = 3, XT2 = 4, XT3 = 5;
-constexpr int XWeight = 8, XDestWeight = 9, XZero = 10, XOutMask = 11, XKeep = 12, XKey = 13;
+constexpr int XWeight = 8, XDestWeight = 9, XEven = 10, XOutMask = 11, XKeep = 12, XKey = 13, XOdd = 14,
+              XDestWeightOdd = 15;
 
 int Off(std::size_t o) { return static_cast<int>(o); }
 #define STATE(field) Off(offsetof(TDXRMachineState, field))
@@ -45,19 +46,16 @@ void MovdquMX(TCodeWriter& W, const TX64Mem& M, int X) {
   W.RM({0x0F, 0x7F}, X, M);
 }
 void Movdqa(TCodeWriter& W, int D, int S) { Sse(W, 0x6F, D, S); }
-void Punpcklbw(TCodeWriter& W, int D, int S) { Sse(W, 0x60, D, S); }
-void Punpckhbw(TCodeWriter& W, int D, int S) { Sse(W, 0x68, D, S); }
 void Punpckldq(TCodeWriter& W, int D, int S) { Sse(W, 0x62, D, S); }
 void Punpcklqdq(TCodeWriter& W, int D, int S) { Sse(W, 0x6C, D, S); }
 void Pmullw(TCodeWriter& W, int D, int S) { Sse(W, 0xD5, D, S); }
 void Paddw(TCodeWriter& W, int D, int S) { Sse(W, 0xFD, D, S); }
-void Packuswb(TCodeWriter& W, int D, int S) { Sse(W, 0x67, D, S); }
 void Pand(TCodeWriter& W, int D, int S) { Sse(W, 0xDB, D, S); }
 void Pandn(TCodeWriter& W, int D, int S) { Sse(W, 0xDF, D, S); }
 void Por(TCodeWriter& W, int D, int S) { Sse(W, 0xEB, D, S); }
-void Pxor(TCodeWriter& W, int D, int S) { Sse(W, 0xEF, D, S); }
 void Pcmpeqd(TCodeWriter& W, int D, int S) { Sse(W, 0x76, D, S); }
 void PsrlwI(TCodeWriter& W, int X, int Count) { SseImm(W, 0x71, 2, X, static_cast<std::uint8_t>(Count)); }
+void PsllwI(TCodeWriter& W, int X, int Count) { SseImm(W, 0x71, 6, X, static_cast<std::uint8_t>(Count)); }
 
 bool ByteChannel(DWORD Mask) { return Mask == 0xFF || Mask == 0xFF00 || Mask == 0xFF0000 || Mask == 0xFF000000u; }
 
@@ -158,23 +156,25 @@ void EmitBody(TCodeWriter& W, const TPackedSpan& S) {
     // y w <= 65280 with w = 256 - a, so neither the products nor their sum
     // leave 16 bits. A pair computes x a + y (255 - a) and keeps the high
     // byte; a lone channel y + ((x - y) a >> 8) with a floor shift, which
-    // is (x a + y (256 - a)) >> 8.
+    // is (x a + y (256 - a)) >> 8. The even bytes of the pixels are worked
+    // in the low halves of the lanes, the odd ones shifted down, so that no
+    // byte is unpacked or packed.
     Movdqa(W, XT0, XSrc);
-    Punpcklbw(W, XSrc, XZero);
-    Punpckhbw(W, XT0, XZero);
+    PsrlwI(W, XT0, 8);
+    Pand(W, XSrc, XEven);
     Movdqa(W, XT1, XDst);
-    Punpcklbw(W, XT1, XZero);
+    PsrlwI(W, XT1, 8);
     Movdqa(W, XT2, XDst);
-    Punpckhbw(W, XT2, XZero);
+    Pand(W, XT2, XEven);
     Pmullw(W, XSrc, XWeight);
     Pmullw(W, XT0, XWeight);
-    Pmullw(W, XT1, XDestWeight);
     Pmullw(W, XT2, XDestWeight);
-    Paddw(W, XSrc, XT1);
-    Paddw(W, XT0, XT2);
+    Pmullw(W, XT1, XDestWeightOdd);
+    Paddw(W, XSrc, XT2);
+    Paddw(W, XT0, XT1);
     PsrlwI(W, XSrc, 8);
-    PsrlwI(W, XT0, 8);
-    Packuswb(W, XSrc, XT0);
+    Pand(W, XT0, XOdd);
+    Por(W, XSrc, XT0);
   }
   if (S.OutMask != 0xFFFFFFFFu) Pand(W, XSrc, XOutMask);
   if (S.Keyed) {
@@ -237,7 +237,11 @@ void SetPackedSpanConstants(TDXRMachine& M, const TPackedSpan& s) {
     if (s.Inverse) a = 255 - a;
     const std::uint64_t all = 0x0001000100010001ull;
     fillWords(M.SpanWeight, a * all);
-    fillWords(M.SpanDestWeight, (255 - a) * all + s.LoneLanes);
+    // Destination weights of pixel bytes 0 and 2 (even) and 1 and 3 (odd).
+    const std::uint64_t lanes = (255 - a) * all + s.LoneLanes;
+    auto word = [lanes](int lane) { return (lanes >> (16 * lane)) & 0xFFFF; };
+    fillWords(M.SpanDestWeight, word(0) | word(2) << 16 | word(0) << 32 | word(2) << 48);
+    fillWords(M.SpanDestWeightOdd, word(1) | word(3) << 16 | word(1) << 32 | word(3) << 48);
   }
   fillDwords(M.SpanOutMask, s.OutMask);
   fillDwords(M.SpanKeep, s.Keep);
@@ -297,7 +301,12 @@ bool EmitPackedSpan(TCodeWriter& W, const TDXRMachine& M, const TPackedSpan& s) 
   if (s.Blend) {
     MovdquXM(W, XWeight, B(STATE(SpanWeight)));
     MovdquXM(W, XDestWeight, B(STATE(SpanDestWeight)));
-    Pxor(W, XZero, XZero);
+    MovdquXM(W, XDestWeightOdd, B(STATE(SpanDestWeightOdd)));
+    // 0x00FF and 0xFF00 in every lane.
+    Pcmpeqd(W, XEven, XEven);
+    Movdqa(W, XOdd, XEven);
+    PsrlwI(W, XEven, 8);
+    PsllwI(W, XOdd, 8);
   }
   if (s.OutMask != 0xFFFFFFFFu) MovdquXM(W, XOutMask, B(STATE(SpanOutMask)));
   if (s.Keyed) {
