@@ -3,9 +3,16 @@
 #include <initializer_list>
 #include <string>
 
+#include "game/CodeBox.h"
+#include "game/ObjectLists.h"
 #include "input_sound/InputDevice.h"
 #include "input_sound/Keyboard.h"
 #include "platform/rtl/Cp1250.h"
+#include "platform/rtl/Streams.h"
+#include "platform/toolkit/Bitmap.h"
+#include "platform/win/KeyState.h"
+#include "platform/win/Window.h"
+#include "tools/StoredData.h"
 
 TForm1* Form1 = nullptr;
 
@@ -37,6 +44,18 @@ T* MakeComponent(TComponent* Owner, const char* Name) {
   return c;
 }
 
+// A flat button's picture, stored with the window.
+void LoadGlyph(TSpeedButton* Button) {
+  const TStoredData data = StoredComponentData("Korvel.Glyph." + Button->Name());
+  if (data.Size == 0) return;
+  TMemoryStream stream;
+  stream.WriteBuffer(data.Data, static_cast<std::int64_t>(data.Size));
+  stream.SetPosition(0);
+  TBitmap bitmap;
+  bitmap.LoadFromStream(&stream);
+  Button->SetGlyph(&bitmap);
+}
+
 TSpeedButton* MakeSpeedButton(TComponent* Owner, const char* Name, TWinControl* Parent, int Left, int Top, int Width,
                               int Height, const std::string& Caption, const std::string& Hint) {
   auto* b = Make<TSpeedButton>(Owner, Name, Parent);
@@ -62,11 +81,13 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   SetClientHeight(566);
   SetColor(clBlack);
   CreateComponents();
+  BindCommandHandlers();
   // The form's own handlers, as its stored data binds them once its
   // components exist.
   OnActivate = TNotifyEvent(this, &TForm1::FormActivate);
   OnCanResize = TCanResizeEvent(this, &TForm1::FormCanResize);
   OnShow = TNotifyEvent(this, &TForm1::FormShow);
+  OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
   Loaded();
 }
 
@@ -97,13 +118,16 @@ void TForm1::CreateComponents() {
   CheckBox2->SetCaption(Cp("Śledź"));
   CheckBox2->SetHint(Cp("Utrzymuje jednostkę w centrum ekranu."));
   CheckBox2->SetShowHint(true);
+  CheckBox2->OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
   CheckBox3 = Make<TCheckBox>(this, "CheckBox3", Panel1);
   CheckBox3->SetBounds(8, 168, 81, 17);
   CheckBox3->SetCaption("Granica");
   CheckBox3->SetHint(Cp("Rysuje granicę mapy."));
   CheckBox3->SetShowHint(true);
   MusicButton1 = MakeSpeedButton(this, "MusicButton1", Panel1, 8, 200, 33, 25, "", Cp("Odtwarza muzykę."));
+  LoadGlyph(MusicButton1);
   MusicButton2 = MakeSpeedButton(this, "MusicButton2", Panel1, 56, 200, 33, 25, "", Cp("Zatrzymuje muzykę."));
+  LoadGlyph(MusicButton2);
   Label2 = Make<TLabel>(this, "Label2", Panel1);
   Label2->SetAutoSize(false);
   Label2->SetBounds(8, 232, 81, 13);
@@ -140,8 +164,10 @@ void TForm1::CreateComponents() {
               {"MenuButton7", 48, 48, "Czaruj"}, {"MenuButton8", 88, 48, "Wyszkol"}, {"MenuButton9", 128, 48, "Zbuduj"}};
   TSpeedButton** slots[] = {&MenuButton1, &MenuButton2, &MenuButton3, &MenuButton4, &MenuButton5,
                             &MenuButton6, &MenuButton7, &MenuButton8, &MenuButton9};
-  for (int i = 0; i < 9; ++i)
+  for (int i = 0; i < 9; ++i) {
     *slots[i] = MakeSpeedButton(this, menu[i].Name, Panel3, menu[i].Left, menu[i].Top, 33, 33, "", Cp(menu[i].Hint));
+    LoadGlyph(*slots[i]);
+  }
 
   // The hidden object list the commands select by row.
   ListBox1 = Make<TListBox>(this, "ListBox1", this);
@@ -151,13 +177,14 @@ void TForm1::CreateComponents() {
 
   // The code box, hidden until Enter opens it.
   Edit1 = Make<TEdit>(this, "Edit1", this);
-  Edit1->SetBounds(8, 448, 777, 24);
+  Edit1->SetBounds(CodeBoxLeft, CodeBoxTop, CodeBoxWidth, CodeBoxHeight);
   Edit1->SetBorderStyle(bsNoBorder);
   Edit1->SetColor(clBlack);
   SetGameFont(Edit1->Font(), clYellow);
-  Edit1->SetMaxLength(50);
-  Edit1->SetText(Cp("Wprowadź kod."));
+  Edit1->SetMaxLength(CodeBoxMaxLength);
+  Edit1->SetText(CodeBoxInitialText());
   Edit1->SetVisible(false);
+  Edit1->OnKeyDown = TKeyEvent(this, &TForm1::Edit1KeyDown);
 
   OpenButton = Make<TButton>(this, "OpenButton", this);
   OpenButton->SetBounds(8, 400, 75, 25);
@@ -168,6 +195,7 @@ void TForm1::CreateComponents() {
   FileListBox1 = Make<TFileListBox>(this, "FileListBox1", this);
   FileListBox1->SetBounds(136, 300, 145, 97);
   FileListBox1->SetVisible(false);
+  FileListBox1->OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
 
 
   MediaPlayer1 = Make<TMediaPlayer>(this, "MediaPlayer1", this);
@@ -177,12 +205,14 @@ void TForm1::CreateComponents() {
   // Image lists, bound to the drawing surface. The interface and terrain
   // pictures come with the window; the type pictures are added at start-up.
   DXImageList1 = MakeComponent<TDXImageList>(this, "DXImageList1");
+  ReadStoredComponent(DXImageList1, "Korvel.DXImageList1");
   DXImageList1->SetDXDraw(DXDraw1);
   DXImageList2 = MakeComponent<TDXImageList>(this, "DXImageList2");
   DXImageList2->SetDXDraw(DXDraw1);
   DXImageList3 = MakeComponent<TDXImageList>(this, "DXImageList3");
   DXImageList3->SetDXDraw(DXDraw1);
   DXImageList4 = MakeComponent<TDXImageList>(this, "DXImageList4");
+  ReadStoredComponent(DXImageList4, "Korvel.DXImageList4");
   DXImageList4->SetDXDraw(DXDraw1);
 
   DXTimer1 = MakeComponent<TDXTimer>(this, "DXTimer1");
@@ -205,6 +235,7 @@ void TForm1::CreateComponents() {
 
   DXSound1 = MakeComponent<TDXSound>(this, "DXSound1");
   DXWaveList1 = MakeComponent<TDXWaveList>(this, "DXWaveList1");
+  ReadStoredComponent(DXWaveList1, "Korvel.DXWaveList1");
   DXWaveList1->SetDXSound(DXSound1);
 
   // Loading ends for every component in the order they were made: the
@@ -220,7 +251,22 @@ void TForm1::FormCanResize(TObject*, int& NewWidth, int&, bool& Resize) {
   Resize = true;
 }
 
-void TForm1::FormShow(TObject*) {}
+void TForm1::FormShow(TObject*) { RefreshLists(); }
+
+void TForm1::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+  if (!OpensCodeBox(Key)) return;
+  Key = 0;
+  Edit1->Show();
+  Edit1->SetFocus();
+}
+
+void TForm1::Edit1KeyDown(TObject*, WORD& Key, TShiftState) {
+  if (Key != VK_RETURN) return;
+  const bool help = EnterCode(State, Edit1->Text());
+  // The box goes; its text stays for the next time it opens.
+  Edit1->Hide();
+  if (help) Application->MessageBox(CodeHelpText(), CodeHelpTitle(), MB_ICONINFORMATION);
+}
 
 void TForm1::PlaySound(int Index) {
   TWaveCollection* waves = DXWaveList1->Items();

@@ -77,6 +77,6 @@ void TForm1::FormActivate(TObject*) {
   // told the application to end.
   Form6->ShowModal();
 
-  // The object lists are refreshed here once they exist.
+  RefreshLists();
   g.GameRunning = 1;
 }

@@ -19,6 +19,9 @@ void TForm1::OpenButtonClick(TObject*) {
     Form6->Close();
     ApplyMapFile(State, *file);
     SetCaption("Korvel - " + State.Map.MapName.Text());
+    // The lists show the new map's objects at once, not only after the next
+    // command that rebuilds them.
+    RefreshLists();
   } catch (...) {
     Application->MessageBox(Cp("Zła nazwa pliku!"), Application->Title(), MB_OK);
   }

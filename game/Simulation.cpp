@@ -1,10 +1,9 @@
 #include "game/Simulation.h"
 
+#include "game/CodeBox.h"
 #include "world/ObjectNames.h"
 
-const char* const SpeedUpCode = "Harvest of the Old Moon";
-
-std::int32_t ProgressStep(const TGameState& Game) { return Game.EnteredCode == SpeedUpCode ? 10 : 1; }
+std::int32_t ProgressStep(const TGameState& Game) { return SpeedUpActive(Game) ? 10 : 1; }
 
 void AdvanceTickAndMana(TGameState& Game) {
   Game.Tick = (Game.Tick + 1) % 1000;
@@ -39,7 +38,7 @@ bool ConstructionDone(const TGameState& Game, const TShortString& Name, std::int
 
 }  // namespace
 
-void AdvanceTraining(TGameState& Game, const TEffectSink& Sound) {
+void AdvanceTraining(TGameState& Game, const TSoundSink& Sound) {
   const std::int32_t step = ProgressStep(Game);
   for (int b = 1; b <= Game.BuildingCount; ++b) {
     TBuilding& building = Game.Buildings[static_cast<size_t>(b)];
@@ -74,7 +73,7 @@ void AdvanceTraining(TGameState& Game, const TEffectSink& Sound) {
   }
 }
 
-void AdvanceConstruction(TGameState& Game, const TEffectSink& Sound) {
+void AdvanceConstruction(TGameState& Game, const TSoundSink& Sound) {
   const std::int32_t step = ProgressStep(Game);
   for (int u = 1; u <= Game.UnitCount; ++u) {
     TUnit& builder = Game.Units[static_cast<size_t>(u)];

@@ -5,20 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
+#include "game/Combat.h"
 #include "game/GameState.h"
 #include "input_sound/DXInput.h"
 #include "platform/win/Types.h"
 
-// Plays a sound effect by its index in the wave list.
-using TEffectSink = std::function<void(int Index)>;
-
-// The code box text that makes training and construction ten times faster
-// while it is the code entered last.
-extern const char* const SpeedUpCode;
 // Progress added per tick to training and construction: 10 while the
-// speed-up code is the entered code, else 1.
+// speed-up code is the code entered last, else 1.
 std::int32_t ProgressStep(const TGameState& Game);
 
 // Tick := (Tick + 1) mod 1000; on ticks 1, 51, ..., 951 every unit whose
@@ -29,12 +23,12 @@ void AdvanceTickAndMana(TGameState& Game);
 // type's time adds the unit in the next slot, a few pixels below and right
 // of the building. With the unit table full the training waits, holding its
 // progress, until a slot frees.
-void AdvanceTraining(TGameState& Game, const TEffectSink& Sound);
+void AdvanceTraining(TGameState& Game, const TSoundSink& Sound);
 // Builders standing on their target advance (not while a building is being
 // placed); a construction that reaches its type's time adds the building
 // 45 pixels above the builder. With the building table full it waits the
 // same way.
-void AdvanceConstruction(TGameState& Game, const TEffectSink& Sound);
+void AdvanceConstruction(TGameState& Game, const TSoundSink& Sound);
 
 // Scrolls by half the lag count for each held direction.
 void ScrollByInput(TGameState& Game, const TInputStates& States, std::int32_t LagCount);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "game/CodeBox.h"
 #include "game/Simulation.h"
 #include "platform/win/KeyState.h"
 #include "tests/game/prog_fixture.h"
@@ -19,7 +20,7 @@ class GameTickTest : public GameProgramTest {
     AddUnitType("b_mage.unt", mage);
     AddBuildingType("a_barracks.bld", MakeBuildingType("Koszary"));
     AddMusic();
-    AddMap("plain.map", *MakeMap("Równina", 20, 20));
+    AddMap("plain.map", *MakeMap("Równina", 100, 100));
     Start("plain.map");
     ASSERT_EQ(G().GameRunning, 1);
     G().Tick = 0;
@@ -70,8 +71,7 @@ TEST_F(GameTickTest, TrainingCompletesIntoAFreshNumberedUnitBesideTheBuilding) {
   ASSERT_EQ(g.UnitCount, 4);
   const TUnit& u = g.Units[4];
   EXPECT_EQ(u.Name.Text(), "Wojownik");
-  EXPECT_EQ(u.X, 99);
-  EXPECT_EQ(u.TargetX, 100);
+  // Where it stands is checked without movement (ATrainedUnitStands...).
   EXPECT_EQ(u.Number, 5);
   EXPECT_EQ(u.HP, 100);
   EXPECT_EQ(u.Attack, 10);
@@ -104,12 +104,11 @@ TEST_F(GameTickTest, TheSpeedUpCodeActsWhileItIsTheLastCodeEntered) {
 
 TEST_F(GameTickTest, ConstructionAdvancesOnlyForABuilderOnItsTargetAndOutsidePlacement) {
   TGameState& g = G();
-  g.Units[1] = MakeUnit("Wojownik", 301, 200);  // the target snaps to 300: off target
-  g.Units[1].TargetX = 302;
+  g.Units[1] = MakeUnit("Wojownik", 300, 200);  // on its way: off target
+  g.Units[1].TargetX = 900;
   g.Units[1].BuildName = S("Koszary");
   g.Units[1].BuildProgress = 1;
-  g.Units[2] = MakeUnit("Wojownik", 150, 201);
-  g.Units[2].TargetY = 202;  // snaps to 201: on target
+  g.Units[2] = MakeUnit("Wojownik", 150, 201);  // standing on its target
   g.Units[2].BuildName = S("Koszary");
   g.Units[2].BuildProgress = 1;
   g.UnitCount = 2;
@@ -120,8 +119,6 @@ TEST_F(GameTickTest, ConstructionAdvancesOnlyForABuilderOnItsTargetAndOutsidePla
   Ticks(10);
   EXPECT_EQ(g.Units[2].BuildProgress, 1);
   g.CommandMode = cmNormal;
-  // Movement would walk unit 1 to its target; hold it where it is.
-  g.Units[1].TargetX = 302;
   Ticks(98);
   EXPECT_EQ(g.Units[2].BuildProgress, 99);
   EXPECT_EQ(g.BuildingCount, 1);
@@ -136,6 +133,53 @@ TEST_F(GameTickTest, ConstructionAdvancesOnlyForABuilderOnItsTargetAndOutsidePla
   EXPECT_EQ(b.TrainProgress, 0);
   EXPECT_TRUE(g.Units[2].BuildName.Empty());
   EXPECT_EQ(g.Units[2].BuildProgress, 0);
+  EXPECT_EQ(g.Units[1].BuildProgress, 1);  // the builder on its way keeps its job
+  EXPECT_EQ(g.Units[1].BuildName.Text(), "Koszary");
+}
+
+TEST(GameSimulation, TheBuilderMustStandOnItsTargetSnappedToThrees) {
+  const struct {
+    std::int32_t X, Y, TargetX, TargetY;
+    bool Advances;
+  } cases[] = {{150, 201, 150, 201, true}, {150, 201, 152, 203, true},  // 152 and 203 snap to 150 and 201
+               {150, 201, 153, 201, false}, {150, 201, 150, 204, false},
+               {-150, -201, -152, -203, true}};  // toward zero: -152 snaps to -150
+  for (const auto& c : cases) {
+    auto g = std::make_unique<TGameState>();
+    g->BuildingTypes[1] = MakeBuildingType("K");
+    g->BuildingTypeCount = 1;
+    g->Units[1] = MakeUnit("W", c.X, c.Y);
+    g->Units[1].TargetX = c.TargetX;
+    g->Units[1].TargetY = c.TargetY;
+    g->Units[1].BuildName = S("K");
+    g->Units[1].BuildProgress = 5;
+    g->UnitCount = 1;
+    AdvanceConstruction(*g, nullptr);
+    EXPECT_EQ(g->Units[1].BuildProgress, c.Advances ? 6 : 5) << c.TargetX << "," << c.TargetY;
+  }
+}
+
+TEST(GameSimulation, ATrainedUnitStandsAtTheSnappedPointBelowTheBuilding) {
+  auto g = std::make_unique<TGameState>();
+  g->UnitTypes[1] = MakeUnitType("W");
+  g->UnitTypes[1].TrainTime = 0;  // done in the same step
+  g->UnitTypeCount = 1;
+  const struct {
+    std::int32_t BX, BY, X, Y;
+  } cases[] = {{40, 40, 99, 99}, {-100, -65, -39, -3}, {0, 0, 60, 60}};
+  for (const auto& c : cases) {
+    g->UnitCount = 0;
+    g->Buildings[1] = MakeBuilding("K", c.BX, c.BY);
+    g->Buildings[1].TrainUnit = S("W");
+    g->Buildings[1].TrainProgress = 1;
+    g->BuildingCount = 1;
+    AdvanceTraining(*g, nullptr);
+    ASSERT_EQ(g->UnitCount, 1);
+    EXPECT_EQ(g->Units[1].X, c.X) << c.BX;
+    EXPECT_EQ(g->Units[1].Y, c.Y) << c.BY;
+    EXPECT_EQ(g->Units[1].TargetX, c.BX + 60);
+    EXPECT_EQ(g->Units[1].TargetY, c.BY + 60);
+  }
 }
 
 TEST(GameSimulation, FullTablesMakeTrainingAndConstructionWaitWithoutLosingProgress) {
@@ -153,7 +197,7 @@ TEST(GameSimulation, FullTablesMakeTrainingAndConstructionWaitWithoutLosingProgr
   g->Units[1].BuildName = S("K");
   g->Units[1].BuildProgress = 100;
   int sounds = 0;
-  const TEffectSink sink = [&](int) { ++sounds; };
+  const TSoundSink sink = [&](int) { ++sounds; };
 
   for (int i = 0; i < 5; ++i) {
     AdvanceTraining(*g, sink);
@@ -228,7 +272,7 @@ TEST_F(GameTickTest, FollowModeCentresOnTheSelectedUnitInTheHighestSlot) {
   TGameState& g = G();
   g.Units[1] = MakeUnit("Wojownik", 90, 120);
   g.Units[2] = MakeUnit("Wojownik", 300, 330);
-  g.Units[3] = MakeUnit("Wojownik", 600, 30);
+  g.Units[3] = MakeUnit("Wojownik", 60, 300);
   g.UnitCount = 3;
   g.ScrollX = 11;
   g.ScrollY = 22;

@@ -225,6 +225,39 @@ TEST_F(Acquisition, ForegroundAccessIsLostAndRegained) {
   kb->Release();
 }
 
+TEST_F(Acquisition, ADestroyedWindowTakesItsDevicesAcquisitionAlong) {
+  const HWND remade = reinterpret_cast<HWND>(0x3000);
+  for (DWORD level : {DWORD{DISCL_NONEXCLUSIVE | DISCL_FOREGROUND}, DWORD{DISCL_NONEXCLUSIVE | DISCL_BACKGROUND}}) {
+    SCOPED_TRACE(level);
+    Windows.Windows = {Main, Other};
+    Windows.Foreground = Main;
+    IDirectInputDeviceA* kb = Create(GUID_SysKeyboard);
+    ASSERT_EQ(kb->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+    ASSERT_EQ(kb->SetCooperativeLevel(Main, level), DI_OK);
+    ASSERT_EQ(kb->Acquire(), DI_OK);
+    // The window is destroyed and made again under a new handle.
+    Windows.Windows = {remade, Other};
+    Windows.Foreground = remade;
+    EXPECT_EQ(kb->SetCooperativeLevel(remade, level), DI_OK);
+    EXPECT_EQ(kb->Acquire(), DI_OK);
+    BYTE keys[256];
+    EXPECT_EQ(kb->GetDeviceState(256, keys), DI_OK);
+    kb->Release();
+  }
+  // A device still acquired when its window goes reads as not acquired.
+  Windows.Windows = {Main, Other};
+  Windows.Foreground = Main;
+  IDirectInputDeviceA* kb = Create(GUID_SysKeyboard);
+  kb->SetDataFormat(&c_dfDIKeyboard);
+  kb->SetCooperativeLevel(Main, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
+  ASSERT_EQ(kb->Acquire(), DI_OK);
+  Windows.Windows = {Other};
+  BYTE keys[256];
+  EXPECT_EQ(kb->GetDeviceState(256, keys), DIERR_NOTACQUIRED);
+  EXPECT_EQ(kb->Unacquire(), DI_NOEFFECT);
+  kb->Release();
+}
+
 TEST_F(Acquisition, InjectedLossAndAcquireFailure) {
   IDirectInputDeviceA* mouse = Create(GUID_SysMouse);
   IDirectInputDeviceA* kb = Create(GUID_SysKeyboard);
