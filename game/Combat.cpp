@@ -1,5 +1,6 @@
 #include "game/Combat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -42,29 +43,51 @@ static_assert(MaxUnits == MaxBuildings);
 
 bool Names(const TShortString& Target, const TShortString& Id) { return !Target.Empty() && Target == Id; }
 
-// Caps of a unit after its pair: hit points at the type's maximum, then
-// (pass A only) mana, then negative hit points to 0. Whether it is dead.
-bool SettleUnit(const TGameState& S, TUnit& U, const TTypeMatches& Types, bool CapMana) {
+// The caps an object's types put on it: applying "HP := MaxHP when MaxHP <
+// HP" for each type in turn leaves the smallest maximum, so it is found once
+// per outer object and applied to every pair in one step.
+struct TCaps {
+  bool HasType = false;
+  std::int32_t MaxHP = 0;
+  std::int32_t MaxMana = 0;
+};
+
+TCaps UnitCaps(const TGameState& S, const TTypeMatches& Types) {
+  TCaps c;
   for (int t = 0; t < Types.Count; ++t) {
     const TUnitType& T = S.UnitTypes[Types.Index[t]];
-    if (T.MaxHP < U.HP) U.HP = T.MaxHP;
+    c.MaxHP = c.HasType ? std::min(c.MaxHP, T.MaxHP) : T.MaxHP;
+    c.MaxMana = c.HasType ? std::min(c.MaxMana, T.MaxMana) : T.MaxMana;
+    c.HasType = true;
   }
-  if (CapMana)
-    for (int t = 0; t < Types.Count; ++t) {
-      const TUnitType& T = S.UnitTypes[Types.Index[t]];
-      if (T.MaxMana < U.Mana) U.Mana = T.MaxMana;
-    }
-  if (U.HP < 0) U.HP = 0;
-  return U.HP == 0;
+  return c;
 }
 
-bool SettleBuilding(const TGameState& S, TBuilding& B, const TTypeMatches& Types) {
+TCaps BuildingCaps(const TGameState& S, const TTypeMatches& Types) {
+  TCaps c;
   for (int t = 0; t < Types.Count; ++t) {
     const TBuildingType& T = S.BuildingTypes[Types.Index[t]];
-    if (T.MaxHP < B.HP) B.HP = T.MaxHP;
+    c.MaxHP = c.HasType ? std::min(c.MaxHP, T.MaxHP) : T.MaxHP;
+    c.HasType = true;
   }
-  if (B.HP < 0) B.HP = 0;
-  return B.HP == 0;
+  return c;
+}
+
+// Caps after a pair: hit points at the types' maximum, then (pass A only)
+// mana, then negative hit points to 0. Whether the object is dead.
+bool Settle(std::int32_t& HP, std::int32_t* Mana, const TCaps& Caps) {
+  if (Caps.HasType && Caps.MaxHP < HP) HP = Caps.MaxHP;
+  if (Mana && Caps.HasType && Caps.MaxMana < *Mana) *Mana = Caps.MaxMana;
+  if (HP < 0) HP = 0;
+  return HP == 0;
+}
+
+// Distance(...) < Limit, without the square root when an axis alone is
+// already that far (the distance is at least the larger axis difference).
+bool Near(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2, std::int32_t Limit) {
+  const std::int64_t dx = static_cast<std::int64_t>(X1) - X2, dy = static_cast<std::int64_t>(Y1) - Y2;
+  if (dx >= Limit || -dx >= Limit || dy >= Limit || -dy >= Limit) return false;
+  return Distance(X1, Y1, X2, Y2) < Limit;
 }
 
 void Stop(TUnit& U) {
@@ -93,6 +116,7 @@ void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
   for (int i = 1; i <= LiveUnits(S); ++i) {
     TUnit& u = S.Units[i];
     TTypeMatches types = MatchUnitTypes(S, u.Name);
+    TCaps caps = UnitCaps(S, types);
     // The loop re-reads the count: a removal of slot i brings the last
     // record here, and once i lies beyond the count the slot no longer acts.
     for (int k = 1; k <= LiveUnits(S) && i <= LiveUnits(S); ++k) {
@@ -144,12 +168,13 @@ void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
           }
         }
       }
-      if (SettleUnit(S, u, types, true)) {
+      if (Settle(u.HP, &u.Mana, caps)) {
         const int count = LiveUnits(S);
         RemoveUnit(S, i);
         ids.Removed(i, count);
         Play(Sound, sndDeath);
-        if (i <= LiveUnits(S)) types = MatchUnitTypes(S, u.Name);
+        types = MatchUnitTypes(S, u.Name);
+        caps = UnitCaps(S, types);
       }
     }
   }
@@ -161,10 +186,11 @@ void RunBuildingsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
   for (int b = 1; b <= LiveBuildings(S); ++b) {
     TBuilding& w = S.Buildings[b];
     TTypeMatches types = MatchBuildingTypes(S, w.Name);
+    TCaps caps = BuildingCaps(S, types);
     for (int k = 1; k <= LiveUnits(S) && b <= LiveBuildings(S); ++k) {
       TUnit& v = S.Units[k];
       // A unit sent to a place close to a building stops and is pushed away.
-      if (Distance(w.X, w.Y, v.TargetX, v.TargetY) < 40) {
+      if (Near(w.X, w.Y, v.TargetX, v.TargetY, 40)) {
         Stop(v);
         if (v.X < w.X) v.X -= 3;
         else if (v.X > w.X) v.X += 3;
@@ -181,10 +207,11 @@ void RunBuildingsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
           }
         }
       }
-      if (SettleBuilding(S, w, types)) {
+      if (Settle(w.HP, nullptr, caps)) {
         RemoveBuilding(S, b);
         Play(Sound, sndBoom);
-        if (b <= LiveBuildings(S)) types = MatchBuildingTypes(S, w.Name);
+        types = MatchBuildingTypes(S, w.Name);
+        caps = BuildingCaps(S, types);
       }
     }
   }
@@ -196,6 +223,7 @@ void RunUnitsAgainstBuildings(TGameState& S, const TSoundSink& Sound) {
   for (int i = 1; i <= LiveUnits(S); ++i) {
     TUnit& u = S.Units[i];
     TTypeMatches types = MatchUnitTypes(S, u.Name);
+    TCaps caps = UnitCaps(S, types);
     for (int b = 1; b <= LiveBuildings(S) && i <= LiveUnits(S); ++b) {
       TBuilding& w = S.Buildings[b];
       if (Names(u.AttackTarget, ids.Ids[b])) {
@@ -215,10 +243,11 @@ void RunUnitsAgainstBuildings(TGameState& S, const TSoundSink& Sound) {
           }
         }
       }
-      if (SettleUnit(S, u, types, false)) {
+      if (Settle(u.HP, nullptr, caps)) {
         RemoveUnit(S, i);
         Play(Sound, sndDeath);
-        if (i <= LiveUnits(S)) types = MatchUnitTypes(S, u.Name);
+        types = MatchUnitTypes(S, u.Name);
+        caps = UnitCaps(S, types);
       }
     }
   }
@@ -230,6 +259,7 @@ void RunBuildingsAgainstBuildings(TGameState& S, const TSoundSink& Sound) {
   for (int b = 1; b <= LiveBuildings(S); ++b) {
     TBuilding& w = S.Buildings[b];
     TTypeMatches types = MatchBuildingTypes(S, w.Name);
+    TCaps caps = BuildingCaps(S, types);
     for (int c = 1; c <= LiveBuildings(S) && b <= LiveBuildings(S); ++c) {
       TBuilding& z = S.Buildings[c];
       if (Names(w.AttackTarget, ids.Ids[c])) {
@@ -242,12 +272,13 @@ void RunBuildingsAgainstBuildings(TGameState& S, const TSoundSink& Sound) {
           }
         }
       }
-      if (SettleBuilding(S, w, types)) {
+      if (Settle(w.HP, nullptr, caps)) {
         const int count = LiveBuildings(S);
         RemoveBuilding(S, b);
         ids.Removed(b, count);
         Play(Sound, sndBoom);
-        if (b <= LiveBuildings(S)) types = MatchBuildingTypes(S, w.Name);
+        types = MatchBuildingTypes(S, w.Name);
+        caps = BuildingCaps(S, types);
       }
     }
   }

@@ -81,6 +81,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   SetClientHeight(566);
   SetColor(clBlack);
   CreateComponents();
+  BindCommandHandlers();
   // The form's own handlers, as its stored data binds them once its
   // components exist.
   OnActivate = TNotifyEvent(this, &TForm1::FormActivate);
@@ -251,8 +252,6 @@ void TForm1::FormCanResize(TObject*, int& NewWidth, int&, bool& Resize) {
 }
 
 void TForm1::FormShow(TObject*) { RefreshLists(); }
-
-void TForm1::RefreshLists() { RefreshUnitLists(State, ListBox1, ListBox2); }
 
 void TForm1::FormKeyDown(TObject*, WORD& Key, TShiftState) {
   if (!OpensCodeBox(Key)) return;

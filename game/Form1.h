@@ -10,6 +10,7 @@
 #include "display/DXDraw.h"
 #include "display/DXImageList.h"
 #include "display/DXTimer.h"
+#include "game/Combat.h"
 #include "game/GameState.h"
 #include "input_sound/DXInput.h"
 #include "input_sound/DXSound.h"
@@ -84,9 +85,38 @@ class TForm1 : public TForm {
   // a wave the list does not hold stays silent.
   void PlaySound(int Index);
 
+  // The commands (Form1Commands.cpp): the mouse over the game surface, the
+  // view panel and the command bar.
+  void DXDraw1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void DXDraw1MouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void DXDraw1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  void SpeedButton2Click(TObject* Sender);  // "Resetuj"
+  void SpeedButton3Click(TObject* Sender);  // "Ukryj" / "Pokaż"
+  void SpeedButton4Click(TObject* Sender);  // "Wybierz"
+  void SpeedButton5Click(TObject* Sender);  // "Info"
+  void SpeedButton6Click(TObject* Sender);  // "Otwórz"
+  void MusicButton1Click(TObject* Sender);
+  void MusicButton2Click(TObject* Sender);
+  void MenuButton1Click(TObject* Sender);   // "Zaznacz"
+  void MenuButton2Click(TObject* Sender);   // "Odznacz"
+  void MenuButton3Click(TObject* Sender);   // "Zatrzymaj"
+  void MenuButton4Click(TObject* Sender);   // "Ustal"
+  void MenuButton5Click(TObject* Sender);   // "Zawołaj"
+  void MenuButton6Click(TObject* Sender);   // "Atakuj"
+  void MenuButton7Click(TObject* Sender);   // "Czaruj"
+  void MenuButton8Click(TObject* Sender);   // "Wyszkol"
+  void MenuButton9Click(TObject* Sender);   // "Zbuduj"
+  void ListBox2Click(TObject* Sender);
+
  private:
   void CreateComponents();
+  void BindCommandHandlers();
   void RefreshLists();
+  void UpdateSpellButtons();
+  TSoundSink SoundSink();
+  // Asks for a group number; false (Number 0, after the warning) when the
+  // text is no integer.
+  bool AskGroupNumber(std::int32_t& Number);
   void LoadTypePictures();
   bool FStartedUp = false;
 };

@@ -5,6 +5,7 @@
 
 #include "display/DXImageList.h"
 #include "display/DirectDrawSurface.h"
+#include "game/HitBoxes.h"
 #include "game/Movement.h"
 #include "game/TypeLookup.h"
 #include "world/ObjectNames.h"
@@ -145,11 +146,11 @@ std::int32_t ComputeCursorKind(const TGameState& S) {
   const std::int32_t cx = S.CursorWorldX, cy = S.CursorWorldY;
   for (int u = 1; u <= LiveUnits(S); ++u) {
     const TUnit& U = S.Units[u];
-    if (U.X - 12 < cx && cx < U.X + 12 && U.Y - 20 < cy && cy < U.Y + 20) kind = ckSelect;
+    if (InBox(U.X, U.Y, 12, 20, cx, cy)) kind = ckSelect;
   }
   for (int b = 1; b <= LiveBuildings(S); ++b) {
     const TBuilding& B = S.Buildings[b];
-    if (B.X - 60 < cx && cx < B.X + 60 && B.Y - 60 < cy && cy < B.Y + 60) kind = ckSelect;
+    if (InBox(B.X, B.Y, 60, 60, cx, cy)) kind = ckSelect;
   }
   if (S.Dragging) kind = ckSelect;
   if (S.CommandMode == cmSpell) kind = ckSpell;

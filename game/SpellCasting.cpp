@@ -111,7 +111,7 @@ TSpellChoice ChooseSpell(TGameState& S, const std::string& CasterType, const std
   return choice;
 }
 
-void CastSpell(TGameState& S, const std::function<void(int WaveIndex)>& Sound) {
+void CastSpell(TGameState& S, const TSoundSink& Sound) {
   const std::int32_t cx = S.CursorWorldX, cy = S.CursorWorldY;
   for (int i = 1; i <= SpellsInUse; ++i) {
     const TSpell spell = S.Spells[i];

@@ -10,10 +10,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "game/Combat.h"
 #include "game/GameState.h"
 #include "game/MessageSink.h"
 
@@ -60,4 +60,4 @@ TSpellChoice ChooseSpell(TGameState& S, const std::string& CasterType, const std
 // the only selected unit, the second puts the selected units at the point.
 // The mode returns to normal after any cast that is not a teleport's first
 // step.
-void CastSpell(TGameState& S, const std::function<void(int WaveIndex)>& Sound);
+void CastSpell(TGameState& S, const TSoundSink& Sound);

@@ -113,7 +113,9 @@ std::vector<std::vector<std::string>> BuilderBuildingSlots(const TGameState& S, 
 TOrderResult StartTraining(TGameState& S, const std::string& BuildingType, const std::string& Unit,
                            const TMessageSink& Message) {
   TOrderResult result;
-  const TUnitType* unitType = TrainerListsUnit(S, BuildingType, Unit) ? FirstUnitType(S, Unit) : nullptr;
+  // A full unit table has no slot for the new unit: nothing is ordered.
+  const TUnitType* unitType =
+      TrainerListsUnit(S, BuildingType, Unit) && S.UnitCount < MaxUnits ? FirstUnitType(S, Unit) : nullptr;
   for (int b = 1; b <= S.BuildingCount; ++b) {
     TBuilding& building = S.Buildings[b];
     if (building.Selected != 1) continue;
@@ -141,8 +143,9 @@ TOrderResult StartTraining(TGameState& S, const std::string& BuildingType, const
 TOrderResult StartBuilding(TGameState& S, const std::string& UnitType, const std::string& Building,
                            const TMessageSink& Message) {
   TOrderResult result;
-  const TBuildingType* buildingType =
-      BuilderListsBuilding(S, UnitType, Building) ? FirstBuildingType(S, Building) : nullptr;
+  const TBuildingType* buildingType = BuilderListsBuilding(S, UnitType, Building) && S.BuildingCount < MaxBuildings
+                                           ? FirstBuildingType(S, Building)
+                                           : nullptr;
   bool builderSeen = false;
   for (int u = 1; u <= S.UnitCount; ++u) {
     TUnit& unit = S.Units[u];

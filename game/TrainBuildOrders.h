@@ -6,7 +6,8 @@
 // a kind its type lists, pays for it and the game waits for the site
 // (placement mode). An order is given only for something that can be made:
 // the item must be one of the chosen type's own slots and a type of that name
-// must exist; otherwise nothing happens and nothing is paid.
+// must exist, and its table must have a free slot; otherwise nothing
+// happens and nothing is paid.
 #pragma once
 
 #include <string>

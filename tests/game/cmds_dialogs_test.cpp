@@ -71,6 +71,15 @@ TEST_F(Dialogs, FramesCaptionsAndTitles) {
     EXPECT_EQ(c.Form->ClientHeight(), c.Height) << c.Caption;
   }
   EXPECT_EQ(f2->Label1->Caption(), "Zaznacz");
+  for (TLabel* title : {f2->Label1, f3->Label1, f4->Label1, f5->Label1}) {
+    EXPECT_EQ(title->Font()->Name(), "Comic Sans MS");
+    EXPECT_TRUE(title->Font()->Style().Contains(fsBold));
+    EXPECT_EQ(title->Font()->Color(), clBlack);
+  }
+  for (TListBox* list : {f3->ListBox1, f4->ListBox2, f5->ListBox1}) {
+    EXPECT_EQ(list->ItemHeight(), 16);
+    EXPECT_EQ(list->Color(), clBlack);
+  }
   EXPECT_EQ(f3->Label1->Caption(), f3->Caption());
   EXPECT_EQ(f2->ListBox1->Hint(), "Ctrl - Wielokrotne zaznaczanie");
   EXPECT_EQ(f3->ListBox1->Hint(), Cp("Jednostki zdolne czarować"));

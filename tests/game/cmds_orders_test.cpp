@@ -108,6 +108,15 @@ TEST_F(Training, AUnitTheTypeDoesNotTrainOrThatHasNoTypeIsNotPaidFor) {
   EXPECT_TRUE(M.Texts.empty());
 }
 
+TEST_F(Training, AFullUnitTableTakesNoOrder) {
+  W.Building("Koszary", 0, 0, 1);
+  W.S.UnitCount = MaxUnits;
+  EXPECT_EQ(StartTraining(W.S, "Koszary", "Piechur", M.Sink()).Started, 0);
+  EXPECT_EQ(W.S.Player.Gold, 150);
+  W.S.UnitCount = MaxUnits - 1;
+  EXPECT_EQ(StartTraining(W.S, "Koszary", "Piechur", M.Sink()).Started, 1);
+}
+
 class Building : public ::testing::Test {
  protected:
   Building() {
@@ -180,6 +189,9 @@ TEST_F(Building, RefusalsKeepTheModeAndTheStock) {
 
 TEST_F(Building, ABuildingTheBuilderDoesNotListIsNotOrdered) {
   W.Unit("Robotnik", 0, 0, 1);
+  W.S.BuildingCount = MaxBuildings;
+  EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Zamek", M.Sink()).Started, 0);
+  W.S.BuildingCount = 0;
   EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Port", M.Sink()).Started, 0);
   EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Wiatrak", M.Sink()).Started, 0);
   EXPECT_TRUE(W.S.Units[1].BuildName.Empty());

@@ -143,6 +143,24 @@ TEST_F(UnitDuel, HitPointsAndManaAreCappedAndTheDeadRemoved) {
   EXPECT_EQ(W.S.Units[2], TUnit{});
 }
 
+TEST(Caps, EveryMatchingTypeCapsInTurnSoTheSmallestMaximumHolds) {
+  TCoreWorld w;
+  w.AddUnitType("A", 100, 0, 0, 0, 30);
+  w.AddUnitType("B", 999);
+  w.AddUnitType("A", 80, 0, 0, 0, 50);
+  w.AddBuildingType("X", 300);
+  w.AddBuildingType("X", 200);
+  TUnit& a = w.AddUnit("A", 0, 300, 500);
+  a.Mana = 45;
+  TUnit& loner = w.AddUnit("Nikt", 300, 300, 500);  // no type: no cap
+  TBuilding& x = w.AddBuilding("X", 0, 600, 999);
+  RunCombat(w.S, nullptr);
+  EXPECT_EQ(a.HP, 80);
+  EXPECT_EQ(a.Mana, 30);
+  EXPECT_EQ(loner.HP, 500);
+  EXPECT_EQ(x.HP, 200);
+}
+
 TEST(UnitPass, ARemovedSlotTakesTheLastRecordAndSlotsBeyondTheCountNeverAct) {
   TCoreWorld w;
   w.AddUnitType("A", 100, 1000, 1);

@@ -63,7 +63,7 @@ class Removal : public ::testing::Test {
   TCoreWorld W;
 };
 
-TEST_F(Removal, TheLastRecordFillsTheGapAndItsSlotIsZeroed) {
+TEST(RemovalOf, TheLastRecordFillsTheGapAndItsSlotIsZeroed) {
   const struct {
     int Slot;
     const char* Left;
@@ -84,7 +84,7 @@ TEST_F(Removal, TheLastRecordFillsTheGapAndItsSlotIsZeroed) {
   }
 }
 
-TEST_F(Removal, TheOnlyObjectLeavesAnEmptyTable) {
+TEST(RemovalOf, TheOnlyObjectLeavesAnEmptyTable) {
   TCoreWorld w;
   w.AddUnit("A", 5, 5);
   w.AddBuilding("X", 5, 5);

@@ -45,7 +45,9 @@ class TSceneRig {
             {"up1", 40, 24, 0x3070A0}, {"up2", 40, 24, 0x4080B0}, {"up3", 40, 24, 0x5090C0}, {"up4", 40, 24, 0x60A0D0}};
   }
 
-  TSceneRig() {
+  // With OwnPictures false the interface and terrain lists start empty (a
+  // test reads the stored ones into them).
+  explicit TSceneRig(bool OwnPictures = true) {
     RegisterDDrawModules();
     ResetDDrawEmulation();
     UseManualClock(0);
@@ -70,6 +72,7 @@ class TSceneRig {
       Lists[i]->Loaded();
       Lists[i]->SetDXDraw(Draw);
     }
+    if (!OwnPictures) return;
     for (const TRigPicture& p : InterfacePictures()) AddPicture(Lists[0], p);
     for (const TRigPicture& p : TerrainPictures()) AddPicture(Lists[3], p);
   }

@@ -388,6 +388,9 @@ TEST(TypeFiles, TypesCoverEveryClassAndNameWhatExists) {
 TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
   std::vector<TUnitType> unitTypes = ReadUnitTypes(PlayDir / "data/units");
   std::vector<TBuildingType> buildingTypes = ReadBuildingTypes(PlayDir / "data/buildings");
+  // The editor opens the same maps: every unit there is of a type it knows.
+  std::set<std::string> editorTypes;
+  for (const TUnitType& t : ReadUnitTypes(MapmakerDir / "data")) editorTypes.insert(t.Name.Text());
   struct TCase {
     const char* File;
     int MinSize, MaxSize;
@@ -395,6 +398,7 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
   for (const TCase& c : {TCase{"dolina.map", 25, 40}, TCase{"krolestwo.map", 200, 250}}) {
     SCOPED_TRACE(c.File);
     EXPECT_EQ(fs::file_size(PlayDir / c.File), TMapFile::SerializedSize);
+    EXPECT_TRUE(fs::exists(MapmakerDir / c.File));
     TMapFile map;
     ReadMapFile(Utf8ToCp1250((PlayDir / c.File).string()), map);
     const TMapBlock& m = map.Map;
@@ -441,6 +445,7 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
       auto type = std::find_if(unitTypes.begin(), unitTypes.end(), [&](const TUnitType& t) { return t.Name == u.Name; });
       ASSERT_NE(type, unitTypes.end());
       unitKinds.insert(u.Name.Text());
+      EXPECT_TRUE(editorTypes.count(u.Name.Text()));
       EXPECT_TRUE(identifiers.insert(ObjectIdentifier(u)).second);
       EXPECT_EQ(u.HP, type->MaxHP);
       EXPECT_EQ(u.Mana, type->MaxMana);

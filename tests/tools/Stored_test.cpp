@@ -4,6 +4,7 @@
 // programs rely on; glyphs load as bitmap files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Graphics.h"
 #include "tools/StoredData.h"
+#include "tools/assetgen/Pictures.h"
 #include "tools/assetgen/Sounds.h"
 
 namespace {
@@ -85,6 +87,51 @@ TEST(StoredImageLists, EveryListReadsBackWithItsNamesOrderSizesAndKeyColour) {
     // The collection's colour table is stored as 1024 zero bytes.
     for (const RGBQUAD& q : list.Items()->ColorTable())
       EXPECT_TRUE(q.rgbBlue == 0 && q.rgbGreen == 0 && q.rgbRed == 0 && q.rgbReserved == 0);
+  }
+}
+
+TDIB* PictureOf(TDXImageList& List, const char* Name) {
+  return dynamic_cast<TDIB*>(List.Items()->Find(Name)->Picture()->Graphic());
+}
+
+TEST(StoredImageLists, CursorsPointWithTheirTopLeftPixelAndMarkersSitWhereTheyAreDrawn) {
+  TDXImageList game(nullptr), editor(nullptr);
+  ReadStoredComponent(&game, "Korvel.DXImageList1");
+  ReadStoredComponent(&editor, "Sandreth.DXImageList2");
+  for (const char* cursor : {"hand", "select", "spell", "attack"}) {
+    SCOPED_TRACE(cursor);
+    EXPECT_FALSE(IsKey(PictureOf(game, cursor), 0, 0));
+  }
+  EXPECT_FALSE(IsKey(PictureOf(editor, "hand"), 0, 0));
+  // The click marker is drawn at the pointer − (16, 8): each frame is
+  // centred there, and each is smaller than the one before.
+  int previous = 1 << 30;
+  for (const char* frame : {"c1", "c2", "c3"}) {
+    SCOPED_TRACE(frame);
+    TDIB* dib = PictureOf(game, frame);
+    int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1, count = 0;
+    for (int y = 0; y < dib->Height(); ++y)
+      for (int x = 0; x < dib->Width(); ++x)
+        if (!IsKey(dib, x, y)) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+          ++count;
+        }
+    EXPECT_NEAR((left + right + 1) / 2.0, 16, 1);
+    EXPECT_NEAR((top + bottom + 1) / 2.0, 8, 1);
+    EXPECT_LT(right - left, previous);
+    previous = right - left;
+  }
+  // Grid markers lie on the ground diamond of the cell they mark.
+  for (TDXImageList* list : {&game, &editor}) {
+    TDIB* dib = PictureOf(*list, "grid");
+    for (int y = 0; y < dib->Height(); ++y)
+      for (int x = 0; x < dib->Width(); ++x)
+        if (!IsKey(dib, x, y)) {
+          EXPECT_TRUE(InGroundDiamond(x, y)) << x << "," << y;
+        }
   }
 }
 

@@ -58,15 +58,17 @@ TPixelPicture Finish(TPainter& P) {
 
 TPixelPicture FootSoldier() {
   TPainter p(UnitWidth, UnitHeight);
-  // Spear behind the body.
-  p.Capsule(CX + 8, Feet - 1, CX + 8, 2.5, 0.7, Solid(Wood));
-  p.Polygon({{CX + 8, 0.5}, {CX + 9.6, 4.5}, {CX + 8, 6}, {CX + 6.4, 4.5}}, Rounded(Steel, CX + 7, 3, 3));
   Legs(p, Rgb(88, 64, 46), Rgb(60, 40, 26));
   Torso(p, 12.5, 24.5, 5.0, 4.6, Rgb(176, 36, 32));
   // Mail skirt and shoulders.
   p.Polygon({{CX - 4.8, 22}, {CX + 4.8, 22}, {CX + 5.2, 25.5}, {CX - 5.2, 25.5}}, Rounded(DarkSteel, CX, 23, 5));
   Belt(p, 20.5, 4.7, Leather);
-  Arm(p, CX + 4.5, 14, CX + 8, 19.5, Rgb(150, 30, 28));
+  // A broad sword raised in the right hand.
+  p.Polygon({{CX + 8.6, 18}, {CX + 10.2, 5.5}, {CX + 11.2, 3.6}, {CX + 11.6, 5.8}, {CX + 10.2, 18.4}},
+            [](double x, double) { return x < CX + 10.4 ? Rgb(236, 240, 246) : Rgb(150, 160, 176); });
+  p.Capsule(CX + 7.2, 17.6, CX + 11.8, 18.4, 0.8, Solid(Rgb(220, 180, 60)));
+  p.Capsule(CX + 9.2, 18.5, CX + 9.0, 21, 0.7, Solid(Leather));
+  Arm(p, CX + 4.5, 14, CX + 9, 19.5, Rgb(150, 30, 28));
   Head(p, 9.5);
   Eyes(p, 10.2);
   // Kettle helmet with a brim.
@@ -83,7 +85,7 @@ TPixelPicture Knight() {
   TPainter p(UnitWidth, UnitHeight);
   // A mounted knight: a grey horse in a blue caparison, the rider in plate
   // with a lance and a plumed helm.
-  TRgb horse = Rgb(210, 206, 198), cloth = Rgb(40, 70, 168), gold = Rgb(230, 190, 60);
+  TRgb horse = Rgb(128, 82, 50), cloth = Rgb(40, 70, 168), gold = Rgb(230, 190, 60);
   // Legs.
   for (double lx : {CX - 9.5, CX - 6.5, CX + 6.0, CX + 9.0})
     p.Capsule(lx, Feet - 10, lx + (lx < CX ? -0.4 : 0.4), Feet - 1.2, 1.2, Rounded(horse, lx - 1, Feet - 6, 3));
@@ -100,34 +102,34 @@ TPixelPicture Knight() {
   p.Ellipse(CX + 14.5, Feet - 22, 3.4, 2.2, Rounded(horse, CX + 13, Feet - 23, 3));
   p.Polygon({{CX + 12.5, Feet - 25.5}, {CX + 13.5, Feet - 28}, {CX + 14.3, Feet - 24.5}}, Solid(horse));
   p.Ellipse(CX + 15.6, Feet - 22.6, 0.5, 0.5, Solid(Rgb(20, 20, 20)));
-  p.Polygon({{CX + 9, Feet - 23}, {CX + 12, Feet - 26}, {CX + 11, Feet - 19}}, Solid(Rgb(90, 80, 70)));  // mane
+  p.Polygon({{CX + 9, Feet - 23}, {CX + 12, Feet - 26}, {CX + 11, Feet - 19}}, Solid(Rgb(40, 28, 22)));  // mane
   // Tail.
-  p.Capsule(CX - 12, Feet - 15, CX - 15, Feet - 7, 1.2, Solid(Rgb(120, 110, 100)));
+  p.Capsule(CX - 12, Feet - 15, CX - 15, Feet - 7, 1.2, Solid(Rgb(40, 28, 22)));
   // Rider.
-  p.Polygon({{CX - 4, Feet - 27}, {CX + 3.5, Feet - 27}, {CX + 4, Feet - 17}, {CX - 4.5, Feet - 17}},
-            Rounded(Steel, CX - 2, Feet - 24, 5));
-  p.Polygon({{CX - 2.6, Feet - 26}, {CX + 2.2, Feet - 26}, {CX + 2.6, Feet - 18}, {CX - 3.0, Feet - 18}},
-            Rounded(cloth, CX, Feet - 22, 4));
-  p.Polygon({{CX - 0.6, Feet - 25}, {CX + 0.4, Feet - 25}, {CX + 0.4, Feet - 19}, {CX - 0.6, Feet - 19}},
+  p.Polygon({{CX - 4, Feet - 24}, {CX + 3.5, Feet - 24}, {CX + 4, Feet - 14}, {CX - 4.5, Feet - 14}},
+            Rounded(Steel, CX - 2, Feet - 21, 5));
+  p.Polygon({{CX - 2.6, Feet - 23}, {CX + 2.2, Feet - 23}, {CX + 2.6, Feet - 15}, {CX - 3.0, Feet - 15}},
+            Rounded(cloth, CX, Feet - 19, 4));
+  p.Polygon({{CX - 0.6, Feet - 22}, {CX + 0.4, Feet - 22}, {CX + 0.4, Feet - 16}, {CX - 0.6, Feet - 16}},
             Solid(gold));
-  p.Capsule(CX - 1, Feet - 18, CX - 1.5, Feet - 11, 1.5, Rounded(Steel, CX - 1, Feet - 15, 3));
+  p.Capsule(CX - 1, Feet - 15, CX - 1.5, Feet - 8, 1.5, Rounded(Steel, CX - 1, Feet - 12, 3));
   // Helm with visor slit and a red plume.
-  p.Polygon({{CX - 3.2, Feet - 33.5}, {CX + 3.2, Feet - 33.5}, {CX + 3.2, Feet - 27}, {CX - 3.2, Feet - 27}},
-            Rounded(Steel, CX - 1, Feet - 32, 4));
-  p.Polygon({{CX - 2.4, Feet - 31}, {CX + 2.8, Feet - 31}, {CX + 2.8, Feet - 30.2}, {CX - 2.4, Feet - 30.2}},
+  p.Polygon({{CX - 3.2, Feet - 30.5}, {CX + 3.2, Feet - 30.5}, {CX + 3.2, Feet - 24}, {CX - 3.2, Feet - 24}},
+            Rounded(Steel, CX - 1, Feet - 29, 4));
+  p.Polygon({{CX - 2.4, Feet - 28}, {CX + 2.8, Feet - 28}, {CX + 2.8, Feet - 27.2}, {CX - 2.4, Feet - 27.2}},
             Solid(Rgb(30, 30, 40)));
-  p.Capsule(CX, Feet - 34, CX - 3.5, Feet - 36.5, 1.3, Solid(Rgb(210, 40, 40)));
+  p.Capsule(CX - 0.5, Feet - 30.5, CX - 3.8, Feet - 31.5, 1.1, Solid(Rgb(210, 40, 40)));
   // Lance, couched and pointing up to the right, with a pennon.
-  p.Capsule(CX - 7, Feet - 17, CX + 15, Feet - 42, 0.75, Solid(Wood));
-  p.Polygon({{CX + 13.6, Feet - 40.5}, {CX + 10, Feet - 39.5}, {CX + 12.6, Feet - 37.5}}, Solid(Rgb(240, 240, 240)));
-  Arm(p, CX + 3, Feet - 25, CX + 4.5, Feet - 21, Steel, DarkSteel);
+  p.Capsule(CX - 7, Feet - 14, CX + 15, Feet - 39, 0.75, Solid(Wood));
+  p.Polygon({{CX + 13.6, Feet - 37.5}, {CX + 10, Feet - 36.5}, {CX + 12.6, Feet - 34.5}}, Solid(Rgb(240, 240, 240)));
+  Arm(p, CX + 3, Feet - 22, CX + 4.5, Feet - 18, Steel, DarkSteel);
   // Kite shield on the near side.
-  p.Polygon({{CX - 8.5, Feet - 26}, {CX - 3.0, Feet - 26}, {CX - 3.0, Feet - 20}, {CX - 5.8, Feet - 15.5},
-             {CX - 8.5, Feet - 20}},
-            Rounded(Rgb(236, 236, 232), CX - 7, Feet - 24, 5));
-  p.Polygon({{CX - 6.3, Feet - 25.5}, {CX - 5.3, Feet - 25.5}, {CX - 5.3, Feet - 17}, {CX - 6.3, Feet - 17}},
+  p.Polygon({{CX - 8.5, Feet - 23}, {CX - 3.0, Feet - 23}, {CX - 3.0, Feet - 17}, {CX - 5.8, Feet - 12.5},
+             {CX - 8.5, Feet - 17}},
+            Rounded(Rgb(236, 236, 232), CX - 7, Feet - 21, 5));
+  p.Polygon({{CX - 6.3, Feet - 22.5}, {CX - 5.3, Feet - 22.5}, {CX - 5.3, Feet - 14}, {CX - 6.3, Feet - 14}},
             Solid(Rgb(200, 30, 30)));
-  p.Polygon({{CX - 8.2, Feet - 22.5}, {CX - 3.3, Feet - 22.5}, {CX - 3.3, Feet - 21.5}, {CX - 8.2, Feet - 21.5}},
+  p.Polygon({{CX - 8.2, Feet - 19.5}, {CX - 3.3, Feet - 19.5}, {CX - 3.3, Feet - 18.5}, {CX - 8.2, Feet - 18.5}},
             Solid(Rgb(200, 30, 30)));
   return Finish(p);
 }

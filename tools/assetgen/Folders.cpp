@@ -9,6 +9,7 @@
 #include "tools/assetgen/Pictures.h"
 #include "tools/assetgen/Stored.h"
 #include "tools/assetgen/WorldData.h"
+#include "world/WorldFiles.h"
 
 namespace {
 
@@ -19,8 +20,24 @@ std::vector<std::uint8_t> Record(const R& Value) {
   return bytes;
 }
 
+bool Holds(const std::string& Path, const std::vector<std::uint8_t>& Bytes) {
+  std::ifstream in(std::filesystem::path(Path), std::ios::binary);
+  if (!in) return false;
+  std::vector<std::uint8_t> old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return old == Bytes;
+}
+
+// Type and map files go through the world's own writers (which take
+// windows-1250 names); a file that already holds the record is left alone.
+template <typename R, typename W>
+void WriteRecord(const std::string& Path, const R& Value, W Writer) {
+  if (Holds(Path, Record(Value))) return;
+  std::filesystem::create_directories(std::filesystem::path(Path).parent_path());
+  Writer(Utf8ToCp1250(Path), Value);
+}
+
 void WriteMaps(const std::string& Dir) {
-  for (const TSampleMap& m : SampleMaps()) WriteHostFile(Dir + "/" + m.FileName, Record(m.Map));
+  for (const TSampleMap& m : SampleMaps()) WriteRecord(Dir + "/" + m.FileName, m.Map, WriteMapFile);
 }
 
 }  // namespace
@@ -41,9 +58,9 @@ void WriteHostFile(const std::string& Path, const std::vector<std::uint8_t>& Byt
 }
 
 void WriteGameFolder(const std::string& Dir) {
-  for (const TUnitTypeFile& t : UnitTypes()) WriteHostFile(Dir + "/data/units/" + t.FileName, Record(t.Type));
+  for (const TUnitTypeFile& t : UnitTypes()) WriteRecord(Dir + "/data/units/" + t.FileName, t.Type, WriteUnitTypeFile);
   for (const TBuildingTypeFile& t : BuildingTypes())
-    WriteHostFile(Dir + "/data/buildings/" + t.FileName, Record(t.Type));
+    WriteRecord(Dir + "/data/buildings/" + t.FileName, t.Type, WriteBuildingTypeFile);
   // One picture a type, named exactly by the type name.
   for (const TNamedPicture& p : UnitPictures())
     WriteHostFile(Dir + "/data/images/" + Cp1250ToUtf8(p.Name) + ".bmp", BitmapFile(p.Picture));
@@ -55,7 +72,7 @@ void WriteGameFolder(const std::string& Dir) {
 
 void WriteEditorFolder(const std::string& Dir) {
   for (const TUnitTypeFile& t : UnitTypes())
-    if (t.InEditor) WriteHostFile(Dir + "/data/" + t.FileName, Record(t.Type));
-  for (const TBuildingTypeFile& t : BuildingTypes()) WriteHostFile(Dir + "/data/" + t.FileName, Record(t.Type));
+    if (t.InEditor) WriteRecord(Dir + "/data/" + t.FileName, t.Type, WriteUnitTypeFile);
+  for (const TBuildingTypeFile& t : BuildingTypes()) WriteRecord(Dir + "/data/" + t.FileName, t.Type, WriteBuildingTypeFile);
   WriteMaps(Dir);
 }

@@ -90,6 +90,7 @@ std::vector<std::pair<double, double>> Arrow() {
   return {{0.6, 0.6}, {0.6, 19}, {5, 15}, {8.5, 22.5}, {11.5, 21}, {8, 14}, {14, 14}};
 }
 
+// The ordinary pointer: a gilded arrow.
 TPixelPicture HandCursor() {
   TPainter p(32, 32);
   p.Polygon(Arrow(), [](double x, double y) { return Mix(Rgb(250, 226, 140), Rgb(200, 150, 50), (x + y) / 30); });
@@ -173,6 +174,20 @@ TPixelPicture Plus(const TPixelPicture& Figure) {
             Solid(Rgb(60, 200, 70)));
   TPixelPicture plus = Finish(p);
   g.Blit(plus, 0, 0);
+  return g;
+}
+
+TPixelPicture Shrunk(const TPixelPicture& Source, int W, int H, int X0, int Y0, int SW, int SH);
+
+// A building reduced to the glyph, beside the green plus.
+TPixelPicture BuildingPlus(const TPixelPicture& Building) {
+  TPixelPicture g(24, 24);
+  g.Blit(Shrunk(Building, 21, 23, 0, 2, 98, 108), 0, 0);
+  TPainter p(24, 24);
+  p.Polygon({{16, 13}, {19, 13}, {19, 16}, {22, 16}, {22, 19}, {19, 19}, {19, 22}, {16, 22}, {16, 19}, {13, 19},
+             {13, 16}, {16, 16}},
+            Solid(Rgb(60, 200, 70)));
+  g.Blit(Finish(p), 0, 0);
   return g;
 }
 
@@ -300,12 +315,18 @@ TPixelPicture HammerGlyph() {
   return Finish(p);
 }
 
+// A cursor points with its top-left pixel: that pixel is always drawn.
+TPixelPicture Pointing(TPixelPicture P) {
+  if (!P.Opaque(0, 0)) P.Set(0, 0, 30, 24, 20);
+  return P;
+}
+
 }  // namespace
 
 std::vector<TNamedPicture> EditorMarkerPictures() {
   std::vector<TNamedPicture> out;
   out.push_back({"grid", DiamondMarker(Rgb(255, 240, 80), Rgb(255, 240, 80), false)});
-  out.push_back({"hand", HandCursor()});
+  out.push_back({"hand", Pointing(HandCursor())});
   std::vector<TPixelPicture> sides = GroundSides();
   for (int k = 0; k < 4; ++k) out.push_back({"up" + std::to_string(k + 1), sides[static_cast<std::size_t>(k)]});
   return out;
@@ -318,10 +339,10 @@ std::vector<TNamedPicture> GameInterfacePictures() {
           {"gold", GoldIcon()},
           {"wood", WoodIcon()},
           {"grid", DiamondMarker(Rgb(90, 255, 90), Rgb(90, 255, 90), true)},
-          {"hand", HandCursor()},
-          {"select", SelectCursor()},
-          {"spell", SpellCursor()},
-          {"attack", AttackCursor()}};
+          {"hand", Pointing(HandCursor())},
+          {"select", Pointing(SelectCursor())},
+          {"spell", Pointing(SpellCursor())},
+          {"attack", Pointing(AttackCursor())}};
 }
 
 // A glyph's bottom-left pixel tells the button which colour to leave out.
@@ -347,7 +368,7 @@ std::vector<TNamedPicture> EditorGlyphs() {
           {"SpeedButton9", Plus(units[0].Picture)},
           {"SpeedButton10", Pencil()},
           {"SpeedButton11", Cross()},
-          {"SpeedButton12", Plus(Shrunk(buildings[0].Picture, 38, 50, 0, 0, 98, 110))},
+          {"SpeedButton12", BuildingPlus(buildings[0].Picture)},
           {"SpeedButton13", Pencil()},
           {"SpeedButton14", Cross()}});
 }

@@ -125,21 +125,14 @@ TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int Sc
   return scene;
 }
 
-TPixelPicture ContactSheet() {
-  // Every stored list in a row, pictures at twice their size on a grey
-  // ground, then the glyphs.
-  std::vector<std::vector<TNamedPicture>> rows;
-  for (const char* key : {"Sandreth.DXImageList1", "Sandreth.DXImageList2", "Sandreth.DXImageList3",
-                          "Sandreth.DXImageList4", "Korvel.DXImageList1"})
-    rows.push_back(StoredPictures(key));
-  rows.push_back(UnitPictures());
-  rows.push_back(EditorGlyphs());
-  rows.push_back(GameGlyphs());
-  const int zoom = 2, gap = 8;
+namespace {
+
+TPixelPicture Sheet(const std::vector<std::vector<TNamedPicture>>& rows, int zoom) {
+  const int gap = 8;
   int width = 0, height = gap;
-  for (auto& r : rows) {
+  for (const auto& r : rows) {
     int w = gap, h = 0;
-    for (auto& p : r) {
+    for (const auto& p : r) {
       w += p.Picture.Width * zoom + gap;
       h = std::max(h, p.Picture.Height * zoom);
     }
@@ -150,9 +143,9 @@ TPixelPicture ContactSheet() {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) sheet.Set(x, y, 96, 100, 104);
   int y = gap;
-  for (auto& r : rows) {
+  for (const auto& r : rows) {
     int x = gap, h = 0;
-    for (auto& p : r) {
+    for (const auto& p : r) {
       const TPixelPicture& pic = p.Picture;
       for (int py = 0; py < pic.Height * zoom; ++py)
         for (int px = 0; px < pic.Width * zoom; ++px) {
@@ -171,3 +164,24 @@ TPixelPicture ContactSheet() {
   }
   return sheet;
 }
+
+}  // namespace
+
+TPixelPicture ContactSheet() {
+  // Every stored list in a row, pictures at twice their size on a grey
+  // ground, then the glyphs.
+  std::vector<std::vector<TNamedPicture>> rows;
+  for (const char* key : {"Sandreth.DXImageList1", "Sandreth.DXImageList2", "Sandreth.DXImageList3",
+                          "Sandreth.DXImageList4", "Korvel.DXImageList1"})
+    rows.push_back(StoredPictures(key));
+  rows.push_back(UnitPictures());
+  rows.push_back(EditorGlyphs());
+  rows.push_back(GameGlyphs());
+  return Sheet(rows, 2);
+}
+
+TPixelPicture FigureSheet() { return Sheet({UnitPictures()}, 5); }
+
+TPixelPicture TerrainSheet() { return Sheet({TerrainPictures(), EditorMarkerPictures()}, 4); }
+
+TPixelPicture GlyphSheet() { return Sheet({EditorGlyphs(), GameGlyphs(), GameInterfacePictures()}, 3); }

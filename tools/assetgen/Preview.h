@@ -19,3 +19,9 @@ std::vector<std::uint8_t> PngFile(const TPixelPicture& Picture, TRgb Background)
 TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int ScrollY, bool Objects, bool Editor);
 
 TPixelPicture ContactSheet();
+// The unit figures at five times their size.
+TPixelPicture FigureSheet();
+// The terrain and the editor's markers at four times their size.
+TPixelPicture TerrainSheet();
+// The button glyphs and the game's interface pictures at three times their size.
+TPixelPicture GlyphSheet();

@@ -155,27 +155,6 @@ void TPainter::Fill(const TShapeTest& Inside, const TColorFunc& Color, double L,
     }
 }
 
-void TPainter::Shade(const TShapeTest& Inside, double Factor, double L, double T, double R, double B) {
-  const int sw = FWidth * Sub, sh = FHeight * Sub;
-  int x0 = std::max(0, static_cast<int>(std::floor(L * Sub)));
-  int y0 = std::max(0, static_cast<int>(std::floor(T * Sub)));
-  int x1 = std::min(sw, static_cast<int>(std::ceil(R * Sub)));
-  int y1 = std::min(sh, static_cast<int>(std::ceil(B * Sub)));
-  for (int sy = y0; sy < y1; ++sy)
-    for (int sx = x0; sx < x1; ++sx) {
-      auto i = static_cast<std::size_t>(sy * sw + sx);
-      if (!FCover[i] || !Inside((sx + 0.5) / Sub, (sy + 0.5) / Sub)) continue;
-      for (int k = 0; k < 3; ++k) FColor[i * 3 + k] = static_cast<float>(FColor[i * 3 + k] * Factor);
-    }
-}
-
-void TPainter::Erase(const TShapeTest& Inside) {
-  const int sw = FWidth * Sub, sh = FHeight * Sub;
-  for (int sy = 0; sy < sh; ++sy)
-    for (int sx = 0; sx < sw; ++sx)
-      if (Inside((sx + 0.5) / Sub, (sy + 0.5) / Sub)) FCover[static_cast<std::size_t>(sy * sw + sx)] = 0;
-}
-
 bool InPolygon(const std::vector<std::pair<double, double>>& P, double X, double Y) {
   bool in = false;
   for (std::size_t i = 0, j = P.size() - 1; i < P.size(); j = i++) {
@@ -225,21 +204,6 @@ void TPainter::Ellipse(double CX, double CY, double RX, double RY, const TColorF
 void TPainter::Capsule(double X1, double Y1, double X2, double Y2, double Radius, const TColorFunc& Color) {
   Fill([=](double x, double y) { return SegmentDistance(x, y, X1, Y1, X2, Y2) <= Radius; }, Color,
        std::min(X1, X2) - Radius, std::min(Y1, Y2) - Radius, std::max(X1, X2) + Radius, std::max(Y1, Y2) + Radius);
-}
-
-void TPainter::Outline(const TShapeTest& Inside, double Width, TRgb Color, double L, double T, double R, double B) {
-  // A subsample belongs to the outline when a point Width away in one of
-  // eight directions is inside the shape.
-  const double d = Width, e = Width * 0.7071;
-  const double off[8][2] = {{d, 0}, {-d, 0}, {0, d}, {0, -d}, {e, e}, {-e, e}, {e, -e}, {-e, -e}};
-  Fill(
-      [&](double x, double y) {
-        if (Inside(x, y)) return true;
-        for (auto& o : off)
-          if (Inside(x + o[0], y + o[1])) return true;
-        return false;
-      },
-      Solid(Color), L - Width, T - Width, R + Width, B + Width);
 }
 
 TPixelPicture TPainter::Resolve() const {

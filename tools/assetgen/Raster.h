@@ -71,16 +71,11 @@ class TPainter {
   // pixel coordinates). Bounds limit the scan (left, top, right, bottom).
   void Fill(const TShapeTest& Inside, const TColorFunc& Color, double L, double T, double R, double B);
   void Fill(const TShapeTest& Inside, const TColorFunc& Color) { Fill(Inside, Color, 0, 0, FWidth, FHeight); }
-  // Shapes with a dark outline of width Outline painted first.
+  // Filled shapes.
   void Polygon(const std::vector<std::pair<double, double>>& Points, const TColorFunc& Color);
   void Ellipse(double CX, double CY, double RX, double RY, const TColorFunc& Color);
   // A thick line with round ends.
   void Capsule(double X1, double Y1, double X2, double Y2, double Radius, const TColorFunc& Color);
-  void Outline(const TShapeTest& Inside, double Width, TRgb Color, double L, double T, double R, double B);
-  // Darkens what is already painted where Inside holds (shadows, shading).
-  void Shade(const TShapeTest& Inside, double Factor, double L, double T, double R, double B);
-  // Removes paint (holes).
-  void Erase(const TShapeTest& Inside);
 
   // Reduces the subsamples to pixels: a pixel with at least half of its
   // subsamples painted is opaque with their mean colour.

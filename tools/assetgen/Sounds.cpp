@@ -5,12 +5,12 @@
 
 #include "tools/assetgen/Raster.h"
 
-const std::vector<TWaveSpec>& WaveSpecs() {
-  static const std::vector<TWaveSpec> specs{
+const std::vector<TStoredWave>& StoredWaves() {
+  static const std::vector<TStoredWave> waves{
       {"position", 1, 22050, 1606, false}, {"warrior", 1, 11025, 4361, false},   {"archer", 1, 11025, 7812, false},
       {"buildcrash", 1, 11025, 1828, false}, {"death", 1, 8000, 7941, true},     {"boom", 1, 11025, 23540, false},
       {"magic", 1, 11025, 6653, false},    {"build", 2, 22050, 224794, false}, {"train", 1, 11025, 19382, false}};
-  return specs;
+  return waves;
 }
 
 namespace {
@@ -220,7 +220,7 @@ std::vector<double> Building(int Frames, double Rate) {
     double saw = 0;
     if (tt > 1.6 && tt < 3.2) {
       double stroke = Sine(2 * Pi * 2.6 * (tt - 1.6));
-      saw = sawBand.Step(Noise(static_cast<std::uint32_t>(i), 14)) * 3.5 * (0.3 + 0.7 * stroke * stroke) *
+      saw = sawBand.Step(Noise(static_cast<std::uint32_t>(i), 14)) * 2.4 * (0.3 + 0.7 * stroke * stroke) *
             std::min(1.0, std::min(tt - 1.6, 3.2 - tt) * 8);
     } else {
       sawBand.Step(0);
@@ -240,6 +240,8 @@ std::vector<double> Fanfare(int N, double Rate) {
   };
   const TNote notes[] = {{0.0, 0.2, 392.0},   {0.2, 0.2, 523.25}, {0.4, 0.2, 659.25},
                          {0.6, 1.1, 783.99},  {0.6, 1.1, 523.25}, {0.6, 1.1, 329.63}};
+  // Each note keeps its own phase, so that its vibrato bends the pitch
+  // around the note rather than away from it.
   std::vector<double> phases(6, 0.0);
   for (int i = 0; i < N; ++i) {
     double t = i / Rate, v = 0;
@@ -250,9 +252,12 @@ std::vector<double> Fanfare(int N, double Rate) {
       double amp = std::min(1.0, d / 0.02) * (d < n.Length ? 1 : Expo(-(d - n.Length) / 0.03));
       if (k >= 3) amp *= 0.8 * (1 - 0.25 * d / n.Length);
       double vib = k >= 3 && d > 0.25 ? 1 + 0.006 * Sine(2 * Pi * 5.5 * d) : 1;
+      double& phase = phases[static_cast<std::size_t>(k)];
+      phase += n.Freq * vib / Rate;
+      phase -= std::floor(phase);
       double f = n.Freq * vib, tone = 0;
       int harmonics = static_cast<int>(2 + amp * 4);
-      for (int h = 1; h <= harmonics && f * h < Rate / 2.2; ++h) tone += Sine(2 * Pi * f * h * d) / (h * 0.9);
+      for (int h = 1; h <= harmonics && f * h < Rate / 2.2; ++h) tone += Sine(2 * Pi * phase * h) / (h * 0.9);
       v += tone * amp;
     }
     s[static_cast<std::size_t>(i)] = v;
@@ -275,9 +280,9 @@ void PutTag(std::vector<std::uint8_t>& Out, const char* Tag) {
 }  // namespace
 
 std::vector<std::uint8_t> SynthesizeWave(std::size_t Index) {
-  const TWaveSpec& spec = WaveSpecs().at(Index);
-  const double rate = spec.SamplesPerSec;
-  const int frames = spec.DataBytes / spec.Channels;
+  const TStoredWave& wave = StoredWaves().at(Index);
+  const double rate = wave.SamplesPerSec;
+  const int frames = wave.DataBytes / wave.Channels;
   std::vector<double> samples;
   switch (Index) {
     case 0: samples = Click(frames, rate); break;
@@ -291,25 +296,25 @@ std::vector<std::uint8_t> SynthesizeWave(std::size_t Index) {
     default: samples = Fanfare(frames, rate); break;
   }
   Normalize(samples, 0.9);
-  FadeOut(samples, static_cast<int>(rate * 0.004), spec.Channels);
+  FadeOut(samples, static_cast<int>(rate * 0.004), wave.Channels);
 
   std::vector<std::uint8_t> out;
-  const std::uint32_t fmtSize = spec.ExtraSize ? 18 : 16;
+  const std::uint32_t fmtSize = wave.ExtraSize ? 18 : 16;
   PutTag(out, "RIFF");
-  PutU32(out, static_cast<std::uint32_t>(4 + 8 + fmtSize + 8 + spec.DataBytes));
+  PutU32(out, static_cast<std::uint32_t>(4 + 8 + fmtSize + 8 + wave.DataBytes));
   PutTag(out, "WAVE");
   PutTag(out, "fmt ");
   PutU32(out, fmtSize);
   PutU16(out, 1);  // PCM
-  PutU16(out, static_cast<std::uint32_t>(spec.Channels));
-  PutU32(out, static_cast<std::uint32_t>(spec.SamplesPerSec));
-  PutU32(out, static_cast<std::uint32_t>(spec.SamplesPerSec * spec.Channels));
-  PutU16(out, static_cast<std::uint32_t>(spec.Channels));
+  PutU16(out, static_cast<std::uint32_t>(wave.Channels));
+  PutU32(out, static_cast<std::uint32_t>(wave.SamplesPerSec));
+  PutU32(out, static_cast<std::uint32_t>(wave.SamplesPerSec * wave.Channels));
+  PutU16(out, static_cast<std::uint32_t>(wave.Channels));
   PutU16(out, 8);
-  if (spec.ExtraSize) PutU16(out, 0);
+  if (wave.ExtraSize) PutU16(out, 0);
   PutTag(out, "data");
-  PutU32(out, static_cast<std::uint32_t>(spec.DataBytes));
-  for (int i = 0; i < spec.DataBytes; ++i) {
+  PutU32(out, static_cast<std::uint32_t>(wave.DataBytes));
+  for (int i = 0; i < wave.DataBytes; ++i) {
     double v = i < static_cast<int>(samples.size()) ? samples[static_cast<std::size_t>(i)] : 0;
     long q = std::lround(128 + v * 127);
     out.push_back(static_cast<std::uint8_t>(q < 0 ? 0 : (q > 255 ? 255 : q)));

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct TWaveSpec {
+struct TStoredWave {
   const char* Name;
   int Channels;
   int SamplesPerSec;
@@ -16,7 +16,7 @@ struct TWaveSpec {
 };
 
 // In the order the game plays them by index.
-const std::vector<TWaveSpec>& WaveSpecs();
+const std::vector<TStoredWave>& StoredWaves();
 
 // The RIFF/WAVE file of the wave at that index.
 std::vector<std::uint8_t> SynthesizeWave(std::size_t Index);

@@ -97,9 +97,9 @@ std::vector<std::uint8_t> ImageListStream(const std::string& ComponentName,
 
 std::vector<std::uint8_t> WaveListStream(const std::string& ComponentName) {
   TDXWaveList list(nullptr);
-  for (std::size_t i = 0; i < WaveSpecs().size(); ++i) {
+  for (std::size_t i = 0; i < StoredWaves().size(); ++i) {
     auto* item = static_cast<TWaveCollectionItem*>(list.Items()->Add());
-    item->SetName(WaveSpecs()[i].Name);
+    item->SetName(StoredWaves()[i].Name);
     std::vector<std::uint8_t> riff = SynthesizeWave(i);
     TMemoryStream file;
     file.WriteBuffer(riff.data(), static_cast<std::int64_t>(riff.size()));

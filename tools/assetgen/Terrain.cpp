@@ -42,7 +42,8 @@ void Put(TPixelPicture& P, int X, int Y, TRgb C) {
 // Light falls from the upper left: a small slope across the diamond.
 double DiamondLight(int X, int Y, double CY) {
   double dx = (X + 0.5 - DiamondCX) / 16.0, dy = (Y + 0.5 - CY) / 8.0;
-  return 1.04 - 0.05 * dx - 0.05 * dy;
+  // Only a touch, so that neighbouring cells of one kind show no seam.
+  return 1.01 - 0.012 * dx - 0.012 * dy;
 }
 
 TRgb Grass(int X, int Y) {
@@ -56,10 +57,15 @@ TRgb Grass(int X, int Y) {
 
 TRgb Water(int X, int Y) {
   double n = TorusFractal(X, Y, 31);
-  double wave = Sine((X * 0.5 + Y * 1.0) * 2 * Pi / 16.0 + n * 4.0);
-  TRgb base = Mix(Rgb(28, 72, 150), Rgb(52, 112, 190), n);
-  if (wave > 0.86) base = Mix(base, Rgb(170, 210, 240), 0.6);
-  else if (wave < -0.9) base = Mix(base, Rgb(20, 50, 110), 0.4);
+  // Short crests: thin bands of a fine noise, stretched across the view.
+  // Rows of short crests, one every 8 pixels down, bent and broken up by
+  // noise that repeats with the cells.
+  double along = Y / 8.0 + 0.9 * TorusNoise(X, Y, 4, 33);
+  double crest = Sine(2 * Pi * along);
+  bool broken = TorusNoise(X, Y, 8, 34) < 0.45;
+  TRgb base = Mix(Rgb(30, 76, 154), Rgb(56, 116, 194), n);
+  if (crest > 0.9 && !broken) base = Mix(base, Rgb(186, 220, 246), 0.6);
+  else if (crest < -0.85) base = Mix(base, Rgb(24, 60, 126), 0.35);
   return base;
 }
 
@@ -81,10 +87,10 @@ TRgb RaisedTop(int Kind, int X, int Y) {
       return c;
     }
     case 2: {  // sand dunes
-      double ripple = Sine((X * 0.9 - Y * 1.6) * 2 * Pi / 16.0 + n * 3.0);
-      TRgb c = Mix(Rgb(206, 176, 110), Rgb(232, 208, 146), n);
-      if (ripple > 0.75) c = Mix(c, Rgb(248, 230, 176), 0.5);
-      if (ripple < -0.8) c = Mix(c, Rgb(176, 142, 84), 0.4);
+      double ripple = Sine((X / 32.0 + Y / 16.0) * 2 * Pi * 2 + n * 5.0);
+      TRgb c = Mix(Rgb(204, 172, 108), Rgb(230, 204, 142), n);
+      c = Mix(c, ripple > 0 ? Rgb(242, 222, 166) : Rgb(184, 150, 92), 0.22 * std::fabs(ripple));
+      if (fine > 0.93) c = Mix(c, Rgb(150, 120, 70), 0.4);
       return c;
     }
     default: {  // snow
@@ -115,7 +121,7 @@ TRgb FaceColor(int Kind, int X, int Depth, bool Right) {
 // A cell picture: the top diamond lifted by Lift pixels, faces of Skirt
 // pixels below its lower edges, and Top giving the diamond's colours.
 template <typename F>
-TPixelPicture Cell(int Lift, int Skirt, int FaceKind, F Top, TRgb Lip) {
+TPixelPicture Cell(int Lift, int Skirt, int FaceKind, F Top, TRgb Lip, double LipStrength = 0.14) {
   TPixelPicture p(CellWidth, CellHeight);
   const double cy = DiamondCY - Lift;
   for (int y = 0; y < CellHeight; ++y)
@@ -129,7 +135,7 @@ TPixelPicture Cell(int Lift, int Skirt, int FaceKind, F Top, TRgb Lip) {
         TRgb c = Scale(Top(x, y + Lift), DiamondLight(x, y, cy));
         // A soft rim along the two near edges gives the cell its depth.
         double rim = edge - fy;
-        if (rim < 1.0) c = Mix(c, Lip, 0.35);
+        if (rim < 1.0) c = Mix(c, Lip, LipStrength);
         Put(p, x, y, c);
       } else if (fy > edge && fy < edge + Skirt) {
         int depth = static_cast<int>(fy - edge);
@@ -159,6 +165,23 @@ void Tree(TPainter& P, double X, double Y, double Size, std::uint32_t Seed) {
   }
 }
 
+// A broad-leaved tree: a trunk and a round crown of three clumps.
+void LeafTree(TPainter& P, double X, double Y, double Size, std::uint32_t Seed) {
+  P.Polygon({{X - 1.1 * Size, Y}, {X + 1.1 * Size, Y}, {X + 0.7 * Size, Y - 8 * Size}, {X - 0.7 * Size, Y - 8 * Size}},
+            Vertical(Rgb(116, 80, 46), Rgb(74, 48, 26), Y - 8 * Size, Y));
+  const double clumps[4][3] = {{-3.2, -10.5, 4.4}, {3.0, -11.0, 4.6}, {0.0, -14.5, 5.0}, {0.5, -9.0, 3.8}};
+  for (int c = 0; c < 4; ++c) {
+    double cx = X + clumps[c][0] * Size, cy = Y + clumps[c][1] * Size, r = clumps[c][2] * Size;
+    P.Ellipse(cx, cy, r, r * 0.92, [=](double x, double y) {
+      double dx = (x - cx) / r, dy = (y - cy) / r;
+      double light = 0.95 - 0.3 * (dx + dy) * 0.5 - 0.2 * (dx * dx + dy * dy);
+      double n = ValueNoise(x * 3, y * 3, 1.6, Seed + static_cast<std::uint32_t>(c));
+      TRgb leaf = Mix(Rgb(46, 112, 40), Rgb(96, 160, 56), n);
+      return Scale(leaf, light + 0.15);
+    });
+  }
+}
+
 }  // namespace
 
 std::vector<TNamedPicture> TerrainPictures() {
@@ -171,12 +194,12 @@ std::vector<TNamedPicture> TerrainPictures() {
     TPixelPicture ground = Cell(0, 12, -1, Grass, earthLip);
     TPainter painter(CellWidth, CellHeight);
     Tree(painter, 9.5, 28, 0.8, 3);
-    Tree(painter, 24, 29.5, 0.85, 4);
-    Tree(painter, 16, 35, 1.0, 5);
+    LeafTree(painter, 23.5, 29, 0.82, 4);
+    Tree(painter, 15.5, 35, 1.0, 5);
     ground.Blit(painter.Resolve(), 0, 0);
     out.push_back({"tree", ground});
   }
-  out.push_back({"water", Cell(0, 12, 3, Water, Rgb(150, 190, 220))});
+  out.push_back({"water", Cell(0, 12, 3, Water, Rgb(150, 190, 220), 0.0)});
   const TRgb lips[4] = {Rgb(70, 66, 60), Rgb(60, 96, 40), Rgb(170, 140, 86), Rgb(170, 186, 210)};
   for (int k = 0; k < 4; ++k) {
     auto top = [k](int x, int y) { return RaisedTop(k, x, y); };

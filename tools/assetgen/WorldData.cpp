@@ -102,12 +102,12 @@ void MakeTerrain(TMapBlock& Map, int Rows, int Cols, std::uint32_t Seed, double 
       double dry = Fractal(r, c, 30 * Scale, 2, Seed + 90);
       std::uint8_t kind = tkPlain;
       int e = 0;
-      if (h < 0.34) {
+      if (h < 0.38) {
         kind = tkWater;
-      } else if (h > 0.64) {
-        double up = (h - 0.64) / 0.36;
+      } else if (h > 0.68) {
+        double up = (h - 0.68) / 0.32;
         e = 1 + static_cast<int>(up * 8);
-        if (dry > 0.62) kind = 5;
+        if (dry > 0.68) kind = 5;
         else if (up > 0.55) kind = 6;
         else if (up > 0.28) kind = 3;
         else kind = 4;
@@ -127,6 +127,20 @@ void MakeTerrain(TMapBlock& Map, int Rows, int Cols, std::uint32_t Seed, double 
 // water to the ground.
 void SmoothHeights(TMapBlock& Map) {
   const int rows = Map.MapRows, cols = Map.MapCols;
+  // Lone raised cells and one-cell ledges wear away: a raised cell needs two
+  // raised neighbours, a higher cell two neighbours as high.
+  for (int pass = 0; pass < 2; ++pass)
+    for (int r = 1; r <= rows; ++r)
+      for (int c = 1; c <= cols; ++c) {
+        const int dr[4] = {-1, 1, 0, 0}, dc[4] = {0, 0, -1, 1};
+        int raised = 0, high = 0;
+        for (int k = 0; k < 4; ++k) {
+          raised += Map.TerrainAt(r + dr[k], c + dc[k]) > tkWater;
+          high += Map.HeightAt(r + dr[k], c + dc[k]) >= Map.HeightAt(r, c);
+        }
+        if (Map.TerrainAt(r, c) > tkWater && raised < 2) Map.SetTerrainAt(r, c, tkPlain);
+        if (Map.HeightAt(r, c) > 0 && high < 2) Map.SetHeightAt(r, c, static_cast<std::uint8_t>(Map.HeightAt(r, c) - 1));
+      }
   for (int r = 1; r <= rows; ++r)
     for (int c = 1; c <= cols; ++c)
       if (Map.TerrainAt(r, c) == tkWater) Map.SetHeightAt(r, c, 0);
@@ -160,8 +174,6 @@ void Clearing(TMapBlock& Map, int Row, int Col, int Radius) {
       if (d2 <= Radius * Radius) {
         Map.SetTerrainAt(r, c, tkPlain);
         Map.SetHeightAt(r, c, 0);
-      } else if (d2 <= (Radius + 2) * (Radius + 2) && Map.HeightAt(r, c) > 1) {
-        Map.SetHeightAt(r, c, 1);  // the slope around it
       }
     }
 }
@@ -180,6 +192,33 @@ void River(TMapBlock& Map, int Col0, int Rows, std::uint32_t Seed, int FordRow) 
       Map.SetHeightAt(r, c + w, 0);
     }
   }
+}
+
+// A mountain: meadow on its feet, rock higher up, snow on the top, its
+// elevation rising towards the middle.
+void Mountain(TMapBlock& Map, int Row, int Col, int Radius, std::uint32_t Seed) {
+  for (int r = Row - Radius - 1; r <= Row + Radius + 1; ++r)
+    for (int c = Col - Radius - 1; c <= Col + Radius + 1; ++c) {
+      if (r < 1 || c < 1 || r > Map.MapRows || c > Map.MapCols) continue;
+      double d = std::sqrt(double((r - Row) * (r - Row) + (c - Col) * (c - Col))) / Radius;
+      d += (ValueNoise(r, c, 2.5, Seed) - 0.5) * 0.5;
+      if (d > 1) continue;
+      std::uint8_t kind = d < 0.3 ? 6 : (d < 0.65 ? 3 : 4);
+      Map.SetTerrainAt(r, c, kind);
+      Map.SetHeightAt(r, c, static_cast<std::uint8_t>(1 + static_cast<int>((1 - d) * 4)));
+    }
+}
+
+// Sand dunes of the fourth raised kind.
+void Dunes(TMapBlock& Map, int Row, int Col, int Radius, std::uint32_t Seed) {
+  for (int r = Row - Radius; r <= Row + Radius; ++r)
+    for (int c = Col - Radius; c <= Col + Radius; ++c) {
+      if (r < 1 || c < 1 || r > Map.MapRows || c > Map.MapCols) continue;
+      double d = std::sqrt(double((r - Row) * (r - Row) + (c - Col) * (c - Col))) / Radius;
+      if (d + (ValueNoise(r, c, 2, Seed) - 0.5) * 0.6 > 1) continue;
+      Map.SetTerrainAt(r, c, 5);
+      Map.SetHeightAt(r, c, d < 0.5 ? 2 : 1);
+    }
 }
 
 struct TPlacer {
@@ -287,8 +326,9 @@ void Settlement(TPlacer& P, int Row, int Col, bool Tower, int Scale, int Group) 
   const char* company[] = {"Chłop", "Chłop", "Piechur", "Piechur", "Rycerz", "Łucznik", "Łucznik", "Mag", "Mnich",
                            "Piechur", "Chłop", "Rycerz"};
   int count = 6 + Scale * 3;
+  // In loose ranks in front of the gate, a cell apart.
   for (int k = 0; k < count && k < 12; ++k) {
-    int row = Row + 3 + (k % 4), col = Col - 2 + (k / 4) * 2 + (k % 2);
+    int row = Row + 3 + (k % 3) * 2, col = Col - 3 + (k / 3) * 2 + (k % 3 == 1);
     P.PlaceUnit(company[k], row, col, Group);
   }
 }
@@ -298,6 +338,8 @@ TSampleMap SmallMap() {
   TMapBlock& map = m.Map.Map;
   MakeTerrain(map, 30, 30, 1234, 0.6);
   River(map, 19, 30, 77, 14);
+  Mountain(map, 24, 6, 5, 5);
+  Dunes(map, 4, 26, 3, 6);
   map.MapName.Assign(Cp("Dolina nad Wartką"));
   m.Map.Players[1].Gold = 2500;
   m.Map.Players[1].Wood = 1800;

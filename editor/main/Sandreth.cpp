@@ -1,0 +1,5 @@
+// Sandreth, the map editor.
+#include "editor/Sandreth.h"
+#include "platform/toolkit/ProgramMain.h"
+
+int main() { return RunProgram("Brask Mapmaker", CreateSandrethForms); }
