@@ -30,8 +30,19 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.error_occurred || r.iterations == 0) continue;
-      const std::string name = r.benchmark_name();
+      if (r.error_occurred || r.iterations == 0) continue;
+      // Single runs are kept one by one; of the aggregates only the median,
+      // which stands for all of its repetitions.
+      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if (r.run_type != Run::RT_Iteration && !median) continue;
+      const std::string name = r.run_name.str();
+      if (median) {
+        FRates[name].clear();
+        FSeconds[name].clear();
+        FMedianSeen[name] = true;
+      } else if (FMedianSeen[name]) {
+        continue;
+      }
       auto items = r.counters.find("items_per_second");
       if (items != r.counters.end()) FRates[name].push_back(items->second.value);
       FSeconds[name].push_back(r.real_accumulated_time / static_cast<double>(r.iterations));
@@ -86,4 +97,5 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   }
 
   std::map<std::string, std::vector<double>> FRates, FSeconds;
+  std::map<std::string, bool> FMedianSeen;
 };

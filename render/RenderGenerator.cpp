@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "render/RenderBlend.h"
+#include "render/RenderSpan.h"
 
 using Op = TRenderStepOp;
 
@@ -336,7 +337,9 @@ int GenerateNode(TRenderGenContext& Ctx, TRenderNode* N) {
   return t;
 }
 
-void GenerateRoutine(TRenderGenContext& Ctx, TRenderNode* Root) {
+namespace {
+
+void GenerateSteps(TRenderGenContext& Ctx, TRenderNode* Root) {
   TDXRMachine& m = Ctx.M;
   const TRenderSurface& dest = *m.Dest;
   TCodeWriter* w = Ctx.W;
@@ -393,4 +396,40 @@ void GenerateRoutine(TRenderGenContext& Ctx, TRenderNode* Root) {
     EmitBranch(Ctx, 7, pixelStep);
   }
   if (w && !w->Overflow()) m.Entry = w->Address(entryAt);
+}
+
+}  // namespace
+
+void GenerateRoutine(TRenderGenContext& Ctx, TRenderNode* Root) {
+  TCodeWriter* w = Ctx.W;
+  if (w && PackedSpanFits(Ctx.M, Root)) {
+    // The steps stay the per-pixel routine the interpreter runs; the code is
+    // the packed span that gives the same bytes.
+    Ctx.W = nullptr;
+    GenerateSteps(Ctx, Root);
+    Ctx.W = w;
+    if (Ctx.Failed) return;
+    TDXRMachine& m = Ctx.M;
+    if (DescribePackedSpan(m, Root, Ctx.Span)) {
+      Ctx.MadeSpan = true;
+      SetPackedSpanConstants(m, Ctx.Span);
+      if (m.HasSpanInPlace && m.SpanInPlace == Ctx.Span) {
+        Ctx.CodeInPlace = true;
+        m.Entry = m.Code;
+        return;
+      }
+      if (EmitPackedSpan(*w, m, Ctx.Span)) {
+        m.Entry = w->Address(0);
+        return;
+      }
+      Ctx.MadeSpan = false;
+    }
+    // Steps of an unexpected form: the routine is generated again, step by step.
+    *w = TCodeWriter(w->Address(0), RenderCodeSize);
+    Ctx.M.Steps.clear();
+    Ctx.M.MMXUsed = false;
+    Ctx.StepCode.clear();
+    Ctx.TempCount = 0;
+  }
+  GenerateSteps(Ctx, Root);
 }

@@ -17,6 +17,11 @@ struct TRenderGenContext {
   int TempCount = 0;
   int LoopStep = 0;
   bool Failed = false;
+  // The routine is a packed span (Span); with CodeInPlace its code is the
+  // one in place already and nothing was written.
+  bool MadeSpan = false;
+  bool CodeInPlace = false;
+  TPackedSpan Span;
 
   TRenderGenContext(TDXRMachine& Machine, TCodeWriter* Writer) : M(Machine), W(Writer) {}
   int Here() const { return static_cast<int>(M.Steps.size()); }

@@ -38,6 +38,7 @@ bool TDXRMachine::SetCodeWritable(bool Writable) {
 bool TDXRMachine::InstallCode(std::size_t Length) {
   if (Length == CodeLength && !CodeWritable && std::memcmp(Code, Scratch.get(), Length) == 0) return true;
   CodeLength = 0;
+  HasSpanInPlace = false;
   if (!SetCodeWritable(true)) return false;
   std::memcpy(Code, Scratch.get(), Length);
   if (!SetCodeWritable(false)) return false;
@@ -251,10 +252,16 @@ void TDXRMachine::Compile(TRenderNode* Root) {
   }
   // A routine that does not fit the buffer, or a buffer that cannot be made
   // executable, runs through the interpreter.
-  if (!ctx.W || writer.Overflow() || !Entry || !InstallCode(writer.Pos()))
+  if (ctx.CodeInPlace) {
+    // The same packed span as the routine in place: nothing to write.
+  } else if (!ctx.W || writer.Overflow() || !Entry || !InstallCode(writer.Pos())) {
     Entry = nullptr;
-  else
+    HasSpanInPlace = false;
+  } else {
     Entry = static_cast<std::uint8_t*>(Code) + (static_cast<std::uint8_t*>(Entry) - Scratch.get());
+    HasSpanInPlace = ctx.MadeSpan;
+    SpanInPlace = ctx.Span;
+  }
   Compiled = true;
 }
 

@@ -152,6 +152,36 @@ struct TDXRMachineState {
   const BYTE* SubClampCentre = nullptr;
   const BYTE* Dithers = nullptr;
   TRenderColor ZeroColor;
+  // Constants of a packed span, 16 bytes each, set when it is generated:
+  // texture weight and destination weights per 16-bit lane (even and odd
+  // pixel bytes), written bits, key bits and key per 32-bit lane.
+  BYTE SpanWeight[16] = {};
+  BYTE SpanDestWeight[16] = {};
+  BYTE SpanDestWeightOdd[16] = {};
+  BYTE SpanOutMask[16] = {};
+  BYTE SpanKeep[16] = {};
+  BYTE SpanKey[16] = {};
+};
+
+// Everything the code of a packed span (a whole-span routine for a 32-bit
+// copy or constant-alpha blend) depends on: two spans that compare equal
+// have the same code.
+struct TPackedSpan {
+  int Slot = 0;
+  bool Blend = false;  // operation 10 or 11; otherwise a copy
+  bool Keyed = false;
+  bool Inverse = false;  // weight 255 - a
+  DWORD Keep = 0;        // bits the key compares
+  DWORD Key = 0;
+  DWORD OutMask = 0;     // bits of the written pixel
+  DWORD Step = 0;        // U step a pixel, 16.16
+  // Blend: per 16-bit lane of one pixel, 1 where the channel is blended on
+  // its own, 0 where it is blended as one of a pair.
+  std::uint64_t LoneLanes = 0;
+  int WeightAt = -1;  // data block offset of the weight byte
+  LONG DestPitch = 0;
+  LONG TexturePitch = 0;
+  friend bool operator==(const TPackedSpan&, const TPackedSpan&) = default;
 };
 
 class TDXRMachine : public TDXRMachineState {
@@ -185,6 +215,9 @@ class TDXRMachine : public TDXRMachineState {
   // reaches surfaces and slots only through the data block, so repeated
   // draws of one kind pay neither the copy nor the protection changes.
   int CodeInstalls = 0;
+  // The packed span whose code is in place, when the routine in place is one.
+  bool HasSpanInPlace = false;
+  TPackedSpan SpanInPlace;
 
  private:
   bool CodeWritable = true;

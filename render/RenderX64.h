@@ -109,6 +109,56 @@ class TCodeWriter {
   void Rex(bool W, int Reg, int Index, int Base, bool Force);
 };
 
+// The writer's innermost parts, inline: code is written on every compile.
+inline void TCodeWriter::Byte(std::uint8_t b) {
+  if (P < Cap)
+    Buf[P] = b;
+  else
+    Over = true;
+  ++P;
+}
+
+inline void TCodeWriter::Dword(std::uint32_t v) {
+  if (P + 4 <= Cap) {
+    for (int i = 0; i < 4; ++i) Buf[P + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    P += 4;
+    return;
+  }
+  for (int i = 0; i < 4; ++i) Byte(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+inline void TCodeWriter::Rex(bool W, int Reg, int Index, int Base, bool Force) {
+  std::uint8_t rex = 0x40;
+  if (W) rex |= 8;
+  if (Reg & 8) rex |= 4;
+  if (Index >= 0 && (Index & 8)) rex |= 2;
+  if (Base & 8) rex |= 1;
+  if (rex != 0x40 || Force) Byte(rex);
+}
+
+inline void TCodeWriter::RM(std::initializer_list<std::uint8_t> Opcode, int Reg, const TX64Mem& M, bool W,
+                            bool Op16, bool ByteReg) {
+  if (Op16) Byte(0x66);
+  Rex(W, Reg, M.Index, M.Base, ByteReg && Reg >= 4 && Reg < 8);
+  for (std::uint8_t b : Opcode) Byte(b);
+  const bool sib = M.Index >= 0 || (M.Base & 7) == 4;
+  // Always the 32-bit displacement form: one length for every field.
+  Byte(static_cast<std::uint8_t>(0x80 | ((Reg & 7) << 3) | (sib ? 4 : (M.Base & 7))));
+  if (sib) {
+    const int scale = M.Scale == 8 ? 3 : M.Scale == 4 ? 2 : M.Scale == 2 ? 1 : 0;
+    const int index = M.Index >= 0 ? (M.Index & 7) : 4;
+    Byte(static_cast<std::uint8_t>((scale << 6) | (index << 3) | (M.Base & 7)));
+  }
+  Dword(static_cast<std::uint32_t>(M.Disp));
+}
+
+inline void TCodeWriter::RR(std::initializer_list<std::uint8_t> Opcode, int Reg, int Rm, bool W, bool Op16) {
+  if (Op16) Byte(0x66);
+  Rex(W, Reg, -1, Rm, false);
+  for (std::uint8_t b : Opcode) Byte(b);
+  Byte(static_cast<std::uint8_t>(0xC0 | ((Reg & 7) << 3) | (Rm & 7)));
+}
+
 // Condition codes of the branch conditions 1..6 (less, equal, less or equal,
 // greater, not equal, greater or equal).
 int BranchConditionCode(int Condition);

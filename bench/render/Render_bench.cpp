@@ -187,6 +187,10 @@ int main(int argc, char** argv) {
     ratios.push_back(R{"op 1 keyed generated / memcpy" + at, "BM_KeyedCopy_Generated" + n, "BM_Memcpy" + n, Rate,
                        0});
   }
+  ratios.push_back(R{"one 98x110 draw, op 10 generated (pixman OVER as peer)", "BM_Alpha_Generated/0",
+                     "BM_Alpha_Pixman/0", Time, 0});
+  ratios.push_back(R{"one 98x110 draw, op 1 keyed generated (SDL2 as peer)", "BM_KeyedCopy_Generated/0",
+                     "BM_KeyedCopy_SDL2/0", Time, 0});
   ratios.push_back(R{"set-up of a repeated draw, op 1 keyed (1x1 draw)", "BM_DrawSetUp/1", "", Time, 1e-6});
   ratios.push_back(R{"set-up of a repeated draw, op 10 alpha (1x1 draw)", "BM_DrawSetUp/10", "", Time, 1e-6});
   reporter.PrintRatios("Blended drawing on 32-bit XRGB, pixels per second (median of repetitions)", ratios);

@@ -229,41 +229,50 @@ struct TLanes<4> {
 };
 
 // Writes the group's source pixels where Take is set and keeps the
-// destination's elsewhere; a group taken whole or not at all touches the
-// destination once or never.
+// destination's elsewhere. Always a read and a write: sprite edges make
+// branching on the group's mix mispredict more than the memory costs.
 inline void StoreGroup(BYTE* d, __m128i v, __m128i take) {
-  const int bits = _mm_movemask_epi8(take);
-  if (bits == 0) return;
-  if (bits != 0xFFFF) {
-    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-    v = _mm_or_si128(_mm_and_si128(take, v), _mm_andnot_si128(take, old));
-  }
+  const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+  v = _mm_or_si128(_mm_and_si128(take, v), _mm_andnot_si128(take, old));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v);
 }
 
+// The last group of the row first, then whole groups from the start, the
+// final one overlapping it: a keyed copy between separate memories gives
+// the same bytes when repeated, so the end of the row needs no pixel loop.
+// (The last group goes first so that its read of the destination does not
+// wait on the stores just made to the same bytes.) Rows shorter than a
+// group go pixel by pixel.
 template <int Bytes>
 void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
   using L = TLanes<Bytes>;
   constexpr LONG Group = 16 / Bytes;
+  if (count < Group) {
+    KeyedRowScalar<Bytes>(d, s, count, key);
+    return;
+  }
   const __m128i mask = L::Set(key.Mask);
-  LONG i = 0;
+  const LONG last = count - Group;
   if (key.Low == key.High) {
     const __m128i k = L::Set(key.Low);
-    for (; i + Group <= count; i += Group) {
+    auto group = [&](LONG i) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * Bytes));
       const __m128i keyed = L::Eq(_mm_and_si128(v, mask), k);
       StoreGroup(d + i * Bytes, v, _mm_xor_si128(keyed, _mm_set1_epi32(-1)));
-    }
+    };
+    group(last);
+    for (LONG i = 0; i < last; i += Group) group(i);
   } else {
     const __m128i sign = L::Set(L::Sign);
     const __m128i low = L::Set(key.Low ^ L::Sign), high = L::Set(key.High ^ L::Sign);
-    for (; i + Group <= count; i += Group) {
+    auto group = [&](LONG i) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * Bytes));
       const __m128i x = _mm_xor_si128(_mm_and_si128(v, mask), sign);
       StoreGroup(d + i * Bytes, v, _mm_or_si128(L::Gt(low, x), L::Gt(x, high)));
-    }
+    };
+    group(last);
+    for (LONG i = 0; i < last; i += Group) group(i);
   }
-  KeyedRowScalar<Bytes>(d + i * Bytes, s + i * Bytes, count - i, key);
 }
 
 template <>

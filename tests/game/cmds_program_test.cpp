@@ -22,6 +22,7 @@ class Commands : public GameProgramTest {
     mage.MaxMana = 100;
     mage.Spells[1] = S(Cp("Błyskawica"));
     mage.Spells[2] = S(Cp("Uzdrowienie"));
+    mage.MaxMana = 100;  // the tick caps mana at the type's maximum
     AddUnitType("a_mage.unt", mage);
     AddUnitType("b_soldier.unt", MakeUnitType("Piechur"));
     TUnitType worker = MakeUnitType("Robotnik", 3);

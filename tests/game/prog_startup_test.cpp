@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/dsound/DSoundTest.h"
+#include "platform/media/MediaTest.h"
 #include "platform/rtl/Cp1250.h"
 #include "tests/game/prog_fixture.h"
 
@@ -155,12 +156,17 @@ TEST_F(GameProgramTest, ClosingTheDialogByTheCloseCommandRunsTheGameOnAnEmptyWor
   EXPECT_EQ(Form1->State.Tick, 3);
 }
 
-TEST_F(GameProgramTest, WithoutASoundDeviceTheGameRunsSilent) {
+TEST_F(GameProgramTest, WithoutASoundDeviceOrSoundFontTheGameRunsSilent) {
   AddStandardData();
   AddMap("m.map", *MakeMap("M"));
   DSoundTest::InjectFault(DSoundTest::TFault::Create, DSERR_NODRIVER, -1);
+  MediaTest::SetSoundFontSearch({Path("no-such-font.sf2")});
   Start("m.map");
   DSoundTest::ClearFaults();
+  MediaTest::ResetSoundFontSearch();
+  EXPECT_EQ(MediaTest::SoundFont(*Form1->MediaPlayer1), "");
+  Form1->MediaPlayer1->Play();
+  EXPECT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
   EXPECT_FALSE(Form1->DXSound1->Initialized());
   EXPECT_EQ(Form1->State.GameRunning, 1);
   TGameState& g = Form1->State;

@@ -85,6 +85,57 @@ TEST_P(StretchBlendCompare, GeneratedCodeMatchesInterpreterForEveryFormatPair) {
 
 INSTANTIATE_TEST_SUITE_P(Mmx, StretchBlendCompare, testing::Values(false, true));
 
+// The 32-bit copies and constant-alpha blends that run as packed spans:
+// spans of every length around the four-pixel passes, unscaled and
+// stretched, keyed with keys that occur among the texels (top byte set or
+// not), alpha 0, 255 and in between, over every pitch form.
+TEST(StretchBlendCompare, PackedSpansMatchInterpreter) {
+  TMMXScope mmx(true);
+  std::mt19937 rng(99);
+  const char* names[] = {"xrgb8888", "argb8888", "xbgr8888"};
+  std::vector<const TTestFormat*> formats;
+  for (const TTestFormat& f : TestFormats())
+    for (const char* n : names)
+      if (std::string(f.Name) == n) formats.push_back(&f);
+  ASSERT_EQ(formats.size(), 3u);
+  const TRenderBlendOp ops[] = {1, 10, 11};
+  const LONG alphas[] = {0, 1, 128, 254, 255, 77};
+  for (const TTestFormat* sf : formats)
+    for (const TTestFormat* df : formats)
+      for (TRenderBlendOp op : ops)
+        for (int round = 0; round < 24; ++round) {
+          const int sw = 1 + round * 3 % 70, sh = 1 + static_cast<int>(rng() % 6);
+          const bool stretch = round % 3 == 2;
+          const int dw = stretch ? 1 + static_cast<int>(rng() % 90) : sw + 6, dh = stretch ? 1 + static_cast<int>(rng() % 9) : sh + 2;
+          SCOPED_TRACE(std::string(sf->Name) + " -> " + df->Name + " op " + std::to_string(op) + " round " +
+                       std::to_string(round));
+          TTestSurface src(*sf, sw, sh, round % 3, rng);
+          TTestSurface dst(*df, dw, dh, (round / 3) % 3, rng);
+          // Runs of the key colour among the texels.
+          const DWORD keyValue = src.Get(static_cast<int>(rng() % sw), static_cast<int>(rng() % sh));
+          for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x)
+              if ((x / 3 + y) % 4 == 0) src.Put(x, y, keyValue ^ (rng() % 2 ? 0xFF000000u : 0));
+          const DWORD colorKey = rng() % 3 == 0 ? keyValue : keyValue & 0x00FFFFFF;
+          const bool key = round % 2 == 0;
+          const LONG alpha = alphas[round % 6];
+          RECT dstRect = stretch ? RandomRect(rng, dw, dh, round % 4 == 1) : RECT{3, 1, 3 + sw, 1 + sh};
+          if (!stretch && round % 4 == 3) dstRect = RECT{-2, -1, sw - 2, sh - 1};  // clipped at the top left
+          const RECT srcRect{0, 0, sw, sh};
+          const std::vector<BYTE> before = dst.Memory;
+          RenderForceInterpreter = false;
+          RenderMachine().Reset();
+          DrawStretchBlend(dst.S, src.S, dstRect, srcRect, op, alpha, key, colorKey);
+          ASSERT_TRUE(!RenderMachine().HasRoutine() || RenderMachine().IsNative());
+          const std::vector<BYTE> native = dst.Memory;
+          dst.Memory = before;
+          RenderForceInterpreter = true;
+          DrawStretchBlend(dst.S, src.S, dstRect, srcRect, op, alpha, key, colorKey);
+          RenderForceInterpreter = false;
+          ASSERT_EQ(native, dst.Memory) << "alpha " << alpha << " key " << key << " colour key " << colorKey;
+        }
+}
+
 namespace {
 
 // A random tree over colour slots, constants, two textures and the
@@ -233,3 +284,31 @@ TEST_P(RandomTreeCompare, GeneratedCodeMatchesInterpreterForRandomTrees) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mmx, RandomTreeCompare, testing::Values(false, true));
+
+// A texture over the destination's own memory, a pixel to the left: the
+// per-pixel code reads each texel after writing the pixel before it, and the
+// generated code must read it the same way.
+TEST(StretchBlendCompare, TextureSharingTheDestinationMemory) {
+  TMMXScope mmx(true);
+  std::mt19937 rng(5);
+  for (TRenderBlendOp op : {TRenderBlendOp{1}, TRenderBlendOp{10}}) {
+    SCOPED_TRACE(int(op));
+    std::vector<DWORD> memory(40 * 6 + 1);
+    for (DWORD& v : memory) v = static_cast<DWORD>(rng());
+    const std::vector<DWORD> before = memory;
+    std::vector<DWORD> results[2];
+    for (int interpreted = 0; interpreted < 2; ++interpreted) {
+      memory = before;
+      TRenderSurface dest, tex;
+      InitRGBSurface(dest, 40, 6, 32, memory.data() + 1, 160, 0xFF0000, 0xFF00, 0xFF, 0);
+      InitRGBSurface(tex, 40, 6, 32, memory.data(), 160, 0xFF0000, 0xFF00, 0xFF, 0);
+      RenderForceInterpreter = interpreted == 1;
+      const RECT r{0, 0, 40, 6};
+      DrawStretchBlend(dest, tex, r, r, op, 200, false, 0);
+      RenderForceInterpreter = false;
+      results[interpreted] = memory;
+    }
+    EXPECT_NE(results[0], before);
+    EXPECT_EQ(results[0], results[1]);
+  }
+}
