@@ -253,6 +253,8 @@ void TForm1::FormCanResize(TObject*, int& NewWidth, int&, bool& Resize) {
 
 void TForm1::FormShow(TObject*) { RefreshLists(); }
 
+void TForm1::RefreshLists() { RefreshUnitLists(State, ListBox1, ListBox2); }
+
 void TForm1::FormKeyDown(TObject*, WORD& Key, TShiftState) {
   if (!OpensCodeBox(Key)) return;
   Key = 0;

@@ -19,6 +19,7 @@ class Commands : public GameProgramTest {
   // A map with a mage, two soldiers, a builder, a barracks and a field.
   void StartWithArmy() {
     TUnitType mage = MakeUnitType("Mag", 2);
+    mage.MaxMana = 100;
     mage.Spells[1] = S(Cp("Błyskawica"));
     mage.Spells[2] = S(Cp("Uzdrowienie"));
     mage.MaxMana = 100;  // the tick caps mana at the type's maximum

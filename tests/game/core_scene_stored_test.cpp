@@ -78,8 +78,9 @@ TEST(StoredScene, TheSmallSampleMapWithTheGamesPictures) {
       if (s.UnitTypes[t].Name == s.Units[u].Name && s.UnitTypes[t].Class == 3) builder = u;
   ASSERT_NE(builder, 0);
   TUnit& worker = s.Units[builder];
-  worker.X = worker.TargetX = Snap3(worker.X) + 240;
-  worker.Y = worker.TargetY = Snap3(worker.Y) + 120;
+  // In the middle of the map's diamond, so that the ground fills the view.
+  worker.X = worker.TargetX = 0;
+  worker.Y = worker.TargetY = Snap3(8 * s.Map.MapRows);
   worker.BuildName = s.BuildingTypes[1].Name;
   worker.BuildProgress = s.BuildingTypes[1].BuildTime / 2;
   worker.Selected = 1;

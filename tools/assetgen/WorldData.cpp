@@ -72,17 +72,70 @@ std::int32_t CellCentreX(int Row, int Col) { return 16 * (Col - Row) - 4; }
 std::int32_t CellCentreY(int Row, int Col) { return 8 * (Row + Col) - 11; }
 std::int32_t BuildingY(int Row, int Col) { return CellCentreY(Row, Col) - 38; }
 
-bool TerrainBlocks(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
-  const int halfWidth = 396, halfHeight = 239, width = 792, height = 478;
-  std::int32_t cx = X + halfWidth, cy = Y + halfHeight;
-  std::int32_t a = cx - cx % 16, b = cy - cy % 4;
-  for (int i = 1; i <= 2 * Map.UsedRows(); ++i)
-    for (int j = 1; j <= 2 * Map.UsedCols(); ++j) {
-      if (a != -8 * i + 4 * j + width / 2 - 12 || b != 4 * i + 4 * j + height / 2 - 15) continue;
-      std::size_t flat = static_cast<std::size_t>(i - 1) * MapSize + static_cast<std::size_t>(j - 1);
-      if (flat < MapCells && Map.Terrain[flat] != 0) return true;
+double CellRowAt(double X, double Y) { return ((Y + 11) / 8 - (X + 4) / 16) / 2; }
+double CellColAt(double X, double Y) { return ((Y + 11) / 8 + (X + 4) / 16) / 2; }
+
+bool TOpenArea::Holds(double X, double Y, double Margin) const {
+  const double r = CellRowAt(X, Y), c = CellColAt(X, Y);
+  const double dr = Row2 - Row1, dc = Col2 - Col1, len2 = dr * dr + dc * dc;
+  double t = len2 > 0 ? ((r - Row1) * dr + (c - Col1) * dc) / len2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  const double er = r - (Row1 + t * dr), ec = c - (Col1 + t * dc);
+  return er * er + ec * ec <= (Radius + Margin) * (Radius + Margin);
+}
+
+namespace {
+
+// The values one side of the game's test takes for a unit at Pos over every
+// scroll: the screen position Scroll + Pos + Half cut down to a multiple of
+// Big, less the scroll cut down to a multiple of Small plus Half - Constant
+// (cuts toward zero, as the game's mod does). The result depends only on the
+// scroll modulo Period and on the signs of the scroll and of the screen
+// position, so a round of Period on each side of both zero points gives
+// every value.
+std::vector<std::int64_t> TestOffsets(std::int64_t Pos, std::int64_t Half, std::int64_t Big, std::int64_t Small,
+                                      std::int64_t Constant, std::int64_t Period) {
+  std::vector<std::int64_t> out;
+  for (std::int64_t d = 0; d < Period; ++d)
+    for (std::int64_t scroll : {d, d - Period, -(Pos + Half) + d, -(Pos + Half) - Period + d}) {
+      const std::int64_t screen = scroll + Pos + Half;
+      const std::int64_t v = (screen - screen % Big) - (scroll - scroll % Small + Half - Constant);
+      if (std::find(out.begin(), out.end(), v) == out.end()) out.push_back(v);
     }
-  return false;
+  return out;
+}
+
+// The game's test compares P = 4j - 8i with the X side and Q = 4i + 4j with
+// the Y side (on its 792 x 478 surface), so every pair of values with Q - P
+// a multiple of 12 names the test position i = (Q - P) / 12, j = Q / 4 - i.
+// P always lies strictly between X - 12 and X + 36 and Q strictly between
+// Y + 3 and Y + 27: the position (i, j) is read only for world positions
+// strictly inside the 48 x 24 box X in (P - 36, P + 12), Y in (Q - 27, Q - 3).
+template <typename F>
+void ForTestedPositions(const TMapBlock& Map, std::int32_t X, std::int32_t Y, F Visit) {
+  const std::int64_t rows = 2 * static_cast<std::int64_t>(Map.UsedRows()), cols = 2 * static_cast<std::int64_t>(Map.UsedCols());
+  for (std::int64_t p : TestOffsets(X, 396, 16, 8, 12, 16))
+    for (std::int64_t q : TestOffsets(Y, 239, 4, 8, 15, 8)) {
+      if ((q - p) % 12 != 0) continue;
+      const std::int64_t i = (q - p) / 12, j = q / 4 - i;
+      if (i < 1 || i > rows || j < 1 || j > cols) continue;
+      const std::int64_t flat = (i - 1) * MapSize + (j - 1);
+      if (flat < static_cast<std::int64_t>(MapCells)) Visit(static_cast<std::size_t>(flat));
+    }
+}
+
+}  // namespace
+
+std::vector<std::size_t> TestedTerrain(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
+  std::vector<std::size_t> out;
+  ForTestedPositions(Map, X, Y, [&](std::size_t Flat) { out.push_back(Flat); });
+  return out;
+}
+
+bool TerrainBlocks(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
+  bool blocked = false;
+  ForTestedPositions(Map, X, Y, [&](std::size_t Flat) { blocked = blocked || Map.Terrain[Flat] != tkPlain; });
+  return blocked;
 }
 
 namespace {
@@ -221,6 +274,52 @@ void Dunes(TMapBlock& Map, int Row, int Col, int Radius, std::uint32_t Seed) {
     }
 }
 
+// Makes the open areas walkable: every terrain position the game's test
+// reads for a position inside them becomes plain ground. Those positions are
+// found from the test's side: position (i, j) is read inside its 48 x 24
+// box around (4j - 8i - 12, 4i + 4j - 15), which reaches 1.5 cells from its
+// middle. A cell between two opened cells of its row is opened too, so that
+// the opened ground shows as meadow rather than as stripes (the test never
+// reads odd columns, so that costs no blocking). Elevations stay.
+void OpenTheAreas(TMapBlock& Map, const std::vector<TOpenArea>& Areas) {
+  const int rows = Map.UsedRows(), cols = Map.UsedCols();
+  std::vector<bool> open(MapCells, false);
+  for (int i = 1; i <= 2 * rows; ++i)
+    for (int j = 2; j <= 2 * cols; j += 2) {
+      const std::size_t flat = static_cast<std::size_t>(i - 1) * MapSize + static_cast<std::size_t>(j - 1);
+      if (flat >= MapCells) continue;
+      const double x = 4.0 * j - 8.0 * i - 12, y = 4.0 * i + 4.0 * j - 15;
+      for (const TOpenArea& a : Areas)
+        if (a.Holds(x, y, 1.5)) {
+          open[flat] = true;
+          break;
+        }
+    }
+  for (int r = 1; r <= rows; ++r)
+    for (int c = 1; c <= cols; ++c) {
+      const std::size_t at = TMapBlock::CellIndex(r, c);
+      const bool between = c > 1 && c < cols && open[at - 1] && open[at + 1];
+      if (open[at] || between) Map.SetTerrainAt(r, c, tkPlain);
+    }
+}
+
+// The two ways a unit walks between the cells (Row1, Col1) and (Row2,
+// Col2), one from each end: diagonally until one axis is done, then
+// straight along the other.
+void AddWay(std::vector<TOpenArea>& Areas, int Row1, int Col1, int Row2, int Col2, double Radius) {
+  const double ax = CellCentreX(Row1, Col1), ay = CellCentreY(Row1, Col1);
+  const double bx = CellCentreX(Row2, Col2), by = CellCentreY(Row2, Col2);
+  const double dx = bx - ax, dy = by - ay, m = std::min(std::abs(dx), std::abs(dy));
+  const double sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+  auto leg = [&](double x1, double y1, double x2, double y2) {
+    Areas.push_back({CellRowAt(x1, y1), CellColAt(x1, y1), CellRowAt(x2, y2), CellColAt(x2, y2), Radius});
+  };
+  leg(ax, ay, ax + sx * m, ay + sy * m);
+  leg(ax + sx * m, ay + sy * m, bx, by);
+  leg(bx, by, bx - sx * m, by - sy * m);
+  leg(bx - sx * m, by - sy * m, ax, ay);
+}
+
 struct TPlacer {
   TMapFile& File;
   int Units = 0;
@@ -257,7 +356,6 @@ struct TPlacer {
     std::int32_t x = CellCentreX(Row, Col), y = CellCentreY(Row, Col);
     x -= x % 3;
     y -= y % 3;
-    if (TerrainBlocks(map, x, y)) return false;
     for (int i = 1; i <= Units; ++i) {
       const TUnit& o = File.Units[static_cast<std::size_t>(i)];
       if (std::abs(o.X - x) < 12 && std::abs(o.Y - y) < 12) return false;
@@ -271,8 +369,8 @@ struct TPlacer {
   void PlaceUnit(const char* Name, int Row, int Col, int Group = 0) {
     if (Units >= MaxUnits) return;
     const TUnitType& t = UnitType(Name);
-    // The nearest cell of plain ground where the game's terrain test lets
-    // the unit walk and no other unit stands yet.
+    // The nearest cell of plain ground where no other unit stands yet and
+    // no building pushes it (the open areas make it walkable afterwards).
     for (int ring = 0; ring < 6; ++ring) {
       bool found = false;
       for (int dr = -ring; dr <= ring && !found; ++dr)
@@ -318,45 +416,58 @@ struct TPlacer {
 };
 
 // A settlement: a clearing with a castle, optionally a tower, and a company
-// of every kind around them.
-void Settlement(TPlacer& P, int Row, int Col, bool Tower, int Scale, int Group) {
-  Clearing(P.File.Map, Row, Col, 6 + Scale);
+// of every kind in loose ranks in front of the gate, a cell apart. The
+// clearing and the field around it become an open area.
+void Settlement(TPlacer& P, std::vector<TOpenArea>& Areas, int Row, int Col, bool Tower, int Scale, int Group) {
+  Clearing(P.File.Map, Row + 2, Col, 7 + Scale);
+  Areas.push_back({double(Row + 2), double(Col), double(Row + 2), double(Col), 8.0 + Scale});
   P.PlaceBuilding("Zamek", Row, Col, Group);
   if (Tower) P.PlaceBuilding("Wieża", Row - 1, Col + 5, Group);
   const char* company[] = {"Chłop", "Chłop", "Piechur", "Piechur", "Rycerz", "Łucznik", "Łucznik", "Mag", "Mnich",
                            "Piechur", "Chłop", "Rycerz"};
   int count = 6 + Scale * 3;
-  // In loose ranks in front of the gate, a cell apart.
   for (int k = 0; k < count && k < 12; ++k) {
     int row = Row + 3 + (k % 3) * 2, col = Col - 3 + (k / 3) * 2 + (k % 3 == 1);
     P.PlaceUnit(company[k], row, col, Group);
   }
 }
 
+// The small map: a valley with a river. The game's terrain test reads the
+// ground of a position near the map's west corner from cells all over the
+// map, so the settlements keep east of it (where the test reads nothing)
+// and the corner holds a mountain.
 TSampleMap SmallMap() {
-  TSampleMap m{"dolina.map", {}};
+  TSampleMap m{"dolina.map", {}, {}};
   TMapBlock& map = m.Map.Map;
   MakeTerrain(map, 30, 30, 1234, 0.6);
   River(map, 19, 30, 77, 14);
-  Mountain(map, 24, 6, 5, 5);
-  Dunes(map, 4, 26, 3, 6);
+  Mountain(map, 11, 5, 5, 5);
+  Dunes(map, 4, 27, 3, 6);
   map.MapName.Assign(Cp("Dolina nad Wartką"));
   m.Map.Players[1].Gold = 2500;
   m.Map.Players[1].Wood = 1800;
   TPlacer p{m.Map};
-  // The player's seat on the west bank, and a watch post across the ford.
-  Settlement(p, 10, 9, true, 1, 1);
-  Clearing(map, 16, 25, 3);
+  // The player's seat in the north, in the first view, and a watch post
+  // across the ford.
+  Settlement(p, m.OpenAreas, 4, 16, true, 1, 1);
+  Clearing(map, 17, 25, 4);
+  m.OpenAreas.push_back({17, 25, 17, 25, 5});
   p.PlaceBuilding("Wieża", 15, 25, 2);
   p.PlaceUnit("Piechur", 18, 24, 2);
   p.PlaceUnit("Piechur", 18, 26, 2);
   p.PlaceUnit("Łucznik", 19, 25, 2);
+  AddWay(m.OpenAreas, 8, 16, 17, 25, 2.5);
+  // The meadow between the seat and the map's north corner.
+  m.OpenAreas.push_back({2, 5, 3, 10, 2.5});
   SmoothHeights(map);
+  OpenTheAreas(map, m.OpenAreas);
   return m;
 }
 
+// The large map: six settlements on three rivers. The player's seat lies in
+// the first view; ways lead from it to the others.
 TSampleMap LargeMap() {
-  TSampleMap m{"krolestwo.map", {}};
+  TSampleMap m{"krolestwo.map", {}, {}};
   TMapBlock& map = m.Map.Map;
   MakeTerrain(map, 240, 240, 98765, 2.2);
   River(map, 120, 240, 31, 60);
@@ -365,13 +476,22 @@ TSampleMap LargeMap() {
   m.Map.Players[1].Gold = 5000;
   m.Map.Players[1].Wood = 4000;
   TPlacer p{m.Map};
-  Settlement(p, 20, 20, true, 2, 1);
-  Settlement(p, 60, 95, false, 1, 2);
-  Settlement(p, 130, 60, true, 1, 3);
-  Settlement(p, 200, 200, true, 2, 4);
-  Settlement(p, 150, 145, false, 1, 5);
-  Settlement(p, 40, 200, true, 1, 6);
+  std::vector<TOpenArea>& areas = m.OpenAreas;
+  Settlement(p, areas, 9, 13, true, 2, 1);
+  Settlement(p, areas, 60, 95, false, 1, 2);
+  Settlement(p, areas, 130, 60, true, 1, 3);
+  Settlement(p, areas, 200, 200, true, 2, 4);
+  Settlement(p, areas, 150, 145, false, 1, 5);
+  Settlement(p, areas, 40, 200, true, 1, 6);
+  // The fields of the first view.
+  areas.push_back({5, 5, 12, 12, 7});
+  AddWay(areas, 11, 13, 62, 95, 2.5);
+  AddWay(areas, 62, 95, 42, 200, 2.5);
+  AddWay(areas, 11, 13, 132, 60, 2.5);
+  AddWay(areas, 132, 60, 152, 145, 2.5);
+  AddWay(areas, 152, 145, 202, 200, 2.5);
   SmoothHeights(map);
+  OpenTheAreas(map, areas);
   return m;
 }
 
