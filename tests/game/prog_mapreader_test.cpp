@@ -94,6 +94,9 @@ TEST_F(MapReaderTest, AGoodFileReplacesTheWorldAndTheCaption) {
   EXPECT_EQ(g.Map.TerrainAt(2, 3), tkWater);
   EXPECT_EQ(g.UnitCount, 2);
   EXPECT_EQ(Form1->Caption(), "Korvel - Druga");
+  // The object lists show the new map's units at once.
+  ASSERT_EQ(Form1->ListBox1->Items()->Count(), 2);
+  EXPECT_EQ(Form1->ListBox1->Items()->Strings(1), "Wojownik 1");
   EXPECT_TRUE(ErrorTexts().empty());
 }
 

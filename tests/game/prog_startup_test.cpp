@@ -134,11 +134,17 @@ TEST_F(GameProgramTest, CancelAfterAMapOnlyClosesTheDialog) {
   AddStandardData();
   AddMap("m.map", *MakeMap("M"));
   Start("m.map");
-  Driver->AnswerNext([](TDialogEvent& D) {
+  // The game's own dialog keeps the frames running.
+  int ticksDuringDialog = 0;
+  Driver->AnswerNext([&](TDialogEvent& D) {
     ASSERT_EQ(D.Form, Form6);
+    const int before = Form1->State.Tick;
+    Ticks(5);
+    ticksDuringDialog = Form1->State.Tick - before;
     Form6->SpeedButton2->Click();
   });
   Form6->ShowModal();
+  EXPECT_EQ(ticksDuringDialog, 5);
   EXPECT_FALSE(Application->Terminated());
   EXPECT_FALSE(Form6->Visible());
   EXPECT_EQ(Form1->State.Map.MapName.Text(), "M");
