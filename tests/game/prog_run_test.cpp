@@ -90,6 +90,12 @@ TEST_F(GameProgramTest, TheLargeSampleMapPlays) {
   EXPECT_TRUE(g.Buildings[1].TrainUnit.Empty());
   EXPECT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
   EXPECT_TRUE(ErrorTexts().empty());
+  // The frames reached the window: the terrain shows on the drawing surface.
+  const TPixels pixels = Driver->ReadPixels(Form1->DXDraw1);
+  ASSERT_EQ(pixels.Width, 792);
+  int lit = 0;
+  for (DWORD p : pixels.Data) lit += (p & 0xFFFFFF) != 0;
+  EXPECT_GT(lit, pixels.Width * pixels.Height / 10);
 
   Driver->CloseCommand(Form1);
   Driver->Pump(1);
