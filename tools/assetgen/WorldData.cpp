@@ -281,7 +281,7 @@ void Dunes(TMapBlock& Map, int Row, int Col, int Radius, std::uint32_t Seed) {
 // middle. A cell between two opened cells of its row is opened too, so that
 // the opened ground shows as meadow rather than as stripes (the test never
 // reads odd columns, so that costs no blocking). Elevations stay.
-void OpenTheAreas(TMapBlock& Map, const std::vector<TOpenArea>& Areas) {
+std::vector<bool> OpenTheAreas(TMapBlock& Map, const std::vector<TOpenArea>& Areas) {
   const int rows = Map.UsedRows(), cols = Map.UsedCols();
   std::vector<bool> open(MapCells, false);
   for (int i = 1; i <= 2 * rows; ++i)
@@ -301,6 +301,51 @@ void OpenTheAreas(TMapBlock& Map, const std::vector<TOpenArea>& Areas) {
       const bool between = c > 1 && c < cols && open[at - 1] && open[at + 1];
       if (open[at] || between) Map.SetTerrainAt(r, c, tkPlain);
     }
+  return open;
+}
+
+// Outside the open areas the game's test reads, for the positions near the
+// map's west corner, a shrunken and sheared copy of the ground of the whole
+// map. Where that holds units back on most of a cell drawn as plain ground,
+// the cell shows the ground that holds them back (forest, or the raised
+// ground or water read), so that what stops a unit is what the player sees.
+// Cells read for the open areas (Kept) and cells inside them stay as they
+// are. Drawing a cell changes what is read for positions nearer the corner,
+// so the cells are done from the far end in, and again until nothing changes.
+void ShowWhatBlocks(TMapBlock& Map, const std::vector<TOpenArea>& Areas, const std::vector<bool>& Kept) {
+  const int rows = Map.UsedRows(), cols = Map.UsedCols();
+  for (int pass = 0; pass < 4; ++pass) {
+    bool changed = false;
+    for (int sum = rows + cols; sum >= 2; --sum)
+      for (int r = std::max(1, sum - cols); r <= std::min(rows, sum - 1); ++r) {
+        const int c = sum - r;
+        const std::size_t at = TMapBlock::CellIndex(r, c);
+        if (Kept[at] || Map.Terrain[at] != tkPlain) continue;
+        const double cx = CellCentreX(r, c), cy = CellCentreY(r, c);
+        if (std::any_of(Areas.begin(), Areas.end(), [&](const TOpenArea& a) { return a.Holds(cx, cy); })) continue;
+        if (TestedTerrain(Map, static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy)).empty()) continue;
+        int blocked = 0, kinds[7] = {};
+        for (int dy = -6; dy <= 6; dy += 4)
+          for (int dx = -12; dx <= 12; dx += 8) {
+            const std::int32_t x = static_cast<std::int32_t>(cx) + dx, y = static_cast<std::int32_t>(cy) + dy;
+            bool held = false;
+            for (std::size_t f : TestedTerrain(Map, x, y))
+              if (Map.Terrain[f] != tkPlain && Map.Terrain[f] < 7) {
+                held = true;
+                ++kinds[Map.Terrain[f]];
+              }
+            blocked += held;
+          }
+        if (blocked <= 8) continue;
+        int kind = tkTree;
+        for (int k = 2; k < 7; ++k)
+          if (kinds[k] > kinds[kind]) kind = k;
+        if (kind == tkWater && Map.HeightAt(r, c) != 0) kind = tkTree;
+        Map.SetTerrainAt(r, c, static_cast<std::uint8_t>(kind));
+        changed = true;
+      }
+    if (!changed) break;
+  }
 }
 
 // The two ways a unit walks between the cells (Row1, Col1) and (Row2,
@@ -457,10 +502,8 @@ TSampleMap SmallMap() {
   p.PlaceUnit("Piechur", 18, 26, 2);
   p.PlaceUnit("Łucznik", 19, 25, 2);
   AddWay(m.OpenAreas, 8, 16, 17, 25, 2.5);
-  // The meadow between the seat and the map's north corner.
-  m.OpenAreas.push_back({2, 5, 3, 10, 2.5});
   SmoothHeights(map);
-  OpenTheAreas(map, m.OpenAreas);
+  ShowWhatBlocks(map, m.OpenAreas, OpenTheAreas(map, m.OpenAreas));
   return m;
 }
 
@@ -491,7 +534,7 @@ TSampleMap LargeMap() {
   AddWay(areas, 132, 60, 152, 145, 2.5);
   AddWay(areas, 152, 145, 202, 200, 2.5);
   SmoothHeights(map);
-  OpenTheAreas(map, areas);
+  ShowWhatBlocks(map, areas, OpenTheAreas(map, areas));
   return m;
 }
 
