@@ -1,6 +1,5 @@
 #include "game/Form5.h"
 
-#include "game/DialogFrame.h"
 #include "game/SlotLists.h"
 #include "game/TrainBuildOrders.h"
 #include "platform/rtl/Cp1250.h"
@@ -8,54 +7,13 @@
 
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5(TComponent* AOwner) : TForm(AOwner) {
-  const std::string title = Cp("Wybierz budowniczych i budynek");
-  const TDialogFrame frame = MakeDialogFrame(this, "Form5", title, title, 360, 246);
-  Shape1 = frame.Shape1;
-  Label1 = frame.Label1;
-  Shape2 = frame.Shape2;
-  ListBox1 = MakeDialogList(this, "ListBox1", 8, 32, 168, 177, clYellow, true, "");
-  ListBox1->OnClick = TNotifyEvent(this, &TForm5::ListBox1Click);
-  ListBox2 = MakeDialogList(this, "ListBox2", 184, 32, 168, 177, clAqua, false, "");
-  ListBox3 = MakeDialogList(this, "ListBox3", 8, 32, 168, 177, clYellow, true, "");
-  ListBox3->SetVisible(false);
-  SpeedButton1 = MakeDialogButton(this, "SpeedButton1", 8, 216, 168, "OK");
-  SpeedButton1->OnClick = TNotifyEvent(this, &TForm5::SpeedButton1Click);
-  SpeedButton2 = MakeDialogButton(this, "SpeedButton2", 184, 216, 168, "Anuluj");
-  SpeedButton2->OnClick = TNotifyEvent(this, &TForm5::SpeedButton2Click);
-  OnShow = TNotifyEvent(this, &TForm5::FormShow);
-  EndDialogLoading(this);
+TForm5::TForm5(TComponent* AOwner)
+    : TOrderDialog(AOwner, {"Form5", Cp("Wybierz budowniczych i budynek"), 360, 246, 168, "", ""}) {}
+
+void TForm5::WriteItemsOfType(const std::string& TypeName, TListBox* Items) {
+  for (const auto& slots : BuilderBuildingSlots(*Game, TypeName)) WriteSlotRows(Items, slots);
 }
 
-bool TForm5::SetCandidates(const std::vector<std::string>& Names) {
-  ListBox1->Clear();
-  ListBox2->Clear();
-  ListBox3->Clear();
-  for (const std::string& name : Names) ListBox3->Items()->Add(name);
-  return ListBox3->Items()->Count() > 0;
+void TForm5::GiveOrder(const std::string& TypeName, const std::string& Item) {
+  StartBuilding(*Game, TypeName, Item, [](const std::string& Text) { ShowMessage(Text); });
 }
-
-void TForm5::ShowItemsOfRow(int Row) {
-  ListBox2->Clear();
-  if (Game && Row >= 0 && Row < ListBox1->Items()->Count())
-    for (const auto& slots : BuilderBuildingSlots(*Game, ListBox1->Items()->Strings(Row))) WriteSlotRows(ListBox2, slots);
-  if (ListBox2->Items()->Count() > 0) ListBox2->SetItemIndex(0);
-}
-
-void TForm5::FormShow(TObject*) {
-  AddMissingRows(ListBox3, ListBox1);
-  ShowItemsOfRow(0);
-  if (ListBox1->Items()->Count() > 0) ListBox1->SetSelected(0, true);
-}
-
-void TForm5::ListBox1Click(TObject*) { ShowItemsOfRow(LastSelectedRow(ListBox1)); }
-
-void TForm5::SpeedButton1Click(TObject*) {
-  SetModalResult(mrOk);
-  std::string item;
-  const int typeRow = LastSelectedRow(ListBox1);
-  if (!Game || typeRow < 0 || !ItemAtIndex(ListBox2, item)) return;
-  StartBuilding(*Game, ListBox1->Items()->Strings(typeRow), item, [](const std::string& Text) { ShowMessage(Text); });
-}
-
-void TForm5::SpeedButton2Click(TObject*) { SetModalResult(mrCancel); }
