@@ -209,6 +209,7 @@ void SaveMapFileSafely(const std::string& FileName, const TMapFile& Map) {
     file.Rewrite();
     try {
       file.Write(bytes.data());
+      file.Flush();
       file.Close();
     } catch (...) {
       DeleteFile(temp);

@@ -6,7 +6,6 @@
 #include "display/PictureCollection.h"
 #include "editor/BuildingForm.h"
 #include "editor/EditorPictures.h"
-#include "editor/StoredPictures.h"
 #include "editor/UnitForm.h"
 #include "input_sound/Keyboard.h"
 #include "platform/rtl/Cp1250.h"
@@ -15,6 +14,8 @@
 #include "platform/rtl/Format.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
+#include "world/ObjectNames.h"
+#include "tools/StoredData.h"
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
@@ -240,7 +241,7 @@ void TForm1::CreateComponents() {
     list->BeginLoading();
     const std::string name = "DXImageList" + std::to_string(i + 1);
     list->SetName(name);
-    ReadStoredPictures(list, "Sandreth." + name);
+    ReadStoredComponent(list, "Sandreth." + name);
     *lists[i] = list;
   }
 

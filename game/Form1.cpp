@@ -44,18 +44,6 @@ T* MakeComponent(TComponent* Owner, const char* Name) {
   return c;
 }
 
-// A flat button's picture, stored with the window.
-void LoadGlyph(TSpeedButton* Button) {
-  const TStoredData data = StoredComponentData("Korvel.Glyph." + Button->Name());
-  if (data.Size == 0) return;
-  TMemoryStream stream;
-  stream.WriteBuffer(data.Data, static_cast<std::int64_t>(data.Size));
-  stream.SetPosition(0);
-  TBitmap bitmap;
-  bitmap.LoadFromStream(&stream);
-  Button->SetGlyph(&bitmap);
-}
-
 TSpeedButton* MakeSpeedButton(TComponent* Owner, const char* Name, TWinControl* Parent, int Left, int Top, int Width,
                               int Height, const std::string& Caption, const std::string& Hint) {
   auto* b = Make<TSpeedButton>(Owner, Name, Parent);
@@ -125,9 +113,9 @@ void TForm1::CreateComponents() {
   CheckBox3->SetHint(Cp("Rysuje granicę mapy."));
   CheckBox3->SetShowHint(true);
   MusicButton1 = MakeSpeedButton(this, "MusicButton1", Panel1, 8, 200, 33, 25, "", Cp("Odtwarza muzykę."));
-  LoadGlyph(MusicButton1);
+  LoadStoredGlyph(MusicButton1, "Korvel.Glyph.MusicButton1");
   MusicButton2 = MakeSpeedButton(this, "MusicButton2", Panel1, 56, 200, 33, 25, "", Cp("Zatrzymuje muzykę."));
-  LoadGlyph(MusicButton2);
+  LoadStoredGlyph(MusicButton2, "Korvel.Glyph.MusicButton2");
   Label2 = Make<TLabel>(this, "Label2", Panel1);
   Label2->SetAutoSize(false);
   Label2->SetBounds(8, 232, 81, 13);
@@ -166,7 +154,7 @@ void TForm1::CreateComponents() {
                             &MenuButton6, &MenuButton7, &MenuButton8, &MenuButton9};
   for (int i = 0; i < 9; ++i) {
     *slots[i] = MakeSpeedButton(this, menu[i].Name, Panel3, menu[i].Left, menu[i].Top, 33, 33, "", Cp(menu[i].Hint));
-    LoadGlyph(*slots[i]);
+    LoadStoredGlyph(*slots[i], "Korvel.Glyph." + (*slots[i])->Name());
   }
 
   // The hidden object list the commands select by row.
@@ -252,6 +240,8 @@ void TForm1::FormCanResize(TObject*, int& NewWidth, int&, bool& Resize) {
 }
 
 void TForm1::FormShow(TObject*) { RefreshLists(); }
+
+void TForm1::RefreshLists() { RefreshUnitLists(State, ListBox1, ListBox2); }
 
 void TForm1::FormKeyDown(TObject*, WORD& Key, TShiftState) {
   if (!OpensCodeBox(Key)) return;

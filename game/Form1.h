@@ -117,7 +117,6 @@ class TForm1 : public TForm {
   // Asks for a group number; false (Number 0, after the warning) when the
   // text is no integer.
   bool AskGroupNumber(std::int32_t& Number);
-  void LoadTypePictures();
   bool FStartedUp = false;
 };
 

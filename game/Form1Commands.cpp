@@ -51,8 +51,6 @@ void TForm1::BindCommandHandlers() {
   ListBox2->OnClick = TNotifyEvent(this, &TForm1::ListBox2Click);
 }
 
-void TForm1::RefreshLists() { RefreshUnitLists(State, ListBox1, ListBox2); }
-
 void TForm1::UpdateSpellButtons() {
   const bool enabled = State.CommandMode != cmSpell;
   SpeedButton4->SetEnabled(enabled);

@@ -177,22 +177,21 @@ void MouseRelease(TGameState& S, TMouseButton Button, TShiftState Shift, int X, 
 bool MouseMoveOver(TGameState& S, int X, int Y, int Width, int Height) {
   S.MouseX = X;
   S.MouseY = Y;
-  const std::int64_t cellX = std::int64_t{X} - SafeMod(X, 16);
-  const std::int64_t cellY = std::int64_t{Y} - SafeMod(Y, 8);
+  // Cell (i, j) is drawn in the 16 x 8 box whose corner lies 16 (j - i)
+  // across and 8 (i + j) down from this base point. The pointer's box is
+  // counted from the base, so the cell is found for any surface size (on the
+  // 792 x 478 surface the base falls on the 16 x 8 grid of the control).
   const std::int64_t baseX = std::int64_t{S.ScrollX} - SafeMod(S.ScrollX, 16) + Width / 2 - 12;
   const std::int64_t baseY = std::int64_t{S.ScrollY} - SafeMod(S.ScrollY, 8) + Height / 2 - 15;
-  bool found = false;
-  const int rows = S.Map.UsedRows(), cols = S.Map.UsedCols();
-  for (int i = 1; i <= rows; ++i) {
-    for (int j = 1; j <= cols; ++j) {
-      if (cellX == baseX - 16 * i + 16 * j && cellY == baseY + 8 * i + 8 * j) {
-        S.HoverRow = i;
-        S.HoverCol = j;
-        found = true;
-      }
-    }
-  }
-  return found;
+  auto floorDiv = [](std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); };
+  const std::int64_t across = floorDiv(X - baseX, 16);  // j - i
+  const std::int64_t down = floorDiv(Y - baseY, 8);     // i + j
+  if ((down - across) % 2 != 0) return false;
+  const std::int64_t i = (down - across) / 2, j = (down + across) / 2;
+  if (i < 1 || j < 1 || i > S.Map.UsedRows() || j > S.Map.UsedCols()) return false;
+  S.HoverRow = static_cast<std::int32_t>(i);
+  S.HoverCol = static_cast<std::int32_t>(j);
+  return true;
 }
 
 std::string HoverCaption(const TGameState& S) {

@@ -29,9 +29,7 @@ void CreateGameForms() {
   Application->CreateForm(Form6);
 }
 
-int ProgramMain() {
-  RegisterGameModules();
-  auto application = std::make_unique<TApplication>();
+int RunGame() {
   try {
     CreateGameForms();
   } catch (...) {
@@ -40,4 +38,10 @@ int ProgramMain() {
   }
   Application->Run();
   return 0;
+}
+
+int ProgramMain() {
+  RegisterGameModules();
+  auto application = std::make_unique<TApplication>();
+  return RunGame();
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int Add = 0, Sub = 5, Xor = 6, Cmp = 7;
+constexpr int Add = 0, Sub = 5, Cmp = 7;
 constexpr int Shl = 4, Shr = 5;
 constexpr int CcE = 0x4, CcNE = 0x5, CcL = 0xC;
 

@@ -4,6 +4,8 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
+#include "platform/toolkit/Bitmap.h"
+#include "platform/toolkit/Buttons.h"
 #include "platform/toolkit/Filer.h"
 
 void ReadStoredComponent(TPersistent* Component, std::string_view Key) {
@@ -14,4 +16,16 @@ void ReadStoredComponent(TPersistent* Component, std::string_view Key) {
   stream.SetPosition(0);
   TReader reader(&stream);
   reader.ReadRootObject(Component);
+}
+
+bool LoadStoredGlyph(TSpeedButton* Button, std::string_view Key) {
+  const TStoredData data = StoredComponentData(Key);
+  if (data.Size == 0) return false;
+  TMemoryStream stream;
+  stream.WriteBuffer(data.Data, static_cast<std::int64_t>(data.Size));
+  stream.SetPosition(0);
+  TBitmap bitmap;
+  bitmap.LoadFromStream(&stream);
+  Button->SetGlyph(&bitmap);
+  return true;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 class TPersistent;
+class TSpeedButton;
 
 struct TStoredData {
   const std::uint8_t* Data = nullptr;
@@ -34,3 +35,6 @@ std::vector<std::string> StoredComponentKeys();
 // reads its stored data (TReader::ReadRootObject over a memory stream).
 // Raises EReadError "Stored component data '%s' not found" for an unknown key.
 void ReadStoredComponent(TPersistent* Component, std::string_view Key);
+// Gives Button the bitmap stored under Key (a "…Glyph.<control name>" key) as
+// its glyph; false, and the button left as it is, when there is none.
+bool LoadStoredGlyph(TSpeedButton* Button, std::string_view Key);

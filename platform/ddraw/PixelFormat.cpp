@@ -237,9 +237,11 @@ inline void StoreGroup(BYTE* d, __m128i v, __m128i take) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v);
 }
 
-// Whole groups, then the last group of the row again, overlapping the one
-// before: a keyed copy between separate memories gives the same bytes when
-// repeated, so the end of the row needs no pixel loop. Rows shorter than a
+// The last group of the row first, then whole groups from the start, the
+// final one overlapping it: a keyed copy between separate memories gives
+// the same bytes when repeated, so the end of the row needs no pixel loop.
+// (The last group goes first so that its read of the destination does not
+// wait on the stores just made to the same bytes.) Rows shorter than a
 // group go pixel by pixel.
 template <int Bytes>
 void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
@@ -258,8 +260,8 @@ void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
       const __m128i keyed = L::Eq(_mm_and_si128(v, mask), k);
       StoreGroup(d + i * Bytes, v, _mm_xor_si128(keyed, _mm_set1_epi32(-1)));
     };
-    for (LONG i = 0; i < last; i += Group) group(i);
     group(last);
+    for (LONG i = 0; i < last; i += Group) group(i);
   } else {
     const __m128i sign = L::Set(L::Sign);
     const __m128i low = L::Set(key.Low ^ L::Sign), high = L::Set(key.High ^ L::Sign);
@@ -268,8 +270,8 @@ void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
       const __m128i x = _mm_xor_si128(_mm_and_si128(v, mask), sign);
       StoreGroup(d + i * Bytes, v, _mm_or_si128(L::Gt(low, x), L::Gt(x, high)));
     };
-    for (LONG i = 0; i < last; i += Group) group(i);
     group(last);
+    for (LONG i = 0; i < last; i += Group) group(i);
   }
 }
 

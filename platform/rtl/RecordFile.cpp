@@ -63,6 +63,14 @@ void TRecordFile::Write(const std::uint8_t* Record) {
   }
 }
 
+void TRecordFile::Flush() {
+  if (FHandle < 0) throw EInOutError(ioFileNotOpen);
+  while (::fsync(FHandle) != 0) {
+    if (errno == EINTR) continue;
+    throw EInOutError(IoErrorFromErrno(errno));
+  }
+}
+
 void TRecordFile::Close() {
   if (FHandle < 0) throw EInOutError(ioFileNotOpen);
   int h = FHandle;

@@ -28,6 +28,8 @@ class TRecordFile {
   void Read(std::uint8_t* Record);
   // Writes Record (RecordSize bytes) at the current position.
   void Write(const std::uint8_t* Record);
+  // Makes the system put what was written on the disk before it returns.
+  void Flush();
   void Close();
 
   bool IsOpen() const { return FHandle >= 0; }

@@ -298,6 +298,13 @@ TCustomListBox::~TCustomListBox() { FItems->SetChangeSink(nullptr); }
 
 namespace {
 QListWidget* ListOf(QWidget* w) { return qobject_cast<QListWidget*>(w); }
+
+// The size of one row: ItemHeight high, as wide as a column when the rows
+// flow in columns; in one column the view stretches the rows to its width.
+QSize ListRowSize(const QListWidget* List, int Width, int Columns, int ItemHeight) {
+  const int inner = std::max(1, Width - 2 * List->frameWidth());
+  return QSize(Columns > 0 ? std::max(1, inner / Columns) : 1, ItemHeight);
+}
 }  // namespace
 
 void TCustomListBox::CheckRow(int Index) const {
@@ -332,6 +339,8 @@ void TCustomListBox::ItemsChanged(TStrings::TChange Change, int Index) {
   switch (Change) {
     case TStrings::scInsert: {
       auto* item = new QListWidgetItem(ToQString(FItems->Strings(Index)));
+      // A row added later is as high as the rows laid out before it.
+      item->setSizeHint(ListRowSize(l, Width(), FColumns, FItemHeight));
       l->insertItem(Index, item);
       break;
     }
@@ -422,8 +431,7 @@ void TCustomListBox::BoundsChanged(bool Moved, bool Sized) {
 void TCustomListBox::ApplyLayout() {
   QListWidget* l = ListOf(Widget());
   if (!l) return;
-  const int inner = std::max(1, Width() - 2 * l->frameWidth());
-  const int w = FColumns > 0 ? std::max(1, inner / FColumns) : -1;
+  const int w = ListRowSize(l, Width(), FColumns, FItemHeight).width();
   l->setFlow(QListView::TopToBottom);
   l->setMovement(QListView::Static);
   if (FColumns > 0) {

@@ -284,6 +284,15 @@ TEST_F(Mouse, HoveredCell) {
   EXPECT_FALSE(MouseMoveOver(S, 16 * (30 - 3) + 384, 8 * 33 + 224, W, H));  // column 30: off the map
   EXPECT_EQ(S.HoverCol, 5);
 
+  // A larger surface (a window made bigger) moves the cells with its centre.
+  EXPECT_TRUE(MouseMoveOver(S, 16 * (5 - 3) + 500 + 15, 8 * (3 + 5) + 325 + 7, 1024, 680));
+  EXPECT_EQ(S.HoverRow, 3);
+  EXPECT_EQ(S.HoverCol, 5);
+  EXPECT_FALSE(MouseMoveOver(S, 16 * (5 - 3) + 500, 8 * (3 + 5) + 325 - 1, 1024, 680));  // between cells
+  EXPECT_EQ(S.HoverRow, 3);
+  EXPECT_TRUE(MouseMoveOver(S, 16 * (5 - 4) + 500, 8 * (4 + 5) + 325, 1024, 680));
+  EXPECT_EQ(S.HoverRow, 4);
+  EXPECT_EQ(S.HoverCol, 5);
   S.ScrollX = 20;  // the scroll counts in whole steps of 16
   S.ScrollY = 9;
   EXPECT_TRUE(MouseMoveOver(S, 16 * 1 + 384 + 16, 8 * 3 + 224 + 8, W, H));

@@ -281,6 +281,21 @@ TEST_F(Commands, MouseOverTheSurface) {
   EXPECT_EQ(G().Units[3].AttackTarget.Text(), "Mag 1");
   EXPECT_EQ(G().MarkerTicks, 16);
 
+  // A right click on open ground sends a soldier there.
+  Driver->Click(Form1->DXDraw1, CX(60), CY(90));
+  ASSERT_EQ(ListRows(Form1->ListBox2), std::vector<std::string>{"Piechur"});
+  Driver->MouseMove(Form1->DXDraw1, CX(150), CY(120));
+  Ticks(1);
+  Driver->Click(Form1->DXDraw1, CX(150), CY(120), mbRight);
+  EXPECT_TRUE(G().Units[2].AttackTarget.Empty());
+  EXPECT_EQ(G().Units[2].TargetX, G().ClickX);
+  EXPECT_EQ(G().Units[2].TargetY, G().ClickY);
+  Ticks(60);
+  EXPECT_EQ(G().Units[2].X, G().ClickX);
+  EXPECT_EQ(G().Units[2].Y, G().ClickY);
+  Select({2, 3});
+  Form1->FormShow(Form1);
+
   // Ctrl+click adds the mage; a plain click keeps it alone.
   Driver->Click(Form1->DXDraw1, CX(0), CY(90), mbLeft, TShiftState{ssCtrl});
   EXPECT_EQ(ListRows(Form1->ListBox2), (std::vector<std::string>{"Mag", "Piechur", "Piechur"}));

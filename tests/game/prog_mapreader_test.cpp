@@ -94,6 +94,9 @@ TEST_F(MapReaderTest, AGoodFileReplacesTheWorldAndTheCaption) {
   EXPECT_EQ(g.Map.TerrainAt(2, 3), tkWater);
   EXPECT_EQ(g.UnitCount, 2);
   EXPECT_EQ(Form1->Caption(), "Korvel - Druga");
+  // The object lists show the new map's units at once.
+  ASSERT_EQ(Form1->ListBox1->Items()->Count(), 2);
+  EXPECT_EQ(Form1->ListBox1->Items()->Strings(1), "Wojownik 1");
   EXPECT_TRUE(ErrorTexts().empty());
 }
 
@@ -138,4 +141,24 @@ TEST_F(MapReaderTest, ALongerFileIsReadUpToItsRecord) {
   Open("long.map");
   EXPECT_EQ(Form1->State.Map.MapName.Text(), "Dluga");
   EXPECT_TRUE(ErrorTexts().empty());
+}
+
+TEST_F(MapReaderTest, AFailedReadLeavesTheDialogOpen) {
+  WriteBytes("broken.map", std::vector<std::uint8_t>(1000, 0));
+  bool openAfterFailure = false;
+  Driver->AnswerNext([&](TDialogEvent& D) {
+    ASSERT_EQ(D.Form, Form6);
+    Form6->FileListBox1->Update();
+    Form6->FileListBox1->SetFileName("broken.map");
+    Driver->AnswerNext([](TDialogEvent& Box) { Box.ClickOk(); });
+    Form6->SpeedButton1->Click();
+    openAfterFailure = Form6->Visible() && Form6->ModalResult() == mrNone;
+    Form6->SpeedButton2->Click();  // a map is loaded: "Anuluj" only closes
+  });
+  Form6->ShowModal();
+  EXPECT_TRUE(openAfterFailure);
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_EQ(Form1->State.Map.MapName.Text(), "Pierwsza");
+  ASSERT_EQ(ErrorTexts().size(), 1u);
+  EXPECT_EQ(ErrorTexts()[0], Cp("Zła nazwa pliku!"));
 }

@@ -2,7 +2,11 @@
 // open-map dialog, a hundred frames of play on the frame timer, then the
 // close command on the main window, which ends the program; the windows are
 // freed with their components afterwards.
+#include <filesystem>
+#include <string>
+
 #include "tests/game/prog_fixture.h"
+#include "world/ObjectNames.h"
 
 TEST_F(GameProgramTest, StartOpenAMapPlayAHundredFramesAndClose) {
   AddStandardData();
@@ -33,3 +37,68 @@ TEST_F(GameProgramTest, StartOpenAMapPlayAHundredFramesAndClose) {
   EXPECT_TRUE(ErrorTexts().empty());
   EXPECT_EQ(Driver->UnansweredDialogs(), 0);
 }
+
+#ifdef BRASK_PLAY_DIR
+// The built start folder and its large sample map, as tools/play runs them:
+// an ordered unit walks, an ordered attack hits, a building trains, the
+// music plays.
+TEST_F(GameProgramTest, TheLargeSampleMapPlays) {
+  std::filesystem::current_path(BRASK_PLAY_DIR);
+  CreateForms();
+  AnswerOpenMap("krolestwo.map");
+  Form1->Show();
+  Driver->Pump(2);
+  TGameState& g = Form1->State;
+  ASSERT_EQ(g.GameRunning, 1);
+  ASSERT_GE(g.UnitCount, 3);
+  ASSERT_GE(g.BuildingCount, 1);
+  ASSERT_GE(g.UnitTypeCount, 1);
+  EXPECT_EQ(Form1->Caption(), "Korvel - " + g.Map.MapName.Text());
+
+  TUnit& walker = g.Units[1];
+  const std::int32_t startX = walker.X;
+  walker.TargetX = walker.X + 150;
+  walker.TargetY = walker.Y;
+  walker.AttackTarget.Clear();
+  TUnit& fighter = g.Units[2];
+  TUnit& victim = g.Units[3];
+  fighter.X = fighter.TargetX = victim.X;
+  fighter.Y = fighter.TargetY = victim.Y;
+  fighter.AttackTarget = StoredIdentifier(victim);
+  fighter.Attack = 50;
+  victim.Defense = 0;
+  victim.AttackTarget.Clear();
+  const std::string victimId = ObjectIdentifier(victim);
+  const std::int32_t victimHP = victim.HP;
+  TBuilding& barracks = g.Buildings[1];
+  barracks.TrainUnit = g.UnitTypes[1].Name;
+  barracks.TrainProgress = g.UnitTypes[1].TrainTime > 60 ? g.UnitTypes[1].TrainTime - 50 : 1;
+  Form1->MediaPlayer1->Play();
+
+  int passes = 0;
+  const int start = g.Tick;
+  while ((g.Tick - start + 1000) % 1000 < 100 && ++passes < 10000) {
+    AdvanceManualClock(1000);
+    Driver->Pump(1);
+  }
+  EXPECT_NE(g.Units[1].X, startX);
+  bool hit = true;
+  for (int u = 1; u <= g.UnitCount; ++u)
+    if (ObjectIdentifier(g.Units[static_cast<size_t>(u)]) == victimId) hit = g.Units[static_cast<size_t>(u)].HP < victimHP;
+  EXPECT_TRUE(hit) << "the attacked unit kept its hit points";
+  EXPECT_EQ(g.Buildings[1].TrainProgress, 0);
+  EXPECT_TRUE(g.Buildings[1].TrainUnit.Empty());
+  EXPECT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
+  EXPECT_TRUE(ErrorTexts().empty());
+  // The frames reached the window: the terrain shows on the drawing surface.
+  const TPixels pixels = Driver->ReadPixels(Form1->DXDraw1);
+  ASSERT_EQ(pixels.Width, 792);
+  int lit = 0;
+  for (DWORD p : pixels.Data) lit += (p & 0xFFFFFF) != 0;
+  EXPECT_GT(lit, pixels.Width * pixels.Height / 10);
+
+  Driver->CloseCommand(Form1);
+  Driver->Pump(1);
+  EXPECT_TRUE(Application->Terminated());
+}
+#endif

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "platform/dsound/DSoundTest.h"
+#include "platform/media/MediaTest.h"
 #include "platform/rtl/Cp1250.h"
+#include "platform/dinput/DInputTest.h"
 #include "tests/game/prog_fixture.h"
 
 TEST_F(GameProgramTest, StartUpReadsTypesInNameOrderAndOpensTheMap) {
@@ -132,11 +134,17 @@ TEST_F(GameProgramTest, CancelAfterAMapOnlyClosesTheDialog) {
   AddStandardData();
   AddMap("m.map", *MakeMap("M"));
   Start("m.map");
-  Driver->AnswerNext([](TDialogEvent& D) {
+  // The game's own dialog keeps the frames running.
+  int ticksDuringDialog = 0;
+  Driver->AnswerNext([&](TDialogEvent& D) {
     ASSERT_EQ(D.Form, Form6);
+    const int before = Form1->State.Tick;
+    Ticks(5);
+    ticksDuringDialog = Form1->State.Tick - before;
     Form6->SpeedButton2->Click();
   });
   Form6->ShowModal();
+  EXPECT_EQ(ticksDuringDialog, 5);
   EXPECT_FALSE(Application->Terminated());
   EXPECT_FALSE(Form6->Visible());
   EXPECT_EQ(Form1->State.Map.MapName.Text(), "M");
@@ -155,12 +163,17 @@ TEST_F(GameProgramTest, ClosingTheDialogByTheCloseCommandRunsTheGameOnAnEmptyWor
   EXPECT_EQ(Form1->State.Tick, 3);
 }
 
-TEST_F(GameProgramTest, WithoutASoundDeviceTheGameRunsSilent) {
+TEST_F(GameProgramTest, WithoutASoundDeviceOrSoundFontTheGameRunsSilent) {
   AddStandardData();
   AddMap("m.map", *MakeMap("M"));
   DSoundTest::InjectFault(DSoundTest::TFault::Create, DSERR_NODRIVER, -1);
+  MediaTest::SetSoundFontSearch({Path("no-such-font.sf2")});
   Start("m.map");
   DSoundTest::ClearFaults();
+  MediaTest::ResetSoundFontSearch();
+  EXPECT_EQ(MediaTest::SoundFont(*Form1->MediaPlayer1), "");
+  Form1->MediaPlayer1->Play();
+  EXPECT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
   EXPECT_FALSE(Form1->DXSound1->Initialized());
   EXPECT_EQ(Form1->State.GameRunning, 1);
   TGameState& g = Form1->State;
@@ -171,4 +184,42 @@ TEST_F(GameProgramTest, WithoutASoundDeviceTheGameRunsSilent) {
   Ticks(2);  // the training completes and plays its (silent) sound
   EXPECT_EQ(g.UnitCount, 1);
   EXPECT_TRUE(ErrorTexts().empty());
+}
+
+TEST_F(GameProgramTest, AFailureWhileMakingTheWindowsIsShownAndEndsTheProgram) {
+  // Without DirectInput the input component cannot open the mouse the game
+  // asks for, so the main window cannot be made.
+  DInputTest::SetCreateResult(E_FAIL);
+  App = std::make_unique<TApplication>();
+  Driver = std::make_unique<TTestDriver>();
+  Driver->AnswerNext([](TDialogEvent& D) { D.ClickOk(); });
+  const int result = RunGame();
+  DInputTest::Reset();
+  EXPECT_EQ(result, 1);
+  ASSERT_EQ(Driver->MessageBoxes().size(), 1u);
+  EXPECT_EQ(Driver->MessageBoxes()[0].Text, "DirectInput is necessary to use the mouse");
+  EXPECT_EQ(Driver->MessageBoxes()[0].Caption, "Brask Engine");
+}
+
+TEST_F(GameProgramTest, TheProgramRunsUntilItsMainWindowCloses) {
+  AddStandardData();
+  AddMap("m.map", *MakeMap("M"));
+  App = std::make_unique<TApplication>();
+  Driver = std::make_unique<TTestDriver>();
+  AnswerOpenMap("m.map");
+  // A few frames after start-up, then the player closes the window.
+  Driver->SetPassHook([this] {
+    if (!Form1 || Form1->State.GameRunning == 0 || Application->Terminated()) return;
+    if (Form1->State.Tick >= 10) {
+      Driver->CloseCommand(Form1);
+      return;
+    }
+    AdvanceManualClock(1000);
+  });
+  const int result = RunGame();
+  Driver->SetPassHook(nullptr);
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(Form1->State.Tick, 10);
+  EXPECT_EQ(Driver->RunawayLoops(), 0);
 }

@@ -241,6 +241,25 @@ TEST(GameSimulation, ManaGrowsForClassTwoUnitsOnEveryFiftiethTick) {
   EXPECT_EQ(g->Tick, 0);  // wrapped at 1000
 }
 
+TEST_F(GameTickTest, ManaGrowsOnTheFirstTickAndEndsTheTickWithinItsMaximum) {
+  TGameState& g = G();
+  g.Units[1] = MakeUnit("Mag", 300, 300);
+  g.Units[1].Mana = 10;
+  g.Units[2] = MakeUnit("Mag", 330, 300, 1);
+  g.Units[2].Mana = 50;  // the type's maximum
+  g.Units[3] = MakeUnit("Wojownik", 360, 300);
+  g.UnitCount = 3;
+  Ticks(1);
+  ASSERT_EQ(g.Tick, 1);
+  EXPECT_EQ(g.Units[1].Mana, 11);
+  EXPECT_EQ(g.Units[2].Mana, 50);
+  EXPECT_EQ(g.Units[3].Mana, 0);
+  Ticks(49);
+  EXPECT_EQ(g.Units[1].Mana, 11);
+  Ticks(1);  // tick 51
+  EXPECT_EQ(g.Units[1].Mana, 12);
+}
+
 TEST_F(GameTickTest, HeldArrowKeysScrollByHalfTheLagCount) {
   // The presentation waits for the vertical blank, which moves the clock on,
   // so the tick is called here with the lag counts the timer would pass.
@@ -281,9 +300,14 @@ TEST_F(GameTickTest, FollowModeCentresOnTheSelectedUnitInTheHighestSlot) {
   EXPECT_EQ(g.ScrollX, 11);  // nothing selected: the view stays
   g.Units[1].Selected = 1;
   g.Units[2].Selected = 1;
+  Driver->MouseMove(Form1->DXDraw1, 400, 300);
   Ticks(1);
   EXPECT_EQ(g.ScrollX, -300);
   EXPECT_EQ(g.ScrollY, -330);
+  // The cursor's world position of the same tick already uses the new
+  // scroll: a = -300 - 400, c = -330 - 300.
+  EXPECT_EQ(g.CursorWorldX, 700 - 396 + 1);
+  EXPECT_EQ(g.CursorWorldY, 630 - 239 - 0 - 2);
   Form1->CheckBox2->SetChecked(false);
   g.ScrollX = 5;
   Ticks(1);

@@ -97,6 +97,7 @@ TEST_F(RecordFile, FailuresCarryTheRuntimeTexts) {
 
   TRecordFile closed(4);
   EXPECT_EQ(IoText([&] { closed.Read(rec.data()); }), "I/O error 103");
+  EXPECT_EQ(IoText([&] { closed.Flush(); }), "I/O error 103");
 }
 
 TEST_F(RecordFile, RewriteTruncatesAndWritesWholeRecords) {
@@ -104,6 +105,13 @@ TEST_F(RecordFile, RewriteTruncatesAndWritesWholeRecords) {
   std::uint8_t rec[3] = {9, 8, 7};
   WriteRecordFile(Path("m.map"), rec, 3);
   EXPECT_EQ(fs::file_size(Path("m.map")), 3u);
+  TRecordFile f(3);
+  f.Assign(Path("n.map"));
+  f.Rewrite();
+  f.Write(rec);
+  f.Flush();  // on the disk before the close
+  f.Close();
+  EXPECT_EQ(fs::file_size(Path("n.map")), 3u);
   std::uint8_t back[3] = {};
   ReadRecordFile(Path("m.map"), back, 3);
   EXPECT_EQ(std::vector<std::uint8_t>(back, back + 3), std::vector<std::uint8_t>(rec, rec + 3));

@@ -145,6 +145,19 @@ TEST_F(TListBoxTest, ColumnsAndItemHeightLayTheRowsOut) {
   EXPECT_EQ(SelectedRows(l), (std::vector<int>{2}));
 }
 
+TEST_F(TListBoxTest, RowsAddedAfterShowingKeepTheItemHeight) {
+  TListBox* l = MakeList(false);
+  ShowMain();
+  l->Clear();
+  for (const char* s : {"Kula Ognia", "Uzdrowienie", "Teleportacja"}) l->Items()->Add(s);
+  Driver->Pump(2);
+  for (int i = 0; i < 3; ++i) {
+    RECT r = l->ItemRect(i);
+    EXPECT_EQ(r.bottom - r.top, 16) << i;
+  }
+  EXPECT_EQ(l->ItemRect(2).top - l->ItemRect(0).top, 32);
+}
+
 TEST_F(TListBoxTest, ArrowKeysMoveTheSelectionAndClickOnce) {
   TListBox* l = MakeList(false);
   ShowMain();
