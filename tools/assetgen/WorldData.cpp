@@ -111,11 +111,15 @@ std::vector<std::int64_t> TestOffsets(std::int64_t Pos, std::int64_t Half, std::
 // P always lies strictly between X - 12 and X + 36 and Q strictly between
 // Y + 3 and Y + 27: the position (i, j) is read only for world positions
 // strictly inside the 48 x 24 box X in (P - 36, P + 12), Y in (Q - 27, Q - 3).
+std::vector<std::int64_t> TestSideX(std::int32_t X) { return TestOffsets(X, 396, 16, 8, 12, 16); }
+std::vector<std::int64_t> TestSideY(std::int32_t Y) { return TestOffsets(Y, 239, 4, 8, 15, 8); }
+
 template <typename F>
-void ForTestedPositions(const TMapBlock& Map, std::int32_t X, std::int32_t Y, F Visit) {
+void ForTestedPositions(const TMapBlock& Map, const std::vector<std::int64_t>& SideX,
+                        const std::vector<std::int64_t>& SideY, F Visit) {
   const std::int64_t rows = 2 * static_cast<std::int64_t>(Map.UsedRows()), cols = 2 * static_cast<std::int64_t>(Map.UsedCols());
-  for (std::int64_t p : TestOffsets(X, 396, 16, 8, 12, 16))
-    for (std::int64_t q : TestOffsets(Y, 239, 4, 8, 15, 8)) {
+  for (std::int64_t p : SideX)
+    for (std::int64_t q : SideY) {
       if ((q - p) % 12 != 0) continue;
       const std::int64_t i = (q - p) / 12, j = q / 4 - i;
       if (i < 1 || i > rows || j < 1 || j > cols) continue;
@@ -128,13 +132,14 @@ void ForTestedPositions(const TMapBlock& Map, std::int32_t X, std::int32_t Y, F 
 
 std::vector<std::size_t> TestedTerrain(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
   std::vector<std::size_t> out;
-  ForTestedPositions(Map, X, Y, [&](std::size_t Flat) { out.push_back(Flat); });
+  ForTestedPositions(Map, TestSideX(X), TestSideY(Y), [&](std::size_t Flat) { out.push_back(Flat); });
   return out;
 }
 
 bool TerrainBlocks(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
   bool blocked = false;
-  ForTestedPositions(Map, X, Y, [&](std::size_t Flat) { blocked = blocked || Map.Terrain[Flat] != tkPlain; });
+  ForTestedPositions(Map, TestSideX(X), TestSideY(Y),
+                     [&](std::size_t Flat) { blocked = blocked || Map.Terrain[Flat] != tkPlain; });
   return blocked;
 }
 
@@ -324,16 +329,21 @@ void ShowWhatBlocks(TMapBlock& Map, const std::vector<TOpenArea>& Areas, const s
         const double cx = CellCentreX(r, c), cy = CellCentreY(r, c);
         if (std::any_of(Areas.begin(), Areas.end(), [&](const TOpenArea& a) { return a.Holds(cx, cy); })) continue;
         if (TestedTerrain(Map, static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy)).empty()) continue;
+        // Sixteen points spread over the cell.
+        std::vector<std::int64_t> sideX[4], sideY[4];
+        for (int k = 0; k < 4; ++k) {
+          sideX[k] = TestSideX(static_cast<std::int32_t>(cx) - 12 + 8 * k);
+          sideY[k] = TestSideY(static_cast<std::int32_t>(cy) - 6 + 4 * k);
+        }
         int blocked = 0, kinds[7] = {};
-        for (int dy = -6; dy <= 6; dy += 4)
-          for (int dx = -12; dx <= 12; dx += 8) {
-            const std::int32_t x = static_cast<std::int32_t>(cx) + dx, y = static_cast<std::int32_t>(cy) + dy;
+        for (int ky = 0; ky < 4; ++ky)
+          for (int kx = 0; kx < 4; ++kx) {
             bool held = false;
-            for (std::size_t f : TestedTerrain(Map, x, y))
-              if (Map.Terrain[f] != tkPlain && Map.Terrain[f] < 7) {
-                held = true;
-                ++kinds[Map.Terrain[f]];
-              }
+            ForTestedPositions(Map, sideX[kx], sideY[ky], [&](std::size_t f) {
+              if (Map.Terrain[f] == tkPlain || Map.Terrain[f] >= 7) return;
+              held = true;
+              ++kinds[Map.Terrain[f]];
+            });
             blocked += held;
           }
         if (blocked <= 8) continue;
