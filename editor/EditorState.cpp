@@ -30,6 +30,13 @@ bool OnScreenRange(std::int64_t X, std::int64_t Y, int& OutX, int& OutY) {
 
 constexpr int LastTerrainKind = 6;
 
+// The centre of a terrain picture's ground diamond, from its top left corner.
+constexpr int GroundCentreX = 16;
+constexpr int GroundCentreY = 29;
+
+// A div B rounded toward minus infinity (B > 0).
+std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); }
+
 }  // namespace
 
 int ClampMapSide(std::int64_t Value) {
@@ -118,18 +125,19 @@ void ScrollView(TEditorState& State, std::int32_t Lag, bool Left, bool Right, bo
 bool HitTestCell(const TEditorState& State, int Rows, int Cols, int W, int H, int X, int Y, int& Row, int& Col) {
   Rows = ClampMapSide(Rows);
   Cols = ClampMapSide(Cols);
-  // The cell test, solved for the row and column: X and the scroll are taken
-  // down to their multiples of 16 (8 for Y), truncating toward zero.
-  const std::int64_t ax = std::int64_t{X} - X % 16;
-  const std::int64_t bx = std::int64_t{State.ScrollX} - State.ScrollX % 16;
-  const std::int64_t ay = std::int64_t{Y} - Y % 8;
-  const std::int64_t by = std::int64_t{State.ScrollY} - State.ScrollY % 8;
-  const std::int64_t dx = ax - bx - (W / 2 - 12);  // 16 * (j - i)
-  const std::int64_t dy = ay - by - (H / 2 - 15);  // 8 * (i + j)
-  if (dx % 16 != 0 || dy % 8 != 0) return false;
-  const std::int64_t diff = dx / 16, sum = dy / 8;
-  if ((sum + diff) % 2 != 0) return false;
-  const std::int64_t j = (sum + diff) / 2, i = (sum - diff) / 2;
+  // DrawMap puts cell (i, j)'s picture at (ScrollX + 16 (j - i) + W/2 - 20,
+  // ScrollY + 8 (i + j) + H/2 - 40) at ground level; the ground diamond in
+  // it, 32 across and 16 down, is centred 16 right and 29 down from that
+  // corner. dx and dy: the pixel's centre (X + 0.5, Y + 0.5) less the centre
+  // cell (0, 0)'s diamond would have, doubled to keep them whole.
+  const std::int64_t dx = 2 * std::int64_t{X} + 1 - 2 * (std::int64_t{State.ScrollX} + W / 2 - 20 + GroundCentreX);
+  const std::int64_t dy = 2 * std::int64_t{Y} + 1 - 2 * (std::int64_t{State.ScrollY} + H / 2 - 40 + GroundCentreY);
+  // A point lies in the diamond of (i, j) when |dx/32 - (j - i)| + |dy/16 - (i + j)| < 1,
+  // that is when (2 dy + dx) / 64 is within a half of j and (2 dy - dx) / 64
+  // within a half of i. Both numerators are odd, so no pixel's centre lies on
+  // an edge: every pixel belongs to exactly one diamond of the lattice.
+  const std::int64_t j = FloorDiv(2 * dy + dx + 32, 64);
+  const std::int64_t i = FloorDiv(2 * dy - dx + 32, 64);
   if (i < 1 || i > Rows || j < 1 || j > Cols) return false;
   Row = static_cast<int>(i);
   Col = static_cast<int>(j);

@@ -90,7 +90,9 @@ void ScrollView(TEditorState& State, std::int32_t Lag, bool Left, bool Right, bo
 
 // ---- Terrain editing ------------------------------------------------------
 
-// The cell (row, column from 1) under the view point (X, Y), or false.
+// The cell (row, column from 1) whose ground diamond, as DrawMap lays it out
+// for the scroll and a W x H view, holds the view pixel (X, Y); false when the
+// pixel is off the map. Elevations take no part.
 bool HitTestCell(const TEditorState& State, int Rows, int Cols, int W, int H, int X, int Y, int& Row, int& Col);
 // The pointer moved to (X, Y): when it is over a cell, the hover cell becomes
 // that cell, painted first while Painting is set. Returns whether a cell was hit.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <tuple>
+#include <vector>
 
 #include "EditorFixture.h"
 #include "editor/EditorState.h"
@@ -14,17 +15,38 @@ namespace {
 
 constexpr int W = 792, H = 478;
 
-// The cell test as the editor states it, tried on every cell.
-bool BruteHit(const TEditorState& S, int Rows, int Cols, int X, int Y, int& Row, int& Col) {
+// Which cell's ground diamond covers each pixel of a view, worked out the way
+// the picture is drawn: each cell's picture corner where the view draws it
+// at ground level, and in the 34 x 50 picture the pixels whose centres lie
+// inside the 32 x 16 diamond centred at (16, 29).
+struct TDrawnDiamonds {
+  int W = 0, H = 0;
+  std::vector<int> Owner;  // row * 1000 + column; 0 for no cell
+  int Overlaps = 0;        // pixels two diamonds claim
+
+  int At(int X, int Y) const { return Owner[static_cast<size_t>(Y) * static_cast<size_t>(W) + static_cast<size_t>(X)]; }
+};
+
+TDrawnDiamonds DrawnDiamonds(int ScrollX, int ScrollY, int Rows, int Cols, int ViewW, int ViewH) {
+  TDrawnDiamonds d;
+  d.W = ViewW;
+  d.H = ViewH;
+  d.Owner.assign(static_cast<size_t>(ViewW) * static_cast<size_t>(ViewH), 0);
   for (int i = 1; i <= Rows; ++i)
-    for (int j = 1; j <= Cols; ++j)
-      if (X - X % 16 == (S.ScrollX - S.ScrollX % 16) + 16 * (j - i) + W / 2 - 12 &&
-          Y - Y % 8 == (S.ScrollY - S.ScrollY % 8) + 8 * (i + j) + H / 2 - 15) {
-        Row = i;
-        Col = j;
-        return true;
-      }
-  return false;
+    for (int j = 1; j <= Cols; ++j) {
+      const int left = ScrollX + 16 * (j - i) + ViewW / 2 - 20;
+      const int top = ScrollY + 8 * (i + j) + ViewH / 2 - 40;
+      for (int py = 0; py < 50; ++py)
+        for (int px = 0; px < 34; ++px) {
+          if (std::fabs(px + 0.5 - 16) / 16 + std::fabs(py + 0.5 - 29) / 8 >= 1) continue;
+          const int x = left + px, y = top + py;
+          if (x < 0 || y < 0 || x >= ViewW || y >= ViewH) continue;
+          int& owner = d.Owner[static_cast<size_t>(y) * static_cast<size_t>(ViewW) + static_cast<size_t>(x)];
+          if (owner != 0) ++d.Overlaps;
+          owner = i * 1000 + j;
+        }
+    }
+  return d;
 }
 
 std::uint32_t FixedSeed() { return 12345u; }
@@ -43,49 +65,94 @@ class SeededRandom : public EditorTest {
 
 }  // namespace
 
-TEST(EditorTerrain, HitTestTable) {
+TEST(EditorTerrain, EveryPixelHitsTheCellWhoseDiamondHoldsIt) {
+  struct {
+    int W, H;
+  } views[] = {{792, 478}, {1280, 900}};
+  struct {
+    int X, Y;
+  } scrolls[] = {{0, 0}, {7, -5}, {-203, 117}, {333, -250}};
+  for (const auto& v : views)
+    for (const auto& sc : scrolls) {
+      SCOPED_TRACE(testing::Message() << v.W << "x" << v.H << " scrolled " << sc.X << "," << sc.Y);
+      TEditorState s;
+      s.ScrollX = sc.X;
+      s.ScrollY = sc.Y;
+      const TDrawnDiamonds drawn = DrawnDiamonds(sc.X, sc.Y, 30, 30, v.W, v.H);
+      ASSERT_EQ(drawn.Overlaps, 0);
+      int covered = 0;
+      for (int y = 0; y < v.H; ++y)
+        for (int x = 0; x < v.W; ++x) {
+          int row = 0, col = 0;
+          const bool hit = HitTestCell(s, 30, 30, v.W, v.H, x, y, row, col);
+          const int owner = drawn.At(x, y);
+          ASSERT_EQ(hit ? row * 1000 + col : 0, owner) << "pixel " << x << "," << y;
+          covered += owner != 0;
+        }
+      EXPECT_GT(covered, 100 * 256) << "too little of the map in view to prove anything";
+      // The diamonds leave no hole: on every line of the view the map's
+      // pixels form one unbroken run (the map is one convex diamond).
+      for (int y = 0; y < v.H; ++y) {
+        int runs = 0;
+        for (int x = 0; x < v.W; ++x) runs += drawn.At(x, y) != 0 && (x == 0 || drawn.At(x - 1, y) == 0);
+        ASSERT_LE(runs, 1) << "line " << y;
+      }
+      for (int x = 0; x < v.W; ++x) {
+        int runs = 0;
+        for (int y = 0; y < v.H; ++y) runs += drawn.At(x, y) != 0 && (y == 0 || drawn.At(x, y - 1) == 0);
+        ASSERT_LE(runs, 1) << "column " << x;
+      }
+    }
+}
+
+TEST(EditorTerrain, HitTestAtCornersAndPastTheEdges) {
+  // Cell (1, 1) of an unscrolled 792 x 478 view has its diamond centred at
+  // (392, 244); on that line it spans pixels 377 to 406, and its top corner
+  // is pixel 236 of column 392.
   struct {
     int ScrollX, ScrollY, X, Y;
     bool Hit;
     int Row, Col;
   } cases[] = {
-      {0, 0, 384, 240, true, 1, 1},     {0, 0, 399, 247, true, 1, 1},    {0, 0, 400, 248, true, 1, 2},
-      {0, 0, 383, 240, false, 0, 0},    {0, 0, 368, 248, true, 2, 1},    {0, 0, 384, 248, false, 0, 0},
-      {0, 0, 384, 256, true, 2, 2},     {-20, 0, 368, 240, true, 1, 1},  {-15, 0, 384, 240, true, 1, 1},
-      {-16, -8, 368, 232, true, 1, 1},  {-17, -9, 368, 232, true, 1, 1}, {17, 9, 400, 248, true, 1, 1},
-      {0, 0, 528, 312, true, 1, 10},    {0, 0, 544, 320, false, 0, 0},   {-100, -50, 5, 5, false, 0, 0},
-      {0, -300, 384, 8, true, 5, 5},    {0, 0, 384, 239, false, 0, 0},
+      {0, 0, 392, 244, true, 1, 1},    // centre
+      {0, 0, 377, 244, true, 1, 1},    // left corner
+      {0, 0, 376, 244, true, 2, 1},    //   and the next row's cell beside it
+      {0, 0, 406, 244, true, 1, 1},    // right corner
+      {0, 0, 407, 244, true, 1, 2},    //   and the next column's cell
+      {0, 0, 392, 236, true, 1, 1},    // top corner
+      {0, 0, 392, 235, false, 0, 0},   //   above it: off the map
+      {0, 0, 392, 251, true, 1, 1},    // bottom corner
+      {0, 0, 392, 252, true, 2, 2},    //   below it
+      {0, 0, 384, 240, true, 1, 1},    // upper left edge
+      {0, 0, 384, 239, false, 0, 0},   //   just outside
+      {0, 0, 384, 248, true, 2, 1},    // lower left edge, the next row's side
+      {-20, 0, 372, 244, true, 1, 1},  // scrolled by amounts not a multiple of 16 or 8
+      {7, -5, 399, 239, true, 1, 1},
+      {7, -5, 384, 235, false, 0, 0},
+      {0, 0, 536, 316, true, 1, 10},   // the right-hand corner cell of a 10 x 10 map
+      {0, 0, 552, 324, false, 0, 0},   //   one column past it
+      {0, 0, 248, 316, true, 10, 1},   // the left-hand corner cell
+      {0, -300, 392, 72, true, 9, 9},
+      {-100, -50, 5, 5, false, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.ScrollX << "," << c.ScrollY << " at " << c.X << "," << c.Y);
     TEditorState s;
     s.ScrollX = c.ScrollX;
     s.ScrollY = c.ScrollY;
-    int row = 0, col = 0, br = 0, bc = 0;
+    int row = 0, col = 0;
     const bool hit = HitTestCell(s, 10, 10, W, H, c.X, c.Y, row, col);
     EXPECT_EQ(hit, c.Hit);
-    EXPECT_EQ(hit, BruteHit(s, 10, 10, c.X, c.Y, br, bc));
-    if (hit) {
+    if (hit && c.Hit) {
       EXPECT_EQ(std::tie(row, col), std::tie(c.Row, c.Col));
-      EXPECT_EQ(std::tie(row, col), std::tie(br, bc));
     }
   }
-  // Every point of the view, over scrolls of both signs, agrees with the test
-  // tried on every cell.
-  for (int sx : {-37, -16, -1, 0, 9, 48}) {
-    TEditorState s;
-    s.ScrollX = sx;
-    s.ScrollY = -sx / 2;
-    for (int y = 0; y < H; y += 3)
-      for (int x = 0; x < W; x += 5) {
-        int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
-        const bool a = HitTestCell(s, 12, 20, W, H, x, y, r1, c1);
-        ASSERT_EQ(a, BruteHit(s, 12, 20, x, y, r2, c2)) << sx << " " << x << "," << y;
-        if (a) {
-          ASSERT_EQ(std::tie(r1, c1), std::tie(r2, c2));
-        }
-      }
-  }
+  // Scrolled to the 32-bit limits the test still finds nothing, without overflow.
+  TEditorState far;
+  far.ScrollX = INT32_MIN;
+  far.ScrollY = INT32_MAX;
+  int row = 0, col = 0;
+  EXPECT_FALSE(HitTestCell(far, 250, 250, W, H, 0, 0, row, col));
 }
 
 TEST(EditorTerrain, PointerMovesPaintOnlyWhilePainting) {
@@ -150,6 +217,77 @@ TEST_F(EditorTest, DraggingOverTheViewPaintsTheChosenToolAndElevation) {
     Driver->Click(button, 5, 5);
     EXPECT_EQ(F1->State().PaintTerrain, kind) << button->Name();
     EXPECT_TRUE(button->Down());
+  }
+}
+
+// With the pictures the program carries: after scrolling by amounts that are
+// no multiple of the cell size, and in a view larger than the designed one,
+// a stroke through a cell's drawn centre paints that cell, the label names
+// it, and the hover marker drawn next frame surrounds the pointer.
+TEST_F(EditorTest, StrokesLandUnderThePointerAtAnyScrollAndViewSize) {
+  Start(false);
+  F1->SpinEdit1->SetValue(30);
+  F1->SpinEdit2->SetValue(30);
+  Controls->ClickTab(F1->PageControl1, 1);
+  Driver->Click(F1->SpeedButton5, 5, 5);  // water
+  struct {
+    int ScrollX, ScrollY, ClientW, ClientH, Row, Col;
+  } cases[] = {
+      {0, 0, 792, 546, 1, 1},      {7, -5, 792, 546, 3, 4},        {-203, 117, 792, 546, 2, 3},
+      {-203, 117, 792, 546, 6, 1}, {333, -250, 1280, 968, 20, 2}, {-41, 13, 1280, 968, 8, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "cell " << c.Row << "," << c.Col << " scrolled " << c.ScrollX << ","
+                                    << c.ScrollY << " window " << c.ClientW << "x" << c.ClientH);
+    if (F1->ClientWidth() != c.ClientW) {
+      F1->SetClientWidth(c.ClientW);
+      F1->SetClientHeight(c.ClientH);
+      // The screen shows what is inside it only; the window goes to its
+      // corner so that the cells tried are on it.
+      F1->SetLeft(0);
+      F1->SetTop(0);
+      Advance(20);
+    }
+    const int w = F1->DXDraw1->Width(), h = F1->DXDraw1->Height();
+    ASSERT_EQ(w, c.ClientW);
+    F1->State().ScrollX = c.ScrollX;
+    F1->State().ScrollY = c.ScrollY;
+    const int x = c.ScrollX + 16 * (c.Col - c.Row) + w / 2 - 4;
+    const int y = c.ScrollY + 8 * (c.Row + c.Col) + h / 2 - 11;
+    ASSERT_TRUE(x >= 20 && x < w - 20 && y >= 10 && y < h - 10);
+    Driver->Drag(F1->DXDraw1, x - 6, y, x + 6, y, mbLeft, {}, 3);
+    EXPECT_EQ(F1->State().Map.TerrainAt(c.Row, c.Col), 2);
+    EXPECT_EQ(F1->Label4->Caption(), "X: " + std::to_string(c.Row) + ", Y: " + std::to_string(c.Col));
+    // Nothing beside the stroke: the neighbours on every side stay plain.
+    for (auto [di, dj] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+      EXPECT_EQ(F1->State().Map.TerrainAt(c.Row + di, c.Col + dj), 0) << di << "," << dj;
+
+    // The marker: what changes on screen when the pointer moves on to a
+    // cell three columns away. It lies on the cell's drawn diamond and
+    // encloses the pointer on its line.
+    Advance(20);
+    Advance(20);
+    const TPixels here = Driver->ReadPixels(F1->DXDraw1);
+    ASSERT_EQ(here.Width, w);
+    const int away = c.Col > 3 ? -3 : 3;
+    Driver->MouseMove(F1->DXDraw1, x + 16 * away, y + 8 * away);
+    EXPECT_EQ(F1->Label4->Caption(), "X: " + std::to_string(c.Row) + ", Y: " + std::to_string(c.Col + away));
+    Advance(20);
+    Advance(20);
+    const TPixels there = Driver->ReadPixels(F1->DXDraw1);
+    int changed = 0, left = 0, right = 0;
+    for (int py = y - 12; py <= y + 12; ++py)
+      for (int px = x - 20; px <= x + 20; ++px) {
+        if (here.At(px, py) == there.At(px, py)) continue;
+        ++changed;
+        EXPECT_LT(std::fabs(px + 0.5 - x) / 16 + std::fabs(py + 0.5 - y) / 8, 1.0)
+            << "marker pixel " << px << "," << py << " off the cell's diamond";
+        if (py == y) (px < x + 6 ? left : right) += 1;
+      }
+    EXPECT_GT(changed, 40);
+    EXPECT_GT(left, 0) << "no marker left of the pointer";
+    EXPECT_GT(right, 0) << "no marker right of the pointer";
+    F1->State().Map.SetTerrainAt(c.Row, c.Col, 0);
   }
 }
 
