@@ -1,16 +1,14 @@
 #include "editor/EditorState.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Random.h"
-#include "platform/rtl/RecordFile.h"
-#include "platform/rtl/SysUtils.h"
 #include "world/Arith.h"
 #include "world/ObjectNames.h"
 
@@ -204,32 +202,7 @@ TMapFile BuildMapFile(TEditorState& State, const TMapFields& Fields) {
 void SaveMapFileSafely(const std::string& FileName, const TMapFile& Map) {
   std::vector<std::uint8_t> bytes(TMapFile::SerializedSize);
   Map.Serialize(bytes.data());
-
-  // A temporary name beside the target that no file holds yet.
-  std::string temp;
-  for (int n = 0;; ++n) {
-    temp = FileName + ".~sav" + (n ? std::to_string(n) : std::string());
-    if (!FileExists(temp)) break;
-  }
-  {
-    TRecordFile file(TMapFile::SerializedSize);
-    file.Assign(temp);
-    file.Rewrite();
-    try {
-      file.Write(bytes.data());
-      file.Flush();
-      file.Close();
-    } catch (...) {
-      DeleteFile(temp);
-      throw;
-    }
-  }
-  errno = 0;
-  if (!RenameFile(temp, FileName)) {
-    const int error = errno;
-    DeleteFile(temp);
-    throw EInOutError(error ? IoErrorFromErrno(error) : ioAccessDenied);
-  }
+  ReplaceFileContents(FileName, bytes.data(), bytes.size());
 }
 
 TMapFields ApplyOpenedMap(TEditorState& State, const TMapFile& Map) {

@@ -116,9 +116,11 @@ struct TMapFields {
 // and wood, and the named slots in their places. Sets MapName, MapRows and
 // MapCols of the state.
 TMapFile BuildMapFile(TEditorState& State, const TMapFields& Fields);
-// Writes Map to FileName without ever leaving a half-written file in its
-// place: a temporary file beside it is written, closed and renamed over it.
-// A failure removes the temporary file and raises EInOutError.
+// Writes Map as the whole content of FileName without ever leaving a
+// half-written file in its place, and keeping what the user set up: a link
+// stays a link, the file keeps its permissions, a file he may not write is
+// refused ("File access denied"). See ReplaceFileContents. A failure raises
+// EInOutError and leaves the old file as it was.
 void SaveMapFileSafely(const std::string& FileName, const TMapFile& Map);
 // Spreads an opened record over the state: the map block, the slots (the
 // named ones moved to 1..n in order) and their counts. Returns the fields the
