@@ -1,4 +1,5 @@
 // Saving and opening ".map" files through the "Plik" menu.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,14 +46,16 @@ class MapFileTest : public EditorTest {
     for (const TDialogEvent& e : Driver->MessageBoxes()) v.push_back(e.Text);
     return v;
   }
-  // Runs a menu item as the toolkit runs an event handler: an exception goes
-  // to the application's error box.
-  void Choose(TMenuItem* Item) {
-    try {
-      Item->Click();
-    } catch (...) {
-      App->HandleException(F1);
-    }
+  // Chooses a menu item from the main window's menu bar, as the user does:
+  // what the handler raises must reach the application's error box by the
+  // toolkit's own dispatch.
+  void Choose(TMenuItem* Item) { ASSERT_TRUE(Controls->ChooseMenuItem(Item)) << Item->Name(); }
+  // The names in a folder, sorted.
+  static std::vector<std::string> Entries(const fs::path& Dir) {
+    std::vector<std::string> v;
+    for (const auto& e : fs::directory_iterator(Dir)) v.push_back(e.path().filename().string());
+    std::sort(v.begin(), v.end());
+    return v;
   }
 };
 
@@ -86,8 +89,8 @@ TEST_F(MapFileTest, SavedFileHoldsTheMapBlockSlotsAndFirstPlayer) {
   EXPECT_FALSE(fs::exists(Root / "wyspa.map"));
   const std::vector<std::uint8_t> bytes = FileBytes(target);
   ASSERT_EQ(bytes.size(), 228145u);
-  EXPECT_EQ(fs::directory_iterator(Root) == fs::directory_iterator(), false);
-  for (const auto& e : fs::directory_iterator(Root)) EXPECT_EQ(e.path().string().find(".~"), std::string::npos);
+  // Nothing but the map beside the data folder: no temporary file is left.
+  EXPECT_EQ(Entries(Root), (std::vector<std::string>{"data", "wyspa"}));
 
   TMapFile read;
   read.Deserialize(bytes.data());
@@ -236,6 +239,10 @@ TEST_F(MapFileTest, FailuresAreReportedAndChangeNothing) {
   ExpectMessageBox();
   Choose(F1->Otwrz1);
   EXPECT_EQ(Errors(), (std::vector<std::string>{"File not found", "Read beyond end of file"}));
+  for (const TDialogEvent& box : Driver->MessageBoxes()) {
+    EXPECT_EQ(box.Caption, "Brask Mapmaker");
+    EXPECT_TRUE(box.Answered);
+  }
   EXPECT_EQ(s.UnitCount, 1);
 
   // Cancelled dialogs do nothing.
@@ -244,7 +251,7 @@ TEST_F(MapFileTest, FailuresAreReportedAndChangeNothing) {
   Controls->CancelFileDialog();
   F1->Zapisz1->Click();
   EXPECT_EQ(s.UnitCount, 1);
-  EXPECT_EQ(std::distance(fs::directory_iterator(Root), fs::directory_iterator()), 2);  // data and krotka.map
+  EXPECT_EQ(Entries(Root), (std::vector<std::string>{"data", "krotka.map"}));
 
   // A save that cannot be made leaves the old file and no temporary file.
   Save(Root / "stara.map");
@@ -262,12 +269,34 @@ TEST_F(MapFileTest, FailuresAreReportedAndChangeNothing) {
   EXPECT_EQ(errors[2], "File access denied");
   EXPECT_EQ(errors[3], "File not found");
   EXPECT_TRUE(fs::is_directory(Root / "folder.map"));
+  EXPECT_TRUE(fs::is_empty(Root / "folder.map"));
   EXPECT_EQ(FileBytes(Root / "stara.map"), before);
-  for (const auto& e : fs::directory_iterator(Root))
-    EXPECT_EQ(e.path().filename().string().find(".~"), std::string::npos) << e.path();
+  EXPECT_EQ(Entries(Root), (std::vector<std::string>{"data", "folder.map", "krotka.map", "stara.map"}));
 
   // Saving over an existing map replaces it whole.
   Save(Root / "stara.map");
   EXPECT_NE(FileBytes(Root / "stara.map"), before);
   EXPECT_EQ(FileBytes(Root / "stara.map").size(), 228145u);
+}
+
+// Saving over a map keeps what the user set up: a link stays a link and the
+// file it names gets the map; the file keeps its permission bits.
+TEST_F(MapFileTest, SavingKeepsLinksAndPermissions) {
+  Start();
+  fs::create_directories(Root / "mapy");
+  std::ofstream(Root / "mapy" / "prawdziwa.map", std::ios::binary) << "stara";
+  fs::permissions(Root / "mapy" / "prawdziwa.map", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("mapy/prawdziwa.map", Root / "skrot.map");
+  F1->State().Map.SetTerrainAt(2, 2, 1);
+  Controls->AnswerFileDialogWith((Root / "skrot.map").string());
+  Choose(F1->Zapisz1);
+  EXPECT_TRUE(Driver->MessageBoxes().empty());
+  EXPECT_TRUE(fs::is_symlink(Root / "skrot.map"));
+  const std::vector<std::uint8_t> bytes = FileBytes(Root / "mapy" / "prawdziwa.map");
+  ASSERT_EQ(bytes.size(), 228145u);
+  TMapFile read;
+  read.Deserialize(bytes.data());
+  EXPECT_EQ(read.Map.TerrainAt(2, 2), 1);
+  EXPECT_EQ(fs::status(Root / "mapy" / "prawdziwa.map").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Entries(Root / "mapy"), (std::vector<std::string>{"prawdziwa.map"}));
 }
