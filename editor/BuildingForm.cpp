@@ -5,6 +5,7 @@
 #include "editor/MainForm.h"
 #include "editor/UnitForm.h"
 #include "platform/rtl/Cp1250.h"
+#include "platform/toolkit/Dialogs.h"
 
 TForm3* Form3 = nullptr;
 
@@ -83,7 +84,17 @@ void TForm3::SetFields(const TBuildingFields& F) {
 }
 
 void TForm3::SpeedButton1Click(TObject*) {
-  if (WriteBuilding(Form1->State(), Fields()) == 0) return;
+  const TBuildingFields fields = Fields();
+  TEditorState& state = Form1->State();
+  if (fields.Name.empty()) {
+    ShowMessage(Cp("Wybierz rodzaj budynku!"));
+    return;
+  }
+  if (state.EditIndex == 0 && state.BuildingCount >= MaxBuildings) {
+    ShowMessage(Cp("Za dużo budynków!"));
+    return;
+  }
+  if (WriteBuilding(state, fields) == 0) return;
   Form1->RefreshBuildingList();
   SetModalResult(mrOk);
 }

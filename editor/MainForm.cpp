@@ -501,8 +501,11 @@ void TForm1::RefreshBuildingList() {
 }
 
 void TForm1::SpeedButton9Click(TObject*) {
-  // Every slot taken: nothing to create.
-  if (FState->UnitCount >= MaxUnits) return;
+  // Every slot taken: nothing to create, and the user is told so.
+  if (FState->UnitCount >= MaxUnits) {
+    ShowMessage(Cp("Za dużo jednostek!"));
+    return;
+  }
   FState->EditIndex = 0;
   Form2->ComboBox1->Items()->Assign(ComboBox1->Items());
   Form2->ComboBox1->SetItemIndex(ComboBox1->ItemIndex());
@@ -527,7 +530,10 @@ void TForm1::SpeedButton11Click(TObject*) {
 }
 
 void TForm1::SpeedButton12Click(TObject*) {
-  if (FState->BuildingCount >= MaxBuildings) return;
+  if (FState->BuildingCount >= MaxBuildings) {
+    ShowMessage(Cp("Za dużo budynków!"));
+    return;
+  }
   FState->EditIndex = 0;
   Form3->ComboBox1->Items()->Assign(ComboBox3->Items());
   Form3->ComboBox1->SetItemIndex(ComboBox3->ItemIndex());

@@ -4,6 +4,7 @@
 
 #include "editor/MainForm.h"
 #include "platform/rtl/Cp1250.h"
+#include "platform/toolkit/Dialogs.h"
 
 TForm2* Form2 = nullptr;
 
@@ -128,9 +129,19 @@ void TForm2::SetFields(const TUnitFields& F) {
 }
 
 void TForm2::SpeedButton1Click(TObject*) {
-  // Without a type name, or with every slot taken, nothing is written and
-  // the dialog stays open.
-  if (WriteUnit(Form1->State(), Fields()) == 0) return;
+  // Without a type name, or with every slot taken, nothing is written, the
+  // user is told why and the dialog stays open.
+  const TUnitFields fields = Fields();
+  TEditorState& state = Form1->State();
+  if (fields.Name.empty()) {
+    ShowMessage(Cp("Wybierz rodzaj jednostki!"));
+    return;
+  }
+  if (state.EditIndex == 0 && state.UnitCount >= MaxUnits) {
+    ShowMessage(Cp("Za dużo jednostek!"));
+    return;
+  }
+  if (WriteUnit(state, fields) == 0) return;
   Form1->RefreshUnitList();
   SetModalResult(mrOk);
 }

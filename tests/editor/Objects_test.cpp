@@ -315,45 +315,74 @@ TEST_F(ObjectsTest, EditingFindsTypedUnitsSelectedBuildingsAndNothingElse) {
   EXPECT_EQ(Driver->Dialogs().size(), dialogs + 2);
 }
 
-TEST_F(ObjectsTest, OkWithoutATypeNameOrWithEverySlotTakenWritesNothing) {
-  // No type name: nothing written, the dialog stays open until Anuluj.
-  F1->ComboBox1->SetItemIndex(-1);
-  bool stillOpen = false;
-  UnitDialog(
-      [&] {
-        Form2->ComboBox1->SetText("");
-        Form2->SpinEdit1->SetValue(12);
-        Form2->SpeedButton1->Click();
-        stillOpen = Form2->ModalResult() == mrNone;
-        Form2->SpeedButton2->Click();
-      },
-      false);
-  F1->SpeedButton9->Click();
-  EXPECT_TRUE(stillOpen);
-  EXPECT_EQ(S().UnitCount, 0);
-  EXPECT_EQ(Form2->SpinEdit1->Value(), 0);
+// A refusal tells the user why in a box; nothing is written and a dialog
+// with its fields stays open for another try.
+TEST_F(ObjectsTest, RefusalsSayWhyAndWriteNothing) {
+  struct TKind {
+    const char* Name;
+    TForm* Dialog;
+    TComboBox* DialogTypes;
+    TSpinEdit* X;
+    TSpeedButton* Ok;
+    TSpeedButton* Cancel;
+    TComboBox* MainTypes;
+    TSpeedButton* Create;
+    std::int32_t* Count;
+    int Max;
+    const char* NoType;
+    const char* Full;
+  } kinds[] = {
+      {"units", Form2, Form2->ComboBox1, Form2->SpinEdit1, Form2->SpeedButton1, Form2->SpeedButton2, F1->ComboBox1,
+       F1->SpeedButton9, &S().UnitCount, MaxUnits, "Wybierz rodzaj jednostki!", "Za dużo jednostek!"},
+      {"buildings", Form3, Form3->ComboBox1, Form3->SpinEdit1, Form3->SpeedButton1, Form3->SpeedButton2,
+       F1->ComboBox3, F1->SpeedButton12, &S().BuildingCount, MaxBuildings, "Wybierz rodzaj budynku!",
+       "Za dużo budynków!"},
+  };
+  for (const TKind& k : kinds) {
+    SCOPED_TRACE(k.Name);
+    // OK with no type name.
+    k.MainTypes->SetItemIndex(-1);
+    bool stillOpen = false;
+    std::string told;
+    int fieldAfter = 0;
+    Driver->AnswerNext([&](TDialogEvent& d) {
+      EXPECT_EQ(d.Form, k.Dialog);
+      k.DialogTypes->SetText("");
+      k.X->SetValue(12);
+      Controls->AnswerMessage(&told);
+      k.Ok->Click();
+      stillOpen = k.Dialog->ModalResult() == mrNone;
+      fieldAfter = k.X->Value();
+      k.Cancel->Click();
+    });
+    k.Create->Click();
+    EXPECT_EQ(told, Cp(k.NoType));
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(fieldAfter, 12);
+    EXPECT_EQ(*k.Count, 0);
 
-  // 150 units: "Utwórz" opens nothing; the table never grows past it.
-  S().UnitCount = MaxUnits;
-  for (int i = 1; i <= MaxUnits; ++i) {
-    S().Units[i].Name.Assign("Piechur");
-    S().Units[i].Number = i;
+    // Every slot taken: "Utwórz" says so and opens no dialog; the table
+    // never grows past its end.
+    *k.Count = k.Max;
+    const std::size_t dialogs = Driver->Dialogs().size();
+    k.MainTypes->SetItemIndex(0);
+    told.clear();
+    Controls->AnswerMessage(&told);
+    k.Create->Click();
+    EXPECT_EQ(told, Cp(k.Full));
+    ASSERT_EQ(Driver->Dialogs().size(), dialogs + 1);
+    EXPECT_NE(Driver->Dialogs().back().Form, k.Dialog);
+    EXPECT_EQ(*k.Count, k.Max);
+    EXPECT_EQ(Driver->PendingAnswers(), 0);
   }
-  const std::size_t dialogs = Driver->Dialogs().size();
-  F1->ComboBox1->SetItemIndex(0);
-  F1->SpeedButton9->Click();
-  EXPECT_EQ(Driver->Dialogs().size(), dialogs);
   S().EditIndex = 0;
   TUnitFields f;
   f.Name = "Piechur";
   EXPECT_EQ(WriteUnit(S(), f), 0);
-  EXPECT_EQ(S().UnitCount, MaxUnits);
-  S().BuildingCount = MaxBuildings;
-  F1->SpeedButton12->Click();
-  EXPECT_EQ(Driver->Dialogs().size(), dialogs);
   TBuildingFields g;
   g.Name = "Zamek";
   EXPECT_EQ(WriteBuilding(S(), g), 0);
+  EXPECT_EQ(Driver->UnansweredDialogs(), 0);
 }
 
 // Placed objects show in the next frame at their positions.
