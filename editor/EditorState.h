@@ -36,21 +36,20 @@ class TEditorPictures {
 
 // Values the dialogs show for a placed unit or building, and the values they
 // hand back. Percentages are 1 to 100.
-struct TUnitFields {
+struct TObjectFields {
   std::string Name;  // the type list's text (windows-1250)
-  std::int32_t X = 0, Y = 0, TargetX = 0, TargetY = 0;
-  std::int32_t LifePct = 100, ManaPct = 100, AttackPct = 100, DefensePct = 100;
+  std::int32_t X = 0, Y = 0;
+  std::int32_t LifePct = 100, AttackPct = 100, DefensePct = 100;
   bool Selected = false;
   std::int32_t Group = 0;
 };
 
-struct TBuildingFields {
-  std::string Name;
-  std::int32_t X = 0, Y = 0;
-  std::int32_t LifePct = 100, DefensePct = 100, AttackPct = 100;
-  bool Selected = false;
-  std::int32_t Group = 0;
+struct TUnitFields : TObjectFields {
+  std::int32_t TargetX = 0, TargetY = 0;
+  std::int32_t ManaPct = 100;
 };
+
+struct TBuildingFields : TObjectFields {};
 
 struct TEditorState : TWorldTables {
   std::array<TPlayer, MapPlayers + 1> Players{};  // [1..4]; never filled, only copied into saved maps

@@ -6,6 +6,7 @@
 #include "display/PictureCollection.h"
 #include "editor/BuildingForm.h"
 #include "editor/EditorPictures.h"
+#include "editor/Place.h"
 #include "editor/UnitForm.h"
 #include "input_sound/Keyboard.h"
 #include "platform/rtl/Cp1250.h"
@@ -16,7 +17,6 @@
 #include "platform/win/Window.h"
 #include "world/ObjectNames.h"
 #include "tools/StoredData.h"
-#include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
 TForm1* Form1 = nullptr;
@@ -24,15 +24,6 @@ TForm1* Form1 = nullptr;
 namespace {
 
 const char* const MapFilter = "Pliki map|*.map";
-
-template <class T>
-T* Place(TForm1* Owner, const char* Name, TWinControl* Parent, int Left, int Top, int Width, int Height) {
-  auto* c = new T(Owner);
-  c->SetName(Name);
-  c->SetParent(Parent);
-  c->SetBounds(Left, Top, Width, Height);
-  return c;
-}
 
 TLabel* PlaceLabel(TForm1* Owner, const char* Name, TWinControl* Parent, int Left, int Top, const char* Utf8) {
   auto* l = Place<TLabel>(Owner, Name, Parent, Left, Top, 10, 13);
@@ -500,28 +491,9 @@ void TForm1::RefreshBuildingList() {
   if (ComboBox4->Items()->Count() > 0) ComboBox4->SetItemIndex(0);
 }
 
-void TForm1::SpeedButton9Click(TObject*) {
-  // Every slot taken: nothing to create, and the user is told so.
-  if (FState->UnitCount >= MaxUnits) {
-    ShowMessage(Cp("Za dużo jednostek!"));
-    return;
-  }
-  FState->EditIndex = 0;
-  Form2->ComboBox1->Items()->Assign(ComboBox1->Items());
-  Form2->ComboBox1->SetItemIndex(ComboBox1->ItemIndex());
-  Form2->ShowModal();
-}
+void TForm1::SpeedButton9Click(TObject*) { Form2->ShowToCreate(ComboBox1); }
 
-void TForm1::SpeedButton10Click(TObject*) {
-  const int slot = FindUnitSlot(*FState, ComboBox2->Text());
-  // An entry whose object is gone names no slot: nothing to edit.
-  if (slot == 0) return;
-  FState->EditIndex = slot;
-  const TUnitFields fields = UnitFieldsOf(*FState, slot, Form2->Fields());
-  Form2->ComboBox1->Items()->Assign(ComboBox1->Items());
-  Form2->SetFields(fields);
-  Form2->ShowModal();
-}
+void TForm1::SpeedButton10Click(TObject*) { Form2->ShowToEdit(FindUnitSlot(*FState, ComboBox2->Text()), ComboBox1); }
 
 void TForm1::SpeedButton11Click(TObject*) {
   const int i = ComboBox2->ItemIndex();
@@ -529,26 +501,12 @@ void TForm1::SpeedButton11Click(TObject*) {
   if (!id.empty()) DeleteUnits(*FState, id);
 }
 
-void TForm1::SpeedButton12Click(TObject*) {
-  if (FState->BuildingCount >= MaxBuildings) {
-    ShowMessage(Cp("Za dużo budynków!"));
-    return;
-  }
-  FState->EditIndex = 0;
-  Form3->ComboBox1->Items()->Assign(ComboBox3->Items());
-  Form3->ComboBox1->SetItemIndex(ComboBox3->ItemIndex());
-  Form3->ShowModal();
-}
+void TForm1::SpeedButton12Click(TObject*) { Form3->ShowToCreate(ComboBox3); }
 
 void TForm1::SpeedButton13Click(TObject*) {
+  // A building is edited by its selected entry, not by typed text.
   const int i = ComboBox4->ItemIndex();
-  const int slot = i >= 0 ? FindBuildingSlot(*FState, ComboBox4->Items()->Strings(i)) : 0;
-  if (slot == 0) return;
-  FState->EditIndex = slot;
-  const TBuildingFields fields = BuildingFieldsOf(*FState, slot, Form3->Fields());
-  Form3->ComboBox1->Items()->Assign(ComboBox3->Items());
-  Form3->SetFields(fields);
-  Form3->ShowModal();
+  Form3->ShowToEdit(i >= 0 ? FindBuildingSlot(*FState, ComboBox4->Items()->Strings(i)) : 0, ComboBox3);
 }
 
 void TForm1::SpeedButton14Click(TObject*) {
