@@ -291,7 +291,7 @@ TEST_F(EditorTest, StrokesLandUnderThePointerAtAnyScrollAndViewSize) {
   }
 }
 
-TEST_F(SeededRandom, RandomTerrainIsPlainTreeOrWaterWithThePartsProbabilities) {
+TEST_F(SeededRandom, RandomTerrainIsPlainTreeOrWaterAtTheChosenOdds) {
   Start();
   TEditorState& s = F1->State();
   s.Map.Heights.fill(5);
