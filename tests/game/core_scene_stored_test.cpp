@@ -100,7 +100,7 @@ TEST(StoredScene, TheSmallSampleMapWithTheGamesPictures) {
 
   auto frame = [&] {
     rig.Back()->Fill(0);
-    ComputeSlowFlags(s, scene.Width, scene.Height);
+    ComputeSlowFlags(s);
     DrawMap(s, scene);
     s.MarkerTicks = 12;
     DrawClickMarker(s, scene);
