@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "game/Movement.h"
 #include "tests/game/core_fixtures.h"
 
@@ -14,7 +17,11 @@ TEST(AttackInterval, StrikesOnTicksWhereTheRemainderIsOne) {
     std::int32_t Interval;
     int Strikes;  // over ticks 0..999
     std::int32_t First;
-  } cases[] = {{1, 0, -1}, {0, 0, -1}, {-5, 0, -1}, {50, 20, 1}, {3, 333, 1}, {2, 500, 1}, {1000, 1, 1}, {2000, 1, 1}};
+  } cases[] = {{1, 0, -1},     {0, 0, -1},    {50, 20, 1},    {3, 333, 1},     {2, 500, 1},
+               {1000, 1, 1},   {2000, 1, 1},
+               // The remainder takes the tick's sign: a negative interval
+               // strikes like its magnitude.
+               {-1, 0, -1},    {-5, 200, 1},  {-50, 20, 1},   {-1000, 1, 1},  {INT32_MIN, 1, 1}};
   for (const auto& c : cases) {
     int strikes = 0;
     std::int32_t first = -1;
@@ -302,6 +309,74 @@ TEST(UnitAgainstBuilding, AUnitReachesRangePlus45) {
     // In reach it stops; out of reach it is sent to the building.
     EXPECT_EQ(u.TargetY, c.Strikes ? u.Y : 300) << c.Distance;
   }
+}
+
+// The tick's movement and combat, as it runs them, on a plain map.
+void MoveAndFight(TCoreWorld& W) {
+  W.S.Tick = (W.S.Tick + 1) % 1000;
+  MoveUnits(W.S);
+  RunCombat(W.S, W.Sink());
+}
+
+// A unit ordered against a building walks up to it from any distance and
+// side and strikes it; a unit merely sent next to a building is stopped and
+// pushed away as before.
+TEST(UnitAgainstBuilding, AnAttackLandsFromAnyDistance) {
+  struct TApproach {
+    std::int32_t DX, DY;
+  };
+  const TApproach approaches[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {3, 2}, {-2, -1}};
+  for (const std::int32_t distance : {60, 150, 400}) {
+    for (const TApproach a : approaches) {
+      SCOPED_TRACE(std::to_string(distance) + " from " + std::to_string(a.DX) + "," + std::to_string(a.DY));
+      TCoreWorld w;
+      w.S.Map.MapRows = w.S.Map.MapCols = 100;
+      w.AddUnitType("Piechur", 100, 20, 25);
+      w.AddBuildingType("Zamek", 1000);
+      TBuilding& castle = w.AddBuilding("Zamek", 0, 900, 1000);
+      const double length = std::sqrt(double(a.DX) * a.DX + double(a.DY) * a.DY);
+      TUnit& u = w.AddUnit("Piechur", Snap3(std::int32_t(std::lround(distance * a.DX / length))),
+                           Snap3(900 + std::int32_t(std::lround(distance * a.DY / length))), 100);
+      u.Attack = 12;
+      u.Selected = 1;
+      Aim(u, castle);
+      int struck = -1;
+      for (int t = 0; t < 400 && struck < 0; ++t) {
+        MoveAndFight(w);
+        if (castle.HP < 1000) struck = t;
+      }
+      EXPECT_GE(struck, 0) << "the unit stands at " << u.X << "," << u.Y;
+      EXPECT_LE(Distance(u.X, u.Y, castle.X, castle.Y), 20 + 45);
+      // It keeps striking where it stopped.
+      const std::int32_t hp = castle.HP;
+      for (int t = 0; t < 60; ++t) MoveAndFight(w);
+      EXPECT_LT(castle.HP, hp);
+    }
+  }
+
+  // Sent next to the castle without an attack, a unit is stopped short of
+  // its target and pushed back 3 pixels on each axis, every tick.
+  TCoreWorld w;
+  w.S.Map.MapRows = w.S.Map.MapCols = 100;
+  w.AddUnitType("Piechur", 100, 20, 25);
+  w.AddBuildingType("Zamek", 1000);
+  w.AddBuilding("Zamek", 0, 900, 1000);
+  TUnit& walker = w.AddUnit("Piechur", 150, 960, 100);
+  walker.TargetX = 30;
+  walker.TargetY = 915;
+  MoveAndFight(w);
+  EXPECT_EQ(walker.X, 150);  // 147 after the step, pushed back to 150
+  EXPECT_EQ(walker.Y, 960);
+  EXPECT_EQ(walker.TargetX, 147);
+  EXPECT_EQ(walker.TargetY, 957);
+  // Another building's attacker is pushed by this one all the same.
+  w.AddBuilding("Zamek", 600, 900, 1000);
+  walker.AttackTarget.Assign("Zamek 2");
+  walker.TargetX = 30;
+  walker.TargetY = 915;
+  RunBuildingsAgainstUnits(w.S, nullptr);
+  EXPECT_EQ(walker.X, 153);
+  EXPECT_EQ(walker.TargetX, 150);
 }
 
 TEST(BuildingAgainstBuilding, StrikesWithinRangeAndRemovesTheDeadOnItsVisit) {
