@@ -41,6 +41,10 @@ struct TIdCache {
 };
 static_assert(MaxUnits == MaxBuildings);
 
+// Whether an attack target names the object of stored identifier Id: the
+// target equals the object's whole identifier, or, for an identifier longer
+// than a short string holds, its first 100 characters (the form in which it
+// was stored as the target).
 bool Names(const TShortString& Target, const TShortString& Id) { return !Target.Empty() && Target == Id; }
 
 // The caps an object's types put on it: applying "HP := MaxHP when MaxHP <

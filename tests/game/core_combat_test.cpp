@@ -420,6 +420,49 @@ TEST(Combat, TheFourPassesRunInOrderAndAKilledTargetIsNoLongerFound) {
   EXPECT_EQ(w.Sounds, (Sounds{sndArcher}));
 }
 
+// A target names the object whose whole identifier it is. An identifier
+// longer than a short string holds is stored cut to its first 100
+// characters, and is found by those: such a cut form is also a whole
+// identifier of 100 characters when one exists, and then names both.
+TEST(Combat, ATargetNamesTheObjectWithThatWholeIdentifier) {
+  const std::string n97(97, 'n'), n98(98, 'n'), n99(99, 'n'), n100(100, 'n');
+  const struct {
+    std::string Name;
+    std::string Target;
+    std::vector<std::int32_t> Numbers;  // of the objects of that name
+    std::vector<std::int32_t> Hit;
+  } cases[] = {
+      {"Piechur", "Piechur 1", {1, 10, 11, -1}, {1}},
+      {"Piechur", "Piechur 10", {1, 10, 100}, {10}},
+      {"Piechur", "piechur 1", {1}, {}},
+      {"Piechur", "Piechur 1 ", {1}, {}},
+      {"Piechur", "Piechur -1", {1, -1, -10}, {-1}},
+      {n97, n97 + " 1", {1, 10, 100}, {1}},            // 99 and 100 characters: whole
+      {n97, n97 + " 10", {1, 10, 100, 101}, {10, 100, 101}},  // 101 characters, cut to "... 10"
+      {n98, n98 + " 1", {1, 2, 10, 19, 20}, {1, 10, 19}},
+      {n98, n98 + " 2", {1, 2, 10, 20}, {2, 20}},
+      {n99, n99 + " ", {1, 7, 123}, {1, 7, 123}},      // every identifier is cut to the name and a space
+      {n100, n100, {1, 5}, {1, 5}},
+      {n99, n99, {1}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Target.size() > 20 ? c.Target.substr(90) + " (" + std::to_string(c.Target.size()) + ")" : c.Target);
+    TCoreWorld w;
+    w.AddUnitType(c.Name, 100, 1000, 2);
+    TUnit& a = w.AddUnit(c.Name, 0, 300, 20, 9999);
+    a.Attack = 3;
+    a.AttackTarget.Assign(c.Target);
+    ASSERT_EQ(a.AttackTarget.Text(), c.Target.substr(0, 100));
+    for (std::size_t k = 0; k < c.Numbers.size(); ++k) w.AddUnit(c.Name, 20 * static_cast<int>(k + 1), 300, 20, c.Numbers[k]);
+    w.S.Tick = 1;
+    RunUnitsAgainstUnits(w.S, nullptr);
+    std::vector<std::int32_t> hit;
+    for (int u = 2; u <= w.S.UnitCount; ++u)
+      if (w.S.Units[u].HP < 20) hit.push_back(w.S.Units[u].Number);
+    EXPECT_EQ(hit, c.Hit);
+  }
+}
+
 TEST(Combat, ALongTypeNameIsFoundThroughItsStoredIdentifier) {
   TCoreWorld w;
   const std::string name(99, 'x');
@@ -432,6 +475,12 @@ TEST(Combat, ALongTypeNameIsFoundThroughItsStoredIdentifier) {
   w.S.Tick = 1;
   RunUnitsAgainstUnits(w.S, nullptr);
   EXPECT_EQ(b.HP, 17);
+  // Buildings are found the same way.
+  w.AddBuildingType(name, 100);
+  TBuilding& c = w.AddBuilding(name, 0, 330, 50, 77);
+  Aim(a, c);
+  RunUnitsAgainstBuildings(w.S, nullptr);
+  EXPECT_EQ(c.HP, 47);
 }
 
 }  // namespace
