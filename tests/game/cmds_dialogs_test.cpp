@@ -374,4 +374,34 @@ TEST_F(Dialogs, BuildDialogGivesTheFirstBuilderTheChosenBuilding) {
   EXPECT_EQ(W.S.Player.Gold, 90);
 }
 
+// OK with the table the new object needs already full: one message box in
+// the game's style, and no order.
+TEST_F(TrainDialog, OkWithAFullUnitTableSaysSo) {
+  W.S.UnitCount = MaxUnits;
+  AnswerMessages(1);
+  F->SpeedButton1Click(F);
+  EXPECT_EQ(Shown, std::vector<std::string>{Cp("Za dużo jednostek!")});
+  EXPECT_EQ(Driver->PendingAnswers(), 0);
+  EXPECT_TRUE(W.S.Buildings[1].TrainUnit.Empty());
+  EXPECT_EQ(W.S.Player.Gold, 150);
+}
+
+TEST_F(Dialogs, BuildOkWithAFullBuildingTableSaysSo) {
+  W.UnitType("Robotnik", {}, 3, {"Farma"});
+  W.BuildingType("Farma", {}, 10, 10);
+  W.S.Player.Gold = W.S.Player.Wood = 100;
+  W.Unit("Robotnik", 30, 30, 1);
+  W.S.BuildingCount = MaxBuildings;
+  auto* f = Make<TForm5>();
+  ASSERT_TRUE(f->SetCandidates(BuilderCandidates(W.S)));
+  f->FormShow(f);
+  AnswerMessages(1);
+  f->SpeedButton1Click(f);
+  EXPECT_EQ(Shown, std::vector<std::string>{Cp("Za dużo budynków!")});
+  EXPECT_EQ(Driver->PendingAnswers(), 0);
+  EXPECT_TRUE(W.S.Units[1].BuildName.Empty());
+  EXPECT_EQ(W.S.CommandMode, cmNormal);
+  EXPECT_EQ(W.S.Player.Gold, 100);
+}
+
 }  // namespace
