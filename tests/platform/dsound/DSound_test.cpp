@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -378,6 +379,83 @@ TEST_F(DSoundFixture, MixSaturates) {
   EXPECT_EQ(out[2], -32768);
   EXPECT_EQ(out[4], -5000);
   EXPECT_EQ(out[6], 556);
+}
+
+// Test signals that swing over the whole range, integers only: an 8-bit
+// mono wave at 11025 Hz (a triangle with flat tops at 0 and 255, then a
+// square between the two extremes) and a 16-bit stereo wave at 22050 Hz whose
+// channels swing in opposite directions and touch -32768 and 32767.
+std::vector<BYTE> EightBitSwing(int Frames) {
+  std::vector<BYTE> b(static_cast<size_t>(Frames));
+  for (int i = 0; i < Frames; ++i) {
+    const int p = i % 60;
+    int v = p < 20 ? p * 13 : (p < 25 ? 255 : (p < 45 ? 255 - (p - 25) * 13 : 0));
+    if (i >= Frames / 2) v = (i / 7) % 2 ? 255 : 0;
+    b[static_cast<size_t>(i)] = static_cast<BYTE>(std::clamp(v, 0, 255));
+  }
+  return b;
+}
+
+std::vector<std::int16_t> SixteenBitSwing(int Frames) {
+  std::vector<std::int16_t> v;
+  for (int i = 0; i < Frames; ++i) {
+    const int p = i % 40;
+    const int tri = p < 20 ? -32768 + p * 3449 : 32767 - (p - 20) * 3449;
+    const int left = std::clamp(tri, -32768, 32767);
+    const int right = std::clamp(-1 - tri, -32768, 32767);
+    v.push_back(static_cast<std::int16_t>(left));
+    v.push_back(static_cast<std::int16_t>(right));
+  }
+  return v;
+}
+
+std::uint64_t Fnv(const std::vector<std::int16_t>& Samples) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (std::int16_t s : Samples) {
+    for (int k = 0; k < 2; ++k) {
+      h ^= static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) >> (8 * k));
+      h *= 1099511628211ull;
+    }
+  }
+  return h;
+}
+
+TEST_F(DSoundFixture, OneBufferAtAnyVolumeAndPanKeepsItsExactLevels) {
+  IDirectSoundBuffer* eight = Make(8, 1, 11025, 2205);
+  Fill(eight, EightBitSwing(2205));
+  IDirectSoundBuffer* sixteen = Make(16, 2, 22050, 4 * 2205);
+  Fill(sixteen, Samples16(SixteenBitSwing(2205)));
+  // The output's hashes as the mixer made them before it limited sums: a
+  // buffer on its own never reaches the limiter, at full volume and at the
+  // extremes of its range included.
+  struct Case {
+    LONG volume, pan;
+    std::uint64_t eight, sixteen;
+  } cases[] = {
+      {0, 0, 0x6f1308f38b78c1cbull, 0x316607f197eedb63ull},
+      {-600, 0, 0xeab8334a014ad97full, 0x1c3953555cca3ebaull},
+      {DSBVOLUME_MIN, 0, 0x560e2e56ea1eaf73ull, 0x560e2e56ea1eaf73ull},
+      {0, 2000, 0x5a4f827a5e8e72aeull, 0xd08a947e8623a4a4ull},
+      {0, -2000, 0xe29694d32958bfaeull, 0x8b2e1e2334acd770ull},
+      {-600, 2000, 0xdaaa65e18fe7f59full, 0x1e7583046d6d9536ull},
+      {-600, -2000, 0x6bc018ef9cfeff53ull, 0x168a47cccbf9d316ull},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.volume << " " << c.pan);
+    for (IDirectSoundBuffer* b : {eight, sixteen}) {
+      ASSERT_EQ(b->SetVolume(c.volume), DS_OK);
+      ASSERT_EQ(b->SetPan(c.pan), DS_OK);
+      ASSERT_EQ(b->SetCurrentPosition(0), DS_OK);
+      ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+      // 0.2 s of the wave and a little silence after it, in uneven blocks.
+      std::vector<std::int16_t> out;
+      for (int block : {1, 7, 1024, 333, 2048, 4096, 3000}) {
+        auto part = Render(block);
+        out.insert(out.end(), part.begin(), part.end());
+      }
+      EXPECT_EQ(Fnv(out), b == eight ? c.eight : c.sixteen) << (b == eight ? "8-bit" : "16-bit");
+    }
+  }
 }
 
 TEST_F(DSoundFixture, LostBuffersAndInjectedFailures) {
