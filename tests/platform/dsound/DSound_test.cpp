@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -366,21 +367,6 @@ TEST_F(DSoundFixture, ResamplingInterpolatesAcrossTheLoop) {
   EXPECT_EQ(b->SetFrequency(DSBFREQUENCY_MAX + 1), DSERR_INVALIDPARAM);
 }
 
-TEST_F(DSoundFixture, MixSaturates) {
-  IDirectSoundBuffer* a = Make(16, 1, 48000, 8);
-  IDirectSoundBuffer* b = Make(16, 1, 48000, 8);
-  IDirectSoundBuffer* c = Make(8, 1, 48000, 4);
-  Fill(a, Samples16({30000, -30000, 20000, 100}));
-  Fill(b, Samples16({30000, -30000, -25000, 200}));
-  Fill(c, {0xFF, 0x00, 0x80, 0x81});
-  for (auto* x : {a, b, c}) ASSERT_EQ(x->Play(0, 0, 0), DS_OK);
-  auto out = Render(4);
-  EXPECT_EQ(out[0], 32767);
-  EXPECT_EQ(out[2], -32768);
-  EXPECT_EQ(out[4], -5000);
-  EXPECT_EQ(out[6], 556);
-}
-
 // Test signals that swing over the whole range, integers only: an 8-bit
 // mono wave at 11025 Hz (a triangle with flat tops at 0 and 255, then a
 // square between the two extremes) and a 16-bit stereo wave at 22050 Hz whose
@@ -456,6 +442,146 @@ TEST_F(DSoundFixture, OneBufferAtAnyVolumeAndPanKeepsItsExactLevels) {
       EXPECT_EQ(Fnv(out), b == eight ? c.eight : c.sixteen) << (b == eight ? "8-bit" : "16-bit");
     }
   }
+}
+
+TEST_F(DSoundFixture, BuffersAddUpExactlyWhileTheSumFits) {
+  IDirectSoundBuffer* a = Make(16, 1, 48000, 8);
+  IDirectSoundBuffer* b = Make(16, 1, 48000, 8);
+  IDirectSoundBuffer* c = Make(8, 1, 48000, 4);
+  Fill(a, Samples16({30000, -30000, 20000, 100}));
+  Fill(b, Samples16({2767, -2000, -25000, 200}));
+  Fill(c, {0x80, 0x7F, 0x80, 0x81});
+  for (auto* x : {a, b, c}) ASSERT_EQ(x->Play(0, 0, 0), DS_OK);
+  auto out = Render(4);
+  EXPECT_EQ(out[0], 32767);  // full scale, not beyond: untouched
+  EXPECT_EQ(out[2], -32256);
+  EXPECT_EQ(out[4], -5000);
+  EXPECT_EQ(out[6], 556);
+}
+
+// What a stretch of one channel shows: its loudest sample, the longest run of
+// full-scale samples, and the largest step between neighbouring samples from
+// frame StepsFrom on.
+struct ChannelShape {
+  int peak = 0, longestRun = 0, largestStep = 0;
+};
+
+ChannelShape Shape(const std::vector<std::int16_t>& Out, int Channel, std::size_t StepsFrom = 1) {
+  ChannelShape s;
+  int run = 0;
+  for (std::size_t i = static_cast<std::size_t>(Channel); i < Out.size(); i += 2) {
+    const int v = Out[i];
+    s.peak = std::max(s.peak, std::abs(v));
+    run = (v >= 32767 || v <= -32767) ? run + 1 : 0;
+    s.longestRun = std::max(s.longestRun, run);
+    if (i / 2 >= StepsFrom) s.largestStep = std::max(s.largestStep, std::abs(v - Out[i - 2]));
+  }
+  return s;
+}
+
+// A full-scale sine on both channels, 16-bit at the output rate.
+std::vector<std::int16_t> Sine16(int Frames, double Freq) {
+  std::vector<std::int16_t> v;
+  for (int i = 0; i < Frames; ++i) {
+    const auto x = static_cast<std::int16_t>(std::lround(32767 * std::sin(2 * M_PI * Freq * i / 48000)));
+    v.push_back(x);
+    v.push_back(x);
+  }
+  return v;
+}
+
+TEST_F(DSoundFixture, ManyFullScaleBuffersTogetherAreLimitedNotClipped) {
+  struct Case {
+    const char* name;
+    bool sine;     // a 220 Hz sine at the output rate, or the 8-bit swing at 11025 Hz
+    int stagger;   // output frames between one buffer's start and the next
+  } kinds[] = {{"one wave, all at once", false, 0}, {"one wave, one after another", false, 37},
+               {"sines, all at once", true, 0},     {"sines, one after another", true, 101}};
+  const std::vector<BYTE> swing = EightBitSwing(4410);
+  const std::vector<std::int16_t> sine = Sine16(9600, 220);
+  // The step a full-scale sine itself makes between neighbouring samples.
+  const int sineStep = Shape(sine, 0).largestStep;
+  for (const Case& k : kinds) {
+    for (int count : {2, 8, 32}) {
+      SCOPED_TRACE(testing::Message() << k.name << ", " << count << " buffers");
+      DSoundTest::Reset();
+      DSoundTest::SetManualClock(true);
+      std::vector<IDirectSoundBuffer*> loud;
+      for (int i = 0; i < count; ++i) {
+        IDirectSoundBuffer* b = k.sine ? Make(16, 2, 48000, 4 * 9600) : Make(8, 1, 11025, 4410);
+        if (k.sine)
+          Fill(b, Samples16(sine));
+        else
+          Fill(b, swing);
+        loud.push_back(b);
+      }
+      std::vector<std::int16_t> out;
+      for (IDirectSoundBuffer* b : loud) {
+        ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+        if (k.stagger) {
+          auto part = Render(k.stagger);
+          out.insert(out.end(), part.begin(), part.end());
+        }
+      }
+      for (int block : {1024, 1, 600, 1024, 1024, 4000, 2048}) {
+        auto part = Render(block);
+        out.insert(out.end(), part.begin(), part.end());
+      }
+      for (int c = 0; c < 2; ++c) {
+        // Sines that all start together rise steeply at once, as their sum
+        // does, before any gain could follow: steps count after the first
+        // millisecond.
+        const ChannelShape s = Shape(out, c, 48);
+        EXPECT_LE(s.longestRun, 2) << "channel " << c;
+        // Still loud: brought under full scale, not far below it.
+        EXPECT_GT(s.peak, 32767 * 8 / 10) << "channel " << c;
+        // No steps: the gain moves smoothly, so the limited sine changes no
+        // faster than a sine at full scale does.
+        if (k.sine) {
+          EXPECT_LE(s.largestStep, sineStep * 3 / 2) << "channel " << c;
+        }
+      }
+      if (!k.sine && !k.stagger) {
+        // The limited sum keeps the wave's shape: it never flips its sign,
+        // as a sum wrapped round the 16-bit range would.
+        for (std::size_t f = 0; f + 5 < 9600; ++f) {
+          const int here = swing[f * 11025 / 48000] - 128, next = swing[f * 11025 / 48000 + 1] - 128;
+          if (here * next > 40 * 40) {
+            ASSERT_GT(out[2 * f] * here, 0) << f;
+          }
+        }
+      }
+      for (IDirectSoundBuffer* b : loud) {
+        b->Release();
+        Buffers.erase(std::find(Buffers.begin(), Buffers.end(), b));
+      }
+    }
+  }
+}
+
+TEST_F(DSoundFixture, AfterAPileUpTheLimiterLetsGoAndAQuietBufferIsExactAgain) {
+  IDirectSoundBuffer* quiet = Make(16, 1, 48000, 2 * 4800);
+  Fill(quiet, Samples16(std::vector<std::int16_t>(4800, 10000)));
+  ASSERT_EQ(quiet->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  EXPECT_EQ(Render(100), std::vector<std::int16_t>(200, 10000));
+  std::vector<IDirectSoundBuffer*> loud;
+  for (int i = 0; i < 8; ++i) {
+    IDirectSoundBuffer* b = Make(16, 1, 48000, 2 * 480);  // 10 ms at 30000
+    Fill(b, Samples16(std::vector<std::int16_t>(480, 30000)));
+    ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+  }
+  // While the pile-up lasts, the quiet buffer is brought down with it.
+  auto during = Render(480);
+  EXPECT_LT(during[2 * 400], 29492);
+  EXPECT_GT(during[2 * 400], 29000);
+  // A short release: nearly back within a quarter of a second...
+  auto after = Render(12000);
+  EXPECT_LT(after[2 * 500], 9000);
+  EXPECT_GT(after.back(), 9500);
+  EXPECT_LE(after.back(), 10000);
+  // ...and then at rest, the buffer's own level exactly.
+  Render(36000);
+  EXPECT_EQ(Render(100), std::vector<std::int16_t>(200, 10000));
 }
 
 TEST_F(DSoundFixture, LostBuffersAndInjectedFailures) {
