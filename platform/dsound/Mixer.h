@@ -33,8 +33,9 @@ class TMixerSource {
 // Brings a mix whose sum goes beyond the 16-bit range down smoothly instead of
 // clipping it sample by sample. A mix that stays within the range passes
 // untouched, bit for bit: the limiter rests at unity gain and engages only at
-// a frame whose sum does not fit. Then it takes the gain at once down to what
-// puts that frame at the ceiling, a little under full scale, and holds it
+// a frame whose sum does not fit. Then it takes the gain (one for both
+// channels, so that the stereo picture stays) at once down to what puts that
+// frame at the ceiling, a little under full scale, and holds it
 // while the sum stays as loud; once the sum falls, the gain waits a few
 // milliseconds (so that the peaks of a low tone are not flattened one by one)
 // and then rises back to unity exponentially, with a short release time. Each
