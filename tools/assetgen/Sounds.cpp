@@ -67,7 +67,10 @@ double Loudness(const std::vector<double>& S, int Channels, double Rate) {
   double loudest = 0;
   for (int start = 0; start + window <= frames; start += step) {
     double e = 0;
-    for (int i = start * Channels; i < (start + window) * Channels; ++i) e += S[static_cast<std::size_t>(i)] * S[static_cast<std::size_t>(i)];
+    for (int i = start * Channels; i < (start + window) * Channels; ++i) {
+      const double v = S[static_cast<std::size_t>(i)];
+      e += v * v;
+    }
     loudest = std::max(loudest, e);
     if (start + window == frames) break;
   }
@@ -102,8 +105,10 @@ void LimitPeaks(std::vector<double>& S, int Channels, double Rate, double Thresh
     const double next = gain[static_cast<std::size_t>(n + 1)];
     gain[static_cast<std::size_t>(n)] = std::min(gain[static_cast<std::size_t>(n)], next + (1 - next) * lead);
   }
-  for (int n = 0; n < frames; ++n)
-    for (int c = 0; c < Channels; ++c) S[static_cast<std::size_t>(n * Channels + c)] *= gain[static_cast<std::size_t>(n)];
+  for (int n = 0; n < frames; ++n) {
+    const double g = gain[static_cast<std::size_t>(n)];
+    for (int c = 0; c < Channels; ++c) S[static_cast<std::size_t>(n * Channels + c)] *= g;
+  }
 }
 
 // The level every stored wave is set to: its loudest 100 ms at an RMS of 0.1
