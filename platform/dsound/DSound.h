@@ -6,8 +6,9 @@
 //
 // Behind the interfaces is a software mixer: secondary buffers of 8- or 16-bit
 // PCM, mono or stereo, at any rate from DSBFREQUENCY_MIN to DSBFREQUENCY_MAX,
-// are resampled to 48 kHz stereo 16-bit and mixed with saturation into the
-// audio output. The primary buffer stands for that output.
+// are resampled to 48 kHz stereo 16-bit and mixed into the audio output, a
+// sum beyond full scale brought down by a limiter rather than clipped. The
+// primary buffer stands for that output.
 #pragma once
 
 #include "platform/win/Mmsystem.h"

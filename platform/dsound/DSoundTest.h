@@ -16,7 +16,8 @@ bool ManualClock();
 
 // Mixes Frames frames of 48 kHz stereo 16-bit (interleaved left, right) from
 // every playing buffer and from the music of the media players into Out,
-// moving their play positions on.
+// moving their play positions on; a sum beyond full scale is limited as on
+// the audio output.
 void Render(std::int16_t* Out, int Frames);
 constexpr int OutputRate = 48000;
 
@@ -46,7 +47,8 @@ bool OutputOpen();
 DWORD CooperativeLevel(IDirectSound* Device);
 HWND CooperativeWindow(IDirectSound* Device);
 
-// Clears the faults and turns the manual clock off.
+// Clears the faults, turns the manual clock off and puts the mixer's limiter
+// back at rest.
 void Reset();
 
 }  // namespace DSoundTest

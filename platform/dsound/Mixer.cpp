@@ -26,14 +26,88 @@ void TSoundMixer::RemoveSource(TMixerSource* Source) {
   FSources.erase(std::remove(FSources.begin(), FSources.end(), Source), FSources.end());
 }
 
+namespace {
+
+constexpr std::int64_t SampleMax = 32767;
+constexpr std::int64_t SampleMin = -32768;
+// Where the limiter puts a frame it has to bring down: 0.9 of full scale
+// (about -0.9 dBFS), so that a limited mix never touches full scale itself.
+constexpr double Ceiling = 0.9 * 32768;
+// The wait before the gain rises again: 10 ms, a period of 100 Hz.
+constexpr int HoldFrames = DSoundTest::OutputRate / 100;
+// The rise back towards unity, a share of the way each frame: a time
+// constant of 80 ms.
+constexpr double ReleaseStep = 1.0 / (DSoundTest::OutputRate * 0.080);
+// The lead-in before a peak, the same way backwards: a time constant of
+// 0.5 ms.
+constexpr double AttackStep = 1.0 / (DSoundTest::OutputRate * 0.0005);
+// Closer to unity than this the gain changes no sample by as much as half a
+// step, so it comes to rest there.
+constexpr double RestGap = 1.0 / 65536;
+
+bool OutOfRange(std::int64_t V) { return V > SampleMax || V < SampleMin; }
+std::int64_t Magnitude(std::int64_t V) { return V < 0 ? -V : V; }
+
+std::int16_t Scaled(std::int64_t V, double Gain) {
+  const double x = static_cast<double>(V) * Gain;
+  const auto r = static_cast<std::int64_t>(x < 0 ? x - 0.5 : x + 0.5);
+  return static_cast<std::int16_t>(std::clamp(r, SampleMin, SampleMax));
+}
+
+}  // namespace
+
+void TSumLimiter::Apply(const std::int64_t* Sum, std::int16_t* Out, int Frames) {
+  const auto samples = static_cast<std::size_t>(Frames) * 2;
+  if (FGain == 1 && std::none_of(Sum, Sum + samples, OutOfRange)) {
+    for (std::size_t i = 0; i < samples; ++i) Out[i] = static_cast<std::int16_t>(Sum[i]);
+    return;
+  }
+  // Forwards: the gain each frame needs, given the hold and the release.
+  FGains.resize(static_cast<std::size_t>(Frames));
+  double gain = FGain;
+  int hold = FHold;
+  for (int n = 0; n < Frames; ++n) {
+    const std::int64_t left = Sum[2 * n], right = Sum[2 * n + 1];
+    if (hold > 0) {
+      --hold;
+    } else if (gain < 1) {
+      gain += (1 - gain) * ReleaseStep;
+      if (gain > 1 - RestGap) gain = 1;
+    }
+    const std::int64_t peak = std::max(Magnitude(left), Magnitude(right));
+    // At rest only a sum that does not fit engages the limiter; once engaged
+    // it keeps the mix under the ceiling until it comes to rest again.
+    const bool over = gain < 1 ? static_cast<double>(peak) * gain > Ceiling : OutOfRange(left) || OutOfRange(right);
+    if (over) {
+      gain = Ceiling / static_cast<double>(peak);
+      hold = HoldFrames;
+    }
+    FGains[static_cast<std::size_t>(n)] = gain;
+  }
+  FGain = gain;
+  FHold = hold;
+  // Backwards: the lead-in to each drop. Taking the lower of the two never
+  // lets a frame above what it needs, and leaves the last frame's gain, the
+  // one the next block goes on from, as it is.
+  for (int n = Frames - 2; n >= 0; --n) {
+    const double next = FGains[static_cast<std::size_t>(n + 1)];
+    double& g = FGains[static_cast<std::size_t>(n)];
+    g = std::min(g, next + (1 - next) * AttackStep);
+  }
+  for (int n = 0; n < Frames; ++n) {
+    const double g = FGains[static_cast<std::size_t>(n)];
+    Out[2 * n] = Scaled(Sum[2 * n], g);
+    Out[2 * n + 1] = Scaled(Sum[2 * n + 1], g);
+  }
+}
+
 void TSoundMixer::Mix(std::int16_t* Out, int Frames) {
   if (Frames <= 0) return;
   const auto samples = static_cast<std::size_t>(Frames) * 2;
   FAccumulator.assign(samples, 0);
   for (TSoundBufferObject* voice : FVoices) voice->MixInto(FAccumulator.data(), Frames);
   for (TMixerSource* source : FSources) source->MixInto(FAccumulator.data(), Frames);
-  for (std::size_t i = 0; i < samples; ++i)
-    Out[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(FAccumulator[i], -32768, 32767));
+  FLimiter.Apply(FAccumulator.data(), Out, Frames);
 }
 
 bool TSoundMixer::TakeFault(DSoundTest::TFault Fault, HRESULT& Result) {
@@ -161,6 +235,7 @@ void Reset() {
   std::lock_guard<std::mutex> lock(m.Mutex());
   m.ClearFaults();
   m.SetManualClock(false);
+  m.ResetLimiter();
 }
 
 }  // namespace DSoundTest

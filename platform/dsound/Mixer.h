@@ -1,7 +1,8 @@
 // The software mixer behind the DirectSound objects: one per process, standing
 // for the sound card. It holds the voices (the secondary buffers of live
-// devices), mixes them into 48 kHz stereo 16-bit with saturation, and feeds the
-// audio output, or a test's buffer under the manual clock.
+// devices), mixes them into 48 kHz stereo 16-bit, limiting a sum that goes
+// beyond full scale (see TSumLimiter), and feeds the audio output, or a test's
+// buffer under the manual clock.
 //
 // The mixer lock guards every voice's play state and sample memory. The audio
 // thread takes it for each block it mixes; every interface call takes it too.
@@ -29,6 +30,37 @@ class TMixerSource {
   ~TMixerSource() = default;
 };
 
+// Brings a mix whose sum goes beyond the 16-bit range down smoothly instead of
+// clipping it sample by sample. A mix that stays within the range passes
+// untouched, bit for bit: the limiter rests at unity gain and engages only at
+// a frame whose sum does not fit. Then it takes the gain (one for both
+// channels, so that the stereo picture stays) at once down to what puts that
+// frame at the ceiling, a little under full scale, and holds it
+// while the sum stays as loud; once the sum falls, the gain waits a few
+// milliseconds (so that the peaks of a low tone are not flattened one by one)
+// and then rises back to unity exponentially, with a short release time. Each
+// block is limited whole before it is written, so the gain also starts to
+// sink a moment ahead of a peak inside the block (the mirror image of the
+// release), which keeps the waveform free of steps; only a peak in the first
+// millisecond or so of a block, whose lead-in was already written, is met
+// more abruptly. Every frame costs a few multiplications and comparisons, a
+// division only at a new peak: it runs in the audio callback.
+class TSumLimiter {
+ public:
+  // Writes Frames interleaved stereo frames of Sum to Out.
+  void Apply(const std::int64_t* Sum, std::int16_t* Out, int Frames);
+  void Reset() {
+    FGain = 1;
+    FHold = 0;
+  }
+  double Gain() const { return FGain; }
+
+ private:
+  double FGain = 1;  // the gain after the last frame written; 1 at rest
+  int FHold = 0;     // frames until the gain may rise again
+  std::vector<double> FGains;
+};
+
 class TSoundMixer {
  public:
   static TSoundMixer& Instance();
@@ -51,6 +83,7 @@ class TSoundMixer {
   void ClearFaults() { FFaults.clear(); }
   bool ManualClock() const { return FManualClock; }
   void SetManualClock(bool On) { FManualClock = On; }
+  void ResetLimiter() { FLimiter.Reset(); }
 
   // Not under the lock: opening and closing the output waits for the audio
   // thread, which takes the lock. One use per device; the first opens it.
@@ -69,6 +102,7 @@ class TSoundMixer {
   std::vector<TSoundBufferObject*> FVoices;
   std::vector<TMixerSource*> FSources;
   std::vector<std::int64_t> FAccumulator;
+  TSumLimiter FLimiter;
   int FDevices = 0;
   bool FManualClock = false;
   struct TFaultEntry {

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,12 +15,14 @@
 #include <map>
 #include <set>
 
+#include "input_sound/WaveList.h"
 #include "platform/dsound/DSoundTest.h"
 #include "platform/media/MediaPlayer.h"
 #include "platform/media/MediaTest.h"
 #include "platform/media/MidiFile.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Forms.h"
+#include "tools/StoredData.h"
 #include "tools/assetgen/Music.h"
 
 namespace {
@@ -101,6 +105,75 @@ TEST(Music, TheMediaPlayerRendersItAudibly) {
     }
     EXPECT_GT(peak, 1000);
     EXPECT_GT(energy / static_cast<long long>(out.size()), 50);
+  }
+  MediaTest::ResetSoundFontSearch();
+  DSoundTest::Reset();
+}
+
+// The loudness of 100 ms windows of a signal, in dB of full scale.
+std::vector<double> WindowLoudness(const std::vector<double>& Squares, std::size_t Window) {
+  std::vector<double> out;
+  for (std::size_t from = 0; from + Window <= Squares.size(); from += Window) {
+    double e = 0;
+    for (std::size_t i = from; i < from + Window; ++i) e += Squares[i];
+    out.push_back(10 * std::log10(e / static_cast<double>(Window) + 1e-12));
+  }
+  return out;
+}
+
+TEST(Music, ItSitsUnderTheFightsEffectsAndStaysAudible) {
+  // The effects a fight makes, at their loudest 100 ms.
+  TDXWaveList list(nullptr);
+  ReadStoredComponent(&list, "Korvel.DXWaveList1");
+  double effects = 0;
+  for (int index : {1, 2, 4, 5, 6}) {  // warrior, archer, death, boom, magic
+    TWave* w = list.Items()->Items(index)->Wave();
+    const int rate = w->Format()[4] | w->Format()[5] << 8;
+    std::vector<double> squares;
+    for (int i = 0; i < w->Size(); ++i) {
+      const double v = (w->Data()[i] - 128) / 128.0;
+      squares.push_back(v * v);
+    }
+    const std::vector<double> windows = WindowLoudness(squares, static_cast<std::size_t>(rate / 10));
+    const double loudest = *std::max_element(windows.begin(), windows.end());
+    effects = index == 1 ? loudest : std::min(effects, loudest);
+  }
+
+  DSoundTest::Reset();
+  DSoundTest::SetManualClock(true);
+  MediaTest::ResetSoundFontSearch();
+  {
+    auto app = std::make_unique<TApplication>();
+    TForm* form = nullptr;
+    app->CreateForm(form);
+    auto* player = new TMediaPlayer(form);
+    player->SetParent(form);
+    player->SetVisible(false);
+    player->SetFileName(Utf8ToCp1250(MusicFile.parent_path().string()) + "\\music1.MID");
+    player->Open();
+    if (MediaTest::SoundFont(*player).empty()) {
+      DSoundTest::Reset();
+      GTEST_SKIP() << "no General MIDI sound font installed";
+    }
+    // The whole piece through the mixer, as the game hears it.
+    player->Play();
+    std::vector<double> squares;
+    std::vector<std::int16_t> block(2 * 1024);
+    for (std::int64_t done = 0; done < MediaTest::LengthSamples(*player); done += 1024) {
+      DSoundTest::Render(block.data(), 1024);
+      for (int f = 0; f < 1024; ++f) {
+        const double l = block[2 * f] / 32768.0, r = block[2 * f + 1] / 32768.0;
+        squares.push_back((l * l + r * r) / 2);
+      }
+    }
+    std::vector<double> windows = WindowLoudness(squares, DSoundTest::OutputRate / 10);
+    std::sort(windows.begin(), windows.end());
+    const double typical = windows[windows.size() / 2], loudest = windows.back();
+    std::printf("music: typical %.1f dBFS, loudest %.1f dBFS; the effects %.1f dBFS\n", typical, loudest, effects);
+    // Under the effects: typically by 6 to 14 dB, at its loudest by 3 dB or more.
+    EXPECT_LE(typical, effects - 6);
+    EXPECT_GE(typical, effects - 14);
+    EXPECT_LE(loudest, effects - 3);
   }
   MediaTest::ResetSoundFontSearch();
   DSoundTest::Reset();

@@ -4,6 +4,7 @@
 // fanfare on the notes of a major chord.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -72,6 +73,45 @@ int Onsets(const std::vector<double>& S, int Rate) {
     previous = e;
   }
   return n;
+}
+
+// Peak and loudness in dB of full scale. Loudness is the RMS of the loudest
+// 100 ms (windows 10 ms apart; the whole of a shorter sound), both channels.
+double Db(double V) { return 20 * std::log10(V); }
+
+double PeakDb(const TSound& S) {
+  double m = 0;
+  for (const auto* ch : {&S.Left, &S.Right})
+    for (double v : *ch) m = std::max(m, std::fabs(v));
+  return Db(m);
+}
+
+double LoudnessDb(const TSound& S) {
+  const std::size_t n = S.Left.size();
+  const std::size_t window = std::min(n, static_cast<std::size_t>(S.Rate / 10));
+  double loudest = 0;
+  for (std::size_t from = 0; from + window <= n; from += static_cast<std::size_t>(S.Rate / 100))
+    loudest = std::max(loudest, Energy(S.Left, from, from + window) + Energy(S.Right, from, from + window));
+  return Db(std::sqrt(loudest / (2.0 * static_cast<double>(window))));
+}
+
+TEST(SoundLevels, EveryWaveLeavesHeadroomAndTheEffectsAreEquallyLoud) {
+  // Peaks near -9 dBFS, so that the mixer has room for several at once; the
+  // effects as loud as one another, a boom no louder than a sword. Only the
+  // short click of a move order, nearly all transient, stays quieter.
+  const struct {
+    const char* Name;
+    double Peak, Loudness;
+  } rows[] = {{"position", -9.3, -26.5}, {"warrior", -9.3, -20.1}, {"archer", -10.5, -20.1},
+              {"buildcrash", -9.3, -21.0}, {"death", -11.0, -20.1}, {"boom", -9.7, -20.1},
+              {"magic", -9.7, -20.1},     {"build", -9.3, -20.9},   {"train", -9.9, -20.1}};
+  for (int i = 0; i < 9; ++i) {
+    SCOPED_TRACE(rows[i].Name);
+    const TSound s = Stored(i);
+    EXPECT_NEAR(PeakDb(s), rows[i].Peak, 0.5);
+    EXPECT_LE(PeakDb(s), -9.0);
+    EXPECT_NEAR(LoudnessDb(s), rows[i].Loudness, 0.5);
+  }
 }
 
 TEST(SoundCharacter, PositionIsAShortClick) {

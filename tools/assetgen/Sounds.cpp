@@ -1,5 +1,6 @@
 #include "tools/assetgen/Sounds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -47,12 +48,97 @@ double Env(double T, double Attack, double Decay) {
   return Expo(-(T - Attack) / Decay);
 }
 
-// Scales a signal so that its loudest sample reaches Peak.
-void Normalize(std::vector<double>& S, double Peak) {
+double PeakOf(const std::vector<double>& S) {
   double m = 0;
   for (double v : S) m = std::max(m, std::fabs(v));
-  if (m > 0)
-    for (double& v : S) v *= Peak / m;
+  return m;
+}
+
+void Scale(std::vector<double>& S, double Gain) {
+  for (double& v : S) v *= Gain;
+}
+
+// How loud a sound is at its loudest: the RMS of its loudest 100 ms (of the
+// whole of a shorter sound), over all channels, windows 10 ms apart.
+double Loudness(const std::vector<double>& S, int Channels, double Rate) {
+  const int frames = static_cast<int>(S.size()) / Channels;
+  const int window = std::min(frames, static_cast<int>(Rate / 10));
+  const int step = std::max(1, static_cast<int>(Rate / 100));
+  double loudest = 0;
+  for (int start = 0; start + window <= frames; start += step) {
+    double e = 0;
+    for (int i = start * Channels; i < (start + window) * Channels; ++i) {
+      const double v = S[static_cast<std::size_t>(i)];
+      e += v * v;
+    }
+    loudest = std::max(loudest, e);
+    if (start + window == frames) break;
+  }
+  return window > 0 ? std::sqrt(loudest / (window * Channels)) : 0;
+}
+
+// Brings every frame above Threshold down to it with a gain that drops
+// smoothly ahead of each peak (a lead-in of about 1 ms), holds 5 ms and
+// recovers over about 40 ms, so that a transient is made less sharp without
+// clipping its waveform.
+void LimitPeaks(std::vector<double>& S, int Channels, double Rate, double Threshold) {
+  const int frames = static_cast<int>(S.size()) / Channels;
+  const double lead = 1 / (Rate * 0.001), release = 1 / (Rate * 0.040);
+  const int holdFrames = static_cast<int>(Rate * 0.005);
+  std::vector<double> gain(static_cast<std::size_t>(frames));
+  double g = 1;
+  int hold = 0;
+  for (int n = 0; n < frames; ++n) {
+    if (hold > 0)
+      --hold;
+    else
+      g += (1 - g) * release;
+    double peak = 0;
+    for (int c = 0; c < Channels; ++c) peak = std::max(peak, std::fabs(S[static_cast<std::size_t>(n * Channels + c)]));
+    if (peak * g > Threshold) {
+      g = Threshold / peak;
+      hold = holdFrames;
+    }
+    gain[static_cast<std::size_t>(n)] = g;
+  }
+  for (int n = frames - 2; n >= 0; --n) {
+    const double next = gain[static_cast<std::size_t>(n + 1)];
+    gain[static_cast<std::size_t>(n)] = std::min(gain[static_cast<std::size_t>(n)], next + (1 - next) * lead);
+  }
+  for (int n = 0; n < frames; ++n) {
+    const double g = gain[static_cast<std::size_t>(n)];
+    for (int c = 0; c < Channels; ++c) S[static_cast<std::size_t>(n * Channels + c)] *= g;
+  }
+}
+
+// The level every stored wave is set to: its loudest 100 ms at an RMS of 0.1
+// of full scale (-20 dBFS), its peak no higher than 0.35 (about -9 dBFS),
+// which leaves the mixer room for several effects at once. A wave whose peaks
+// stand out further above its body than that allows has them brought down
+// first, in steps of 0.5 dB until it reaches the loudness, by 6 dB at most; one
+// that would need more (a short click) stays quieter.
+constexpr double LoudnessTarget = 0.1;
+constexpr double PeakLimit = 0.35;
+constexpr int LimitSteps = 12;
+constexpr double LimitStep = 0.94406087628592338;  // -0.5 dB
+
+void Level(std::vector<double>& S, int Channels, double Rate) {
+  const double peak = PeakOf(S);
+  if (peak <= 0) return;
+  Scale(S, 1 / peak);
+  std::vector<double> limited = S;
+  double threshold = 1;
+  for (int step = 0;; ++step) {
+    const double gain = std::min(LoudnessTarget / Loudness(limited, Channels, Rate), PeakLimit / PeakOf(limited));
+    if (gain * Loudness(limited, Channels, Rate) >= LoudnessTarget * 0.999 || step == LimitSteps) {
+      S = std::move(limited);
+      Scale(S, gain);
+      return;
+    }
+    threshold *= LimitStep;
+    limited = S;
+    LimitPeaks(limited, Channels, Rate, threshold);
+  }
 }
 
 // Fades the last few milliseconds so that a sound ends without a click.
@@ -295,7 +381,7 @@ std::vector<std::uint8_t> SynthesizeWave(std::size_t Index) {
     case 7: samples = Building(frames, rate); break;
     default: samples = Fanfare(frames, rate); break;
   }
-  Normalize(samples, 0.9);
+  Level(samples, wave.Channels, rate);
   FadeOut(samples, static_cast<int>(rate * 0.004), wave.Channels);
 
   std::vector<std::uint8_t> out;

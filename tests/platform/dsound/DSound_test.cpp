@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -365,19 +367,221 @@ TEST_F(DSoundFixture, ResamplingInterpolatesAcrossTheLoop) {
   EXPECT_EQ(b->SetFrequency(DSBFREQUENCY_MAX + 1), DSERR_INVALIDPARAM);
 }
 
-TEST_F(DSoundFixture, MixSaturates) {
+// Test signals that swing over the whole range, integers only: an 8-bit
+// mono wave at 11025 Hz (a triangle with flat tops at 0 and 255, then a
+// square between the two extremes) and a 16-bit stereo wave at 22050 Hz whose
+// channels swing in opposite directions and touch -32768 and 32767.
+std::vector<BYTE> EightBitSwing(int Frames) {
+  std::vector<BYTE> b(static_cast<size_t>(Frames));
+  for (int i = 0; i < Frames; ++i) {
+    const int p = i % 60;
+    int v = p < 20 ? p * 13 : (p < 25 ? 255 : (p < 45 ? 255 - (p - 25) * 13 : 0));
+    if (i >= Frames / 2) v = (i / 7) % 2 ? 255 : 0;
+    b[static_cast<size_t>(i)] = static_cast<BYTE>(std::clamp(v, 0, 255));
+  }
+  return b;
+}
+
+std::vector<std::int16_t> SixteenBitSwing(int Frames) {
+  std::vector<std::int16_t> v;
+  for (int i = 0; i < Frames; ++i) {
+    const int p = i % 40;
+    const int tri = p < 20 ? -32768 + p * 3449 : 32767 - (p - 20) * 3449;
+    const int left = std::clamp(tri, -32768, 32767);
+    const int right = std::clamp(-1 - tri, -32768, 32767);
+    v.push_back(static_cast<std::int16_t>(left));
+    v.push_back(static_cast<std::int16_t>(right));
+  }
+  return v;
+}
+
+std::uint64_t Fnv(const std::vector<std::int16_t>& Samples) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (std::int16_t s : Samples) {
+    for (int k = 0; k < 2; ++k) {
+      h ^= static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) >> (8 * k));
+      h *= 1099511628211ull;
+    }
+  }
+  return h;
+}
+
+TEST_F(DSoundFixture, OneBufferAtAnyVolumeAndPanKeepsItsExactLevels) {
+  IDirectSoundBuffer* eight = Make(8, 1, 11025, 2205);
+  Fill(eight, EightBitSwing(2205));
+  IDirectSoundBuffer* sixteen = Make(16, 2, 22050, 4 * 2205);
+  Fill(sixteen, Samples16(SixteenBitSwing(2205)));
+  // The output's hashes as the mixer made them before it limited sums: a
+  // buffer on its own never reaches the limiter, at full volume and at the
+  // extremes of its range included.
+  struct Case {
+    LONG volume, pan;
+    std::uint64_t eight, sixteen;
+  } cases[] = {
+      {0, 0, 0x6f1308f38b78c1cbull, 0x316607f197eedb63ull},
+      {-600, 0, 0xeab8334a014ad97full, 0x1c3953555cca3ebaull},
+      {DSBVOLUME_MIN, 0, 0x560e2e56ea1eaf73ull, 0x560e2e56ea1eaf73ull},
+      {0, 2000, 0x5a4f827a5e8e72aeull, 0xd08a947e8623a4a4ull},
+      {0, -2000, 0xe29694d32958bfaeull, 0x8b2e1e2334acd770ull},
+      {-600, 2000, 0xdaaa65e18fe7f59full, 0x1e7583046d6d9536ull},
+      {-600, -2000, 0x6bc018ef9cfeff53ull, 0x168a47cccbf9d316ull},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.volume << " " << c.pan);
+    for (IDirectSoundBuffer* b : {eight, sixteen}) {
+      ASSERT_EQ(b->SetVolume(c.volume), DS_OK);
+      ASSERT_EQ(b->SetPan(c.pan), DS_OK);
+      ASSERT_EQ(b->SetCurrentPosition(0), DS_OK);
+      ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+      // 0.2 s of the wave and a little silence after it, in uneven blocks.
+      std::vector<std::int16_t> out;
+      for (int block : {1, 7, 1024, 333, 2048, 4096, 3000}) {
+        auto part = Render(block);
+        out.insert(out.end(), part.begin(), part.end());
+      }
+      EXPECT_EQ(Fnv(out), b == eight ? c.eight : c.sixteen) << (b == eight ? "8-bit" : "16-bit");
+    }
+  }
+}
+
+TEST_F(DSoundFixture, BuffersAddUpExactlyWhileTheSumFits) {
   IDirectSoundBuffer* a = Make(16, 1, 48000, 8);
   IDirectSoundBuffer* b = Make(16, 1, 48000, 8);
   IDirectSoundBuffer* c = Make(8, 1, 48000, 4);
   Fill(a, Samples16({30000, -30000, 20000, 100}));
-  Fill(b, Samples16({30000, -30000, -25000, 200}));
-  Fill(c, {0xFF, 0x00, 0x80, 0x81});
+  Fill(b, Samples16({2767, -2000, -25000, 200}));
+  Fill(c, {0x80, 0x7F, 0x80, 0x81});
   for (auto* x : {a, b, c}) ASSERT_EQ(x->Play(0, 0, 0), DS_OK);
   auto out = Render(4);
-  EXPECT_EQ(out[0], 32767);
-  EXPECT_EQ(out[2], -32768);
+  EXPECT_EQ(out[0], 32767);  // full scale, not beyond: untouched
+  EXPECT_EQ(out[2], -32256);
   EXPECT_EQ(out[4], -5000);
   EXPECT_EQ(out[6], 556);
+}
+
+// What a stretch of one channel shows: its loudest sample, the longest run of
+// full-scale samples, and the largest step between neighbouring samples from
+// frame StepsFrom on.
+struct ChannelShape {
+  int peak = 0, longestRun = 0, largestStep = 0;
+};
+
+ChannelShape Shape(const std::vector<std::int16_t>& Out, int Channel, std::size_t StepsFrom = 1) {
+  ChannelShape s;
+  int run = 0;
+  for (std::size_t i = static_cast<std::size_t>(Channel); i < Out.size(); i += 2) {
+    const int v = Out[i];
+    s.peak = std::max(s.peak, std::abs(v));
+    run = (v >= 32767 || v <= -32767) ? run + 1 : 0;
+    s.longestRun = std::max(s.longestRun, run);
+    if (i / 2 >= StepsFrom) s.largestStep = std::max(s.largestStep, std::abs(v - Out[i - 2]));
+  }
+  return s;
+}
+
+// A full-scale sine on both channels, 16-bit at the output rate.
+std::vector<std::int16_t> Sine16(int Frames, double Freq) {
+  std::vector<std::int16_t> v;
+  for (int i = 0; i < Frames; ++i) {
+    const auto x = static_cast<std::int16_t>(std::lround(32767 * std::sin(2 * M_PI * Freq * i / 48000)));
+    v.push_back(x);
+    v.push_back(x);
+  }
+  return v;
+}
+
+TEST_F(DSoundFixture, ManyFullScaleBuffersTogetherAreLimitedNotClipped) {
+  struct Case {
+    const char* name;
+    bool sine;     // a 220 Hz sine at the output rate, or the 8-bit swing at 11025 Hz
+    int stagger;   // output frames between one buffer's start and the next
+  } kinds[] = {{"one wave, all at once", false, 0}, {"one wave, one after another", false, 37},
+               {"sines, all at once", true, 0},     {"sines, one after another", true, 101}};
+  const std::vector<BYTE> swing = EightBitSwing(4410);
+  const std::vector<std::int16_t> sine = Sine16(9600, 220);
+  // The step a full-scale sine itself makes between neighbouring samples.
+  const int sineStep = Shape(sine, 0).largestStep;
+  for (const Case& k : kinds) {
+    for (int count : {2, 8, 32}) {
+      SCOPED_TRACE(testing::Message() << k.name << ", " << count << " buffers");
+      DSoundTest::Reset();
+      DSoundTest::SetManualClock(true);
+      std::vector<IDirectSoundBuffer*> loud;
+      for (int i = 0; i < count; ++i) {
+        IDirectSoundBuffer* b = k.sine ? Make(16, 2, 48000, 4 * 9600) : Make(8, 1, 11025, 4410);
+        if (k.sine)
+          Fill(b, Samples16(sine));
+        else
+          Fill(b, swing);
+        loud.push_back(b);
+      }
+      std::vector<std::int16_t> out;
+      for (IDirectSoundBuffer* b : loud) {
+        ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+        if (k.stagger) {
+          auto part = Render(k.stagger);
+          out.insert(out.end(), part.begin(), part.end());
+        }
+      }
+      for (int block : {1024, 1, 600, 1024, 1024, 4000, 2048}) {
+        auto part = Render(block);
+        out.insert(out.end(), part.begin(), part.end());
+      }
+      for (int c = 0; c < 2; ++c) {
+        // Sines that all start together rise steeply at once, as their sum
+        // does, before any gain could follow: steps count after the first
+        // millisecond.
+        const ChannelShape s = Shape(out, c, 48);
+        EXPECT_LE(s.longestRun, 2) << "channel " << c;
+        // Still loud: brought under full scale, not far below it.
+        EXPECT_GT(s.peak, 32767 * 8 / 10) << "channel " << c;
+        // No steps: the gain moves smoothly, so the limited sine changes no
+        // faster than a sine at full scale does.
+        if (k.sine) {
+          EXPECT_LE(s.largestStep, sineStep * 3 / 2) << "channel " << c;
+        }
+      }
+      if (!k.sine && !k.stagger) {
+        // The limited sum keeps the wave's shape: it never flips its sign,
+        // as a sum wrapped round the 16-bit range would.
+        for (std::size_t f = 0; f + 5 < 9600; ++f) {
+          const int here = swing[f * 11025 / 48000] - 128, next = swing[f * 11025 / 48000 + 1] - 128;
+          if (here * next > 40 * 40) {
+            ASSERT_GT(out[2 * f] * here, 0) << f;
+          }
+        }
+      }
+      for (IDirectSoundBuffer* b : loud) {
+        b->Release();
+        Buffers.erase(std::find(Buffers.begin(), Buffers.end(), b));
+      }
+    }
+  }
+}
+
+TEST_F(DSoundFixture, AfterAPileUpTheLimiterLetsGoAndAQuietBufferIsExactAgain) {
+  IDirectSoundBuffer* quiet = Make(16, 1, 48000, 2 * 4800);
+  Fill(quiet, Samples16(std::vector<std::int16_t>(4800, 10000)));
+  ASSERT_EQ(quiet->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  EXPECT_EQ(Render(100), std::vector<std::int16_t>(200, 10000));
+  std::vector<IDirectSoundBuffer*> loud;
+  for (int i = 0; i < 8; ++i) {
+    IDirectSoundBuffer* b = Make(16, 1, 48000, 2 * 480);  // 10 ms at 30000
+    Fill(b, Samples16(std::vector<std::int16_t>(480, 30000)));
+    ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+  }
+  // While the pile-up lasts, the quiet buffer is brought down with it.
+  auto during = Render(480);
+  EXPECT_LT(during[2 * 400], 29492);
+  EXPECT_GT(during[2 * 400], 29000);
+  // A short release: nearly back within a quarter of a second...
+  auto after = Render(12000);
+  EXPECT_LT(after[2 * 500], 9000);
+  EXPECT_GT(after.back(), 9500);
+  EXPECT_LE(after.back(), 10000);
+  // ...and then at rest, the buffer's own level exactly.
+  Render(36000);
+  EXPECT_EQ(Render(100), std::vector<std::int16_t>(200, 10000));
 }
 
 TEST_F(DSoundFixture, LostBuffersAndInjectedFailures) {
