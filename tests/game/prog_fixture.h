@@ -173,7 +173,7 @@ class GameProgramTest : public ::testing::Test {
   // Answers the open-map dialog by choosing FileName and pressing "Otwórz"
   // (or "Anuluj" when FileName is empty).
   void AnswerOpenMap(const std::string& FileName) {
-    Driver->AnswerNext([this, FileName](TDialogEvent& D) {
+    Driver->AnswerNext([FileName](TDialogEvent& D) {
       ASSERT_EQ(D.Kind, TDialogEvent::dkModalForm) << D.Text;
       ASSERT_EQ(D.Form, Form6);
       if (FileName.empty()) {
