@@ -41,6 +41,10 @@ struct TIdCache {
 };
 static_assert(MaxUnits == MaxBuildings);
 
+// Whether an attack target names the object of stored identifier Id: the
+// target equals the object's whole identifier, or, for an identifier longer
+// than a short string holds, its first 100 characters (the form in which it
+// was stored as the target).
 bool Names(const TShortString& Target, const TShortString& Id) { return !Target.Empty() && Target == Id; }
 
 // The caps an object's types put on it: applying "HP := MaxHP when MaxHP <
@@ -107,7 +111,9 @@ int StrikeSound(std::uint8_t Class) {
 }  // namespace
 
 bool StrikesOnTick(std::int32_t Tick, std::int32_t AttackInterval) {
-  return AttackInterval > 0 && Tick % AttackInterval == 1;
+  // The remainder takes the sign of the tick, so a negative interval strikes
+  // like its magnitude; 0 never strikes.
+  return AttackInterval != 0 && SafeMod(Tick, AttackInterval) == 1;
 }
 
 void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
@@ -187,10 +193,14 @@ void RunBuildingsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
     TBuilding& w = S.Buildings[b];
     TTypeMatches types = MatchBuildingTypes(S, w.Name);
     TCaps caps = BuildingCaps(S, types);
+    TShortString wId = StoredId(w.Name, w.Number);
     for (int k = 1; k <= LiveUnits(S) && b <= LiveBuildings(S); ++k) {
       TUnit& v = S.Units[k];
-      // A unit sent to a place close to a building stops and is pushed away.
-      if (Near(w.X, w.Y, v.TargetX, v.TargetY, 40)) {
+      // A unit sent to a place close to a building stops and is pushed away;
+      // one that attacks this building closes in on it (its target is the
+      // building's position) until the unit-against-building pass finds it
+      // in range.
+      if (!Names(v.AttackTarget, wId) && Near(w.X, w.Y, v.TargetX, v.TargetY, 40)) {
         Stop(v);
         if (v.X < w.X) v.X -= 3;
         else if (v.X > w.X) v.X += 3;
@@ -212,6 +222,7 @@ void RunBuildingsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
         Play(Sound, sndBoom);
         types = MatchBuildingTypes(S, w.Name);
         caps = BuildingCaps(S, types);
+        wId = StoredId(w.Name, w.Number);
       }
     }
   }

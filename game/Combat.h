@@ -2,8 +2,8 @@
 // against unit (B), unit against building (C), building against building
 // (D), run in that order by RunCombat. An object fights the object its
 // AttackTarget names; the attacker's type gives range and interval, and a
-// strike lands on ticks where Tick mod AttackInterval = 1 (an interval of 0
-// or less never strikes). Objects whose hit points reach 0 are removed when
+// strike lands on ticks where Tick mod AttackInterval = 1, the remainder
+// taking the sign of the tick (an interval of 0 never strikes). Objects whose hit points reach 0 are removed when
 // a pass visits them as its outer object. Sounds go to the sink by their
 // wave index (sndWarrior ... sndBoom); an empty sink keeps the passes silent.
 #pragma once

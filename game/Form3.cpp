@@ -63,10 +63,21 @@ void TForm3::ListBox1Click(TObject*) {
 void TForm3::SpeedButton1Click(TObject*) {
   SetModalResult(mrOk);
   std::string spell;
-  const int typeRow = LastSelectedRow(ListBox1);
   // With no spell in the list there is nothing to choose: OK then acts as Anuluj.
-  if (!Game || typeRow < 0 || !ItemAtIndex(ListBox2, spell)) return;
-  ChooseSpell(*Game, ListBox1->Items()->Strings(typeRow), spell, [](const std::string& Text) { ShowMessage(Text); });
+  if (!Game || ListBox1->Items()->Count() == 0 || !ItemAtIndex(ListBox2, spell)) return;
+  // The spell list mixes the spells of every chosen type row (row 0 when
+  // none is chosen): the spell is cast by the last of them whose type lists it.
+  std::vector<std::string> types;
+  for (int r = 0; r < ListBox1->Items()->Count(); ++r)
+    if (ListBox1->Selected(r)) types.push_back(ListBox1->Items()->Strings(r));
+  if (types.empty()) types.push_back(ListBox1->Items()->Strings(0));
+  const int chosen = CasterTypeFor(*Game, types, spell);
+  const TMessageSink box = [](const std::string& Text) { ShowMessage(Text); };
+  if (chosen < 0) {
+    Tell(box, SpellUnknownText());
+    return;
+  }
+  ChooseSpell(*Game, types[static_cast<std::size_t>(chosen)], spell, box);
 }
 
 void TForm3::SpeedButton2Click(TObject*) { SetModalResult(mrCancel); }

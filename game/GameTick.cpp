@@ -16,7 +16,7 @@ void TForm1::DXTimer1Timer(TObject*, std::int32_t LagCount) {
   const std::int32_t height = DXDraw1->Height();
 
   AdvanceTickAndMana(g);
-  ComputeSlowFlags(g, width, height);
+  ComputeSlowFlags(g);
   AdvanceTraining(g, sound);
   AdvanceConstruction(g, sound);
 

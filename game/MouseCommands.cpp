@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/HitBoxes.h"
+#include "game/MapGeometry.h"
 #include "game/Movement.h"
 #include "game/SpellCasting.h"
 #include "world/Arith.h"
@@ -177,20 +178,12 @@ void MouseRelease(TGameState& S, TMouseButton Button, TShiftState Shift, int X, 
 bool MouseMoveOver(TGameState& S, int X, int Y, int Width, int Height) {
   S.MouseX = X;
   S.MouseY = Y;
-  // Cell (i, j) is drawn in the 16 x 8 box whose corner lies 16 (j - i)
-  // across and 8 (i + j) down from this base point. The pointer's box is
-  // counted from the base, so the cell is found for any surface size (on the
-  // 792 x 478 surface the base falls on the 16 x 8 grid of the control).
-  const std::int64_t baseX = std::int64_t{S.ScrollX} - SafeMod(S.ScrollX, 16) + Width / 2 - 12;
-  const std::int64_t baseY = std::int64_t{S.ScrollY} - SafeMod(S.ScrollY, 8) + Height / 2 - 15;
-  auto floorDiv = [](std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); };
-  const std::int64_t across = floorDiv(X - baseX, 16);  // j - i
-  const std::int64_t down = floorDiv(Y - baseY, 8);     // i + j
-  if ((down - across) % 2 != 0) return false;
-  const std::int64_t i = (down - across) / 2, j = (down + across) / 2;
-  if (i < 1 || j < 1 || i > S.Map.UsedRows() || j > S.Map.UsedCols()) return false;
-  S.HoverRow = static_cast<std::int32_t>(i);
-  S.HoverCol = static_cast<std::int32_t>(j);
+  // The cell whose ground diamond the scene draws under the pointer, at the
+  // scroll position and the size of this control.
+  const TMapCell cell = GroundCellUnderPoint(X, Y, S.ScrollX, S.ScrollY, Width, Height);
+  if (!OnMap(cell, S.Map.UsedRows(), S.Map.UsedCols())) return false;
+  S.HoverRow = static_cast<std::int32_t>(cell.Row);
+  S.HoverCol = static_cast<std::int32_t>(cell.Col);
   return true;
 }
 

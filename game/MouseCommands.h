@@ -30,8 +30,9 @@ void MousePress(TGameState& S, TMouseButton Button, int X, int Y, int Width, int
 // The caller rebuilds the object lists after a left release.
 void MouseRelease(TGameState& S, TMouseButton Button, TShiftState Shift, int X, int Y, int Width, int Height,
                   const TSoundSink& Sound);
-// Records the pointer and the hovered cell; false when the pointer is over no
-// cell of the map (the hovered cell then stays as it was).
+// Records the pointer and the hovered cell: the cell whose ground diamond is
+// drawn under the pointer (elevation left aside). False when no cell of the
+// map is drawn there (the hovered cell then stays as it was).
 bool MouseMoveOver(TGameState& S, int X, int Y, int Width, int Height);
 
 // The caption of the hovered cell: "X: <row>, Y: <column>".

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "game/MapGeometry.h"
 #include "game/TypeLookup.h"
 
 std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2) {
@@ -69,49 +70,22 @@ void Step(std::int32_t& Pos, std::int32_t Target, bool Blocked) {
 void RemoveUnit(TGameState& S, int Slot) { RemoveSlot(S.Units, S.UnitCount, Slot); }
 void RemoveBuilding(TGameState& S, int Slot) { RemoveSlot(S.Buildings, S.BuildingCount, Slot); }
 
-// The scan this replaces walks i over 1..2*MapRows and j over 1..2*MapCols
-// and flags the unit when, for some (i, j) whose terrain byte at flat
-// position (i-1)*250 + (j-1) is not 0,
-//   cx - cx mod 16 = ScrollX - ScrollX mod 8 - 8i + 4j + Width div 2 - 12
-//   cy - cy mod 4  = ScrollY - ScrollY mod 8 + 4i + 4j + Height div 2 - 15
-// with cx = ScrollX + X + HalfWidth and cy = ScrollY + Y + HalfHeight, in
-// 32-bit wrapping arithmetic. Writing P and Q for the left sides minus the
-// constant parts, P = 4j - 8i and Q = 4i + 4j, so i = (Q - P) / 12 and
-// j = (Q - 4i) / 4: at most one position can match, and it is found at once.
-std::uint8_t SlowFlagOf(const TGameState& S, const TUnit& U, std::int32_t Width, std::int32_t Height) {
+std::uint8_t SlowFlagOf(const TGameState& S, int Slot) {
+  const std::uint8_t kept = Slot >= 1 && Slot <= MaxUnits ? S.SlowFlags[static_cast<std::size_t>(Slot)] : 0;
+  if (Slot < 1 || Slot > LiveUnits(S)) return kept;
+  const TUnit& U = S.Units[static_cast<std::size_t>(Slot)];
   bool tested = false;
   ForEachUnitType(S, U.Name, [&](const TUnitType& T) {
     if (T.Class != 5) tested = true;
   });
-  if (!tested || U.BuildProgress >= 2) return 0;
-
-  const std::int32_t cx = S.ScrollX + U.X + S.HalfWidth;
-  const std::int32_t cy = S.ScrollY + U.Y + S.HalfHeight;
-  const std::int32_t left = cx - cx % 16;
-  const std::int32_t top = cy - cy % 4;
-  const std::int32_t baseX = S.ScrollX - S.ScrollX % 8 + SafeDiv(Width, 2) - 12;
-  const std::int32_t baseY = S.ScrollY - S.ScrollY % 8 + SafeDiv(Height, 2) - 15;
-  // The equalities hold in 32 bits, so the differences are taken wrapped;
-  // the i and j terms are small, so a match needs small differences.
-  const std::int64_t p = static_cast<std::int32_t>(left - baseX);
-  const std::int64_t q = static_cast<std::int32_t>(top - baseY);
-  const std::int64_t twelveI = q - p;
-  if (twelveI % 12 != 0) return 0;
-  const std::int64_t i = twelveI / 12;
-  const std::int64_t fourJ = q - 4 * i;
-  if (fourJ % 4 != 0) return 0;
-  const std::int64_t j = fourJ / 4;
-  const std::int64_t rows = 2 * static_cast<std::int64_t>(S.Map.MapRows);
-  const std::int64_t cols = 2 * static_cast<std::int64_t>(S.Map.MapCols);
-  if (i < 1 || i > rows || j < 1 || j > cols) return 0;
-  const std::int64_t flat = (i - 1) * MapSize + (j - 1);
-  if (flat >= static_cast<std::int64_t>(MapCells)) return 0;  // past the table: plain ground
-  return S.Map.Terrain[static_cast<std::size_t>(flat)] != tkPlain ? 1 : 0;
+  if (!tested) return kept;
+  if (U.BuildProgress >= 2) return 0;
+  return TerrainUnder(S.Map, U.X, U.Y) != tkPlain ? 1 : 0;
 }
 
-void ComputeSlowFlags(TGameState& S, std::int32_t Width, std::int32_t Height) {
+void ComputeSlowFlags(TGameState& S) {
   const int n = LiveUnits(S);
-  for (int u = 1; u <= n; ++u) S.SlowFlags[u] = SlowFlagOf(S, S.Units[u], Width, Height);
+  for (int u = 1; u <= n; ++u) S.SlowFlags[static_cast<std::size_t>(u)] = SlowFlagOf(S, u);
 }
 
 void MoveUnits(TGameState& S) {

@@ -33,15 +33,14 @@ inline bool OnSnappedTargetY(const TUnit& U) { return Snap3(U.TargetY) == U.Y; }
 inline bool OnSnappedTarget(const TUnit& U) { return OnSnappedTargetX(U) && OnSnappedTargetY(U); }
 
 // The terrain blocking test: SlowFlags[u] of every unit slot becomes 1 when
-// the unit stands on a cell position whose terrain is not plain ground and it
-// is not at work on a building (BuildProgress below 2), else 0. Width and
-// Height are the drawing control's; HalfWidth and HalfHeight are the values
-// of the state (those of the previous tick). Units of class 5 and units whose
-// type is missing are never blocked. Positions past the 250 x 250 table count
-// as plain ground.
-void ComputeSlowFlags(TGameState& S, std::int32_t Width, std::int32_t Height);
-// The flag one unit gets (the same test for a single slot).
-std::uint8_t SlowFlagOf(const TGameState& S, const TUnit& U, std::int32_t Width, std::int32_t Height);
+// the cell whose drawn ground diamond holds the unit's position is not plain
+// ground and the unit is not at work on a building (BuildProgress below 2),
+// else 0; positions off the map are plain ground. Units of class 5 and units
+// whose name matches no type keep the flag their slot holds. The scroll
+// position and the size of the view play no part.
+void ComputeSlowFlags(TGameState& S);
+// The flag the unit in Slot gets (the same test for a single slot).
+std::uint8_t SlowFlagOf(const TGameState& S, int Slot);
 
 // Movement: every unit steps 3 pixels per axis toward its target, or, when
 // its slot is flagged, 1 pixel per axis away from it; then the four map-edge

@@ -75,6 +75,15 @@ bool TypeKnowsSpell(const TGameState& S, const std::string& TypeName, const std:
   return false;
 }
 
+int CasterTypeFor(const TGameState& S, const std::vector<std::string>& TypeRows, const std::string& Spell) {
+  int chosen = -1;
+  for (std::size_t r = 0; r < TypeRows.size(); ++r)
+    if (TypeKnowsSpell(S, TypeRows[r], Spell)) chosen = static_cast<int>(r);
+  return chosen;
+}
+
+std::string SpellUnknownText() { return Cp("Wybrane jednostki nie znają tego czaru!"); }
+
 TSpellChoice ChooseSpell(TGameState& S, const std::string& CasterType, const std::string& Spell,
                          const TMessageSink& Message) {
   TSpellChoice choice;

@@ -36,6 +36,14 @@ int FindSpell(const TGameState& S, const std::string& Name);
 // Whether a unit type named TypeName lists Spell in one of its slots.
 bool TypeKnowsSpell(const TGameState& S, const std::string& TypeName, const std::string& Spell);
 
+// The caster type that casts Spell out of the type rows chosen in the spell
+// dialog (in row order): the last of them whose type lists it; -1 when none
+// does.
+int CasterTypeFor(const TGameState& S, const std::vector<std::string>& TypeRows, const std::string& Spell);
+
+// What the spell dialog says when none of the chosen types lists the spell.
+std::string SpellUnknownText();
+
 struct TSpellChoice {
   bool Known = false;   // the type lists the spell and the table holds it
   int Casters = 0;      // selected units of the chosen type

@@ -64,6 +64,9 @@ void Pay(TGameState& S, std::int32_t Gold, std::int32_t Wood) {
 
 }  // namespace
 
+std::string FullUnitTableText() { return Cp("Za dużo jednostek!"); }
+std::string FullBuildingTableText() { return Cp("Za dużo budynków!"); }
+
 std::vector<std::string> TrainerCandidates(const TGameState& S) {
   std::vector<std::string> names;
   for (int b = 1; b <= S.BuildingCount; ++b) {
@@ -113,9 +116,7 @@ std::vector<std::vector<std::string>> BuilderBuildingSlots(const TGameState& S, 
 TOrderResult StartTraining(TGameState& S, const std::string& BuildingType, const std::string& Unit,
                            const TMessageSink& Message) {
   TOrderResult result;
-  // A full unit table has no slot for the new unit: nothing is ordered.
-  const TUnitType* unitType =
-      TrainerListsUnit(S, BuildingType, Unit) && S.UnitCount < MaxUnits ? FirstUnitType(S, Unit) : nullptr;
+  const TUnitType* unitType = TrainerListsUnit(S, BuildingType, Unit) ? FirstUnitType(S, Unit) : nullptr;
   for (int b = 1; b <= S.BuildingCount; ++b) {
     TBuilding& building = S.Buildings[b];
     if (building.Selected != 1) continue;
@@ -123,8 +124,13 @@ TOrderResult StartTraining(TGameState& S, const std::string& BuildingType, const
       building.Selected = 0;
       continue;
     }
-    if (!unitType) continue;
-    if (!building.TrainUnit.Empty() || building.TrainProgress != 0) {
+    if (!unitType || result.Full) continue;
+    if (S.UnitCount >= MaxUnits) {
+      // A full unit table has no slot for the new unit: nothing is ordered,
+      // and the player is told once.
+      result.Full = true;
+      Tell(Message, FullUnitTableText());
+    } else if (!building.TrainUnit.Empty() || building.TrainProgress != 0) {
       ++result.Busy;
       Tell(Message, Cp("Budynek jest zajęty!"));
     } else if (!CanPay(S, unitType->GoldCost, unitType->WoodCost)) {
@@ -143,9 +149,8 @@ TOrderResult StartTraining(TGameState& S, const std::string& BuildingType, const
 TOrderResult StartBuilding(TGameState& S, const std::string& UnitType, const std::string& Building,
                            const TMessageSink& Message) {
   TOrderResult result;
-  const TBuildingType* buildingType = BuilderListsBuilding(S, UnitType, Building) && S.BuildingCount < MaxBuildings
-                                           ? FirstBuildingType(S, Building)
-                                           : nullptr;
+  const TBuildingType* buildingType =
+      BuilderListsBuilding(S, UnitType, Building) ? FirstBuildingType(S, Building) : nullptr;
   bool builderSeen = false;
   for (int u = 1; u <= S.UnitCount; ++u) {
     TUnit& unit = S.Units[u];
@@ -157,7 +162,10 @@ TOrderResult StartBuilding(TGameState& S, const std::string& UnitType, const std
     if (builderSeen) continue;
     builderSeen = true;
     if (!buildingType) continue;
-    if (!unit.BuildName.Empty() || unit.BuildProgress != 0) {
+    if (S.BuildingCount >= MaxBuildings) {
+      result.Full = true;
+      Tell(Message, FullBuildingTableText());
+    } else if (!unit.BuildName.Empty() || unit.BuildProgress != 0) {
       ++result.Busy;
       Tell(Message, Cp("Robotnik jest zajęty!"));
     } else if (!CanPay(S, buildingType->GoldCost, buildingType->WoodCost)) {

@@ -7,7 +7,8 @@
 // (placement mode). An order is given only for something that can be made:
 // the item must be one of the chosen type's own slots and a type of that name
 // must exist, and its table must have a free slot; otherwise nothing
-// happens and nothing is paid.
+// happens and nothing is paid (a full table is told once: "Za dużo
+// jednostek!" or "Za dużo budynków!").
 #pragma once
 
 #include <string>
@@ -31,10 +32,15 @@ std::vector<std::vector<std::string>> TrainerUnitSlots(const TGameState& S, cons
 std::vector<std::vector<std::string>> BuilderBuildingSlots(const TGameState& S, const std::string& TypeName);
 
 struct TOrderResult {
-  int Started = 0;  // orders given (buildings that train, or the builder)
-  int Busy = 0;     // refused: already training or building
-  int Short = 0;    // refused: not enough gold or wood
+  int Started = 0;    // orders given (buildings that train, or the builder)
+  int Busy = 0;       // refused: already training or building
+  int Short = 0;      // refused: not enough gold or wood
+  bool Full = false;  // refused: the table the new object needs is full
 };
+
+// What the dialogs say when the unit or the building table is full.
+std::string FullUnitTableText();
+std::string FullBuildingTableText();
 
 // Train OK: every selected building of another type than BuildingType is
 // deselected; each selected building of BuildingType starts training Unit

@@ -88,7 +88,7 @@ void BM_SimulationTick(benchmark::State& State) {
   Clock::duration terrain{}, total{};
   for (auto _ : State) {
     const auto t0 = Clock::now();
-    ComputeSlowFlags(s, 792, 478);
+    ComputeSlowFlags(s);
     const auto t1 = Clock::now();
     MoveUnits(s);
     RunCombat(s, sink);

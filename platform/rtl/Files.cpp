@@ -119,6 +119,15 @@ bool SetCurrentDir(std::string_view Dir) {
   return !ec;
 }
 
+int ChangeCurrentDir(std::string_view Dir) {
+  std::error_code ec;
+  fs::current_path(fs::path(HostFileName(Dir)), ec);
+  if (!ec) return 0;
+  const int error = ec.value();
+  if (error == ENOENT || error == ENOTDIR) return ioPathNotFound;
+  return IoErrorFromErrno(error);
+}
+
 bool FileExists(std::string_view FileName) {
   std::error_code ec;
   return fs::is_regular_file(fs::path(HostFileName(FileName)), ec);

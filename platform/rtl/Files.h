@@ -32,6 +32,11 @@ int IoErrorFromErrno(int Errno);
 std::string GetCurrentDir();
 // Makes Dir the current directory; false when that fails.
 bool SetCurrentDir(std::string_view Dir);
+// Makes Dir the current directory, as the runtime's ChDir does: 0 when it
+// did, else the runtime's I/O error code for the actual failure (3 "Path not
+// found" for a folder that does not exist, 5 "File access denied" for one
+// that may not be entered or searched).
+int ChangeCurrentDir(std::string_view Dir);
 bool FileExists(std::string_view FileName);
 bool DirectoryExists(std::string_view Dir);
 

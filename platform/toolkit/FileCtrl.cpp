@@ -23,9 +23,10 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return parts;
 }
 
-// Changes the current directory, as the runtime's ChDir does.
+// Changes the current directory, as the runtime's ChDir does; a failure
+// raises the runtime's text for what went wrong.
 std::string ChangeDir(const std::string& Dir) {
-  if (!SetCurrentDir(Dir)) throw EInOutError(DirectoryExists(Dir) ? ioAccessDenied : ioPathNotFound);
+  if (const int error = ChangeCurrentDir(Dir)) throw EInOutError(error);
   return GetCurrentDir();
 }
 

@@ -3,6 +3,8 @@
 // calls them; ShowModal is left to the program tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cmds_fixture.h"
 #include "game/Form2.h"
 #include "game/Form3.h"
@@ -186,24 +188,100 @@ TEST_F(SpellDialog, OkWithAnEmptySpellListActsAsCancel) {
   EXPECT_EQ(W.S.CommandMode, cmNormal);
 }
 
-TEST_F(SpellDialog, ASpellOfAnotherSelectedTypeIsNotCastByTheChosenType) {
+// With both types chosen the list mixes their spells: each row is cast, and
+// paid for, by the chosen type that lists it, the later row winning when
+// both do.
+TEST_F(SpellDialog, WithTwoTypesChosenEachSpellIsCastByTheTypeThatListsIt) {
+  W.UnitType("Druid", {"Teleportacja", "Błyskawica"});  // a second type record of the name
+  W.Building("Wieza", 0, 0, 1);
+  const struct {
+    int Row;
+    const char* Spell;
+    std::vector<int> Casters;
+    std::int32_t Cost;
+  } cases[] = {
+      {0, "Teleportacja", {2}, 35},      // the druid's first slot overwrote the mage's
+      {1, "Uzdrowienie", {1, 3}, 20},     // the mage's third slot
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Spell);
+    for (int u = 1; u <= 3; ++u) {
+      W.S.Units[u].Selected = 1;
+      W.S.Units[u].Mana = 100;
+    }
+    W.S.Buildings[1].Selected = 1;
+    W.S.CommandMode = cmNormal;
+    F->SetCandidates(CasterCandidates(W.S));
+    F->FormShow(F);
+    F->ListBox1->SetSelected(1, true);
+    F->ListBox1Click(F);
+    ASSERT_EQ(Rows(F->ListBox2), (std::vector<std::string>{Cp("Teleportacja"), Cp("Błyskawica")}));
+    // The druid's second record lists the lightning; the list shows the
+    // mage's healing in its place for the test.
+    F->ListBox2->Items()->SetStrings(1, Cp("Uzdrowienie"));
+    F->ListBox2->SetItemIndex(c.Row);
+    F->SpeedButton1Click(F);
+    EXPECT_EQ(W.SelectedUnits(), c.Casters);
+    EXPECT_TRUE(W.SelectedBuildings().empty());
+    for (int u = 1; u <= 3; ++u) {
+      const bool paid = std::find(c.Casters.begin(), c.Casters.end(), u) != c.Casters.end();
+      EXPECT_EQ(W.S.Units[u].Mana, paid ? 100 - c.Cost : 100) << u;
+    }
+    EXPECT_EQ(W.S.CommandMode, cmSpell);
+    EXPECT_EQ(W.S.SpellName, Cp(c.Spell));
+  }
+
+  // A spell the later type lists too is cast by it, not by the first.
+  for (int u = 1; u <= 3; ++u) {
+    W.S.Units[u].Selected = 1;
+    W.S.Units[u].Mana = 100;
+  }
+  W.S.CommandMode = cmNormal;
   F->SetCandidates(CasterCandidates(W.S));
   F->FormShow(F);
-  F->ListBox1->SetSelected(1, true);  // both rows: the druid's spell overwrites row 0
+  F->ListBox1->SetSelected(1, true);
   F->ListBox1Click(F);
-  EXPECT_EQ(Rows(F->ListBox2), (std::vector<std::string>{Cp("Teleportacja"), Cp("Uzdrowienie")}));
-  F->SpeedButton1Click(F);  // chosen type: the last selected row, "Druid"; spell: row 0
-  EXPECT_EQ(W.S.CommandMode, cmSpell);
-  F->SetCandidates({"Mag"});
-  W.S.CommandMode = cmNormal;
-  W.S.Units[1].Selected = 1;
-  F->FormShow(F);
-  F->ListBox2->SetItemIndex(0);
-  F->ListBox1->SetSelected(0, true);
-  F->ListBox2->Items()->SetStrings(0, Cp("Teleportacja"));  // not a spell of "Mag"
+  F->ListBox2->SetItemIndex(1);  // "Błyskawica", listed by the druid only
   F->SpeedButton1Click(F);
-  EXPECT_EQ(W.S.Units[1].Mana, 100);
-  EXPECT_EQ(W.S.CommandMode, cmNormal);
+  EXPECT_EQ(W.SelectedUnits(), std::vector<int>{2});
+  EXPECT_EQ(W.S.Units[2].Mana, 40);
+}
+
+// A spell none of the chosen types lists changes nothing and says why.
+TEST_F(SpellDialog, ASpellNoChosenTypeListsChangesNothingAndSaysWhy) {
+  W.Building("Wieza", 0, 0, 1);
+  const std::string spells[] = {Cp("Błyskawica"), "Zaklinanie"};  // in the table, and not
+  for (const std::string& spell : spells) {
+    SCOPED_TRACE(spell);
+    Shown.clear();
+    F->SetCandidates(CasterCandidates(W.S));
+    F->FormShow(F);
+    F->ListBox1->SetSelected(1, true);
+    F->ListBox1Click(F);
+    F->ListBox2->Items()->SetStrings(0, spell);
+    const TGameState before = W.S;
+    AnswerMessages(1);
+    F->SpeedButton1Click(F);
+    EXPECT_EQ(Shown, std::vector<std::string>{Cp("Wybrane jednostki nie znają tego czaru!")});
+    EXPECT_EQ(Driver->PendingAnswers(), 0);
+    EXPECT_EQ(W.SelectedUnits(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(W.SelectedBuildings(), std::vector<int>{1});
+    for (int u = 1; u <= 3; ++u) EXPECT_EQ(W.S.Units[u], before.Units[u]);
+    EXPECT_EQ(W.S.CommandMode, cmNormal);
+    EXPECT_EQ(W.S.SpellName, before.SpellName);
+  }
+  // With no type row chosen, row 0 stands for the chosen type.
+  Shown.clear();
+  F->SetCandidates(CasterCandidates(W.S));
+  F->FormShow(F);
+  F->ListBox1->SetSelected(0, false);
+  F->ListBox2->Items()->Clear();
+  F->ListBox2->Items()->Add("Teleportacja");
+  F->ListBox2->SetItemIndex(0);
+  AnswerMessages(1);
+  F->SpeedButton1Click(F);
+  EXPECT_EQ(Shown.size(), 1u);
+  EXPECT_EQ(W.SelectedUnits(), (std::vector<int>{1, 2, 3}));
 }
 
 TEST_F(SpellDialog, ShortManaShowsOneBoxPerCaster) {
@@ -294,6 +372,36 @@ TEST_F(Dialogs, BuildDialogGivesTheFirstBuilderTheChosenBuilding) {
   EXPECT_EQ(W.SelectedUnits(), (std::vector<int>{2, 3}));
   EXPECT_EQ(W.S.CommandMode, cmPlace);
   EXPECT_EQ(W.S.Player.Gold, 90);
+}
+
+// OK with the table the new object needs already full: one message box in
+// the game's style, and no order.
+TEST_F(TrainDialog, OkWithAFullUnitTableSaysSo) {
+  W.S.UnitCount = MaxUnits;
+  AnswerMessages(1);
+  F->SpeedButton1Click(F);
+  EXPECT_EQ(Shown, std::vector<std::string>{Cp("Za dużo jednostek!")});
+  EXPECT_EQ(Driver->PendingAnswers(), 0);
+  EXPECT_TRUE(W.S.Buildings[1].TrainUnit.Empty());
+  EXPECT_EQ(W.S.Player.Gold, 150);
+}
+
+TEST_F(Dialogs, BuildOkWithAFullBuildingTableSaysSo) {
+  W.UnitType("Robotnik", {}, 3, {"Farma"});
+  W.BuildingType("Farma", {}, 10, 10);
+  W.S.Player.Gold = W.S.Player.Wood = 100;
+  W.Unit("Robotnik", 30, 30, 1);
+  W.S.BuildingCount = MaxBuildings;
+  auto* f = Make<TForm5>();
+  ASSERT_TRUE(f->SetCandidates(BuilderCandidates(W.S)));
+  f->FormShow(f);
+  AnswerMessages(1);
+  f->SpeedButton1Click(f);
+  EXPECT_EQ(Shown, std::vector<std::string>{Cp("Za dużo budynków!")});
+  EXPECT_EQ(Driver->PendingAnswers(), 0);
+  EXPECT_TRUE(W.S.Units[1].BuildName.Empty());
+  EXPECT_EQ(W.S.CommandMode, cmNormal);
+  EXPECT_EQ(W.S.Player.Gold, 100);
 }
 
 }  // namespace

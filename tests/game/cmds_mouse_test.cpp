@@ -5,6 +5,8 @@
 
 #include "cmds_fixture.h"
 #include "game/MouseCommands.h"
+#include "game/Scene.h"
+#include "tools/assetgen/Pictures.h"
 
 namespace {
 
@@ -271,33 +273,70 @@ TEST_F(Mouse, SpellModeReleaseCastsAtTheReleasePoint) {
   EXPECT_EQ(S.Units[1].HP, 10);
 }
 
-TEST_F(Mouse, HoveredCell) {
+// The cell a player sees under the pointer: the one whose ground diamond (the
+// pixels the picture generator counts as the diamond of a cell picture) the
+// scene draws over the pointer's pixel, at ground level. Every pixel of the
+// view is tried against every cell; no pixel may lie in two diamonds.
+TEST_F(Mouse, TheHoveredCellIsTheOneDrawnUnderThePointer) {
+  S.Map.MapRows = S.Map.MapCols = 30;
+  // Elevation lifts a cell's picture but not the cell the pointer finds.
+  S.Map.SetHeightAt(5, 5, 3);
+  struct TView {
+    int Width, Height;
+  };
+  struct TScroll {
+    std::int32_t X, Y;
+  };
+  const TScroll scrolls[] = {{0, 0}, {-203, 117}, {7, -5}, {461, -131}};
+  for (const TView view : {TView{792, 478}, TView{1280, 900}}) {
+    for (const TScroll scroll : scrolls) {
+      SCOPED_TRACE(std::to_string(view.Width) + "x" + std::to_string(view.Height) + " scroll " +
+                   std::to_string(scroll.X) + "," + std::to_string(scroll.Y));
+      S.ScrollX = scroll.X;
+      S.ScrollY = scroll.Y;
+      // Which cell's drawn diamond covers each pixel (0: none).
+      std::vector<int> owner(static_cast<std::size_t>(view.Width) * view.Height, 0);
+      for (int i = 1; i <= 30; ++i)
+        for (int j = 1; j <= 30; ++j) {
+          const TPoint corner = CellPosition(S, view.Width, view.Height, i, j, false);
+          for (int dy = 0; dy < CellHeight; ++dy)
+            for (int dx = 0; dx < CellWidth; ++dx) {
+              const int x = corner.x + dx, y = corner.y + dy;
+              if (!InGroundDiamond(dx, dy) || x < 0 || y < 0 || x >= view.Width || y >= view.Height) continue;
+              int& o = owner[static_cast<std::size_t>(y) * view.Width + x];
+              ASSERT_EQ(o, 0) << "two diamonds at " << x << "," << y;
+              o = 100 * i + j;
+            }
+        }
+      int over = 0;
+      for (int y = 0; y < view.Height; ++y)
+        for (int x = 0; x < view.Width; ++x) {
+          S.HoverRow = S.HoverCol = -1;
+          const int o = owner[static_cast<std::size_t>(y) * view.Width + x];
+          const bool found = MouseMoveOver(S, x, y, view.Width, view.Height);
+          ASSERT_EQ(found, o != 0) << x << "," << y;
+          ASSERT_EQ(100 * S.HoverRow + S.HoverCol, o != 0 ? o : -101) << x << "," << y;
+          over += found;
+        }
+      EXPECT_GT(over, 10000);
+    }
+  }
+}
+
+TEST_F(Mouse, MovingOffTheMapKeepsTheHoveredCell) {
   S.Map.MapRows = 10;
   S.Map.MapCols = 20;
-  // Cell (i, j) lies at x = 16 (j - i) + 384, y = 8 (i + j) + 224, in steps of 16 and 8.
-  EXPECT_TRUE(MouseMoveOver(S, 16 * (5 - 3) + 384 + 15, 8 * (3 + 5) + 224 + 7, W, H));
+  // The middle of cell (3, 5): 16 (5 - 3) - 4 across and 8 (3 + 5) - 11 down
+  // from the surface's centre.
+  EXPECT_TRUE(MouseMoveOver(S, W / 2 + 28, H / 2 + 53, W, H));
   EXPECT_EQ(S.HoverRow, 3);
   EXPECT_EQ(S.HoverCol, 5);
   EXPECT_EQ(HoverCaption(S), "X: 3, Y: 5");
-  EXPECT_EQ(S.MouseX, 16 * 2 + 384 + 15);
-
-  EXPECT_FALSE(MouseMoveOver(S, 16 * (30 - 3) + 384, 8 * 33 + 224, W, H));  // column 30: off the map
-  EXPECT_EQ(S.HoverCol, 5);
-
-  // A larger surface (a window made bigger) moves the cells with its centre.
-  EXPECT_TRUE(MouseMoveOver(S, 16 * (5 - 3) + 500 + 15, 8 * (3 + 5) + 325 + 7, 1024, 680));
+  EXPECT_EQ(S.MouseX, W / 2 + 28);
+  EXPECT_FALSE(MouseMoveOver(S, W / 2 + 16 * 25, H / 2 + 8 * 33, W, H));  // column 30: off the map
   EXPECT_EQ(S.HoverRow, 3);
   EXPECT_EQ(S.HoverCol, 5);
-  EXPECT_FALSE(MouseMoveOver(S, 16 * (5 - 3) + 500, 8 * (3 + 5) + 325 - 1, 1024, 680));  // between cells
-  EXPECT_EQ(S.HoverRow, 3);
-  EXPECT_TRUE(MouseMoveOver(S, 16 * (5 - 4) + 500, 8 * (4 + 5) + 325, 1024, 680));
-  EXPECT_EQ(S.HoverRow, 4);
-  EXPECT_EQ(S.HoverCol, 5);
-  S.ScrollX = 20;  // the scroll counts in whole steps of 16
-  S.ScrollY = 9;
-  EXPECT_TRUE(MouseMoveOver(S, 16 * 1 + 384 + 16, 8 * 3 + 224 + 8, W, H));
-  EXPECT_EQ(S.HoverRow, 1);
-  EXPECT_EQ(S.HoverCol, 2);
+  EXPECT_EQ(S.MouseX, W / 2 + 16 * 25);
 }
 
 }  // namespace

@@ -108,13 +108,22 @@ TEST_F(Training, AUnitTheTypeDoesNotTrainOrThatHasNoTypeIsNotPaidFor) {
   EXPECT_TRUE(M.Texts.empty());
 }
 
-TEST_F(Training, AFullUnitTableTakesNoOrder) {
+TEST_F(Training, AFullUnitTableTakesNoOrderAndSaysSoOnce) {
+  W.Building("Koszary", 0, 0, 1);
   W.Building("Koszary", 0, 0, 1);
   W.S.UnitCount = MaxUnits;
-  EXPECT_EQ(StartTraining(W.S, "Koszary", "Piechur", M.Sink()).Started, 0);
+  const TOrderResult full = StartTraining(W.S, "Koszary", "Piechur", M.Sink());
+  EXPECT_EQ(full.Started, 0);
+  EXPECT_TRUE(full.Full);
+  EXPECT_EQ(M.Texts, std::vector<std::string>{Cp("Za dużo jednostek!")});
   EXPECT_EQ(W.S.Player.Gold, 150);
+  EXPECT_TRUE(W.S.Buildings[1].TrainUnit.Empty());
+  EXPECT_EQ(W.S.Buildings[1].TrainProgress, 0);
+  // One free slot: the first building trains, the second is short of gold.
+  M.Texts.clear();
   W.S.UnitCount = MaxUnits - 1;
   EXPECT_EQ(StartTraining(W.S, "Koszary", "Piechur", M.Sink()).Started, 1);
+  EXPECT_EQ(M.Texts, std::vector<std::string>{Cp("Za mało surowców!")});
 }
 
 class Building : public ::testing::Test {
@@ -189,15 +198,34 @@ TEST_F(Building, RefusalsKeepTheModeAndTheStock) {
 
 TEST_F(Building, ABuildingTheBuilderDoesNotListIsNotOrdered) {
   W.Unit("Robotnik", 0, 0, 1);
-  W.S.BuildingCount = MaxBuildings;
-  EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Zamek", M.Sink()).Started, 0);
-  W.S.BuildingCount = 0;
   EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Port", M.Sink()).Started, 0);
   EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Wiatrak", M.Sink()).Started, 0);
+  // Nor is one it does not list when the table is full: nothing to say.
+  W.S.BuildingCount = MaxBuildings;
+  EXPECT_FALSE(StartBuilding(W.S, "Robotnik", "Port", M.Sink()).Full);
   EXPECT_TRUE(W.S.Units[1].BuildName.Empty());
   EXPECT_EQ(W.S.Player.Gold, 1000);
   EXPECT_EQ(W.S.CommandMode, cmNormal);
   EXPECT_TRUE(M.Texts.empty());
+}
+
+TEST_F(Building, AFullBuildingTableTakesNoOrderAndSaysSo) {
+  W.Unit("Robotnik", 0, 0, 1);
+  W.Unit("Robotnik", 0, 0, 1);
+  W.S.BuildingCount = MaxBuildings;
+  const TOrderResult full = StartBuilding(W.S, "Robotnik", "Zamek", M.Sink());
+  EXPECT_TRUE(full.Full);
+  EXPECT_EQ(full.Started, 0);
+  EXPECT_EQ(M.Texts, std::vector<std::string>{Cp("Za dużo budynków!")});
+  EXPECT_TRUE(W.S.Units[1].BuildName.Empty());
+  EXPECT_EQ(W.S.Units[1].BuildProgress, 0);
+  EXPECT_EQ(W.S.Player.Gold, 1000);
+  EXPECT_EQ(W.S.CommandMode, cmNormal);
+  M.Texts.clear();
+  W.S.BuildingCount = MaxBuildings - 1;
+  EXPECT_EQ(StartBuilding(W.S, "Robotnik", "Zamek", M.Sink()).Started, 1);
+  EXPECT_TRUE(M.Texts.empty());
+  EXPECT_EQ(W.S.CommandMode, cmPlace);
 }
 
 }  // namespace

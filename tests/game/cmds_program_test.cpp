@@ -302,7 +302,9 @@ TEST_F(Commands, MouseOverTheSurface) {
   Driver->Click(Form1->DXDraw1, CX(0), CY(90));
   EXPECT_EQ(ListRows(Form1->ListBox2), std::vector<std::string>{"Mag"});
 
-  Driver->MouseMove(Form1->DXDraw1, 16 * (7 - 4) + 384 + 3, 8 * (4 + 7) + 224 + 3);
+  // The middle of cell (4, 7), drawn 16 (7 - 4) - 4 across and 8 (4 + 7) - 11
+  // down from the surface's centre.
+  Driver->MouseMove(Form1->DXDraw1, 396 + 16 * (7 - 4) - 4, 239 + 8 * (4 + 7) - 11);
   EXPECT_EQ(Form1->Label2->Caption(), "X: 4, Y: 7");
   EXPECT_EQ(G().HoverRow, 4);
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "game/Movement.h"
 #include "tests/game/core_fixtures.h"
 
@@ -14,7 +17,11 @@ TEST(AttackInterval, StrikesOnTicksWhereTheRemainderIsOne) {
     std::int32_t Interval;
     int Strikes;  // over ticks 0..999
     std::int32_t First;
-  } cases[] = {{1, 0, -1}, {0, 0, -1}, {-5, 0, -1}, {50, 20, 1}, {3, 333, 1}, {2, 500, 1}, {1000, 1, 1}, {2000, 1, 1}};
+  } cases[] = {{1, 0, -1},     {0, 0, -1},    {50, 20, 1},    {3, 333, 1},     {2, 500, 1},
+               {1000, 1, 1},   {2000, 1, 1},
+               // The remainder takes the tick's sign: a negative interval
+               // strikes like its magnitude.
+               {-1, 0, -1},    {-5, 200, 1},  {-50, 20, 1},   {-1000, 1, 1},  {INT32_MIN, 1, 1}};
   for (const auto& c : cases) {
     int strikes = 0;
     std::int32_t first = -1;
@@ -304,6 +311,74 @@ TEST(UnitAgainstBuilding, AUnitReachesRangePlus45) {
   }
 }
 
+// The tick's movement and combat, as it runs them, on a plain map.
+void MoveAndFight(TCoreWorld& W) {
+  W.S.Tick = (W.S.Tick + 1) % 1000;
+  MoveUnits(W.S);
+  RunCombat(W.S, W.Sink());
+}
+
+// A unit ordered against a building walks up to it from any distance and
+// side and strikes it; a unit merely sent next to a building is stopped and
+// pushed away as before.
+TEST(UnitAgainstBuilding, AnAttackLandsFromAnyDistance) {
+  struct TApproach {
+    std::int32_t DX, DY;
+  };
+  const TApproach approaches[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {3, 2}, {-2, -1}};
+  for (const std::int32_t distance : {60, 150, 400}) {
+    for (const TApproach a : approaches) {
+      SCOPED_TRACE(std::to_string(distance) + " from " + std::to_string(a.DX) + "," + std::to_string(a.DY));
+      TCoreWorld w;
+      w.S.Map.MapRows = w.S.Map.MapCols = 100;
+      w.AddUnitType("Piechur", 100, 20, 25);
+      w.AddBuildingType("Zamek", 1000);
+      TBuilding& castle = w.AddBuilding("Zamek", 0, 900, 1000);
+      const double length = std::sqrt(double(a.DX) * a.DX + double(a.DY) * a.DY);
+      TUnit& u = w.AddUnit("Piechur", Snap3(std::int32_t(std::lround(distance * a.DX / length))),
+                           Snap3(900 + std::int32_t(std::lround(distance * a.DY / length))), 100);
+      u.Attack = 12;
+      u.Selected = 1;
+      Aim(u, castle);
+      int struck = -1;
+      for (int t = 0; t < 400 && struck < 0; ++t) {
+        MoveAndFight(w);
+        if (castle.HP < 1000) struck = t;
+      }
+      EXPECT_GE(struck, 0) << "the unit stands at " << u.X << "," << u.Y;
+      EXPECT_LE(Distance(u.X, u.Y, castle.X, castle.Y), 20 + 45);
+      // It keeps striking where it stopped.
+      const std::int32_t hp = castle.HP;
+      for (int t = 0; t < 60; ++t) MoveAndFight(w);
+      EXPECT_LT(castle.HP, hp);
+    }
+  }
+
+  // Sent next to the castle without an attack, a unit is stopped short of
+  // its target and pushed back 3 pixels on each axis, every tick.
+  TCoreWorld w;
+  w.S.Map.MapRows = w.S.Map.MapCols = 100;
+  w.AddUnitType("Piechur", 100, 20, 25);
+  w.AddBuildingType("Zamek", 1000);
+  w.AddBuilding("Zamek", 0, 900, 1000);
+  TUnit& walker = w.AddUnit("Piechur", 150, 960, 100);
+  walker.TargetX = 30;
+  walker.TargetY = 915;
+  MoveAndFight(w);
+  EXPECT_EQ(walker.X, 150);  // 147 after the step, pushed back to 150
+  EXPECT_EQ(walker.Y, 960);
+  EXPECT_EQ(walker.TargetX, 147);
+  EXPECT_EQ(walker.TargetY, 957);
+  // Another building's attacker is pushed by this one all the same.
+  w.AddBuilding("Zamek", 600, 900, 1000);
+  walker.AttackTarget.Assign("Zamek 2");
+  walker.TargetX = 30;
+  walker.TargetY = 915;
+  RunBuildingsAgainstUnits(w.S, nullptr);
+  EXPECT_EQ(walker.X, 153);
+  EXPECT_EQ(walker.TargetX, 150);
+}
+
 TEST(BuildingAgainstBuilding, StrikesWithinRangeAndRemovesTheDeadOnItsVisit) {
   TCoreWorld w;
   w.AddBuildingType("Wieza", 100, 100, 2);
@@ -345,6 +420,49 @@ TEST(Combat, TheFourPassesRunInOrderAndAKilledTargetIsNoLongerFound) {
   EXPECT_EQ(w.Sounds, (Sounds{sndArcher}));
 }
 
+// A target names the object whose whole identifier it is. An identifier
+// longer than a short string holds is stored cut to its first 100
+// characters, and is found by those: such a cut form is also a whole
+// identifier of 100 characters when one exists, and then names both.
+TEST(Combat, ATargetNamesTheObjectWithThatWholeIdentifier) {
+  const std::string n97(97, 'n'), n98(98, 'n'), n99(99, 'n'), n100(100, 'n');
+  const struct {
+    std::string Name;
+    std::string Target;
+    std::vector<std::int32_t> Numbers;  // of the objects of that name
+    std::vector<std::int32_t> Hit;
+  } cases[] = {
+      {"Piechur", "Piechur 1", {1, 10, 11, -1}, {1}},
+      {"Piechur", "Piechur 10", {1, 10, 100}, {10}},
+      {"Piechur", "piechur 1", {1}, {}},
+      {"Piechur", "Piechur 1 ", {1}, {}},
+      {"Piechur", "Piechur -1", {1, -1, -10}, {-1}},
+      {n97, n97 + " 1", {1, 10, 100}, {1}},            // 99 and 100 characters: whole
+      {n97, n97 + " 10", {1, 10, 100, 101}, {10, 100, 101}},  // 101 characters, cut to "... 10"
+      {n98, n98 + " 1", {1, 2, 10, 19, 20}, {1, 10, 19}},
+      {n98, n98 + " 2", {1, 2, 10, 20}, {2, 20}},
+      {n99, n99 + " ", {1, 7, 123}, {1, 7, 123}},      // every identifier is cut to the name and a space
+      {n100, n100, {1, 5}, {1, 5}},
+      {n99, n99, {1}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Target.size() > 20 ? c.Target.substr(90) + " (" + std::to_string(c.Target.size()) + ")" : c.Target);
+    TCoreWorld w;
+    w.AddUnitType(c.Name, 100, 1000, 2);
+    TUnit& a = w.AddUnit(c.Name, 0, 300, 20, 9999);
+    a.Attack = 3;
+    a.AttackTarget.Assign(c.Target);
+    ASSERT_EQ(a.AttackTarget.Text(), c.Target.substr(0, 100));
+    for (std::size_t k = 0; k < c.Numbers.size(); ++k) w.AddUnit(c.Name, 20 * static_cast<int>(k + 1), 300, 20, c.Numbers[k]);
+    w.S.Tick = 1;
+    RunUnitsAgainstUnits(w.S, nullptr);
+    std::vector<std::int32_t> hit;
+    for (int u = 2; u <= w.S.UnitCount; ++u)
+      if (w.S.Units[u].HP < 20) hit.push_back(w.S.Units[u].Number);
+    EXPECT_EQ(hit, c.Hit);
+  }
+}
+
 TEST(Combat, ALongTypeNameIsFoundThroughItsStoredIdentifier) {
   TCoreWorld w;
   const std::string name(99, 'x');
@@ -357,6 +475,12 @@ TEST(Combat, ALongTypeNameIsFoundThroughItsStoredIdentifier) {
   w.S.Tick = 1;
   RunUnitsAgainstUnits(w.S, nullptr);
   EXPECT_EQ(b.HP, 17);
+  // Buildings are found the same way.
+  w.AddBuildingType(name, 100);
+  TBuilding& c = w.AddBuilding(name, 0, 330, 50, 77);
+  Aim(a, c);
+  RunUnitsAgainstBuildings(w.S, nullptr);
+  EXPECT_EQ(c.HP, 47);
 }
 
 }  // namespace

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <random>
+#include <utility>
+#include <vector>
 
+#include "game/Scene.h"
 #include "tests/game/core_fixtures.h"
+#include "tools/assetgen/Pictures.h"
 
 namespace {
 
@@ -109,135 +113,209 @@ TEST_F(Removal, SlotsOutsideTheCountAreLeftAlone) {
   EXPECT_EQ(W.S.Buildings[3], TBuilding{});
 }
 
-// The test as the scan over every doubled cell position that it replaces.
-std::uint8_t ScanSlowFlag(const TGameState& S, const TUnit& U, std::int32_t Width, std::int32_t Height,
-                          std::uint8_t Kept) {
-  bool tested = false;
-  std::uint8_t flag = Kept;
-  for (int t = 1; t <= S.UnitTypeCount; ++t) {
-    if (!(S.UnitTypes[t].Name == U.Name) || S.UnitTypes[t].Class == 5) continue;
-    tested = true;
-    flag = 0;
-    const std::int32_t cx = S.ScrollX + U.X + S.HalfWidth;
-    const std::int32_t cy = S.ScrollY + U.Y + S.HalfHeight;
-    for (std::int32_t i = 1; i <= 2 * S.Map.MapRows; ++i)
-      for (std::int32_t j = 1; j <= 2 * S.Map.MapCols; ++j) {
-        const bool x = cx - cx % 16 == S.ScrollX - S.ScrollX % 8 - 8 * i + 4 * j + Width / 2 - 12;
-        const bool y = cy - cy % 4 == S.ScrollY - S.ScrollY % 8 + 4 * i + 4 * j + Height / 2 - 15;
-        const std::size_t flat = static_cast<std::size_t>(i - 1) * 250 + static_cast<std::size_t>(j - 1);
-        const bool blocked = flat < MapCells && S.Map.Terrain[flat] != 0;
-        if (x && y && blocked && U.BuildProgress < 2) flag = 1;
-      }
-  }
-  return tested ? flag : 0;
+// The terrain kind drawn under a unit, found the way a player sees it: the
+// unit stands on the surface pixel of its position, and the cell whose ground
+// diamond (the pixels the picture generator counts as the diamond of a cell
+// picture) the scene draws over that pixel, elevation left aside, is the
+// cell it stands on; plain ground where no cell is drawn. Every cell is
+// tried; at most one may hold the pixel.
+std::pair<int, int> DrawnCellUnder(const TGameState& S, std::int32_t X, std::int32_t Y) {
+  const std::int32_t width = 2 * S.HalfWidth, height = 2 * S.HalfHeight;
+  const TPoint p = WorldToScreen(S, X, Y);
+  std::pair<int, int> holder{0, 0};
+  int holders = 0;
+  for (int i = 1; i <= S.Map.UsedRows(); ++i)
+    for (int j = 1; j <= S.Map.UsedCols(); ++j) {
+      const TPoint corner = CellPosition(S, width, height, i, j, false);
+      const int dx = p.x - corner.x, dy = p.y - corner.y;
+      if (dx < 0 || dy < 0 || dx >= CellWidth || dy >= CellHeight || !InGroundDiamond(dx, dy)) continue;
+      ++holders;
+      holder = {i, j};
+    }
+  EXPECT_LE(holders, 1) << X << "," << Y;
+  return holder;
 }
+
+std::uint8_t DrawnTerrainUnder(const TGameState& S, std::int32_t X, std::int32_t Y) {
+  const auto [row, col] = DrawnCellUnder(S, X, Y);
+  return row == 0 ? tkPlain : S.Map.TerrainAt(row, col);
+}
+
+// Where a probe lies against its cell's drawn diamond (centre at the cell's
+// centre): inside near the middle, near a corner or an edge, or just beyond.
+struct TProbeOffset {
+  std::int32_t DX, DY;
+  bool Inside;
+};
+const TProbeOffset ProbeOffsets[] = {
+    {0, 0, true},    {14, 0, true},   {-15, 0, true}, {0, 7, true},   {0, -8, true},  {8, 3, true},
+    {-8, 3, true},   {8, -4, true},   {-8, -4, true}, {15, 0, false}, {-16, 0, false}, {0, 8, false},
+    {0, -9, false},  {8, 4, false},   {-8, 4, false}, {8, -5, false}, {-8, -5, false},
+};
 
 class Terrain : public ::testing::Test {
  protected:
-  void SetUp() override {
-    W.AddUnitType("Wojownik", 100);
-    W.S.Map.MapRows = W.S.Map.MapCols = 10;
-    W.S.HalfWidth = 396;
-    W.S.HalfHeight = 239;
+  void SetUp() override { W.AddUnitType("Wojownik", 100); }
+  // Every kind in every neighbourhood: the eight neighbours of a cell all
+  // hold kinds other than its own.
+  void LayOut(int Size) {
+    W.S.Map.MapRows = W.S.Map.MapCols = Size;
+    for (int i = 1; i <= Size; ++i)
+      for (int j = 1; j <= Size; ++j) W.S.Map.SetTerrainAt(i, j, static_cast<std::uint8_t>((i + 2 * j) % 7));
   }
   std::uint8_t FlagAt(std::int32_t X, std::int32_t Y) {
     W.S.UnitCount = 0;
     W.AddUnit("Wojownik", X, Y);
-    ComputeSlowFlags(W.S, 792, 478);
+    ComputeSlowFlags(W.S);
     return W.S.SlowFlags[1];
   }
   TCoreWorld W;
 };
 
-TEST_F(Terrain, AUnitAtZeroNineMatchesOnlyRowTwoColumnFour) {
-  EXPECT_EQ(FlagAt(0, 9), 0);
-  W.S.Map.Terrain[253] = tkWater;
-  EXPECT_EQ(FlagAt(0, 9), 1);
-  // Every other byte blocked but 253: not flagged.
-  W.S.Map.Terrain.fill(tkTree);
-  W.S.Map.Terrain[253] = tkPlain;
-  EXPECT_EQ(FlagAt(0, 9), 0);
-  // (0, 13) matches no position at all.
-  EXPECT_EQ(FlagAt(0, 13), 0);
+TEST_F(Terrain, AUnitIsHeldBackExactlyWhereBlockingGroundIsDrawnUnderIt) {
+  struct TView {
+    std::int32_t ScrollX, ScrollY, HalfWidth, HalfHeight;
+  };
+  const TView views[] = {{0, 0, 396, 239}, {-203, 117, 396, 239}, {7, -5, 640, 450}};
+  for (int size : {30, 250}) {
+    SCOPED_TRACE(size);
+    LayOut(size);
+    // The corners and the middle of the map, and a row of cells of every kind.
+    std::vector<std::pair<int, int>> cells = {{1, 1}, {1, size}, {size, 1}, {size, size}, {size / 2, size / 2}, {2, size - 1}};
+    for (int j = 3; j < 10; ++j) cells.push_back({size - 4, j});
+    bool kinds[7] = {};
+    int held = 0, free = 0;
+    for (const auto& [row, col] : cells) {
+      const std::uint8_t kind = W.S.Map.TerrainAt(row, col);
+      kinds[kind] = true;
+      const std::int32_t cx = 16 * (col - row) - 4, cy = 8 * (row + col) - 11;
+      W.S.UnitCount = 0;
+      for (const TProbeOffset& o : ProbeOffsets) W.AddUnit("Wojownik", cx + o.DX, cy + o.DY);
+      for (const TView& v : views) {
+        W.S.ScrollX = v.ScrollX;
+        W.S.ScrollY = v.ScrollY;
+        W.S.HalfWidth = v.HalfWidth;
+        W.S.HalfHeight = v.HalfHeight;
+        W.S.SlowFlags.fill(7);
+        ComputeSlowFlags(W.S);
+        for (int u = 1; u <= W.S.UnitCount; ++u) {
+          const TUnit& unit = W.S.Units[u];
+          const TProbeOffset& o = ProbeOffsets[u - 1];
+          // The probes lie on the side of the diamond's edge they are meant to.
+          ASSERT_EQ(DrawnCellUnder(W.S, unit.X, unit.Y) == std::make_pair(row, col), o.Inside)
+              << row << "," << col << " +" << o.DX << "," << o.DY;
+          const std::uint8_t drawn = DrawnTerrainUnder(W.S, unit.X, unit.Y);
+          EXPECT_EQ(W.S.SlowFlags[u], drawn != tkPlain ? 1 : 0)
+              << "cell " << row << "," << col << " probe " << o.DX << "," << o.DY << " scroll " << v.ScrollX << ","
+              << v.ScrollY;
+          (drawn != tkPlain ? held : free) += 1;
+        }
+      }
+    }
+    for (int k = 0; k < 7; ++k) EXPECT_TRUE(kinds[k]) << "kind " << k;
+    EXPECT_GT(held, 100);
+    EXPECT_GT(free, 50);
+  }
 }
 
-TEST_F(Terrain, BuildersAtWorkClassFiveAndUnknownTypesAreNeverFlagged) {
+TEST_F(Terrain, OffTheMapIsPlainGroundAndNothingPastTheGridIsRead) {
+  W.S.Map.Terrain.fill(tkWater);
+  W.S.Map.MapRows = W.S.Map.MapCols = 10;
+  EXPECT_EQ(FlagAt(-4, 5), 1);     // cell (1, 1)
+  EXPECT_EQ(FlagAt(-4, -4), 0);    // above its top corner
+  EXPECT_EQ(FlagAt(-1, 0), 1);     // inside, near that corner
+  EXPECT_EQ(FlagAt(300, 100), 0);  // right of the map
+  EXPECT_EQ(FlagAt(-4, 149), 1);   // cell (10, 10)
+  EXPECT_EQ(FlagAt(-4, 158), 0);   // below it
+  for (std::int32_t x : {INT32_MIN, INT32_MAX})
+    for (std::int32_t y : {INT32_MIN, 0, INT32_MAX}) EXPECT_EQ(FlagAt(x, y), 0) << x << "," << y;
+
+  // Sizes from a file are taken unchecked: beyond 250 only the 250 x 250
+  // grid is the map.
+  W.S.Map.MapRows = W.S.Map.MapCols = 1000;
+  EXPECT_EQ(FlagAt(-4, 8 * 500 - 11), 1);      // cell (250, 250)
+  EXPECT_EQ(FlagAt(-4, 8 * 502 - 11), 0);      // cell (251, 251)
+  EXPECT_EQ(FlagAt(16 * 249 - 4, 8 * 251 - 11), 1);  // cell (1, 250)
+  EXPECT_EQ(FlagAt(16 * 250 - 4, 8 * 252 - 11), 0);  // cell (1, 251)
+  W.S.Map.MapRows = -3;
+  EXPECT_EQ(FlagAt(-4, 5), 0);
+}
+
+TEST_F(Terrain, BuildersAtWorkAreNeverFlaggedAndUntestedUnitsKeepTheirSlotsFlag) {
+  W.S.Map.MapRows = W.S.Map.MapCols = 10;
   W.S.Map.Terrain.fill(tkTree);
-  ASSERT_EQ(FlagAt(0, 9), 1);
+  ASSERT_EQ(FlagAt(-4, 5), 1);
   W.S.Units[1].BuildProgress = 1;
-  ComputeSlowFlags(W.S, 792, 478);
+  ComputeSlowFlags(W.S);
   EXPECT_EQ(W.S.SlowFlags[1], 1);
   W.S.Units[1].BuildProgress = 2;
-  ComputeSlowFlags(W.S, 792, 478);
+  ComputeSlowFlags(W.S);
   EXPECT_EQ(W.S.SlowFlags[1], 0);
 
-  // The slot held 1; a class-5 unit or one without a type now gets 0.
+  // A class-5 unit and one whose name matches no type keep what the slot
+  // holds, on blocking ground or not; a name with a class-5 type and another
+  // type is tested.
   W.S.Units[1].BuildProgress = 0;
   W.AddUnitType("Duch", 100).Class = 5;
+  for (const char* name : {"Duch", "Nikt"})
+    for (std::uint8_t kept : {0, 1}) {
+      W.S.Units[1].Name.Assign(name);
+      W.S.SlowFlags[1] = kept;
+      ComputeSlowFlags(W.S);
+      EXPECT_EQ(W.S.SlowFlags[1], kept) << name;
+      W.S.Map.Terrain.fill(tkPlain);
+      ComputeSlowFlags(W.S);
+      EXPECT_EQ(W.S.SlowFlags[1], kept) << name;
+      W.S.Map.Terrain.fill(tkTree);
+    }
+  W.AddUnitType("Duch", 100);
   W.S.Units[1].Name.Assign("Duch");
-  W.S.SlowFlags[1] = 1;
-  ComputeSlowFlags(W.S, 792, 478);
-  EXPECT_EQ(W.S.SlowFlags[1], 0);
-  W.S.Units[1].Name.Assign("Nikt");
-  W.S.SlowFlags[1] = 1;
-  ComputeSlowFlags(W.S, 792, 478);
-  EXPECT_EQ(W.S.SlowFlags[1], 0);
+  W.S.SlowFlags[1] = 0;
+  ComputeSlowFlags(W.S);
+  EXPECT_EQ(W.S.SlowFlags[1], 1);
 }
 
-TEST_F(Terrain, PositionsPastTheTableArePlainGround) {
-  W.S.Map.MapRows = W.S.Map.MapCols = 250;
-  W.S.Map.Terrain.fill(tkWater);
-  // Row position 200, column 100: flat 49849, inside the table.
-  EXPECT_EQ(FlagAt(-1212, 1185), 1);
-  // Row position 260, column 10: flat 64759, past the table.
-  EXPECT_EQ(FlagAt(-2052, 1065), 0);
-}
-
-TEST_F(Terrain, TheClosedFormAgreesWithTheScan) {
-  std::mt19937 rng(20261210);
-  int flagged = 0;
-  auto pick = [&](int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(rng); };
-  for (int round = 0; round < 300; ++round) {
-    TCoreWorld w;
-    w.AddUnitType("A", 10);
-    w.AddUnitType("B", 10).Class = 5;
-    w.AddUnitType("A", 20).Class = static_cast<std::uint8_t>(pick(0, 5));
-    const bool large = round % 10 == 0;
-    w.S.Map.MapRows = large ? pick(120, 250) : pick(1, 30);
-    w.S.Map.MapCols = large ? pick(120, 250) : pick(1, 30);
-    for (auto& b : w.S.Map.Terrain) b = pick(0, 1) == 0 ? static_cast<std::uint8_t>(pick(1, 6)) : 0;
-    const bool wild = round % 7 == 0;
-    w.S.ScrollX = wild ? pick(I32Min, I32Max) : pick(-300, 300);
-    w.S.ScrollY = wild ? pick(I32Min, I32Max) : pick(-300, 300);
-    w.S.HalfWidth = pick(0, 1) ? 396 : pick(-50, 500);
-    w.S.HalfHeight = pick(0, 1) ? 239 : pick(-50, 500);
-    const std::int32_t width = pick(0, 1) ? 792 : pick(-10, 1000);
-    const std::int32_t height = pick(0, 1) ? 478 : pick(-10, 1000);
-    const int extent = large ? 8000 : 600;
-    for (int u = 0; u < 16; ++u) {
-      TUnit& unit = w.AddUnit(pick(0, 3) == 0 ? "B" : "A", pick(-extent, extent), pick(-100, extent));
-      if (u % 2 == 1) {
-        // Near the position of a random doubled cell, where matches happen.
-        const int i = pick(1, 2 * w.S.Map.MapRows), j = pick(1, 2 * w.S.Map.MapCols);
-        unit.X = 4 * j - 8 * i - 12 + pick(-16, 16) - w.S.HalfWidth + width / 2;
-        unit.Y = 4 * i + 4 * j + 15 + pick(-4, 4) - w.S.HalfHeight + height / 2;
-      }
-      if (wild && u == 0) unit.X = pick(I32Min, I32Max);
-      unit.BuildProgress = pick(0, 3);
-    }
-    if (large) w.S.UnitCount = 2;  // the scan is long on big maps
-    std::array<std::uint8_t, MaxUnits + 1> expected{};
-    for (int u = 1; u <= w.S.UnitCount; ++u)
-      expected[u] = ScanSlowFlag(w.S, w.S.Units[u], width, height, w.S.SlowFlags[u]);
-    ComputeSlowFlags(w.S, width, height);
-    for (int u = 1; u <= w.S.UnitCount; ++u)
-    {
-      ASSERT_EQ(w.S.SlowFlags[u], expected[u]) << "round " << round << " unit " << u;
-      flagged += expected[u];
-    }
+// A unit walking toward water stops at the water's drawn edge and stays on
+// the plain side of it but for a step; a unit walking along the shore on
+// plain ground gets where it is sent.
+TEST_F(Terrain, UnitsWalkUpToTheDrawnShoreAndNoFurther) {
+  W.S.Map.MapRows = W.S.Map.MapCols = 30;
+  // A river across the view: the cells whose row and column add up to 30,
+  // 31 or 32, drawn from y = 221 (the top corner of cell (15, 15)) down.
+  for (int i = 1; i <= 30; ++i)
+    for (int j = 1; j <= 30; ++j)
+      if (i + j >= 30 && i + j <= 32) W.S.Map.SetTerrainAt(i, j, tkWater);
+  W.S.HalfWidth = 396;
+  W.S.HalfHeight = 239;
+  // Straight down from cell (10, 10) toward cell (18, 18).
+  TUnit& walker = W.AddUnit("Wojownik", -3, 147);
+  walker.TargetY = 276;
+  int deepest = 0;
+  for (int t = 0; t < 200; ++t) {
+    ComputeSlowFlags(W.S);
+    MoveUnits(W.S);
+    // How far into the water it stands: water pixels from its own upwards.
+    int into = 0;
+    while (into < 40 && DrawnTerrainUnder(W.S, walker.X, walker.Y - into) == tkWater) ++into;
+    deepest = std::max(deepest, into);
   }
-  // Enough blocked units for the comparison to mean something.
-  EXPECT_GT(flagged, 20);
+  EXPECT_EQ(walker.X, -3);
+  EXPECT_GE(walker.Y, 218);
+  EXPECT_LE(walker.Y, 224);
+  EXPECT_LE(deepest, 3) << "the unit waded into the river";
+  EXPECT_GE(deepest, 1) << "the unit never reached the shore";
+
+  // Along the near shore, on the cells whose row and column add up to 27.
+  walker.X = -150;
+  walker.Y = walker.TargetY = 204;
+  walker.TargetX = 150;
+  for (int t = 0; t < 120; ++t) {
+    ComputeSlowFlags(W.S);
+    ASSERT_EQ(W.S.SlowFlags[1], 0) << "held back on plain ground at " << walker.X << "," << walker.Y;
+    MoveUnits(W.S);
+  }
+  EXPECT_EQ(walker.X, 150);
+  EXPECT_EQ(walker.Y, 204);
 }
 
 TEST(Movement, StepsThreeTowardTheTargetOrOneAwayWhenBlocked) {

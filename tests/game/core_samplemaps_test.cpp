@@ -45,7 +45,7 @@ struct TSampleWorld {
   // first unit the terrain held back, or an empty text.
   std::string Tick() {
     AdvanceTickAndMana(S);
-    ComputeSlowFlags(S, Width, Height);
+    ComputeSlowFlags(S);
     std::string held;
     for (int u = 1; u <= S.UnitCount && held.empty(); ++u)
       if (S.SlowFlags[u] != 0)
@@ -187,23 +187,26 @@ TEST(SampleMapGround, EveryObjectStandsOnPlainGround) {
   }
 }
 
-// The generator's own test of what blocks agrees with the game's at the
-// middle and near the corners of every cell.
+// The generator's own test of what blocks agrees with the game's in the
+// middle of every cell, near its corners and edges and just beyond them.
 TEST(SampleMapGround, TheGeneratorsTestOfBlockingGroundIsTheGames) {
   for (const TSampleMap& m : Maps()) {
     SCOPED_TRACE(m.FileName);
     TSampleWorld w(m);
     TUnit& probe = w.S.Units[1];
     probe.BuildProgress = 0;
+    probe.Name = w.S.UnitTypes[1].Name;
+    ASSERT_NE(w.S.UnitTypes[1].Class, 5);
     const TMapBlock& map = w.S.Map;
     int blocking = 0;
     for (int r = 1; r <= map.MapRows; ++r)
       for (int c = 1; c <= map.MapCols; ++c)
-        for (auto [dx, dy] : {std::pair{0, 0}, {-13, 0}, {13, 0}, {0, -6}, {0, 6}}) {
+        for (auto [dx, dy] : {std::pair{0, 0}, {-15, 0}, {15, 0}, {0, -7}, {0, 7}, {-8, -4}, {8, 4}, {-8, 3}, {7, -4},
+                              {-16, 0}, {16, 0}, {0, -8}, {0, 8}, {-17, 1}, {17, -1}}) {
           probe.X = CellCentreX(r, c) + dx;
           probe.Y = CellCentreY(r, c) + dy;
           const bool blocks = BlockingAt(map, probe.X, probe.Y);
-          ASSERT_EQ(SlowFlagOf(w.S, probe, Width, Height), blocks ? 1 : 0) << "cell " << r << "," << c << " at " << dx << "," << dy;
+          ASSERT_EQ(SlowFlagOf(w.S, 1), blocks ? 1 : 0) << "cell " << r << "," << c << " at " << dx << "," << dy;
           blocking += blocks;
         }
     EXPECT_GT(blocking, map.MapRows * map.MapCols / 2);

@@ -183,7 +183,7 @@ TEST(SampleScene, ShowsTerrainObjectsABlendedBuildingLabelsAndBars) {
 
   // One frame, in the order of the tick.
   rig.Back()->Fill(0);
-  ComputeSlowFlags(s, scene.Width, scene.Height);
+  ComputeSlowFlags(s);
   DrawMap(s, scene);
   DrawClickMarker(s, scene);
   MoveUnits(s);

@@ -5,10 +5,12 @@
 // temporary folder).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "game/Combat.h"
+#include "game/MouseCommands.h"
 #include "game/Movement.h"
 #include "game/Scene.h"
 #include "tests/game/core_scene_rig.h"
@@ -100,7 +102,7 @@ TEST(StoredScene, TheSmallSampleMapWithTheGamesPictures) {
 
   auto frame = [&] {
     rig.Back()->Fill(0);
-    ComputeSlowFlags(s, scene.Width, scene.Height);
+    ComputeSlowFlags(s);
     DrawMap(s, scene);
     s.MarkerTicks = 12;
     DrawClickMarker(s, scene);
@@ -138,6 +140,81 @@ TEST(StoredScene, TheSmallSampleMapWithTheGamesPictures) {
   const char* path = std::getenv("BRASK_STORED_SCENE_PNG");
   const std::string file = path ? path : ::testing::TempDir() + "korvel_stored_scene.png";
   EXPECT_TRUE(rig.Driver->SaveScreenshot(rig.Form, file)) << file;
+}
+
+// In placement mode the game's own grid picture covers the three by three
+// cells around the cell drawn under the pointer, wherever in that cell's
+// ground diamond the pointer is and however the view is scrolled.
+TEST(StoredScene, ThePlacementGridLiesAroundTheCellUnderThePointer) {
+  TSceneRig rig(false);
+  ReadStoredComponent(rig.Lists[0], "Korvel.DXImageList1");
+  rig.Show();
+  TGameState& s = rig.S;
+  s.Map.MapRows = s.Map.MapCols = 30;
+  s.CommandMode = cmPlace;
+  const TScene scene = rig.Scene();
+  // The bounds of the ground diamonds of the nine cells around (Row, Col).
+  auto footprint = [&](int Row, int Col) {
+    TRect r{1 << 30, 1 << 30, -(1 << 30), -(1 << 30)};
+    for (int i = Row - 1; i <= Row + 1; ++i)
+      for (int j = Col - 1; j <= Col + 1; ++j) {
+        const TPoint c = CellPosition(s, scene.Width, scene.Height, i, j, false);
+        for (int y = 0; y < CellHeight; ++y)
+          for (int x = 0; x < CellWidth; ++x)
+            if (InGroundDiamond(x, y)) {
+              r.left = std::min(r.left, c.x + x);
+              r.top = std::min(r.top, c.y + y);
+              r.right = std::max(r.right, c.x + x + 1);
+              r.bottom = std::max(r.bottom, c.y + y + 1);
+            }
+      }
+    return r;
+  };
+  struct TScroll {
+    std::int32_t X, Y;
+  };
+  int tried = 0;
+  for (const TScroll scroll : {TScroll{0, -60}, TScroll{-203, 117}, TScroll{7, -5}}) {
+    s.ScrollX = scroll.X;
+    s.ScrollY = scroll.Y;
+    for (const auto& [row, col] : {std::pair{5, 5}, std::pair{12, 9}, std::pair{9, 14}, std::pair{15, 15},
+                                   std::pair{3, 20}, std::pair{20, 3}}) {
+      // Only cells whose footprint the view shows whole.
+      const TRect whole = footprint(row, col);
+      if (whole.left < 0 || whole.top < 60 || whole.right > scene.Width || whole.bottom > scene.Height) continue;
+      const TPoint corner = CellPosition(s, scene.Width, scene.Height, row, col, false);
+      // Pointer positions all over the cell's diamond, its corners included.
+      for (int y = 0; y < CellHeight; y += 2)
+        for (int x = 0; x < CellWidth; x += 3) {
+          if (!InGroundDiamond(x, y)) continue;
+          SCOPED_TRACE("cell " + std::to_string(row) + "," + std::to_string(col) + " +" + std::to_string(x) + "," +
+                       std::to_string(y) + " scroll " + std::to_string(scroll.X) + "," + std::to_string(scroll.Y));
+          const int px = corner.x + x, py = corner.y + y;
+          ASSERT_TRUE(MouseMoveOver(s, px, py, scene.Width, scene.Height));
+          // The cursor itself is drawn out of the way.
+          s.MouseX = 0;
+          s.MouseY = scene.Height - 1;
+          rig.Clear();
+          DrawCursorAndIcons(s, scene);
+          const TRect expected = footprint(row, col);
+          TRect drawn{1 << 30, 1 << 30, -(1 << 30), -(1 << 30)};
+          for (int sy = expected.top - 8; sy < expected.bottom + 8; ++sy)
+            for (int sx = expected.left - 16; sx < expected.right + 16; ++sx) {
+              if (rig.At(sx, sy) == 0u) continue;
+              drawn.left = std::min(drawn.left, sx);
+              drawn.top = std::min(drawn.top, sy);
+              drawn.right = std::max(drawn.right, sx + 1);
+              drawn.bottom = std::max(drawn.bottom, sy + 1);
+            }
+          ASSERT_EQ(drawn.left, expected.left);
+          ASSERT_EQ(drawn.top, expected.top);
+          ASSERT_EQ(drawn.right, expected.right);
+          ASSERT_EQ(drawn.bottom, expected.bottom);
+          ++tried;
+        }
+    }
+  }
+  EXPECT_GT(tried, 500);
 }
 
 }  // namespace

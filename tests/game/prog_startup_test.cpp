@@ -10,6 +10,7 @@
 #include "platform/rtl/Cp1250.h"
 #include "platform/dinput/DInputTest.h"
 #include "tests/game/prog_fixture.h"
+#include "tests/support/PermissionsApply.h"
 
 TEST_F(GameProgramTest, StartUpReadsTypesInNameOrderAndOpensTheMap) {
   AddUnitType("b.unt", MakeUnitType(Cp("Łucznik"), 1));
@@ -103,10 +104,25 @@ TEST_F(GameProgramTest, AMissingUnitsFolderEndsStartUp) {
   CreateForms();
   Driver->AnswerNext([](TDialogEvent& D) { D.ClickOk(); });
   Form1->Show();
-  ASSERT_EQ(Driver->Dialogs().size(), 1u);
-  EXPECT_EQ(Driver->Dialogs()[0].Kind, TDialogEvent::dkMessageBox);
-  EXPECT_EQ(Form1->State.GameRunning, 0);
+  ExpectStartUpFailed(this, *Driver, "Path not found");
   EXPECT_EQ(Form1->State.BuildingTypeCount, 0);
+}
+
+// A data folder that may not be entered is told as such, as the editor
+// tells it, not as a missing folder.
+TEST_F(GameProgramTest, AnUnreadableDataFolderEndsStartUpWithTheRuntimesText) {
+  AddStandardData();
+  CreateForms();
+  Driver->AnswerNext([](TDialogEvent& D) { D.ClickOk(); });
+  std::filesystem::permissions(Path("data"), std::filesystem::perms::none);
+  {
+    TPermissionsApply permissions;
+    ASSERT_TRUE(permissions.Applies());
+    Form1->Show();
+  }
+  std::filesystem::permissions(Path("data"), std::filesystem::perms::owner_all);
+  ExpectStartUpFailed(this, *Driver, "File access denied");
+  EXPECT_EQ(Form1->State.UnitTypeCount, 0);
 }
 
 TEST_F(GameProgramTest, AnEmptyUnitsFolderGivesNoUnitTypesAndStartUpGoesOn) {

@@ -12,6 +12,7 @@
 #include "platform/rtl/Files.h"
 #include "platform/rtl/RecordFile.h"
 #include "platform/rtl/Streams.h"
+#include "tests/support/PermissionsApply.h"
 
 namespace fs = std::filesystem;
 
@@ -118,4 +119,40 @@ TEST_F(CaseBlindTest, AMissingOrAmbiguousNameFailsAsWritten) {
   // A new file goes into the folder found ignoring case, under the name as given.
   { TFileStream s(Cp("DATA\\Units\\Nowa.map"), fmCreate); }
   EXPECT_TRUE(fs::exists(Dir / "data/units/Nowa.map"));
+}
+
+// Changing folder reports the actual failure with the runtime's text: a
+// folder that is not there (or a file in its place), and one that may not be
+// entered, or lies in a folder that may not be searched.
+TEST_F(CaseBlindTest, ChangingFolderTellsAMissingFolderFromALockedOne) {
+  Put("data/units/a.unt");
+  Put("plik");
+  fs::create_directories(Dir / "zamkniety/units");
+  fs::permissions(Dir / "zamkniety", fs::perms::none);
+  const struct {
+    const char* Folder;
+    int Error;
+  } cases[] = {
+      {"data\\units", 0},
+      {"brak", ioPathNotFound},
+      {"brak\\units", ioPathNotFound},
+      {"plik", ioPathNotFound},
+      {"plik\\units", ioPathNotFound},
+      {"zamkniety", ioAccessDenied},
+      {"zamkniety\\units", ioAccessDenied},
+  };
+  {
+    TPermissionsApply permissions;
+    ASSERT_TRUE(permissions.Applies());
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.Folder);
+      fs::current_path(Dir);
+      EXPECT_EQ(ChangeCurrentDir(c.Folder), c.Error);
+      EXPECT_EQ(fs::current_path(), c.Error == 0 ? Dir / "data/units" : Dir);
+    }
+  }
+  EXPECT_EQ(EInOutError(ioAccessDenied).Message(), "File access denied");
+  EXPECT_EQ(EInOutError(ioPathNotFound).Message(), "Path not found");
+  fs::current_path(Dir);
+  fs::permissions(Dir / "zamkniety", fs::perms::owner_all);
 }
