@@ -255,13 +255,14 @@ void TLandscape::ApplyOpenGround() {
 }
 
 // Every cell must lie in a block of 2 x 2 cells of its own ground class.
-// Cells that do not are settled in three steps, each of which only ever
-// moves one way, so that the whole comes to rest: thin trees and raised
+// Cells that do not are settled in three steps: thin trees and raised
 // ground wear away; thin water widens into a neighbouring block (never onto
 // open ground) or, where it cannot, gives way to a ford; and thin plain
 // ground is filled by the ground about it, or, on open ground, widens the
-// open ground by a block.
-bool TLandscape::Tidy() {
+// open ground by a block. Rounds of these mostly come to rest by
+// themselves; a Final round only ever turns ground into plain ground, so
+// repeating it is sure to end, with every cell in a block.
+bool TLandscape::Tidy(bool Final) {
   bool changed = false;
   auto cls = [&](int r, int c) { return ClassOf(At(r, c).Kind); };
   // The 2 x 2 blocks holding a cell, by their top-left cell.
@@ -343,7 +344,7 @@ bool TLandscape::Tidy() {
       for (int c = 1; c <= FCols; ++c) {
         if (cls(r, c) != 2 || !thin(r, c)) continue;
         again = true;
-        const int k = bestBlock(r, c, 2, false);
+        const int k = Final ? -1 : bestBlock(r, c, 2, false);
         if (k < 0) {
           setPlain(r, c, false);
           continue;
@@ -359,7 +360,7 @@ bool TLandscape::Tidy() {
   for (int r = 1; r <= FRows; ++r)
     for (int c = 1; c <= FCols; ++c) {
       if (cls(r, c) != 0 || !thin(r, c)) continue;
-      if (!At(r, c).Open) {
+      if (!At(r, c).Open && !Final) {
         // The ground most of its neighbours have, filling the block of it
         // that holds the most.
         int counts[4] = {};
@@ -459,7 +460,7 @@ std::uint8_t TLandscape::DressedKind(int Row, int Col) const {
   const double n = Fractal(Row, Col, 2.5, 2, 4711);
   switch (cell.Style) {
     case THillStyle::Mountain:
-      if (cell.Level >= 5) return tkSnow;
+      if (cell.Level >= 4) return tkSnow;
       if (cell.Level >= 2) return tkRock;
       return n > 0.64 ? tkRock : tkMeadow;
     case THillStyle::Crags:
@@ -474,7 +475,9 @@ std::uint8_t TLandscape::DressedKind(int Row, int Col) const {
 
 void TLandscape::Finish(TMapBlock& Map) {
   ApplyOpenGround();
-  for (int pass = 0; pass < 60 && Tidy(); ++pass) {
+  for (int pass = 0; pass < 60 && Tidy(false); ++pass) {
+  }
+  while (Tidy(true)) {
   }
   SmoothLevels();
   TidyLevels();

@@ -90,7 +90,7 @@ class TLandscape {
   void RaiseTo(int Row, int Col, int Level, THillStyle Style);
   void OpenNear(double X, double Y, double Radius, double Ragged, std::uint32_t Seed);
   void ApplyOpenGround();
-  bool Tidy();
+  bool Tidy(bool Final);
   void TidyLevels();
   void SmoothLevels();
   std::uint8_t DressedKind(int Row, int Col) const;

@@ -23,7 +23,7 @@ TWorldPoint Snapped(TWorldPoint P) { return {Snap(P.X), Snap(P.Y)}; }
 
 // How wide the open ways are: a group of four stands within 17 pixels of
 // its middle, so every member walks within this distance of the way.
-constexpr double WayRadius = 22;
+constexpr double WayRadius = 36;
 
 // Puts the objects of a map in its slots, keeps the ground under and around
 // them open, and records the places and the ways between them.
@@ -206,11 +206,11 @@ void CheckPlacement(const TSampleMap& M) {
 
 // ---- The small map: the valley of the Wartka ----
 //
-// The Wartka comes in at the north-east edge and leaves at the south-east
-// one; the seat stands in the north, in the first view, below the mountain
-// on the north-west edge; a watch post keeps the east corner beyond the
-// ford; a fishing hamlet lies in the south by the lake that the mountain
-// stream fills. The crossroads lie in the middle of the valley.
+// The Wartka comes in at the north-west edge, fills a lake below the
+// mountain there and runs east across the valley to leave at the
+// north-east edge. North of it stands the seat, in the first view; the way
+// south crosses it by a ford to the crossroads, from which ways run east to
+// the watch post and west to the fishing hamlet by the lake.
 TSampleMap SmallMap() {
   TSampleMap m{"dolina.map", {}, {}, {}};
   m.Map.Map.MapName.Assign(Cp("Dolina nad Wartką"));
@@ -218,43 +218,45 @@ TSampleMap SmallMap() {
   m.Map.Players[1].Wood = 1800;
   TLandscape land(30, 30, 1234);
 
-  // The mountain on the north-west edge and its foothills, rocks in the
-  // west corner and in the south, dunes on the east bank.
-  land.Hill({11, 1.5}, 5.5, 5, THillStyle::Mountain);
-  land.Hill({18, 2}, 2.6, 2, THillStyle::Crags);
-  land.Hill({25, 3}, 1.8, 1, THillStyle::Crags);
-  land.Hill({20.5, 22}, 1.8, 1, THillStyle::Crags);
-  land.Hill({11, 25}, 2.2, 2, THillStyle::Dunes);
-  // Forests.
-  land.Forest({3, 3}, 2.0);
-  land.Forest({2.5, 22}, 2.4);
-  land.Forest({17, 27}, 2.6);
-  land.Forest({15, 9}, 2.2);
-  land.Forest({27.5, 22}, 3.2);
-  land.Forest({27, 13}, 2.4);
-  // Water: the Wartka, and the lake with the mountain stream that fills it
-  // and the one that drains it over the edge.
-  land.River({{-2, 14.5}, {1, 15}, {5, 16}, {8.5, 17.5}, {11, 20}, {13.5, 22.5}, {16, 25.5}, {18, 28}, {19.5, 31}, {20, 33}}, 2.4, 3.0);
-  land.Lake({22, 8}, 3.4, 3.4, true);
-  land.River({{12, 3}, {15, 4}, {18, 5.5}, {19.5, 6.5}}, 1.6, 1.8);
-  land.River({{24.5, 8}, {27, 7.5}, {30, 7}, {33, 7}}, 2.0, 2.4);
+  // The mountain west of the seat, crags in the west corner, rocks and
+  // dunes in the south.
+  land.Hill({8.5, 2.5}, 6, 6, THillStyle::Mountain);
+  land.Hill({13, 2}, 2.4, 2, THillStyle::Highland);
+  land.Hill({27, 2}, 2.2, 2, THillStyle::Crags);
+  land.Hill({25, 19}, 2.0, 2, THillStyle::Crags);
+  land.Hill({20, 28}, 2.4, 2, THillStyle::Dunes);
+  // Forests: by the river in the north east, in the south.
+  land.Forest({2.5, 15}, 2.4);
+  land.Forest({5, 22.5}, 3.4);
+  land.Forest({11, 27.5}, 2.6);
+  land.Forest({27.5, 27.5}, 4.0);
+  land.Forest({29.5, 19}, 3.0);
+  land.Forest({29, 10.5}, 3.0);
+  land.Forest({20.5, 13.5}, 2.2);
+  // A pond in the south.
+  land.Lake({25, 24}, 1.8, 2.0, false);
+  // The Wartka and its lake.
+  land.Lake({16, 4}, 2.6, 2.8, true);
+  land.River({{22, -2}, {19.5, 1}, {17, 3}}, 2.4, 2.6);
+  land.River({{16, 6}, {16, 9}, {14.5, 12}, {13.5, 14.5}, {11, 17}, {7, 18}, {3.5, 19.5}, {0, 20.5}, {-3, 21}}, 2.8, 3.2, 0,
+             {{13.5, 14.5}});
 
-  TSite site(m, land, {0, 213}, 40, 16);
+  TSite site(m, land, {0, 282}, 40, 16);
   // The seat: castle and tower in the north, the company beside them.
-  site.Building("Zamek", 5, 7, 1);
+  site.Building("Zamek", 4, 6, 1);
   site.Building("Wieża", 2, 10, 1);
-  site.Ranks({57, 138}, {"Chłop", "Chłop", "Mag", "Mnich", "Łucznik"}, 3, 1);
-  const std::vector<int> seat = site.Group({0, 105}, {"Piechur", "Piechur", "Rycerz", "Łucznik"}, 1);
-  site.Camp("Gród", {0, 165}, {0, 105}, seat);
-  // The watch post beyond the ford.
-  site.Building("Wieża", 3, 28, 2);
-  const std::vector<int> post = site.Group({300, 213}, {"Piechur", "Piechur", "Łucznik", "Piechur"}, 2);
-  site.Camp("Strażnica", {234, 213}, {300, 213}, post);
+  site.Ranks({66, 138}, {"Chłop", "Chłop", "Mag", "Mnich", "Łucznik"}, 3, 1);
+  const std::vector<int> seat = site.Group({0, 90}, {"Piechur", "Piechur", "Rycerz", "Łucznik"}, 1);
+  site.Camp("Gród", {0, 150}, {0, 90}, seat);
+  // The watch post in the east.
+  site.Building("Wieża", 5, 27, 2);
+  const std::vector<int> post = site.Group({300, 282}, {"Piechur", "Piechur", "Łucznik", "Piechur"}, 2);
+  site.Camp("Strażnica", {234, 282}, {300, 282}, post);
   // The fishing hamlet by the lake.
-  site.Building("Wieża", 20, 13, 3);
-  site.Ranks({-147, 276}, {"Chłop", "Mnich"}, 2, 3);
-  const std::vector<int> hamlet = site.Group({-105, 318}, {"Chłop", "Chłop", "Łucznik", "Mnich"}, 3);
-  site.Camp("Rybaki", {-57, 270}, {-105, 318}, hamlet);
+  site.Building("Wieża", 22, 7, 3);
+  site.Ranks({-180, 231}, {"Chłop", "Mnich"}, 2, 3);
+  const std::vector<int> hamlet = site.Group({-300, 282}, {"Chłop", "Chłop", "Łucznik", "Mnich"}, 3);
+  site.Camp("Rybaki", {-234, 282}, {-300, 282}, hamlet);
   site.Finish();
   land.Finish(m.Map.Map);
   CheckPlacement(m);
@@ -291,7 +293,9 @@ TSampleMap LargeMap() {
       18,
       [&](double R, double C) {
         if (fromMiddle(R, C) < 30 || R + C < 50) return 0.0;
-        if (east(R, C) > 0.45) return 0.3;
+        // The southern castle stands at the edge of the dunes.
+        if ((R - 198) * (R - 198) + (C - 197) * (C - 197) < 14 * 14) return 0.0;
+        if (east(R, C) > 0.45) return 0.26;
         if (north(R, C) > 0.8) return 0.36;
         if (C < 30) return 0.32;
         return 0.14;
@@ -303,10 +307,9 @@ TSampleMap LargeMap() {
         return Fractal(R, C, 40, 2, 77) > 0.5 ? THillStyle::Highland : THillStyle::Crags;
       });
   // The castle's mountain in the east, the mountains over the lake in the
-  // west, the crags of the east edge.
+  // west, the great dune of the south.
   land.Hill({52, 188}, 17, 6, THillStyle::Mountain);
   land.Hill({128, 16}, 11, 5, THillStyle::Mountain);
-  land.Ridge({{14, 212}, {34, 226}, {66, 233}}, 4, 2, THillStyle::Crags);
   land.Hill({214, 172}, 9, 3, THillStyle::Dunes);
   // Woods all over, thick in the west and south east, thin in the dry south
   // and about the crossroads.
