@@ -217,7 +217,12 @@ void TLandscape::OpenNear(double X, double Y, double Radius, double Ragged, std:
       const double d = DiamondDistance(X - CellCentreX(r, c), Y - CellCentreY(r, c));
       if (d > most) continue;
       // Fords stay as narrow as the way.
-      if (d > Radius && (At(r, c).Kind == tkWater || d > Radius + Ragged * Fractal(r, c, 3.0, 2, Seed))) continue;
+      if (d > Radius) {
+        if (At(r, c).Kind == tkWater) continue;
+        // Broad bends of the edge, between the way itself and Ragged beyond.
+        const double bend = std::clamp((Fractal(r, c, 6.0, 3, Seed) - 0.35) / 0.3, 0.0, 1.0);
+        if (d > Radius + Ragged * bend) continue;
+      }
       At(r, c).Open = true;
     }
 }
@@ -247,11 +252,40 @@ void TLandscape::Plateau(TCellPoint P, double Radius, int Elevation) {
 }
 
 void TLandscape::ApplyOpenGround() {
-  for (TCell& cell : FCells)
+  // Hills step down towards open ground, a level every cell and a half
+  // down to one above the open ground's own, so that a way or a camp cut
+  // into a hill shows terraces, not a wall.
+  std::vector<double> distance(FCells.size(), 1e9);
+  for (std::size_t i = 0; i < FCells.size(); ++i)
+    if (FCells[i].Open) distance[i] = -1.5 * FCells[i].OpenElevation;
+  auto relax = [&](int r, int c, int dr, int dc, double step) {
+    if (!In(r + dr, c + dc)) return;
+    double& here = distance[static_cast<std::size_t>((r - 1) * FCols + (c - 1))];
+    here = std::min(here, distance[static_cast<std::size_t>((r + dr - 1) * FCols + (c + dc - 1))] + step);
+  };
+  for (int r = 1; r <= FRows; ++r)
+    for (int c = 1; c <= FCols; ++c) {
+      relax(r, c, -1, 0, 1);
+      relax(r, c, 0, -1, 1);
+      relax(r, c, -1, -1, 1.414);
+      relax(r, c, -1, 1, 1.414);
+    }
+  for (int r = FRows; r >= 1; --r)
+    for (int c = FCols; c >= 1; --c) {
+      relax(r, c, 1, 0, 1);
+      relax(r, c, 0, 1, 1);
+      relax(r, c, 1, 1, 1.414);
+      relax(r, c, 1, -1, 1.414);
+    }
+  for (std::size_t i = 0; i < FCells.size(); ++i) {
+    TCell& cell = FCells[i];
     if (cell.Open) {
       cell.Kind = tkPlain;
       cell.Level = cell.OpenElevation;
+    } else if (IsRaised(cell.Kind)) {
+      cell.Level = std::min(cell.Level, 1 + static_cast<int>(distance[i] / 1.5));
     }
+  }
 }
 
 // Every cell must lie in a block of 2 x 2 cells of its own ground class.

@@ -315,7 +315,7 @@ TSampleMap LargeMap() {
   // and about the crossroads.
   land.Woods(7, [&](double R, double C) {
     if (north(R, C) > 0.8) return 0.12;
-    if (fromMiddle(R, C) < 35) return 0.14;
+    if (fromMiddle(R, C) < 35) return 0.24;
     if (east(R, C) < -0.4) return 0.45;
     if (east(R, C) > 0.2 && north(R, C) > 0.5) return 0.45;
     return 0.32;
@@ -328,13 +328,13 @@ TSampleMap LargeMap() {
   land.Lake({100, 205}, 2.8, 3, false);
 
   // The rivers and the lake.
-  land.River({{-4, 156}, {1, 150}, {20, 126}, {47, 91}, {66, 66}, {100, 35}, {120, 14}, {134, -4}}, 3.0, 4.5, 4, {{66, 66}});
+  land.River({{-4, 156}, {1, 150}, {20, 126}, {47, 91}, {66, 66}, {100, 35}, {120, 14}, {134, -4}}, 3.6, 5.0, 4, {{66, 66}});
   land.River({{44, 172}, {40, 152}, {33, 128}, {29, 116}}, 2.0, 2.6, 2);
-  land.River({{150, 244}, {150, 236}, {153, 200}, {156, 160}, {162, 135}, {175, 108}, {184, 72}, {186, 56}}, 2.6, 3.4, 4);
+  land.River({{150, 244}, {150, 236}, {153, 200}, {156, 160}, {162, 135}, {175, 108}, {184, 72}, {186, 56}}, 3.4, 4.0, 4);
   land.Lake({182, 50}, 6, 7, true);
   land.River({{188, 44}, {200, 38}, {215, 36}, {230, 40}, {244, 42}}, 2.6, 3.0, 2);
 
-  TSite site(m, land, {0, 1920}, 110, 36);
+  TSite site(m, land, {0, 1920}, 110, 64);
   // The seat in the north.
   site.Building("Zamek", 9, 13, 1);
   site.Building("Wieża", 6, 19, 1);
