@@ -159,7 +159,7 @@ void TLandscape::River(const std::vector<TCellPoint>& Course, double Width0, dou
       if (k > 0) along += Length(curve[k].Row - curve[k - 1].Row, curve[k].Col - curve[k - 1].Col);
       if (len <= 0) continue;
       double pinned = 1;
-      for (const TCellPoint& pin : Pins) pinned = std::min(pinned, Length(curve[k].Row - pin.Row, curve[k].Col - pin.Col) / 12);
+      for (const TCellPoint& pin : Pins) pinned = std::min(pinned, Length(curve[k].Row - pin.Row, curve[k].Col - pin.Col) / 24);
       const double side = pinned * Meander * 4 * (Fractal(along, 0.5, 14.0, 3, seed + 9) - 0.5);
       bent[k] = {curve[k].Row - dc / len * side, curve[k].Col + dr / len * side};
     }
@@ -252,12 +252,12 @@ void TLandscape::Plateau(TCellPoint P, double Radius, int Elevation) {
 }
 
 void TLandscape::ApplyOpenGround() {
-  // Hills step down towards open ground, a level every cell and a half
+  // Hills step down towards open ground, a level every cell
   // down to one above the open ground's own, so that a way or a camp cut
   // into a hill shows terraces, not a wall.
   std::vector<double> distance(FCells.size(), 1e9);
   for (std::size_t i = 0; i < FCells.size(); ++i)
-    if (FCells[i].Open) distance[i] = -1.5 * FCells[i].OpenElevation;
+    if (FCells[i].Open) distance[i] = -FCells[i].OpenElevation;
   auto relax = [&](int r, int c, int dr, int dc, double step) {
     if (!In(r + dr, c + dc)) return;
     double& here = distance[static_cast<std::size_t>((r - 1) * FCols + (c - 1))];
@@ -283,7 +283,7 @@ void TLandscape::ApplyOpenGround() {
       cell.Kind = tkPlain;
       cell.Level = cell.OpenElevation;
     } else if (IsRaised(cell.Kind)) {
-      cell.Level = std::min(cell.Level, 1 + static_cast<int>(distance[i] / 1.5));
+      cell.Level = std::min(cell.Level, 1 + static_cast<int>(distance[i]));
     }
   }
 }

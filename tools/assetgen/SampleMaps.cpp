@@ -220,7 +220,7 @@ TSampleMap SmallMap() {
 
   // The mountain west of the seat, crags in the west corner, rocks and
   // dunes in the south.
-  land.Hill({8.5, 2.5}, 6, 6, THillStyle::Mountain);
+  land.Hill({10, 2}, 6.5, 6, THillStyle::Mountain);
   land.Hill({13, 2}, 2.4, 2, THillStyle::Highland);
   land.Hill({27, 2}, 2.2, 2, THillStyle::Crags);
   land.Hill({25, 19}, 2.0, 2, THillStyle::Crags);
@@ -344,24 +344,25 @@ TSampleMap LargeMap() {
   site.Camp("Gród", {0, 264}, {0, 198}, seat);
 
   // The fight at the ford of the Great River on the way south: footmen
-  // and knights on the ford, archers on either bank.
+  // and knights meet on the ford, archers shoot at each other across the
+  // river.
   const int fight = site.Fight("Bród", {0, 1086});
   const int a1 = site.Unit("Piechur", {36, 1032});
   const int b1 = site.Unit("Piechur", {51, 1050});
   const int a2 = site.Unit("Rycerz", {69, 1029});
   const int b2 = site.Unit("Rycerz", {84, 1050});
-  const int a3 = site.Unit("Łucznik", {126, 975});
-  const int a4 = site.Unit("Łucznik", {171, 981});
-  const int b3 = site.Unit("Łucznik", {141, 1122});
-  const int b4 = site.Unit("Łucznik", {96, 1128});
+  const int a3 = site.Unit("Łucznik", {126, 990});
+  const int b3 = site.Unit("Łucznik", {141, 1110});
+  const int a4 = site.Unit("Łucznik", {171, 993});
+  const int b4 = site.Unit("Łucznik", {186, 1113});
   site.Attacks(fight, a1, b1, true);
   site.Attacks(fight, b1, a1, true);
   site.Attacks(fight, a2, b2, true);
   site.Attacks(fight, b2, a2, true);
-  site.Attacks(fight, a3, b2, false);
-  site.Attacks(fight, a4, b1, false);
-  site.Attacks(fight, b3, a2, false);
-  site.Attacks(fight, b4, a1, false);
+  site.Attacks(fight, a3, b3, false);
+  site.Attacks(fight, b3, a3, false);
+  site.Attacks(fight, a4, b4, false);
+  site.Attacks(fight, b4, a4, false);
 
   // The castle on its hill in the east.
   land.Plateau({60, 179}, 6.5, 1);
