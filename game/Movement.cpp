@@ -54,7 +54,10 @@ void Clamp(TUnit& U, bool Applies, std::int32_t DX, std::int32_t DY) {
   U.TargetY = U.Y;
 }
 
-// One axis of a step: toward the target by Fast, or away from it by 1.
+// One axis of an unblocked step: 3 toward the target, 0 on it.
+std::int32_t FullStep(std::int32_t Pos, std::int32_t Target) { return Target > Pos ? 3 : (Target < Pos ? -3 : 0); }
+
+// One axis of a step: toward the target by 3, or away from it by 1.
 void Step(std::int32_t& Pos, std::int32_t Target, bool Blocked) {
   if (!Blocked) {
     if (Target > Pos) Pos += 3;
@@ -80,7 +83,16 @@ std::uint8_t SlowFlagOf(const TGameState& S, int Slot) {
   });
   if (!tested) return kept;
   if (U.BuildProgress >= 2) return 0;
-  return TerrainUnder(S.Map, U.X, U.Y) != tkPlain ? 1 : 0;
+  // A unit standing still takes no step, so nothing holds it back; flagged,
+  // it would stop every selected unit on every tick where it stands.
+  if (U.TargetX == U.X && U.TargetY == U.Y) return 0;
+  if (TerrainUnder(S.Map, U.X, U.Y) == tkPlain) return 0;
+  // On blocking ground the unit is held back only while its step toward its
+  // target keeps it there: a unit with a foot in a wood, sent back the way it
+  // came, walks out instead of backing away from its target into the wood.
+  const std::int64_t nextX = std::int64_t{U.X} + FullStep(U.X, U.TargetX);
+  const std::int64_t nextY = std::int64_t{U.Y} + FullStep(U.Y, U.TargetY);
+  return TerrainUnder(S.Map, nextX, nextY) != tkPlain ? 1 : 0;
 }
 
 void ComputeSlowFlags(TGameState& S) {

@@ -34,8 +34,10 @@ inline bool OnSnappedTarget(const TUnit& U) { return OnSnappedTargetX(U) && OnSn
 
 // The terrain blocking test: SlowFlags[u] of every unit slot becomes 1 when
 // the cell whose drawn ground diamond holds the unit's position is not plain
-// ground and the unit is not at work on a building (BuildProgress below 2),
-// else 0; positions off the map are plain ground. Units of class 5 and units
+// ground, the unit is on its way (its target is not its position), its next
+// step toward the target would leave it on such ground too, and it is not at
+// work on a building (BuildProgress below 2); else 0. Positions off the map
+// are plain ground. Units of class 5 and units
 // whose name matches no type keep the flag their slot holds. The scroll
 // position and the size of the view play no part.
 void ComputeSlowFlags(TGameState& S);

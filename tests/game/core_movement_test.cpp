@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/Combat.h"
 #include "game/Scene.h"
 #include "tests/game/core_fixtures.h"
 #include "tools/assetgen/Pictures.h"
@@ -163,9 +164,11 @@ class Terrain : public ::testing::Test {
     for (int i = 1; i <= Size; ++i)
       for (int j = 1; j <= Size; ++j) W.S.Map.SetTerrainAt(i, j, static_cast<std::uint8_t>((i + 2 * j) % 7));
   }
+  // The flag of a unit at (X, Y) on its way down the screen (its next step
+  // goes 3 pixels down; up at the bottom of the number range).
   std::uint8_t FlagAt(std::int32_t X, std::int32_t Y) {
     W.S.UnitCount = 0;
-    W.AddUnit("Wojownik", X, Y);
+    W.AddUnit("Wojownik", X, Y).TargetY = Y == I32Max ? Y - 1 : Y + 1;
     ComputeSlowFlags(W.S);
     return W.S.SlowFlags[1];
   }
@@ -190,7 +193,19 @@ TEST_F(Terrain, AUnitIsHeldBackExactlyWhereBlockingGroundIsDrawnUnderIt) {
       kinds[kind] = true;
       const std::int32_t cx = 16 * (col - row) - 4, cy = 8 * (row + col) - 11;
       W.S.UnitCount = 0;
-      for (const TProbeOffset& o : ProbeOffsets) W.AddUnit("Wojownik", cx + o.DX, cy + o.DY);
+      // Each probe on its way somewhere: far off in one of eight directions,
+      // or close by on one axis only.
+      const std::int32_t aims[][2] = {{300, 0}, {-300, 0}, {0, 200}, {0, -200}, {250, 120}, {-250, -120},
+                                      {1, 0},   {0, -1},   {200, -90}};
+      int a = 0;
+      for (const TProbeOffset& o : ProbeOffsets) {
+        TUnit& u = W.AddUnit("Wojownik", cx + o.DX, cy + o.DY);
+        u.TargetX += aims[a % 9][0];
+        u.TargetY += aims[a % 9][1];
+        ++a;
+      }
+      // And one standing still on the cell's centre.
+      W.AddUnit("Wojownik", cx, cy);
       for (const TView& v : views) {
         W.S.ScrollX = v.ScrollX;
         W.S.ScrollY = v.ScrollY;
@@ -200,15 +215,24 @@ TEST_F(Terrain, AUnitIsHeldBackExactlyWhereBlockingGroundIsDrawnUnderIt) {
         ComputeSlowFlags(W.S);
         for (int u = 1; u <= W.S.UnitCount; ++u) {
           const TUnit& unit = W.S.Units[u];
+          if (u == W.S.UnitCount) {
+            EXPECT_EQ(W.S.SlowFlags[u], 0) << "a unit standing still on " << row << "," << col;
+            continue;
+          }
           const TProbeOffset& o = ProbeOffsets[u - 1];
           // The probes lie on the side of the diamond's edge they are meant to.
           ASSERT_EQ(DrawnCellUnder(W.S, unit.X, unit.Y) == std::make_pair(row, col), o.Inside)
               << row << "," << col << " +" << o.DX << "," << o.DY;
-          const std::uint8_t drawn = DrawnTerrainUnder(W.S, unit.X, unit.Y);
-          EXPECT_EQ(W.S.SlowFlags[u], drawn != tkPlain ? 1 : 0)
+          // Held back when blocking ground is drawn under the unit and under
+          // the point its next step would take it to.
+          const auto step = [](std::int32_t From, std::int32_t To) { return To > From ? 3 : (To < From ? -3 : 0); };
+          const bool here = DrawnTerrainUnder(W.S, unit.X, unit.Y) != tkPlain;
+          const bool next = DrawnTerrainUnder(W.S, unit.X + step(unit.X, unit.TargetX),
+                                              unit.Y + step(unit.Y, unit.TargetY)) != tkPlain;
+          EXPECT_EQ(W.S.SlowFlags[u], here && next ? 1 : 0)
               << "cell " << row << "," << col << " probe " << o.DX << "," << o.DY << " scroll " << v.ScrollX << ","
               << v.ScrollY;
-          (drawn != tkPlain ? held : free) += 1;
+          (here && next ? held : free) += 1;
         }
       }
     }
@@ -374,6 +398,79 @@ TEST(Movement, EachMapEdgePushesTheUnitBackAndStopsIt) {
   EXPECT_EQ(u.X, 6);
   EXPECT_EQ(u.Y, 6);
   EXPECT_EQ(u.TargetX, 6);
+}
+
+// One tick of what moves units: the terrain test, the steps, and the pass of
+// unit against unit with its stop rules.
+void MoveAndMeet(TGameState& S, int Ticks) {
+  for (int t = 0; t < Ticks; ++t) {
+    ComputeSlowFlags(S);
+    MoveUnits(S);
+    RunUnitsAgainstUnits(S, nullptr);
+  }
+}
+
+// A unit left standing on blocking ground holds nobody back: an unselected
+// one stopped in a wood does not stop, tick after tick, the selected units
+// the player sends over open ground.
+TEST_F(Terrain, AUnitLeftStandingInAWoodDoesNotHoldTheSelectedUnitsBack) {
+  W.S.Map.MapRows = W.S.Map.MapCols = 30;
+  W.S.Map.SetTerrainAt(10, 10, tkTree);
+  W.AddUnit("Wojownik", -4, 149);  // in the middle of the wood's cell, standing
+  TUnit& mover = W.AddUnit("Wojownik", -4, 245);
+  mover.Selected = 1;
+  mover.TargetX = 92;
+  MoveAndMeet(W.S, 60);
+  EXPECT_EQ(mover.X, 92);
+  EXPECT_EQ(mover.Y, 245);
+  EXPECT_EQ(W.S.Units[1].X, -4);
+  EXPECT_EQ(W.S.Units[1].Y, 149);
+}
+
+// A unit that stopped with a foot in a wood walks out again when sent back
+// the way it came, instead of backing into the wood away from its target;
+// sent on into the wood, it is held back at the edge.
+TEST_F(Terrain, AUnitStoppedAtAWoodsEdgeWalksOutWhenSentBack) {
+  W.S.Map.MapRows = W.S.Map.MapCols = 30;
+  for (int i = 1; i <= 30; ++i)
+    for (int j = 1; j <= 30; ++j)
+      if (i + j >= 30 && i + j <= 32) W.S.Map.SetTerrainAt(i, j, tkTree);
+  W.S.HalfWidth = 396;
+  W.S.HalfHeight = 239;
+  auto depth = [&](const TUnit& U) {
+    int into = 0;
+    while (into < 40 && DrawnTerrainUnder(W.S, U.X, U.Y - into) == tkTree) ++into;
+    return into;
+  };
+  TUnit& walker = W.AddUnit("Wojownik", -3, 147);
+  walker.TargetY = 276;
+  int t = 0;
+  for (; t < 200 && depth(walker) == 0; ++t) MoveAndMeet(W.S, 1);
+  ASSERT_GT(depth(walker), 0) << "the unit never reached the wood";
+  const int stoppedAt = depth(walker);
+  walker.TargetX = walker.X;
+  walker.TargetY = walker.Y;
+  MoveAndMeet(W.S, 5);
+  EXPECT_EQ(depth(walker), stoppedAt) << "a unit standing still moved";
+
+  walker.TargetY = 150;
+  int deepest = 0;
+  for (int k = 0; k < 100; ++k) {
+    MoveAndMeet(W.S, 1);
+    deepest = std::max(deepest, depth(walker));
+  }
+  EXPECT_LE(deepest, stoppedAt) << "the unit backed into the wood";
+  EXPECT_EQ(walker.X, -3);
+  EXPECT_LE(std::abs(walker.Y - 150), 3);
+
+  walker.TargetY = 276;
+  deepest = 0;
+  for (int k = 0; k < 100; ++k) {
+    MoveAndMeet(W.S, 1);
+    deepest = std::max(deepest, depth(walker));
+  }
+  EXPECT_LE(deepest, 3) << "the unit walked into the wood";
+  EXPECT_GE(walker.Y, 212);
 }
 
 }  // namespace
