@@ -495,7 +495,8 @@ std::uint8_t TLandscape::DressedKind(int Row, int Col) const {
   switch (cell.Style) {
     case THillStyle::Mountain:
       if (cell.Level >= 4) return tkSnow;
-      if (cell.Level >= 2) return tkRock;
+      if (cell.Level == 3) return tkRock;
+      if (cell.Level == 2) return n > 0.5 ? tkRock : tkMeadow;
       return n > 0.64 ? tkRock : tkMeadow;
     case THillStyle::Crags:
       return cell.Level == 1 && n > 0.58 ? tkMeadow : tkRock;

@@ -297,14 +297,14 @@ TSampleMap LargeMap() {
         if ((R - 198) * (R - 198) + (C - 197) * (C - 197) < 14 * 14) return 0.0;
         if (east(R, C) > 0.45) return 0.26;
         if (north(R, C) > 0.8) return 0.36;
-        if (C < 30) return 0.32;
+        if (C < 30) return 0.24;
         return 0.14;
       },
       5,
       [&](double R, double C) {
         if (east(R, C) > 0.45 || C < 30) return THillStyle::Mountain;
         if (north(R, C) > 0.8) return THillStyle::Dunes;
-        return Fractal(R, C, 40, 2, 77) > 0.5 ? THillStyle::Highland : THillStyle::Crags;
+        return Fractal(R, C, 40, 2, 77) > 0.6 ? THillStyle::Crags : THillStyle::Highland;
       });
   // The castle's mountain in the east, the mountains over the lake in the
   // west, the great dune of the south.
