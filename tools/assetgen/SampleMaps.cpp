@@ -320,7 +320,10 @@ TSampleMap LargeMap() {
     if (east(R, C) > 0.2 && north(R, C) > 0.5) return 0.45;
     return 0.32;
   });
-  // Ponds.
+  // Ponds, two of them by the crossroads, and a knoll there.
+  land.Lake({123.7, 137.7}, 2.6, 3.0, false);
+  land.Lake({117.7, 103.6}, 2.4, 2.8, true);
+  land.Hill({100.5, 119.6}, 4, 2, THillStyle::Highland);
   land.Lake({95, 20}, 3, 3.5, false);
   land.Lake({30, 62}, 2.6, 3, true);
   land.Lake({138, 172}, 3, 3.4, false);
