@@ -342,12 +342,12 @@ TEST(SampleMapFights, AGroupFromEveryCampJoinsTheFight) {
       for (int u = 1; u <= w.S.UnitCount; ++u) w.S.Units[u].AttackTarget.Clear();
       const std::vector<std::string> ids = Identifiers(m, m.Places[static_cast<std::size_t>(route.From)].Units);
       ASSERT_GE(Send(w, m, route, ids), 0);
-      // The fighter nearest to the group, and a right click on it.
+      // The fighter nearest to the rally point, and a right click on it.
       std::string victim;
       std::int32_t best = INT32_MAX;
       for (const std::string& f : Identifiers(m, fight.Units)) {
         const TUnit* u = w.Find(f);
-        const std::int32_t d = Near(w, ids, {u->X, u->Y});
+        const std::int32_t d = Distance(u->X, u->Y, fight.Rally.X, fight.Rally.Y);
         if (d < best) {
           best = d;
           victim = f;

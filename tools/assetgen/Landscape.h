@@ -1,10 +1,11 @@
 // Painting a landscape onto a map: forests, hills, rivers and lakes laid
 // out by hand in cell coordinates and given ragged, natural edges by noise,
 // then open ground (camps, fields and the ways between them) in world
-// pixels, where every unit can walk. Finishing tidies the ground so that no
-// kind of ground is thinner than two cells anywhere (nothing dashed, striped
-// or checkered), raises hills in steps of one level, and writes the terrain
-// and elevations into the map.
+// pixels, where every unit can walk. Finishing clears the open ground (hills
+// step down to it a level a cell), tidies the ground so that no kind of
+// ground is thinner than two cells anywhere (nothing dashed, striped or
+// checkered), keeps neighbouring cells within one level of each other, and
+// writes the terrain and elevations into the map.
 #pragma once
 
 #include <cstdint>
@@ -34,9 +35,6 @@ class TLandscape {
  public:
   TLandscape(int Rows, int Cols, std::uint32_t Seed);
 
-  int Rows() const { return FRows; }
-  int Cols() const { return FCols; }
-
   // A forest clump of about Radius cells with a ragged edge and the odd
   // glade inside. Rough is how far the edge wanders (in parts of Radius).
   void Forest(TCellPoint Centre, double Radius, double Rough = 0.45);
@@ -57,15 +55,16 @@ class TLandscape {
   // to the curve).
   void River(const std::vector<TCellPoint>& Course, double Width0, double Width1, double Meander = 0,
              const std::vector<TCellPoint>& Pins = {});
-  // A lake of the given radii (in rows and columns) with a shore of open
-  // ground and, where SandyShore, beaches of sand.
+  // A lake of the given radii (in rows and columns) with a shore cleared of
+  // trees and, where SandyShore, beaches of sand.
   void Lake(TCellPoint Centre, double RadiusRows, double RadiusCols, bool SandyShore);
 
   // Open ground in world pixels: every position within Radius of the point,
   // or of either straight walk between two points (a unit's walk goes
   // diagonally until one axis is done, then straight on, so the walks there
   // and back differ), lies on a cell of plain ground. The edge beyond that
-  // is ragged by up to Ragged pixels.
+  // bends out by up to Ragged pixels, but not across water: a ford is as
+  // narrow as the way.
   void OpenDisc(TWorldPoint P, double Radius, double Ragged = 24);
   void OpenWay(TWorldPoint From, TWorldPoint To, double Radius, double Ragged = 40);
   // Open ground raised to Elevation, Radius cells about Centre.

@@ -21,8 +21,11 @@ namespace {
 std::int32_t Snap(std::int32_t V) { return V - V % 3; }
 TWorldPoint Snapped(TWorldPoint P) { return {Snap(P.X), Snap(P.Y)}; }
 
-// How wide the open ways are: a group of four stands within 17 pixels of
-// its middle, so every member walks within this distance of the way.
+// How wide the open ways are. A group of four starts within 17 pixels of
+// its middle; once the first of it stands level with the point it is sent
+// to, the game stops the others on that axis, so on the leg after the
+// crossroads each member keeps the offset across it had there, some 35
+// pixels at most. Every member walks within this distance of the way.
 constexpr double WayRadius = 36;
 
 // Puts the objects of a map in its slots, keeps the ground under and around
@@ -102,8 +105,8 @@ class TSite {
     FLand.OpenWay(FCrossroads, Rally, WayRadius, FRagged);
     return static_cast<int>(FOut.Places.size()) - 1;
   }
-  // A staged fight: pairs of units, each with the other as its attack
-  // target, and archers shooting at them.
+  // A staged fight, whose units are given their targets by Attacks; groups
+  // sent there come to Rally.
   int Fight(const char* Name, TWorldPoint Rally) {
     FOut.Places.push_back({Name, true, Snapped(Rally), {}});
     FStarts.push_back(Snapped(Rally));
@@ -111,8 +114,9 @@ class TSite {
     FLand.OpenWay(FCrossroads, Rally, WayRadius, FRagged);
     return static_cast<int>(FOut.Places.size()) - 1;
   }
-  // Where the fighter stands within Reach of its target, groups sent to
-  // the fight can walk to it from the rally point.
+  // Attacker attacks Victim from the start. A group sent to the fight can
+  // walk from the rally point to a Reachable fighter (one on the ford, not
+  // one across the water).
   void Attacks(int Place, int Attacker, int Victim, bool Reachable) {
     TUnit& a = FOut.Map.Units[static_cast<std::size_t>(Attacker)];
     a.AttackTarget = StoredIdentifier(FOut.Map.Units[static_cast<std::size_t>(Victim)]);

@@ -36,7 +36,8 @@ struct TSamplePlace {
   // than 40 pixels from every building.
   TWorldPoint Rally;
   // Camps: the unit slots of the group that stands ready to set out.
-  // Fights: the slots of the fighters, each with an attack target.
+  // Fights: the slots of the fighters, each with an attack target; the
+  // fighter nearest to the rally point can be walked to from it.
   std::vector<int> Units;
 };
 
