@@ -459,7 +459,7 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
       EXPECT_LE(-2 * u.Y, u.X);
       EXPECT_GE(32 * m.MapRows + u.X, 2 * u.Y);
       EXPECT_GE(32 * m.MapCols - 2 * u.Y, u.X);
-      EXPECT_FALSE(TerrainBlocks(m, u.X, u.Y));
+      EXPECT_FALSE(BlockingAt(m, u.X, u.Y));
       for (int b = 1; b <= buildings; ++b) {
         const TBuilding& w = map.Buildings[static_cast<std::size_t>(b)];
         double dx = w.X - u.X, dy = w.Y - u.Y;

@@ -40,12 +40,6 @@ int main(int argc, char** argv) {
                     PngFile(RenderScene(small, 792, 478, -castle.X - 60, -castle.Y - 40, true, false), Rgb(0, 0, 0)));
       WriteHostFile(dir + "/map-small.png",
                     PngFile(RenderScene(small, 1000, 600, 0, -240, true, false), Rgb(0, 0, 0)));
-      {
-        // Where the game's terrain test holds units back, in red.
-        TPixelPicture blocked = RenderScene(small, 1000, 600, 0, -240, true, false);
-        MarkBlocked(blocked, small, 0, -240, 1, 1);
-        WriteHostFile(dir + "/map-small-blocking.png", PngFile(blocked, Rgb(0, 0, 0)));
-      }
       // The first view of each map.
       for (std::size_t k = 0; k < maps.size(); ++k)
         WriteHostFile(dir + "/first-view-" + std::to_string(k + 1) + ".png",
@@ -72,8 +66,6 @@ int main(int argc, char** argv) {
                        static_cast<std::uint8_t>(b / 64));
           }
         WriteHostFile(dir + "/map-large.png", PngFile(small8, Rgb(0, 0, 0)));
-        MarkBlocked(small8, large, 0, -h / 2 + 60, 8, 1);
-        WriteHostFile(dir + "/map-large-blocking.png", PngFile(small8, Rgb(0, 0, 0)));
       }
       const TBuilding& seat = large.Buildings[1];
       WriteHostFile(dir + "/scene-large.png",

@@ -168,20 +168,6 @@ TPixelPicture Sheet(const std::vector<std::vector<TNamedPicture>>& rows, int zoo
 
 }  // namespace
 
-void MarkBlocked(TPixelPicture& Scene, const TMapFile& Map, int ScrollX, int ScrollY, int Scale, int Step) {
-  for (int y = 0; y < Scene.Height; y += Step)
-    for (int x = 0; x < Scene.Width; x += Step) {
-      const int wx = x * Scale - ScrollX - Scene.Width * Scale / 2, wy = y * Scale - ScrollY - Scene.Height * Scale / 2;
-      if (!TerrainBlocks(Map.Map, wx, wy)) continue;
-      for (int dy = 0; dy < Step && y + dy < Scene.Height; ++dy)
-        for (int dx = 0; dx < Step && x + dx < Scene.Width; ++dx) {
-          const std::uint8_t* c = Scene.At(x + dx, y + dy);
-          Scene.Set(x + dx, y + dy, static_cast<std::uint8_t>((c[0] + 255) / 2), static_cast<std::uint8_t>(c[1] / 2),
-                    static_cast<std::uint8_t>(c[2] / 2));
-        }
-    }
-}
-
 TPixelPicture ContactSheet() {
   // Every stored list in a row, pictures at twice their size on a grey
   // ground, then the glyphs.

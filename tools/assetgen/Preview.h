@@ -18,12 +18,6 @@ std::vector<std::uint8_t> PngFile(const TPixelPicture& Picture, TRgb Background)
 // and units, and with Editor the editor's ground-level sides of raised cells.
 TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int ScrollY, bool Objects, bool Editor);
 
-// Tints red every Step-th pixel (and the Step x Step block it starts) of a
-// scene drawn at (ScrollX, ScrollY) whose world position the game's terrain
-// test can hold a unit back at; Scale is how many world pixels one picture
-// pixel shows.
-void MarkBlocked(TPixelPicture& Scene, const TMapFile& Map, int ScrollX, int ScrollY, int Scale, int Step);
-
 TPixelPicture ContactSheet();
 // The unit figures at five times their size.
 TPixelPicture FigureSheet();

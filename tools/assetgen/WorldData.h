@@ -20,28 +20,45 @@ struct TBuildingTypeFile {
 std::vector<TUnitTypeFile> UnitTypes();
 std::vector<TBuildingTypeFile> BuildingTypes();
 
-// A stretch of open ground where a player moves units about: the points
-// of the map whose distance in cells from the segment between the cell
-// positions (Row1, Col1) and (Row2, Col2) is at most Radius (a round patch
-// when both ends are the same). Fractional cells are allowed.
-struct TOpenArea {
-  double Row1, Col1, Row2, Col2, Radius;
-  // Whether the world position (X, Y) lies inside, widened by Margin cells.
-  bool Holds(double X, double Y, double Margin = 0) const;
+// A world position, in pixels from the map origin.
+struct TWorldPoint {
+  std::int32_t X = 0, Y = 0;
+  friend bool operator==(const TWorldPoint&, const TWorldPoint&) = default;
+};
+
+// A place of a sample map that groups are sent to: a camp, whose group sets
+// out from it, or a staged fight, whose fighters are at it already.
+struct TSamplePlace {
+  std::string Name;  // UTF-8, for people reading test output
+  bool Fight = false;
+  // Where a group sent here is ordered to (a multiple of 3 on both axes):
+  // open ground next to the camp or the fight, clear of its units and more
+  // than 40 pixels from every building.
+  TWorldPoint Rally;
+  // Camps: the unit slots of the group that stands ready to set out.
+  // Fights: the slots of the fighters, each with an attack target; the
+  // fighter nearest to the rally point can be walked to from it.
+  std::vector<int> Units;
+};
+
+// How a group of one camp gets to another place: straight orders to each
+// point of Via, then to the place's rally point.
+struct TSampleRoute {
+  int From = 0, To = 0;  // indices into Places
+  std::vector<TWorldPoint> Via;
 };
 
 struct TSampleMap {
   std::string FileName;  // bare name, ".map"
   TMapFile Map;
-  // The camps, the fields around them and the ways between them: the game's
-  // terrain test finds plain ground at every position in them.
-  std::vector<TOpenArea> OpenAreas;
+  std::vector<TSamplePlace> Places;
+  // From every camp to every other place.
+  std::vector<TSampleRoute> Routes;
 };
 std::vector<TSampleMap> SampleMaps();
 
 // The world position at which an object stands in the middle of cell
-// (Row, Col): where the cell's diamond is drawn, 4 pixels left of and 11
-// above the cell's corner point.
+// (Row, Col): the middle of the cell's drawn ground diamond.
 std::int32_t CellCentreX(int Row, int Col);
 std::int32_t CellCentreY(int Row, int Col);
 // A building's position when its footprint is centred on cell (Row, Col).
@@ -51,12 +68,9 @@ std::int32_t BuildingY(int Row, int Col);
 double CellRowAt(double X, double Y);
 double CellColAt(double X, double Y);
 
-// The flat terrain positions the game's terrain test may read for a unit at
-// (X, Y) on its 792 × 478 surface, over every scroll position of the view:
-// the test maps the position through its own sheared grid, two test rows and
-// columns to a map row and column, so these are in general cells far from
-// the one the unit is drawn on. Only positions inside the 250 × 250 table.
-std::vector<std::size_t> TestedTerrain(const TMapBlock& Map, std::int32_t X, std::int32_t Y);
-// Whether the test can hold a unit at (X, Y) back at some scroll position:
-// one of the tested positions is not plain ground.
-bool TerrainBlocks(const TMapBlock& Map, std::int32_t X, std::int32_t Y);
+// The cell of the map whose drawn ground diamond holds the middle of the
+// world pixel (X, Y); false outside the map's MapRows x MapCols cells.
+bool CellHolding(const TMapBlock& Map, std::int32_t X, std::int32_t Y, int& Row, int& Col);
+// Whether a unit at (X, Y) stands on ground that holds it back: the cell
+// holding the position is not plain ground (outside the map reads plain).
+bool BlockingAt(const TMapBlock& Map, std::int32_t X, std::int32_t Y);
