@@ -6,9 +6,9 @@
 // Pictures stay at sizes a fuzzer gets through quickly: the reader refuses more
 // pixel bytes than a 256 x 256 picture of 8 bits holds, and only pictures of
 // at most 256 pixels a side go on to be drawn, loaded and written. The draw
-// goes to a small target: it still shrinks and enlarges, reads every pixel
-// format and expands run-length data whole, at a cost that does not grow
-// with the target.
+// goes to a 16 x 16 target: small enough for the colour conversion of each
+// drawn pixel to stay cheap, large enough to both shrink and enlarge; the
+// run-length data are expanded whole whatever the target.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>

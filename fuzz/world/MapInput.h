@@ -186,11 +186,10 @@ BRASK_NO_COVERAGE inline std::size_t BuildMapBytes(const std::uint8_t* Data, std
   return length;
 }
 
-// A description of the whole file Bytes (TMapFile::SerializedSize of them,
-// decoded into File): its sizes and name, every slot and player that is not
-// empty, the runs of cells that are not 0, and raw bytes for whatever these
-// leave different. Built again, it gives Bytes exactly.
-inline std::vector<std::uint8_t> DescribeMap(const TMapFile& File, const std::uint8_t* Bytes) {
+// A description of File field by field: its sizes and name, every slot and
+// player that is not empty and the runs of cells that are not 0. Built and
+// read again, it gives records equal to File's.
+inline std::vector<std::uint8_t> DescribeFields(const TMapFile& File) {
   TDescriptionWriter out;
   out.Byte(0);
   out.Int(File.Map.MapRows);
@@ -226,19 +225,28 @@ inline std::vector<std::uint8_t> DescribeMap(const TMapFile& File, const std::ui
       at += n;
     }
   }
-  std::vector<std::uint8_t> built(TMapFile::SerializedSize);
-  BuildMapBytes(out.Out.data(), out.Out.size(), built.data());
+  return out.Out;
+}
+
+// Appends raw bytes for whatever the description builds differently from the
+// file File is written as (such as characters kept behind a short string's
+// length), so that it gives the file's bytes exactly.
+inline void AppendRawDifferences(std::vector<std::uint8_t>& Description, const TMapFile& File) {
+  std::vector<std::uint8_t> bytes(TMapFile::SerializedSize), built(TMapFile::SerializedSize);
+  File.Serialize(bytes.data());
+  BuildMapBytes(Description.data(), Description.size(), built.data());
+  TDescriptionWriter out;
   for (std::size_t at = 0; at < built.size();) {
-    if (built[at] == Bytes[at]) {
+    if (built[at] == bytes[at]) {
       ++at;
       continue;
     }
     const std::size_t n = std::min<std::size_t>(256, built.size() - at);
     out.Byte(kRawBytes), out.Unsigned(static_cast<std::uint32_t>(at), 3), out.Byte(static_cast<std::uint8_t>(n - 1));
-    for (std::size_t i = 0; i < n; ++i) out.Byte(Bytes[at + i]);
+    for (std::size_t i = 0; i < n; ++i) out.Byte(bytes[at + i]);
     at += n;
   }
-  return out.Out;
+  Description.insert(Description.end(), out.Out.begin(), out.Out.end());
 }
 
 }  // namespace mapinput
