@@ -1,36 +1,32 @@
 // Map files from untrusted bytes: decoding, everything the programs derive from
 // a map (counts, identifiers, picture names, the cells in use) and writing it
 // back must stay inside the records, and the bytes must come back unchanged.
-#include <algorithm>
+// Inputs are descriptions of files (MapInput.h), so that short inputs reach the
+// fields that matter in whole files.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
+#include "fuzz/world/MapInput.h"
 #include "platform/rtl/Exceptions.h"
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  // Short inputs are padded with their own bytes so that most runs reach a whole record.
-  std::vector<std::uint8_t> bytes(Data, Data + Size);
-  if (Size > 0 && Size < TMapFile::SerializedSize && (Data[0] & 1)) {
-    bytes.resize(TMapFile::SerializedSize);
-    for (std::size_t at = Size; at < bytes.size(); at += Size)
-      std::memcpy(bytes.data() + at, Data, std::min(Size, bytes.size() - at));
-  }
   static TMapFile* const map = new TMapFile;
+  static std::uint8_t* const bytes = new std::uint8_t[TMapFile::SerializedSize];
+  static std::uint8_t* const out = new std::uint8_t[TMapFile::SerializedSize];
+  const std::size_t length = mapinput::BuildMapBytes(Data, Size, bytes);
   try {
-    DecodeMapFile(bytes.data(), bytes.size(), *map);
+    DecodeMapFile(bytes, length, *map);
   } catch (const EInOutError&) {
-    if (bytes.size() >= TMapFile::SerializedSize) std::abort();
+    if (length >= TMapFile::SerializedSize) std::abort();
     return 0;
   }
-  if (bytes.size() < TMapFile::SerializedSize) std::abort();
+  if (length < TMapFile::SerializedSize) std::abort();
 
-  std::vector<std::uint8_t> out(TMapFile::SerializedSize);
-  map->Serialize(out.data());
-  if (std::memcmp(out.data(), bytes.data(), out.size()) != 0) std::abort();
+  map->Serialize(out);
+  if (std::memcmp(out, bytes, TMapFile::SerializedSize) != 0) std::abort();
 
   unsigned sum = 0;
   // The cells in use, along their last row and column (the far edges of any walk).

@@ -892,11 +892,19 @@ bool ExpandDibRle(const BYTE* data, size_t size, DWORD compression, LONG width, 
       row[px] = v;
     }
   };
+  // How many pixels of a run from the current position lie inside the image.
+  // Positions only grow, so a run is cut at the end of its row and a row below
+  // the image takes none; the rest of the run is skipped at once rather than
+  // pixel by pixel, so that long runs outside the image cost nothing.
+  auto inside = [&](int n) -> int {
+    if (y >= height || x >= width) return 0;
+    return static_cast<int>(std::min<std::int64_t>(n, width - x));
+  };
   while (pos + 2 <= size) {
     BYTE count = data[pos], value = data[pos + 1];
     pos += 2;
     if (count > 0) {
-      for (int i = 0; i < count; ++i) {
+      for (int i = 0, n = inside(count); i < n; ++i) {
         BYTE v = rle4 ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value;
         put(x + i, y, v);
       }
@@ -914,7 +922,7 @@ bool ExpandDibRle(const BYTE* data, size_t size, DWORD compression, LONG width, 
     } else {
       size_t bytes = rle4 ? (value + 1u) / 2 : value;
       if (pos + bytes > size) return false;
-      for (int i = 0; i < value; ++i) {
+      for (int i = 0, n = inside(value); i < n; ++i) {
         BYTE v = rle4 ? ((i & 1) ? (data[pos + i / 2] & 0x0F) : (data[pos + i / 2] >> 4)) : data[pos + i];
         put(x + i, y, v);
       }

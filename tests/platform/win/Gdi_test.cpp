@@ -389,6 +389,15 @@ TEST(GdiBitmap, RunLengthDecoderStaysInsideImageAndData) {
   EXPECT_TRUE(ExpandDibRle(r4, sizeof(r4), BI_RLE4, 4, 1, nib.data(), 4));
   EXPECT_EQ(nib[0], 0x12);
   EXPECT_EQ(nib[1], 0x10);
+  // Runs crossing the end of a row keep their first nibbles in order and stop
+  // there; a run on a row below the image changes nothing. Width 3, height 2.
+  std::vector<BYTE> cut(4 * 2, 0xEE);
+  const BYTE c4[] = {0x05, 0xAB,                                // run A B A | B A
+                     0x00, 0x00, 0x00, 0x02, 0x01, 0x00,        // next row, one to the right
+                     0x00, 0x05, 0x12, 0x34, 0x50, 0x00,        // absolute 1 2 | 3 4 5, padded
+                     0x00, 0x00, 0xFF, 0x77, 0x00, 0x01};       // a row below the image, end
+  EXPECT_TRUE(ExpandDibRle(c4, sizeof(c4), BI_RLE4, 3, 2, cut.data(), 4));
+  EXPECT_EQ(cut, (std::vector<BYTE>{0xAB, 0xAE, 0xEE, 0xEE, 0xE1, 0x2E, 0xEE, 0xEE}));
 }
 
 TEST(GdiPalette, PalettesAndTheSystemPalette) {
