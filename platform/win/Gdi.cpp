@@ -196,16 +196,20 @@ GdiObject* MakeStock(int i) {
 }
 
 GdiObject* Stock(int i) {
-  static auto& stock = *new std::unordered_map<int, GdiObject*>;
-  auto it = stock.find(i);
-  if (it != stock.end()) return it->second;
-  GdiObject* obj = MakeStock(i);
-  if (obj) {
-    obj->stock = true;
-    Register(obj);
+  constexpr int count = DEFAULT_GUI_FONT + 1;
+  static GdiObject* stock[count] = {};
+  static bool made[count] = {};
+  if (i < 0 || i >= count) return nullptr;
+  if (!made[i]) {
+    GdiObject* obj = MakeStock(i);
+    if (obj) {
+      obj->stock = true;
+      Register(obj);
+    }
+    stock[i] = obj;
+    made[i] = true;
   }
-  stock[i] = obj;
-  return obj;
+  return stock[i];
 }
 
 BitmapObj* StockMonoBitmap() {
@@ -248,24 +252,12 @@ bool SameFormat(const GdiPixelFormat& a, const GdiPixelFormat& b) {
   return a.RMask == b.RMask && a.GMask == b.GMask && a.BMask == b.BMask;
 }
 
-int MaskShift(DWORD mask) {
-  if (!mask) return 0;
-  int s = 0;
-  while (!(mask & 1)) {
-    mask >>= 1;
-    ++s;
-  }
-  return s;
-}
+int MaskShift(DWORD mask) { return mask ? __builtin_ctz(mask) : 0; }
 
+// The length of the run of ones at the mask's low end.
 int MaskBits(DWORD mask) {
   mask >>= MaskShift(mask);
-  int n = 0;
-  while (mask & 1) {
-    mask >>= 1;
-    ++n;
-  }
-  return n;
+  return ~mask ? __builtin_ctz(~mask) : 32;
 }
 
 // A channel of N bits widened to 8 by repeating its high bits.
@@ -339,6 +331,23 @@ void FillSurface(Surface& s, RECT r, DWORD pixel) {
   r.top = std::max<LONG>(r.top, 0);
   r.right = std::min<LONG>(r.right, s.width);
   r.bottom = std::min<LONG>(r.bottom, s.height);
+  if (r.left >= r.right || r.top >= r.bottom) return;
+  const int bits = s.format.BitCount;
+  if (bits >= 8) {
+    // Whole-byte pixels: the first row pixel by pixel, the others copy it.
+    const size_t bytes = static_cast<size_t>(bits / 8);
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bytes;
+    const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(r.left) * static_cast<std::ptrdiff_t>(bytes);
+    BYTE* first = s.top + r.top * s.step + offset;
+    const BYTE pattern[4] = {static_cast<BYTE>(pixel), static_cast<BYTE>(pixel >> 8), static_cast<BYTE>(pixel >> 16),
+                             static_cast<BYTE>(pixel >> 24)};
+    if (bytes == 1)
+      std::memset(first, pattern[0], rowBytes);
+    else
+      for (size_t i = 0; i < rowBytes; i += bytes) std::memcpy(first + i, pattern, bytes);
+    for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(s.top + y * s.step + offset, first, rowBytes);
+    return;
+  }
   for (LONG y = r.top; y < r.bottom; ++y)
     for (LONG x = r.left; x < r.right; ++x) WritePixel(s, x, y, pixel);
 }
@@ -1764,7 +1773,14 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   }
   if (nullPen || right - left < 1 || bottom - top < 1) return TRUE;
   int w = PenWidth(pen);
-  if (w <= 1) {
+  if (w <= 1 && StylePattern(PenStyle(pen)).empty()) {
+    // A solid outline: the four edges the closed line covers, filled.
+    DWORD v = DcPixel(dc, *s, pen->lp.lopnColor);
+    FillSurface(*s, RECT{left, top, right, top + 1}, v);
+    FillSurface(*s, RECT{left, bottom - 1, right, bottom}, v);
+    FillSurface(*s, RECT{left, top, left + 1, bottom}, v);
+    FillSurface(*s, RECT{right - 1, top, right, bottom}, v);
+  } else if (w <= 1) {
     // The closed outline on the last pixels inside the rectangle.
     ThinLine(dc, *s, left, top, right - 1, top);
     ThinLine(dc, *s, right - 1, top, right - 1, bottom - 1);
