@@ -418,25 +418,69 @@ DWORD PixelToXrgb(DWORD value, const TDDrawPixelFormat& f, const PALETTEENTRY* p
          (static_cast<DWORD>(ExpandChannel(value, f.GMask)) << 8) | ExpandChannel(value, f.BMask);
 }
 
-std::vector<DWORD> PixelsToXrgb(const TDDrawPixels& p, const RECT& r, const PALETTEENTRY* palette, int count) {
-  std::vector<DWORD> out;
-  if (RectIsEmpty(r)) return out;
+namespace {
+
+// The colours of all 65536 values of a 16-bit format, made at first use.
+const std::vector<DWORD>& SixteenBitColours(const TDDrawPixelFormat& f) {
+  static std::vector<DWORD> rgb565, rgb555;
+  std::vector<DWORD>& table = f.GMask == 0x07E0 ? rgb565 : rgb555;
+  if (table.empty()) {
+    table.resize(65536);
+    for (DWORD v = 0; v < 65536; ++v) table[v] = PixelToXrgb(v, f, nullptr, 0);
+  }
+  return table;
+}
+
+// One row of 32-bit pixels: the colour bits kept, the top byte replaced; in
+// 16-byte groups, the last group overlapping the one before it.
+void XrgbRow(DWORD* out, const BYTE* in, LONG count, DWORD topByte) {
+#if defined(__SSE2__)
+  if (count >= 4) {
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF), top = _mm_set1_epi32(static_cast<int>(topByte));
+    auto group = [&](LONG i) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_and_si128(v, keep), top));
+    };
+    for (LONG i = 0; i + 4 <= count; i += 4) group(i);
+    if (count % 4) group(count - 4);
+    return;
+  }
+#endif
+  for (LONG i = 0; i < count; ++i) out[i] = (LoadRowPixel<4>(in + 4 * i) & 0xFFFFFF) | topByte;
+}
+
+}  // namespace
+
+void PixelsToXrgb(const TDDrawPixels& p, const RECT& r, const PALETTEENTRY* palette, int count, BYTE* out,
+                  LONG outPitch, DWORD topByte) {
+  if (RectIsEmpty(r)) return;
   const LONG w = r.right - r.left;
-  out.resize(static_cast<size_t>(w) * static_cast<size_t>(r.bottom - r.top));
-  DWORD* o = out.data();
-  for (LONG y = r.top; y < r.bottom; ++y) {
+  const int bits = p.Format.BitCount;
+  // Indexed values through a table of their colours, made once a call.
+  DWORD indexed[256];
+  if (p.Format.Indexed)
+    for (DWORD v = 0; v < 256; ++v) indexed[v] = PixelToXrgb(v, p.Format, palette, count) | topByte;
+  const std::vector<DWORD>* sixteen = bits == 16 && !p.Format.Indexed ? &SixteenBitColours(p.Format) : nullptr;
+  for (LONG y = r.top; y < r.bottom; ++y, out += outPitch) {
     const BYTE* row = p.Bits + static_cast<std::ptrdiff_t>(y) * p.Pitch;
-    if (p.Format.BitCount == 32) {
-      // The screen's own format: a row copy without the unused top byte.
-      std::memcpy(o, row + static_cast<std::ptrdiff_t>(r.left) * 4, static_cast<size_t>(w) * 4);
-      for (LONG i = 0; i < w; ++i) o[i] &= 0xFFFFFF;
+    auto* o = reinterpret_cast<DWORD*>(out);
+    if (bits == 32) {
+      XrgbRow(o, row + static_cast<std::ptrdiff_t>(r.left) * 4, w, topByte);
+    } else if (sixteen) {
+      const BYTE* in = row + static_cast<std::ptrdiff_t>(r.left) * 2;
+      for (LONG i = 0; i < w; ++i) o[i] = (*sixteen)[LoadRowPixel<2>(in + 2 * i)] | topByte;
+    } else if (bits == 24) {
+      const BYTE* in = row + static_cast<std::ptrdiff_t>(r.left) * 3;
+      for (LONG i = 0; i < w; ++i) o[i] = LoadRowPixel<3>(in + 3 * i) | topByte;
+    } else if (bits == 8) {
+      const BYTE* in = row + r.left;
+      for (LONG i = 0; i < w; ++i) o[i] = indexed[in[i]];
     } else {
       for (LONG x = r.left; x < r.right; ++x)
-        o[x - r.left] = PixelToXrgb(GetPixelValue(p, x, y), p.Format, palette, count);
+        o[x - r.left] = p.Format.Indexed ? indexed[GetPixelValue(p, x, y) & 0xFF]
+                                         : PixelToXrgb(GetPixelValue(p, x, y), p.Format, palette, count) | topByte;
     }
-    o += w;
   }
-  return out;
 }
 
 bool RectIsEmpty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }

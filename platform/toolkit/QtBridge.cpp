@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <array>
@@ -578,12 +579,19 @@ bool TControlWidget::event(QEvent* Event) {
   return QWidget::event(Event);
 }
 
-void TControlWidget::paintEvent(QPaintEvent*) {
+void TControlWidget::paintEvent(QPaintEvent* Event) {
   RenderIfNeeded();
   QPainter p(this);
   // The backing holds the client area, which may start below a menu bar.
   const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
-  p.drawImage(off.x, off.y, FBacking);
+  const QRect image(off.x, off.y, FBacking.width(), FBacking.height());
+  // One rectangle of the region at a time: a region of several (a child
+  // window lying over this one) would make Qt hand every copy to its thread
+  // pool.
+  for (const QRect& r : Event->region()) {
+    const QRect part = r & image;
+    if (!part.isEmpty()) p.drawImage(part.topLeft(), FBacking, part.translated(-off.x, -off.y));
+  }
 }
 
 QImage ComposeWindowImage(QWidget* Widget) {

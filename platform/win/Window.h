@@ -21,6 +21,15 @@ class TWindowBackend {
   // apart) into a rectangle of the window's client area; the window shows them
   // at its next repaint, which this schedules.
   virtual void PresentPixels(HWND hWnd, const RECT& clientRect, const void* bits, LONG pitch) = 0;
+  // The same with no copy in between: Write puts the pixels straight into
+  // the window's own image. It is called once (or not at all, when nothing of
+  // the rectangle lies in the client area) with the part of the rectangle it
+  // is to fill, the address of that part's top-left pixel and the image's
+  // pitch, and the top byte each 32-bit XRGB pixel carries there. A backend
+  // without an image of its own (the default) lends Write a buffer and passes
+  // it on to PresentPixels.
+  using TPixelWriter = void (*)(void* context, const RECT& part, BYTE* bits, LONG pitch, DWORD topByte);
+  virtual void PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter write, void* context);
   virtual int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) = 0;
 };
 
