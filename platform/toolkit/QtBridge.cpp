@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <array>
@@ -516,6 +515,19 @@ void TControlWidget::Invalidate() {
   update();
 }
 
+namespace {
+int gPainting = 0;  // paints of our widgets under way
+}
+
+void TControlWidget::ShowNow(const QRect& Rect) {
+  if (FInPaint) return;
+  if (gPainting || !isVisible()) {
+    update(Rect);
+    return;
+  }
+  for (const QRect& r : visibleRegion() & Rect) repaint(r);
+}
+
 void TControlWidget::RenderIfNeeded() {
   if (FNeedsRender && FControl && !FInPaint) Render();
 }
@@ -525,7 +537,9 @@ void TControlWidget::Render() {
   if (!FBacking.isNull()) FBacking.fill(ToQColor(FControl->EffectiveColor()));
   TWinControl* c = FControl;
   FInPaint = true;
+  ++gPainting;
   SafeInvoke(c, [c] { c->Perform(WM_PAINT); });
+  --gPainting;
   FInPaint = false;
 }
 
@@ -579,19 +593,16 @@ bool TControlWidget::event(QEvent* Event) {
   return QWidget::event(Event);
 }
 
-void TControlWidget::paintEvent(QPaintEvent* Event) {
+void TControlWidget::paintEvent(QPaintEvent*) {
   RenderIfNeeded();
+  ++gPainting;
+  struct TDone {
+    ~TDone() { --gPainting; }
+  } done;
   QPainter p(this);
   // The backing holds the client area, which may start below a menu bar.
   const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
-  const QRect image(off.x, off.y, FBacking.width(), FBacking.height());
-  // One rectangle of the region at a time: a region of several (a child
-  // window lying over this one) would make Qt hand every copy to its thread
-  // pool.
-  for (const QRect& r : Event->region()) {
-    const QRect part = r & image;
-    if (!part.isEmpty()) p.drawImage(part.topLeft(), FBacking, part.translated(-off.x, -off.y));
-  }
+  p.drawImage(off.x, off.y, FBacking);
 }
 
 QImage ComposeWindowImage(QWidget* Widget) {
