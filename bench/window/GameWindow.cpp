@@ -9,7 +9,8 @@
 // MAP is a sample map of the play folder ("dolina.map", "krolestwo.map") or
 // "limits": a map made here at the world's limits (250 x 250 cells, 150
 // units of every type in turn, 150 buildings, all selected and all in view).
-// --maximized maximises the main window once the map is open.
+// --maximized gives the main window the whole screen once the map is open,
+// as maximising it does.
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +29,7 @@
 #include "game/Form6.h"
 #include "game/ProgramMain.h"
 #include "platform/toolkit/FileCtrl.h"
+#include "platform/win/Window.h"
 #include "world/WorldFiles.h"
 
 namespace fs = std::filesystem;
@@ -144,7 +146,13 @@ int main(int argc, char** argv) {
     Form6->FileListBox1->SetFileName(map);
     Form6->SpeedButton1->Click();
     QTimer::singleShot(500, [&] {
-      if (maximized) Form1->Widget()->window()->showMaximized();
+      // Maximised, the main window takes the screen (moved first, then
+      // sized: the toolkit keeps the old size when both change at once).
+      if (maximized) {
+        Form1->SetBounds(0, 0, Form1->Width(), Form1->Height());
+        Form1->SetWidth(GetSystemMetrics(SM_CXSCREEN));
+        Form1->SetHeight(GetSystemMetrics(SM_CYSCREEN));
+      }
       meter = std::make_unique<TFrameMeter>(Form1->DXDraw1->Widget());
       QTimer::singleShot(3000, [&] { meter->Start(); });
       QTimer::singleShot(static_cast<int>(3000 + seconds * 1000), [&, label] {
