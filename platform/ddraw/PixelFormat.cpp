@@ -8,6 +8,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "platform/win/PixelRow.h"
 
@@ -302,6 +305,44 @@ void KeyedRow(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
 
 #endif
 
+#if defined(__x86_64__)
+
+// The keyed row of 32-bit pixels in 32-byte groups, on processors with AVX2
+// (the same pixels as KeyedRow<4>, twice as many a step).
+__attribute__((target("avx2"))) void KeyedRow32Wide(BYTE* d, const BYTE* s, LONG count, const TKeyTest& key) {
+  constexpr LONG Group = 8;
+  const __m256i mask = _mm256_set1_epi32(static_cast<int>(key.Mask));
+  const bool single = key.Low == key.High;
+  const __m256i k = _mm256_set1_epi32(static_cast<int>(key.Low));
+  const __m256i sign = _mm256_set1_epi32(static_cast<int>(0x80000000u));
+  const __m256i low = _mm256_set1_epi32(static_cast<int>(key.Low ^ 0x80000000u));
+  const __m256i high = _mm256_set1_epi32(static_cast<int>(key.High ^ 0x80000000u));
+  const __m256i all = _mm256_set1_epi32(-1);
+  // The last group first, then whole groups from the start (see KeyedRow).
+  const LONG last = count - Group;
+  for (LONG n = -1; n < last; n += (n < 0 ? 1 : Group)) {
+    const LONG i = n < 0 ? last : n;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 4));
+    const __m256i bits = _mm256_and_si256(v, mask);
+    __m256i take;
+    if (single) {
+      take = _mm256_xor_si256(_mm256_cmpeq_epi32(bits, k), all);
+    } else {
+      const __m256i x = _mm256_xor_si256(bits, sign);
+      take = _mm256_or_si256(_mm256_cmpgt_epi32(low, x), _mm256_cmpgt_epi32(x, high));
+    }
+    const __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i * 4));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i * 4), _mm256_blendv_epi8(old, v, take));
+  }
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+#endif
+
 // Unscaled copy of whole-byte pixels: Area (inside the destination) takes
 // the source rectangle starting at (SourceX, SourceY).
 template <int Bytes>
@@ -312,6 +353,14 @@ void CopyRect(const TDDrawPixels& dest, const TDDrawPixels& source, const RECT& 
             static_cast<std::ptrdiff_t>(area.left) * Bytes;
   const BYTE* s = source.Bits + static_cast<std::ptrdiff_t>(sourceY) * source.Pitch +
                   static_cast<std::ptrdiff_t>(sourceX) * Bytes;
+#if defined(__x86_64__)
+  if constexpr (Bytes == 4) {
+    if (key && count >= 8 && HasAvx2()) {
+      for (LONG y = area.top; y < area.bottom; ++y, d += dest.Pitch, s += source.Pitch) KeyedRow32Wide(d, s, count, *key);
+      return;
+    }
+  }
+#endif
   for (LONG y = area.top; y < area.bottom; ++y, d += dest.Pitch, s += source.Pitch) {
     if (key)
       KeyedRow<Bytes>(d, s, count, *key);
