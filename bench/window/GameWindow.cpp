@@ -4,14 +4,20 @@
 // the frames missed and the CPU time of the whole process a frame, measured
 // over a stretch after a warm-up.
 //
-//   bench_game_window MAP [seconds] [--maximized]
+//   bench_game_window MAP [seconds] [--maximized] [--shot FILE]
 //
 // MAP is a sample map of the play folder ("dolina.map", "krolestwo.map") or
 // "limits": a map made here at the world's limits (250 x 250 cells, 150
 // units of every type in turn, 150 buildings, all selected and all in view).
 // --maximized gives the main window the whole screen once the map is open,
-// as maximising it does.
+// as maximising it does. --shot FILE measures nothing: it lets the game run
+// 60 ticks after the map opened, stops it there and saves the window as the
+// X server shows it (PNG), so that two builds can be compared pixel for
+// pixel.
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -27,6 +33,7 @@
 #include "bench/window/FrameMeter.h"
 #include "game/Form1.h"
 #include "game/Form6.h"
+#include "display/DXTimer.h"
 #include "game/ProgramMain.h"
 #include "platform/toolkit/FileCtrl.h"
 #include "platform/win/Window.h"
@@ -106,9 +113,12 @@ int main(int argc, char** argv) {
   std::string map = argv[1];
   double seconds = 30;
   bool maximized = false;
+  std::string shot;
   for (int i = 2; i < argc; ++i) {
     if (std::string(argv[i]) == "--maximized")
       maximized = true;
+    else if (std::string(argv[i]) == "--shot" && i + 1 < argc)
+      shot = argv[++i];
     else
       seconds = std::stod(argv[i]);
   }
@@ -143,6 +153,14 @@ int main(int argc, char** argv) {
     // The open-map dialog is up: pick the map and press "Otwórz".
     if (!Form6 || !Form6->Visible()) return;
     answer.stop();
+    if (!shot.empty()) {
+      // Sixty ticks of the running game, then it stands still.
+      auto ticks = std::make_shared<int>(0);
+      TDXTimerEvent game = Form1->DXTimer1->OnTimer;
+      Form1->DXTimer1->OnTimer = TDXTimerEvent([game, ticks](TObject* Sender, std::int32_t Lag) {
+        if (Form1->State.GameRunning != 1 || ++*ticks <= 60) game(Sender, Lag);
+      });
+    }
     Form6->FileListBox1->SetFileName(map);
     Form6->SpeedButton1->Click();
     QTimer::singleShot(500, [&] {
@@ -152,6 +170,15 @@ int main(int argc, char** argv) {
         Form1->SetBounds(0, 0, Form1->Width(), Form1->Height());
         Form1->SetWidth(GetSystemMetrics(SM_CXSCREEN));
         Form1->SetHeight(GetSystemMetrics(SM_CYSCREEN));
+      }
+      if (!shot.empty()) {
+        QTimer::singleShot(3000, [&] {
+          QWidget* top = Form1->Widget();
+          const QImage image = QGuiApplication::primaryScreen()->grabWindow(top->winId()).toImage();
+          if (!image.save(QString::fromStdString(shot), "PNG")) std::fprintf(stderr, "cannot write %s\n", shot.c_str());
+          Application->Terminate();
+        });
+        return;
       }
       meter = std::make_unique<TFrameMeter>(Form1->DXDraw1->Widget());
       QTimer::singleShot(3000, [&] { meter->Start(); });
