@@ -128,8 +128,13 @@ void DrawMap(TGameState& S, const TScene& Scene) {
   for (int i = 1; i <= rows; ++i) {
     const std::uint8_t* terrain = &S.Map.Terrain[TMapBlock::CellIndex(i, 1)];
     const std::uint8_t* heights = &S.Map.Heights[TMapBlock::CellIndex(i, 1)];
-    top = std::max<int>(top, *std::max_element(heights, heights + cols));
-    if (*std::max_element(terrain, terrain + cols) >= kinds) {
+    std::uint8_t rowTop = 0, rowKind = 0;
+    for (int j = 0; j < cols; ++j) {
+      rowTop = std::max(rowTop, heights[j]);
+      rowKind = std::max(rowKind, terrain[j]);
+    }
+    top = std::max<int>(top, rowTop);
+    if (rowKind >= kinds) {
       stopRow = i;
       stopCol = 1 + static_cast<int>(std::find_if(terrain, terrain + cols, [&](std::uint8_t t) { return t >= kinds; }) - terrain);
       break;

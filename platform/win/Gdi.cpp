@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -101,12 +102,25 @@ std::unordered_set<GdiObject*>& Live() {
   return *live;
 }
 
+// The kind of object each class is, for checked handles without a
+// dynamic_cast (every GDI call looks its handles up).
+template <typename T>
+constexpr bool KindMatches(Kind k) {
+  if constexpr (std::is_same_v<T, PenObj>) return k == Kind::Pen;
+  else if constexpr (std::is_same_v<T, BrushObj>) return k == Kind::Brush;
+  else if constexpr (std::is_same_v<T, FontObj>) return k == Kind::Font;
+  else if constexpr (std::is_same_v<T, BitmapObj>) return k == Kind::Bitmap;
+  else if constexpr (std::is_same_v<T, PaletteObj>) return k == Kind::Palette;
+  else if constexpr (std::is_same_v<T, DCObj>) return k == Kind::DC;
+  else return std::is_same_v<T, GdiObject>;
+}
+
 template <typename T>
 T* Lookup(const void* h) {
   if (!h) return nullptr;
   auto* obj = static_cast<GdiObject*>(const_cast<void*>(h));
-  if (!Live().count(obj)) return nullptr;
-  return dynamic_cast<T*>(obj);
+  if (!Live().count(obj) || !KindMatches<T>(obj->kind)) return nullptr;
+  return static_cast<T*>(obj);
 }
 
 template <typename T>
