@@ -21,7 +21,6 @@
 #include <string_view>
 #include <type_traits>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace {
 
@@ -96,9 +95,69 @@ struct DCObj : GdiObject {
   int capsBitCount = 32;  // what GetDeviceCaps reports
 };
 
-std::unordered_set<GdiObject*>& Live() {
+// The live objects: an open-addressing set of pointers (linear probing, a
+// power-of-two table at most half full, deletion by shifting the entries
+// behind back), since every GDI call checks its handles against it.
+class LiveSet {
+ public:
+  bool count(const GdiObject* p) const {
+    for (size_t i = Slot(p);; i = (i + 1) & FMask) {
+      if (FSlots[i] == p) return true;
+      if (!FSlots[i]) return false;
+    }
+  }
+  void insert(GdiObject* p) {
+    if (count(p)) return;
+    if (2 * (FSize + 1) > FSlots.size()) Grow();
+    size_t i = Slot(p);
+    while (FSlots[i]) i = (i + 1) & FMask;
+    FSlots[i] = p;
+    ++FSize;
+  }
+  void erase(const GdiObject* p) {
+    size_t i = Slot(p);
+    while (FSlots[i] != p) {
+      if (!FSlots[i]) return;
+      i = (i + 1) & FMask;
+    }
+    // Entries after the hole that could live in it move back into it.
+    for (size_t j = (i + 1) & FMask; FSlots[j]; j = (j + 1) & FMask) {
+      const size_t home = Slot(FSlots[j]);
+      if (((j - home) & FMask) >= ((j - i) & FMask)) {
+        FSlots[i] = FSlots[j];
+        i = j;
+      }
+    }
+    FSlots[i] = nullptr;
+    --FSize;
+  }
+  template <class F>
+  void ForEach(F f) const {
+    for (GdiObject* p : FSlots)
+      if (p) f(p);
+  }
+
+ private:
+  size_t Slot(const GdiObject* p) const {
+    return static_cast<size_t>((reinterpret_cast<std::uintptr_t>(p) >> 4) * 0x9E3779B97F4A7C15ull >> 20) & FMask;
+  }
+  void Grow() {
+    std::vector<GdiObject*> old;
+    old.swap(FSlots);
+    FSlots.assign(std::max<size_t>(64, 2 * old.size()), nullptr);
+    FMask = FSlots.size() - 1;
+    FSize = 0;
+    for (GdiObject* p : old)
+      if (p) insert(p);
+  }
+  std::vector<GdiObject*> FSlots = std::vector<GdiObject*>(64, nullptr);
+  size_t FMask = 63;
+  size_t FSize = 0;
+};
+
+LiveSet& Live() {
   // Never destroyed: objects freed by static destructors at exit still find it.
-  static auto* live = new std::unordered_set<GdiObject*>;
+  static auto* live = new LiveSet;
   return *live;
 }
 
@@ -1341,8 +1400,9 @@ void SetGdiTextThroughPainter(bool on) { gTextThroughPainter = on; }
 
 int GdiLiveObjectCount() {
   int n = 0;
-  for (GdiObject* o : Live())
+  Live().ForEach([&](GdiObject* o) {
     if (!o->stock) ++n;
+  });
   return n;
 }
 

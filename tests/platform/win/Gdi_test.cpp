@@ -512,6 +512,47 @@ TEST(Kernel, GlobalBlocksAreZeroFilled) {
   EXPECT_EQ(GlobalSize(h), 0u);
 }
 
+TEST(GdiObjects, ManyObjectsMadeAndFreedInAnyOrderStayKnownUntilFreed) {
+  // Enough objects for the registry to grow several times, freed in a
+  // scattered order: every handle is known exactly while its object lives.
+  const int before = GdiLiveObjectCount();
+  std::vector<HGDIOBJ> objects;
+  for (int i = 0; i < 5000; ++i)
+    objects.push_back(i % 2 ? static_cast<HGDIOBJ>(CreatePen(PS_SOLID, 1, RGB(i & 255, 0, 0)))
+                            : static_cast<HGDIOBJ>(CreateSolidBrush(RGB(0, i & 255, 0))));
+  std::vector<bool> alive(objects.size(), true);
+  unsigned seed = 3;
+  for (int round = 0; round < 3; ++round) {
+    for (size_t n = 0; n < objects.size() / 4; ++n) {
+      seed = seed * 1103515245u + 12345u;
+      const size_t i = (seed >> 8) % objects.size();
+      if (!alive[i]) continue;
+      ASSERT_TRUE(DeleteObject(objects[i]));
+      alive[i] = false;
+    }
+    int living = 0;
+    for (size_t i = 0; i < objects.size(); ++i) {
+      if (!alive[i]) continue;
+      ++living;
+      ASSERT_EQ(GetObjectType(objects[i]), i % 2 ? OBJ_PEN : OBJ_BRUSH) << i;
+    }
+    EXPECT_EQ(GdiLiveObjectCount(), before + living);
+  }
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (alive[i]) {
+      ASSERT_TRUE(DeleteObject(objects[i]));
+    }
+  }
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+  // A handle of the wrong kind is refused as well.
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(SelectPalette(screen, reinterpret_cast<HPALETTE>(pen), FALSE), nullptr);
+  EXPECT_EQ(GetPaletteEntries(reinterpret_cast<HPALETTE>(pen), 0, 0, nullptr), 0u);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(pen);
+}
+
 TEST(GdiDraw, FontNamesResolveThroughFontconfig) {
   // "Comic Sans MS" is not installed; fontconfig's substitute draws instead,
   // so the text differs from the default face's.
