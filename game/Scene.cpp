@@ -1,6 +1,7 @@
 #include "game/Scene.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "display/DXImageList.h"
@@ -66,14 +67,91 @@ TPoint CellPosition(const TGameState& S, std::int32_t Width, std::int32_t Height
   return TPoint{S.ScrollX + 16 * (Col - Row) + Width / 2 - 20, S.ScrollY + 8 * (Row + Col) + Height / 2 - 8 * e - 40};
 }
 
+namespace {
+
+// Floor division by a positive divisor.
+std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); }
+
+// The columns of each row whose cells can show on the surface. A cell's
+// picture lies at x = ScrollX + 16 (j - i) + W/2 - 20 and y = ScrollY +
+// 8 (i + j) + H/2 - 8 e - 40, so whether it can show depends on j - i (across)
+// and i + j (down, with the elevation e between 0 and the map's highest):
+// two ranges that cut each row to a run of columns. The ranges take the
+// widest and tallest terrain picture; each cell in them is still tested with
+// its own picture as before.
+struct TVisibleCells {
+  bool All = false;  // positions past what 32-bit arithmetic holds: every cell is tried
+  std::int64_t ULo = 0, UHi = -1, VLo = 0, VHi = -1;
+  // The columns of row I to visit, 1..Cols cut to the ranges.
+  void Columns(int I, int Cols, int& From, int& To) const {
+    if (All) {
+      From = 1;
+      To = Cols;
+      return;
+    }
+    From = static_cast<int>(std::max<std::int64_t>({1, ULo + I, VLo - I}));
+    To = static_cast<int>(std::min<std::int64_t>({Cols, UHi + I, VHi - I}));
+  }
+};
+
+TVisibleCells VisibleCells(const TGameState& S, const TScene& Scene, int TileWidth, int TileHeight, int TopElevation) {
+  TVisibleCells v;
+  const std::int64_t limit = std::int64_t{1} << 28;
+  if (std::llabs(S.ScrollX) > limit || std::llabs(S.ScrollY) > limit || std::llabs(Scene.Width) > limit ||
+      std::llabs(Scene.Height) > limit || TileWidth > limit || TileHeight > limit) {
+    v.All = true;
+    return v;
+  }
+  const std::int64_t w = Scene.Width, h = Scene.Height;
+  // x < W and x + TileWidth > 0
+  v.UHi = FloorDiv(w - S.ScrollX - w / 2 + 20 - 1, 16);
+  v.ULo = FloorDiv(-std::int64_t{TileWidth} - S.ScrollX - w / 2 + 20, 16) + 1;
+  // y < H at the highest elevation and y + TileHeight > 0 at none
+  v.VHi = FloorDiv(h - S.ScrollY - h / 2 + 40 + 8 * std::int64_t{TopElevation} - 1, 8);
+  v.VLo = FloorDiv(-std::int64_t{TileHeight} - S.ScrollY - h / 2 + 40, 8) + 1;
+  return v;
+}
+
+}  // namespace
+
 void DrawMap(TGameState& S, const TScene& Scene) {
   if (!Scene.Surface || !Scene.DXImageList4) return;
   ReleaseCanvas(Scene);
   TPictureCollection* tiles = Scene.DXImageList4->Items();
   const int rows = S.Map.UsedRows(), cols = S.Map.UsedCols();
+  if (rows == 0 || cols == 0) return;
+  // A cell whose terrain has no picture ends the terrain for this tick: the
+  // first such cell in drawing order (row by row) is where drawing stops.
+  const int kinds = tiles->Count();
+  int stopRow = rows + 1, stopCol = 1;
+  int top = 0;
+  for (int i = 1; i <= rows; ++i) {
+    const std::uint8_t* terrain = &S.Map.Terrain[TMapBlock::CellIndex(i, 1)];
+    const std::uint8_t* heights = &S.Map.Heights[TMapBlock::CellIndex(i, 1)];
+    std::uint8_t rowTop = 0, rowKind = 0;
+    for (int j = 0; j < cols; ++j) {
+      rowTop = std::max(rowTop, heights[j]);
+      rowKind = std::max(rowKind, terrain[j]);
+    }
+    top = std::max<int>(top, rowTop);
+    if (rowKind >= kinds) {
+      stopRow = i;
+      stopCol = 1 + static_cast<int>(std::find_if(terrain, terrain + cols, [&](std::uint8_t t) { return t >= kinds; }) - terrain);
+      break;
+    }
+  }
+  int tileWidth = 0, tileHeight = 0;
+  for (int k = 0; k < std::min(kinds, 256); ++k) {
+    tileWidth = std::max(tileWidth, tiles->GetItem(k)->GetWidth());
+    tileHeight = std::max(tileHeight, tiles->GetItem(k)->GetHeight());
+  }
+  const TVisibleCells visible = VisibleCells(S, Scene, tileWidth, tileHeight, top);
   try {
-    for (int i = 1; i <= rows; ++i)
-      for (int j = 1; j <= cols; ++j) {
+    for (int i = 1; i <= std::min(rows, stopRow); ++i) {
+      int from, to;
+      visible.Columns(i, cols, from, to);
+      if (i == stopRow) to = std::min(to, stopCol - 1);
+      for (int j = from; j <= to; ++j) {
         TPictureCollectionItem* tile = tiles->GetItem(S.Map.Terrain[TMapBlock::CellIndex(i, j)]);
         const TPoint p = CellPosition(S, Scene.Width, Scene.Height, i, j);
         // Cells wholly off the surface would be clipped away: skip the copy.
@@ -81,8 +159,9 @@ void DrawMap(TGameState& S, const TScene& Scene) {
           continue;
         tile->Draw(Scene.Surface, p.x, p.y, 0);
       }
+    }
   } catch (...) {
-    // A cell whose terrain has no picture ends the terrain for this tick.
+    // A failing draw ends the terrain for this tick too.
   }
 }
 

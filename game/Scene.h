@@ -53,7 +53,9 @@ inline TPoint WorldToScreen(const TGameState& S, std::int32_t X, std::int32_t Y)
 }
 
 // The terrain, row by row. A failure (a terrain kind without a picture)
-// silently ends the terrain drawing of this tick at that cell.
+// silently ends the terrain drawing of this tick at that cell. Only the
+// cells that can show on the surface are visited, so a large map costs what
+// a screenful of cells costs.
 void DrawMap(TGameState& S, const TScene& Scene);
 // The click marker's frame for MarkerTicks at the pointer; MarkerTicks then
 // drops by one while above 0.

@@ -417,13 +417,23 @@ void TDDrawSurface::Present(const RECT& area) const {
   TDDrawSurfaceMemory& m = *FMemory;
   RECT shown = IntersectRects(IntersectRects(area, onScreen), m.Bounds());
   if (RectIsEmpty(shown)) return;
-  std::vector<DWORD> pixels = PixelsToXrgb(m.Pixels(), shown, FPalette ? FPalette->Entries() : nullptr,
-                                           FPalette ? FPalette->Count() : 0);
   POINT topLeft{shown.left, shown.top};
   if (!::ScreenToClient(window, &topLeft)) return;
-  LONG w = shown.right - shown.left, h = shown.bottom - shown.top;
-  WindowBackend()->PresentPixels(window, RECT{topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h}, pixels.data(),
-                                 w * 4);
+  // The pixels go from the surface's memory straight into the window's image.
+  struct TSource {
+    TDDrawPixels Pixels;
+    LONG DX, DY;  // screen minus client coordinates
+    const PALETTEENTRY* Palette;
+    int Count;
+  } source{m.Pixels(), shown.left - topLeft.x, shown.top - topLeft.y, FPalette ? FPalette->Entries() : nullptr,
+           FPalette ? FPalette->Count() : 0};
+  auto write = [](void* context, const RECT& part, BYTE* bits, LONG pitch, DWORD topByte) {
+    const auto& src = *static_cast<const TSource*>(context);
+    const RECT from{part.left + src.DX, part.top + src.DY, part.right + src.DX, part.bottom + src.DY};
+    PixelsToXrgb(src.Pixels, from, src.Palette, src.Count, bits, pitch, topByte);
+  };
+  const LONG w = shown.right - shown.left, h = shown.bottom - shown.top;
+  WindowBackend()->PresentInto(window, RECT{topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h}, write, &source);
 }
 
 DWORD TDDrawSurface::ScreenPixel(LONG x, LONG y) const {

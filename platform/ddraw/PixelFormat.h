@@ -75,9 +75,11 @@ void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDr
 // its Count entries).
 DWORD PixelToXrgb(DWORD value, const TDDrawPixelFormat& format, const PALETTEENTRY* palette, int count);
 
-// Rect (within the pixels) as 32-bit XRGB rows, Width × Height words.
-std::vector<DWORD> PixelsToXrgb(const TDDrawPixels& pixels, const RECT& rect, const PALETTEENTRY* palette,
-                                int count);
+// Rect (within the pixels) as 32-bit XRGB with TopByte in the unused byte,
+// written into Out with rows OutPitch bytes apart; indexed values look up
+// Palette as PixelToXrgb does.
+void PixelsToXrgb(const TDDrawPixels& pixels, const RECT& rect, const PALETTEENTRY* palette, int count, BYTE* out,
+                  LONG outPitch, DWORD topByte);
 
 // Rectangle helpers.
 bool RectIsEmpty(const RECT& r);

@@ -126,7 +126,22 @@ class TToolkitWindowBackend : public TWindowBackend {
       auto* dst = reinterpret_cast<std::uint32_t*>(img.scanLine(y)) + x0;
       for (int x = 0; x < x1 - x0; ++x) dst[x] = src[x] | 0xFF000000u;
     }
-    if (!w->InPaint()) w->update(QRect(x0, y0, x1 - x0, y1 - y0));
+    w->ShowNow(QRect(x0, y0, x1 - x0, y1 - y0));
+  }
+
+  void PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter write, void* context) override {
+    TWinControl* c = FindControl(hWnd);
+    auto* w = c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
+    if (!w) return;
+    // A repaint still due happens first, so that it does not wipe these pixels.
+    w->RenderIfNeeded();
+    QImage& img = w->Backing();
+    const int x0 = std::max<LONG>(clientRect.left, 0), x1 = std::min<LONG>(clientRect.right, img.width());
+    const int y0 = std::max<LONG>(clientRect.top, 0), y1 = std::min<LONG>(clientRect.bottom, img.height());
+    if (x0 >= x1 || y0 >= y1) return;
+    const auto pitch = static_cast<LONG>(img.bytesPerLine());
+    write(context, RECT{x0, y0, x1, y1}, img.bits() + static_cast<std::ptrdiff_t>(y0) * pitch + x0 * 4, pitch, 0xFF000000u);
+    w->ShowNow(QRect(x0, y0, x1 - x0, y1 - y0));
   }
 
   int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) override {

@@ -515,6 +515,19 @@ void TControlWidget::Invalidate() {
   update();
 }
 
+namespace {
+int gPainting = 0;  // paints of our widgets under way
+}
+
+void TControlWidget::ShowNow(const QRect& Rect) {
+  if (FInPaint) return;
+  if (gPainting || !isVisible()) {
+    update(Rect);
+    return;
+  }
+  for (const QRect& r : visibleRegion() & Rect) repaint(r);
+}
+
 void TControlWidget::RenderIfNeeded() {
   if (FNeedsRender && FControl && !FInPaint) Render();
 }
@@ -524,7 +537,9 @@ void TControlWidget::Render() {
   if (!FBacking.isNull()) FBacking.fill(ToQColor(FControl->EffectiveColor()));
   TWinControl* c = FControl;
   FInPaint = true;
+  ++gPainting;
   SafeInvoke(c, [c] { c->Perform(WM_PAINT); });
+  --gPainting;
   FInPaint = false;
 }
 
@@ -580,6 +595,10 @@ bool TControlWidget::event(QEvent* Event) {
 
 void TControlWidget::paintEvent(QPaintEvent*) {
   RenderIfNeeded();
+  ++gPainting;
+  struct TDone {
+    ~TDone() { --gPainting; }
+  } done;
   QPainter p(this);
   // The backing holds the client area, which may start below a menu bar.
   const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};

@@ -39,6 +39,12 @@ class TControlWidget : public QWidget {
   bool NeedsRender() const { return FNeedsRender; }
   // Repaints the backing image now if it is marked.
   void RenderIfNeeded();
+  // Shows Rect of the backing image on the screen now, one rectangle of the
+  // part of it that no other window covers at a time (Qt hands a repaint of
+  // a region of several rectangles to its thread pool, which costs more than
+  // the copies). While one of our widgets paints, the rectangle is shown at
+  // the next repaint instead.
+  void ShowNow(const QRect& Rect);
 
  protected:
   bool event(QEvent* Event) override;

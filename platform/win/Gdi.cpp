@@ -15,9 +15,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <list>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace {
 
@@ -46,7 +49,8 @@ struct BrushObj : GdiObject {
 struct FontObj : GdiObject {
   FontObj() : GdiObject(Kind::Font) {}
   LOGFONTA lf;
-  std::unique_ptr<QFont> qfont;  // made at first use
+  std::unique_ptr<QFont> qfont;  // made at first use, with its metrics
+  int ascent = 0, height = 0;
 };
 
 struct PaletteObj : GdiObject {
@@ -91,18 +95,91 @@ struct DCObj : GdiObject {
   int capsBitCount = 32;  // what GetDeviceCaps reports
 };
 
-std::unordered_set<GdiObject*>& Live() {
+// The live objects: an open-addressing set of pointers (linear probing, a
+// power-of-two table at most half full, deletion by shifting the entries
+// behind back), since every GDI call checks its handles against it.
+class LiveSet {
+ public:
+  bool count(const GdiObject* p) const {
+    for (size_t i = Slot(p);; i = (i + 1) & FMask) {
+      if (FSlots[i] == p) return true;
+      if (!FSlots[i]) return false;
+    }
+  }
+  void insert(GdiObject* p) {
+    if (count(p)) return;
+    if (2 * (FSize + 1) > FSlots.size()) Grow();
+    size_t i = Slot(p);
+    while (FSlots[i]) i = (i + 1) & FMask;
+    FSlots[i] = p;
+    ++FSize;
+  }
+  void erase(const GdiObject* p) {
+    size_t i = Slot(p);
+    while (FSlots[i] != p) {
+      if (!FSlots[i]) return;
+      i = (i + 1) & FMask;
+    }
+    // Entries after the hole that could live in it move back into it.
+    for (size_t j = (i + 1) & FMask; FSlots[j]; j = (j + 1) & FMask) {
+      const size_t home = Slot(FSlots[j]);
+      if (((j - home) & FMask) >= ((j - i) & FMask)) {
+        FSlots[i] = FSlots[j];
+        i = j;
+      }
+    }
+    FSlots[i] = nullptr;
+    --FSize;
+  }
+  template <class F>
+  void ForEach(F f) const {
+    for (GdiObject* p : FSlots)
+      if (p) f(p);
+  }
+
+ private:
+  size_t Slot(const GdiObject* p) const {
+    return static_cast<size_t>((reinterpret_cast<std::uintptr_t>(p) >> 4) * 0x9E3779B97F4A7C15ull >> 20) & FMask;
+  }
+  void Grow() {
+    std::vector<GdiObject*> old;
+    old.swap(FSlots);
+    FSlots.assign(std::max<size_t>(64, 2 * old.size()), nullptr);
+    FMask = FSlots.size() - 1;
+    FSize = 0;
+    for (GdiObject* p : old)
+      if (p) insert(p);
+  }
+  std::vector<GdiObject*> FSlots = std::vector<GdiObject*>(64, nullptr);
+  size_t FMask = 63;
+  size_t FSize = 0;
+};
+
+LiveSet& Live() {
   // Never destroyed: objects freed by static destructors at exit still find it.
-  static auto* live = new std::unordered_set<GdiObject*>;
+  static auto* live = new LiveSet;
   return *live;
+}
+
+// The kind of object each class is, for checked handles without a
+// dynamic_cast (every GDI call looks its handles up).
+template <typename T>
+constexpr bool KindMatches(Kind k) {
+  if constexpr (std::is_same_v<T, PenObj>) return k == Kind::Pen;
+  else if constexpr (std::is_same_v<T, BrushObj>) return k == Kind::Brush;
+  else if constexpr (std::is_same_v<T, FontObj>) return k == Kind::Font;
+  else if constexpr (std::is_same_v<T, BitmapObj>) return k == Kind::Bitmap;
+  else if constexpr (std::is_same_v<T, PaletteObj>) return k == Kind::Palette;
+  else if constexpr (std::is_same_v<T, DCObj>) return k == Kind::DC;
+  else return std::is_same_v<T, GdiObject>;
 }
 
 template <typename T>
 T* Lookup(const void* h) {
   if (!h) return nullptr;
   auto* obj = static_cast<GdiObject*>(const_cast<void*>(h));
-  if (!Live().count(obj)) return nullptr;
-  return dynamic_cast<T*>(obj);
+  if (!Live().count(obj) || !KindMatches<T>(obj->kind)) return nullptr;
+  return static_cast<T*>(obj);
 }
 
 template <typename T>
@@ -192,16 +269,20 @@ GdiObject* MakeStock(int i) {
 }
 
 GdiObject* Stock(int i) {
-  static auto& stock = *new std::unordered_map<int, GdiObject*>;
-  auto it = stock.find(i);
-  if (it != stock.end()) return it->second;
-  GdiObject* obj = MakeStock(i);
-  if (obj) {
-    obj->stock = true;
-    Register(obj);
+  constexpr int count = DEFAULT_GUI_FONT + 1;
+  static GdiObject* stock[count] = {};
+  static bool made[count] = {};
+  if (i < 0 || i >= count) return nullptr;
+  if (!made[i]) {
+    GdiObject* obj = MakeStock(i);
+    if (obj) {
+      obj->stock = true;
+      Register(obj);
+    }
+    stock[i] = obj;
+    made[i] = true;
   }
-  stock[i] = obj;
-  return obj;
+  return stock[i];
 }
 
 BitmapObj* StockMonoBitmap() {
@@ -244,24 +325,12 @@ bool SameFormat(const GdiPixelFormat& a, const GdiPixelFormat& b) {
   return a.RMask == b.RMask && a.GMask == b.GMask && a.BMask == b.BMask;
 }
 
-int MaskShift(DWORD mask) {
-  if (!mask) return 0;
-  int s = 0;
-  while (!(mask & 1)) {
-    mask >>= 1;
-    ++s;
-  }
-  return s;
-}
+int MaskShift(DWORD mask) { return mask ? __builtin_ctz(mask) : 0; }
 
+// The length of the run of ones at the mask's low end.
 int MaskBits(DWORD mask) {
   mask >>= MaskShift(mask);
-  int n = 0;
-  while (mask & 1) {
-    mask >>= 1;
-    ++n;
-  }
-  return n;
+  return ~mask ? __builtin_ctz(~mask) : 32;
 }
 
 // A channel of N bits widened to 8 by repeating its high bits.
@@ -335,6 +404,23 @@ void FillSurface(Surface& s, RECT r, DWORD pixel) {
   r.top = std::max<LONG>(r.top, 0);
   r.right = std::min<LONG>(r.right, s.width);
   r.bottom = std::min<LONG>(r.bottom, s.height);
+  if (r.left >= r.right || r.top >= r.bottom) return;
+  const int bits = s.format.BitCount;
+  if (bits >= 8) {
+    // Whole-byte pixels: the first row pixel by pixel, the others copy it.
+    const size_t bytes = static_cast<size_t>(bits / 8);
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bytes;
+    const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(r.left) * static_cast<std::ptrdiff_t>(bytes);
+    BYTE* first = s.top + r.top * s.step + offset;
+    const BYTE pattern[4] = {static_cast<BYTE>(pixel), static_cast<BYTE>(pixel >> 8), static_cast<BYTE>(pixel >> 16),
+                             static_cast<BYTE>(pixel >> 24)};
+    if (bytes == 1)
+      std::memset(first, pattern[0], rowBytes);
+    else
+      for (size_t i = 0; i < rowBytes; i += bytes) std::memcpy(first + i, pattern, bytes);
+    for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(s.top + y * s.step + offset, first, rowBytes);
+    return;
+  }
   for (LONG y = r.top; y < r.bottom; ++y)
     for (LONG x = r.left; x < r.right; ++x) WritePixel(s, x, y, pixel);
 }
@@ -423,9 +509,249 @@ const QFont& FontOf(DCObj* dc) {
     font->setUnderline(f->lf.lfUnderline != 0);
     font->setStrikeOut(f->lf.lfStrikeOut != 0);
     font->setStyleStrategy(QFont::NoAntialias);
+    QFontMetrics fm(*font);
+    f->ascent = fm.ascent();
+    f->height = fm.height();
     f->qfont = std::move(font);
   }
   return *f->qfont;
+}
+
+FontObj* FontObjOf(DCObj* dc) {
+  FontObj* f = dc->font ? dc->font : static_cast<FontObj*>(Stock(SYSTEM_FONT));
+  FontOf(dc);
+  return f;
+}
+
+// ---- Text images ------------------------------------------------------------------
+
+// Text is drawn without antialiasing: a pixel the glyphs cover takes the text
+// colour, every other pixel of the cell keeps what it had. Which pixels the
+// glyphs cover depends on the font and the text only (not on the colour, not
+// on what lies beneath, not on the whole-pixel position), so a text is shaped
+// and rendered once into a text image, its covered pixels as runs row by row,
+// and every later draw of it writes those runs in the surface's own format.
+struct TextImage {
+  LONG width = 0;  // the advance of the text: the width of its cell
+  bool rendered = false;
+  bool hasRuns = false;                // false for a cell too large to keep
+  std::vector<std::int32_t> rowStart;  // the cell's rows + 1 offsets into runs
+  std::vector<std::int32_t> runs;      // pairs: first column, length
+};
+
+// A cell larger than this many pixels is painted directly at each draw and
+// keeps only its width in the cache.
+constexpr std::int64_t kMaxCachedTextPixels = std::int64_t{1} << 20;
+
+// The text images of the texts drawn lately, keyed by font and text; the
+// least recently used go first once the cache holds MaxEntries texts or
+// MaxBytes bytes. A text found again costs a hash and a list splice and
+// allocates nothing.
+class TextImageCache {
+ public:
+  static constexpr size_t MaxEntries = 1024;
+  static constexpr size_t MaxBytes = size_t{4} << 20;
+
+  TextImage* Find(std::string_view key) {
+    auto it = FIndex.find(key);
+    if (it == FIndex.end()) return nullptr;
+    FEntries.splice(FEntries.begin(), FEntries, it->second);
+    return &it->second->image;
+  }
+
+  TextImage& Insert(std::string_view key) {
+    FEntries.emplace_front();
+    Entry& e = FEntries.front();
+    e.key.assign(key);
+    FIndex.emplace(std::string_view(e.key), FEntries.begin());
+    Charge(e.image);
+    return e.image;
+  }
+
+  // Counts again what Image (the entry found or inserted last) holds, then
+  // drops the oldest entries beyond the bounds; that entry always stays.
+  void Charge(const TextImage& image) {
+    Entry& e = FEntries.front();
+    if (&e.image != &image) return;
+    FBytes -= e.bytes;
+    e.bytes = sizeof(Entry) + 2 * e.key.size() + (image.rowStart.size() + image.runs.size()) * sizeof(std::int32_t);
+    FBytes += e.bytes;
+    while (FEntries.size() > 1 && (FEntries.size() > MaxEntries || FBytes > MaxBytes)) {
+      Entry& old = FEntries.back();
+      FIndex.erase(std::string_view(old.key));
+      FBytes -= old.bytes;
+      FEntries.pop_back();
+    }
+  }
+
+  void Clear() {
+    FIndex.clear();
+    FEntries.clear();
+    FBytes = 0;
+  }
+  size_t Size() const { return FEntries.size(); }
+  size_t Bytes() const { return FBytes; }
+
+ private:
+  struct Entry {
+    std::string key;
+    TextImage image;
+    size_t bytes = 0;
+  };
+  std::list<Entry> FEntries;
+  std::unordered_map<std::string_view, std::list<Entry>::iterator> FIndex;
+  size_t FBytes = 0;
+};
+
+TextImageCache& TextImages() {
+  // Never destroyed, like the object registry: fonts outlive static destructors.
+  static auto* cache = new TextImageCache;
+  return *cache;
+}
+
+bool gTextThroughPainter = false;
+
+// The cache key: every field of the font that the painter's font is made
+// from, then the text bytes.
+void TextKey(std::string& key, const FontObj* f, const char* text, UINT count) {
+  const LOGFONTA& lf = f->lf;
+  key.clear();
+  key.append(reinterpret_cast<const char*>(&lf.lfHeight), sizeof lf.lfHeight);
+  key.push_back(static_cast<char>((lf.lfWeight >= 600 ? 1 : 0) | (lf.lfItalic ? 2 : 0) | (lf.lfUnderline ? 4 : 0) |
+                                  (lf.lfStrikeOut ? 8 : 0)));
+  key.append(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
+  key.push_back('\0');
+  key.append(text, count);
+}
+
+// The text image of Text in the DC's font, measured; with Render also its
+// covered pixels (unless the cell is too large to keep).
+TextImage& TextImageOf(DCObj* dc, const char* text, UINT count, bool render) {
+  FontObj* f = FontObjOf(dc);
+  thread_local std::string key;
+  TextKey(key, f, text, count);
+  TextImageCache& cache = TextImages();
+  TextImage* t = cache.Find(key);
+  if (!t) {
+    t = &cache.Insert(key);
+    t->width = QFontMetrics(*f->qfont).horizontalAdvance(DecodeText(text, static_cast<int>(count)));
+  }
+  if (render && !t->rendered) {
+    t->rendered = true;
+    const std::int64_t area = std::int64_t{std::max<LONG>(t->width, 0)} * std::max(f->height, 0);
+    if (area > 0 && area <= kMaxCachedTextPixels) {
+      QImage img(t->width, f->height, QImage::Format_RGB32);
+      img.fill(Qt::black);
+      {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(*f->qfont);
+        p.setPen(Qt::white);
+        p.drawText(QPoint(0, f->ascent), DecodeText(text, static_cast<int>(count)));
+      }
+      t->rowStart.reserve(static_cast<size_t>(f->height) + 1);
+      for (int y = 0; y < f->height; ++y) {
+        t->rowStart.push_back(static_cast<std::int32_t>(t->runs.size()));
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < t->width;) {
+          if ((line[x] & 0xFFFFFF) == 0) {
+            ++x;
+            continue;
+          }
+          int end = x + 1;
+          while (end < t->width && (line[end] & 0xFFFFFF) != 0) ++end;
+          t->runs.push_back(x);
+          t->runs.push_back(end - x);
+          x = end;
+        }
+      }
+      t->rowStart.push_back(static_cast<std::int32_t>(t->runs.size()));
+      t->hasRuns = true;
+    }
+    cache.Charge(*t);
+  }
+  return *t;
+}
+
+// Whether a pixel value already shows Color; such pixels are left as they
+// are, as the painter leaves a pixel it paints in the colour it had.
+class ShowsColor {
+ public:
+  ShowsColor(const GdiPixelFormat& f, COLORREF color, DWORD pixel) : FFormat(f), FColor(color) {
+    if (f.Indexed()) {
+      FKind = Indexed;
+    } else if (f.BitCount == 24) {
+      // Blue, green and red bytes whatever the masks say.
+      FKind = Masked;
+      FMask = 0xFFFFFF;
+      FValue = pixel & FMask;
+      FExact = true;
+    } else if (MaskBits(f.RMask) <= 8 && MaskBits(f.GMask) <= 8 && MaskBits(f.BMask) <= 8) {
+      // Channels of up to 8 bits widen to distinct colours: a pixel shows
+      // Color exactly when its colour bits are those of Pixel, and only if
+      // Pixel itself shows it.
+      FKind = Masked;
+      FMask = f.RMask | f.GMask | f.BMask;
+      FValue = pixel & FMask;
+      FExact = PixelToColor(f, pixel) == color;
+    } else {
+      FKind = General;
+    }
+  }
+  bool operator()(DWORD raw) const {
+    switch (FKind) {
+      case Indexed:
+        return (raw < FFormat.Colors.size() ? FFormat.Colors[raw] & 0xFFFFFF : RGB(0, 0, 0)) == FColor;
+      case Masked:
+        return FExact && (raw & FMask) == FValue;
+      default:
+        return PixelToColor(FFormat, raw) == FColor;
+    }
+  }
+
+ private:
+  enum { Indexed, Masked, General } FKind;
+  const GdiPixelFormat& FFormat;
+  COLORREF FColor;
+  DWORD FMask = 0, FValue = 0;
+  bool FExact = false;
+};
+
+// Writes the covered pixels of T drawn with its cell at (X, Y), inside Clip
+// (which lies inside the surface), in Pixel unless they show Color already.
+template <int Bits>
+void PutTextRuns(Surface& s, const TextImage& t, int cellHeight, std::int64_t x, std::int64_t y, const RECT& clip,
+                 DWORD pixel, const ShowsColor& shows) {
+  const std::int64_t r0 = std::max<std::int64_t>(0, clip.top - y);
+  const std::int64_t r1 = std::min<std::int64_t>(cellHeight, clip.bottom - y);
+  for (std::int64_t r = r0; r < r1; ++r) {
+    BYTE* row = s.top + static_cast<std::ptrdiff_t>(y + r) * s.step;
+    const std::int32_t* run = t.runs.data() + t.rowStart[static_cast<size_t>(r)];
+    const std::int32_t* end = t.runs.data() + t.rowStart[static_cast<size_t>(r) + 1];
+    for (; run < end; run += 2) {
+      const LONG a = static_cast<LONG>(std::max<std::int64_t>(x + run[0], clip.left));
+      const LONG b = static_cast<LONG>(std::min<std::int64_t>(x + run[0] + run[1], clip.right));
+      for (LONG px = a; px < b; ++px)
+        if (!shows(ReadRowPixel(row, px, Bits))) WriteRowPixel(row, px, Bits, pixel);
+    }
+  }
+}
+
+void PutText(Surface& s, const TextImage& t, int cellHeight, std::int64_t x, std::int64_t y, const RECT& clip,
+             COLORREF color) {
+  const DWORD pixel = ColorToPixel(s.format, color);
+  const ShowsColor shows(s.format, color, pixel);
+  switch (s.format.BitCount) {
+    case 1: return PutTextRuns<1>(s, t, cellHeight, x, y, clip, pixel, shows);
+    case 2: return PutTextRuns<2>(s, t, cellHeight, x, y, clip, pixel, shows);
+    case 4: return PutTextRuns<4>(s, t, cellHeight, x, y, clip, pixel, shows);
+    case 8: return PutTextRuns<8>(s, t, cellHeight, x, y, clip, pixel, shows);
+    case 16: return PutTextRuns<16>(s, t, cellHeight, x, y, clip, pixel, shows);
+    case 24: return PutTextRuns<24>(s, t, cellHeight, x, y, clip, pixel, shows);
+    case 32: return PutTextRuns<32>(s, t, cellHeight, x, y, clip, pixel, shows);
+    default: return;
+  }
 }
 
 // ---- Lines ----------------------------------------------------------------------
@@ -1075,10 +1401,16 @@ int GetObjectType(HGDIOBJ h) {
 
 BOOL GdiFlush() { return TRUE; }
 
+size_t GdiTextCacheSize() { return TextImages().Size(); }
+size_t GdiTextCacheCapacity() { return TextImageCache::MaxEntries; }
+void GdiClearTextCache() { TextImages().Clear(); }
+void SetGdiTextThroughPainter(bool on) { gTextThroughPainter = on; }
+
 int GdiLiveObjectCount() {
   int n = 0;
-  for (GdiObject* o : Live())
+  Live().ForEach([&](GdiObject* o) {
     if (!o->stock) ++n;
+  });
   return n;
 }
 
@@ -1523,7 +1855,14 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   }
   if (nullPen || right - left < 1 || bottom - top < 1) return TRUE;
   int w = PenWidth(pen);
-  if (w <= 1) {
+  if (w <= 1 && StylePattern(PenStyle(pen)).empty()) {
+    // A solid outline: the four edges the closed line covers, filled.
+    DWORD v = DcPixel(dc, *s, pen->lp.lopnColor);
+    FillSurface(*s, RECT{left, top, right, top + 1}, v);
+    FillSurface(*s, RECT{left, bottom - 1, right, bottom}, v);
+    FillSurface(*s, RECT{left, top, left + 1, bottom}, v);
+    FillSurface(*s, RECT{right - 1, top, right, bottom}, v);
+  } else if (w <= 1) {
     // The closed outline on the last pixels inside the rectangle.
     ThinLine(dc, *s, left, top, right - 1, top);
     ThinLine(dc, *s, right - 1, top, right - 1, bottom - 1);
@@ -1603,9 +1942,9 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
 BOOL GetTextExtentPoint32A(HDC hdc, const char* text, int count, SIZE* size) {
   auto* dc = Lookup<DCObj>(hdc);
   if (!dc || !size || count < 0 || (count > 0 && !text)) return FALSE;
-  QFontMetrics fm(FontOf(dc));
-  size->cx = count ? fm.horizontalAdvance(DecodeText(text, count)) : 0;
-  size->cy = fm.height();
+  FontObj* f = FontObjOf(dc);
+  size->cx = count ? TextImageOf(dc, text, static_cast<UINT>(count), false).width : 0;
+  size->cy = f->height;
   return TRUE;
 }
 
@@ -1614,14 +1953,13 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
   if (!dc || (count > 0 && !text)) return FALSE;
   Surface* s = SurfaceOf(dc);
   if (!s) return TRUE;
-  const QFont& font = FontOf(dc);
-  QFontMetrics fm(font);
-  QString str = DecodeText(text ? text : "", static_cast<int>(count));
-  int width = fm.horizontalAdvance(str);
+  FontObj* f = FontObjOf(dc);
+  TextImage* image = count ? &TextImageOf(dc, text, count, !gTextThroughPainter) : nullptr;
+  const int width = image ? image->width : 0;
   auto clampLong = [](std::int64_t v) {
     return static_cast<LONG>(std::clamp<std::int64_t>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
   };
-  RECT cell{x, y, clampLong(std::int64_t{x} + width), clampLong(std::int64_t{y} + fm.height())};
+  RECT cell{x, y, clampLong(std::int64_t{x} + width), clampLong(std::int64_t{y} + f->height)};
   RECT clip = cell;
   bool clipped = rect && (options & ETO_CLIPPED);
   if (clipped) {
@@ -1634,10 +1972,19 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
   if (dc->bkMode == OPAQUE) FillSurface(*s, clip, DcPixel(dc, *s, dc->bkColor));
   if (count == 0 || clip.left >= clip.right || clip.top >= clip.bottom) return TRUE;
   COLORREF color = ResolveColor(dc, dc->textColor, GdiPixelFormat{});
+  if (image->hasRuns && !gTextThroughPainter) {
+    RECT inside{std::max<LONG>(clip.left, 0), std::max<LONG>(clip.top, 0), std::min<LONG>(clip.right, s->width),
+                std::min<LONG>(clip.bottom, s->height)};
+    if (inside.left < inside.right && inside.top < inside.bottom) PutText(*s, *image, f->height, x, y, inside, color);
+    return TRUE;
+  }
+  const QFont& font = *f->qfont;
+  const int ascent = f->ascent;
+  QString str = DecodeText(text, static_cast<int>(count));
   PaintRegion(*s, clip, [&](QPainter& p) {
     p.setFont(font);
     p.setPen(ToQColor(color));
-    p.drawText(QPoint(x, y + fm.ascent()), str);
+    p.drawText(QPoint(x, y + ascent), str);
   });
   return TRUE;
 }

@@ -9,6 +9,8 @@
 // lines and blits are written directly; text, ellipses and wide lines are
 // painted by Qt on a 32-bit copy of the covered rectangle and written back
 // through the same colour conversion as every other path (ColorToPixel).
+// Text is rendered so once per font and text; later draws of it copy the
+// pixels its glyphs cover straight into the bitmap (see the text cache).
 #pragma once
 
 #include <cstddef>
@@ -377,3 +379,14 @@ void EnsureGuiApplication();
 
 // Test and diagnostics aid: how many GDI objects and DCs are alive.
 int GdiLiveObjectCount();
+
+// Texts are shaped and rendered once per font and text and kept in a small
+// cache of text images (at most GdiTextCacheCapacity texts), which later
+// draws of the same text copy into the surface. Test and diagnostics aids:
+// how many texts the cache holds, emptying it, and drawing every text
+// through the painter on a 32-bit copy of its cell instead (the same pixels,
+// made the slow way: tests compare the two).
+size_t GdiTextCacheSize();
+size_t GdiTextCacheCapacity();
+void GdiClearTextCache();
+void SetGdiTextThroughPainter(bool on);

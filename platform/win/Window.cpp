@@ -1,7 +1,17 @@
 #include "platform/win/Window.h"
 
+#include <vector>
+
 namespace {
 TWindowBackend* gBackend = nullptr;
+}
+
+void TWindowBackend::PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter write, void* context) {
+  if (clientRect.left >= clientRect.right || clientRect.top >= clientRect.bottom) return;
+  const LONG w = clientRect.right - clientRect.left, h = clientRect.bottom - clientRect.top;
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+  write(context, clientRect, reinterpret_cast<BYTE*>(pixels.data()), w * 4, 0);
+  PresentPixels(hWnd, clientRect, pixels.data(), w * 4);
 }
 
 void SetWindowBackend(TWindowBackend* backend) { gBackend = backend; }

@@ -18,9 +18,18 @@ class TWindowBackend {
   virtual int ShowCursor(bool show) = 0;
   virtual void GetScreenSize(LONG* width, LONG* height) = 0;
   // Puts 32-bit XRGB pixels (Width × Height of the rectangle, rows Pitch bytes
-  // apart) into a rectangle of the window's client area; the window shows them
-  // at its next repaint, which this schedules.
+  // apart) into a rectangle of the window's client area and shows them (at
+  // once, or at the window's next repaint while a window is painting).
   virtual void PresentPixels(HWND hWnd, const RECT& clientRect, const void* bits, LONG pitch) = 0;
+  // The same with no copy in between: Write puts the pixels straight into
+  // the window's own image. It is called once (or not at all, when nothing of
+  // the rectangle lies in the client area) with the part of the rectangle it
+  // is to fill, the address of that part's top-left pixel and the image's
+  // pitch, and the top byte each 32-bit XRGB pixel carries there. A backend
+  // without an image of its own (the default) lends Write a buffer and passes
+  // it on to PresentPixels.
+  using TPixelWriter = void (*)(void* context, const RECT& part, BYTE* bits, LONG pitch, DWORD topByte);
+  virtual void PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter write, void* context);
   virtual int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) = 0;
 };
 

@@ -134,6 +134,41 @@ TEST(GdiDraw, RectangleOutlinesWithPenAndFillsInsideWithBrush) {
   DeleteObject(brush);
 }
 
+TEST(GdiDraw, SolidOutlinesCoverWhatTheClosedLineThroughTheirCornersCovers) {
+  // A rectangle's outline with a one-pixel solid pen, against the closed line
+  // from corner to corner on the last pixels inside, each line leaving out
+  // its last pixel; sizes down to one pixel and rectangles off the edges.
+  const RECT rects[] = {{2, 2, 10, 8}, {0, 0, 16, 12}, {3, 4, 4, 9}, {5, 5, 12, 6}, {6, 6, 7, 7},
+                        {-3, -2, 5, 4}, {12, 9, 20, 15}, {9, 3, 4, 10}};
+  for (const RECT& r : rects) {
+    SCOPED_TRACE(testing::Message() << r.left << " " << r.top << " " << r.right << " " << r.bottom);
+    Buffer32 outline, lines;
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+    SelectObject(outline.dc, pen);
+    SelectObject(outline.dc, GetStockObject(NULL_BRUSH));
+    Rectangle(outline.dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(lines.dc, pen);
+    const LONG left = std::min(r.left, r.right), right = std::max(r.left, r.right);
+    const LONG top = std::min(r.top, r.bottom), bottom = std::max(r.top, r.bottom);
+    MoveToEx(lines.dc, left, top, nullptr);
+    LineTo(lines.dc, right - 1, top);
+    LineTo(lines.dc, right - 1, bottom - 1);
+    LineTo(lines.dc, left, bottom - 1);
+    LineTo(lines.dc, left, top);
+    if (right - left == 1 || bottom - top == 1) {
+      HBRUSH fill = CreateSolidBrush(RGB(0, 0, 255));
+      RECT all{left, top, right, bottom};
+      FillRect(lines.dc, &all, fill);
+      DeleteObject(fill);
+    }
+    EXPECT_EQ(outline.bytes, lines.bytes);
+    EXPECT_GT(outline.Count(0x0000FF), 0);
+    SelectObject(outline.dc, GetStockObject(BLACK_PEN));
+    SelectObject(lines.dc, GetStockObject(BLACK_PEN));
+    DeleteObject(pen);
+  }
+}
+
 TEST(GdiDraw, StyledPenLeavesGapsFilledOnlyWhenOpaque) {
   Buffer32 b;
   HPEN dot = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
@@ -484,6 +519,47 @@ TEST(Kernel, GlobalBlocksAreZeroFilled) {
   GlobalUnlock(h);
   EXPECT_EQ(GlobalFree(h), nullptr);
   EXPECT_EQ(GlobalSize(h), 0u);
+}
+
+TEST(GdiObjects, ManyObjectsMadeAndFreedInAnyOrderStayKnownUntilFreed) {
+  // Enough objects for the registry to grow several times, freed in a
+  // scattered order: every handle is known exactly while its object lives.
+  const int before = GdiLiveObjectCount();
+  std::vector<HGDIOBJ> objects;
+  for (int i = 0; i < 5000; ++i)
+    objects.push_back(i % 2 ? static_cast<HGDIOBJ>(CreatePen(PS_SOLID, 1, RGB(i & 255, 0, 0)))
+                            : static_cast<HGDIOBJ>(CreateSolidBrush(RGB(0, i & 255, 0))));
+  std::vector<bool> alive(objects.size(), true);
+  unsigned seed = 3;
+  for (int round = 0; round < 3; ++round) {
+    for (size_t n = 0; n < objects.size() / 4; ++n) {
+      seed = seed * 1103515245u + 12345u;
+      const size_t i = (seed >> 8) % objects.size();
+      if (!alive[i]) continue;
+      ASSERT_TRUE(DeleteObject(objects[i]));
+      alive[i] = false;
+    }
+    int living = 0;
+    for (size_t i = 0; i < objects.size(); ++i) {
+      if (!alive[i]) continue;
+      ++living;
+      ASSERT_EQ(GetObjectType(objects[i]), i % 2 ? OBJ_PEN : OBJ_BRUSH) << i;
+    }
+    EXPECT_EQ(GdiLiveObjectCount(), before + living);
+  }
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (alive[i]) {
+      ASSERT_TRUE(DeleteObject(objects[i]));
+    }
+  }
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+  // A handle of the wrong kind is refused as well.
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(SelectPalette(screen, reinterpret_cast<HPALETTE>(pen), FALSE), nullptr);
+  EXPECT_EQ(GetPaletteEntries(reinterpret_cast<HPALETTE>(pen), 0, 0, nullptr), 0u);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(pen);
 }
 
 TEST(GdiDraw, FontNamesResolveThroughFontconfig) {
