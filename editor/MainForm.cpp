@@ -16,7 +16,7 @@
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 #include "world/ObjectNames.h"
-#include "tools/StoredData.h"
+#include "assets/stored/StoredData.h"
 #include "world/WorldFiles.h"
 
 TForm1* Form1 = nullptr;

@@ -12,7 +12,7 @@
 #include "platform/toolkit/Bitmap.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
-#include "tools/StoredData.h"
+#include "assets/stored/StoredData.h"
 
 TForm1* Form1 = nullptr;
 

@@ -1,14 +1,14 @@
-#include "tools/assetgen/Folders.h"
+#include "assets/generator/Folders.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/rtl/Cp1250.h"
-#include "tools/assetgen/Music.h"
-#include "tools/assetgen/Pictures.h"
-#include "tools/assetgen/Stored.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/Music.h"
+#include "assets/generator/Pictures.h"
+#include "assets/generator/Stored.h"
+#include "assets/generator/WorldData.h"
 #include "world/WorldFiles.h"
 
 namespace {

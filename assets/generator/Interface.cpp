@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/rtl/Cp1250.h"
-#include "tools/assetgen/Pictures.h"
+#include "assets/generator/Pictures.h"
 
 void AddOutline(TPixelPicture& P, TRgb Color);
 std::vector<TPixelPicture> GroundSides();

@@ -1,9 +1,9 @@
-#include "tools/assetgen/Landscape.h"
+#include "assets/generator/Landscape.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "tools/assetgen/Raster.h"
+#include "assets/generator/Raster.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/WorldData.h"
 #include "world/World.h"
 
 // Raised ground kinds as the terrain pictures show them.

@@ -6,11 +6,11 @@
 #include <exception>
 #include <string>
 
-#include "tools/assetgen/Folders.h"
-#include "tools/assetgen/Preview.h"
-#include "tools/assetgen/Sounds.h"
-#include "tools/assetgen/Stored.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/Folders.h"
+#include "assets/generator/Preview.h"
+#include "assets/generator/Sounds.h"
+#include "assets/generator/Stored.h"
+#include "assets/generator/WorldData.h"
 
 int main(int argc, char** argv) {
   try {

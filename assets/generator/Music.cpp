@@ -1,4 +1,4 @@
-#include "tools/assetgen/Music.h"
+#include "assets/generator/Music.h"
 
 #include <algorithm>
 #include <string>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/assetgen/Raster.h"
+#include "assets/generator/Raster.h"
 
 // Terrain cells are 34 × 50 pictures. A cell's ground diamond is centred at
 // (16, 29) of its picture, 32 wide and 16 high, so that a picture placed one

@@ -1,10 +1,10 @@
-#include "tools/assetgen/Preview.h"
+#include "assets/generator/Preview.h"
 
 #include <cmath>
 
-#include "tools/assetgen/Pictures.h"
-#include "tools/assetgen/Stored.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/Pictures.h"
+#include "assets/generator/Stored.h"
+#include "assets/generator/WorldData.h"
 
 namespace {
 

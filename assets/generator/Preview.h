@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/assetgen/Raster.h"
+#include "assets/generator/Raster.h"
 #include "world/MapFile.h"
 
 // A PNG file of the picture; transparent pixels are drawn in Background.

@@ -1,4 +1,4 @@
-#include "tools/assetgen/Raster.h"
+#include "assets/generator/Raster.h"
 
 #include <algorithm>
 #include <cmath>

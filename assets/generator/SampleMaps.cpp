@@ -11,9 +11,9 @@
 #include <stdexcept>
 
 #include "platform/rtl/Cp1250.h"
-#include "tools/assetgen/Landscape.h"
-#include "tools/assetgen/Raster.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/Landscape.h"
+#include "assets/generator/Raster.h"
+#include "assets/generator/WorldData.h"
 #include "world/ObjectNames.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/assetgen/Sounds.h"
+#include "assets/generator/Sounds.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
-#include "tools/assetgen/Raster.h"
+#include "assets/generator/Raster.h"
 
 const std::vector<TStoredWave>& StoredWaves() {
   static const std::vector<TStoredWave> waves{

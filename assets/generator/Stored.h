@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/assetgen/Pictures.h"
+#include "assets/generator/Pictures.h"
 
 struct TStoredBlob {
   std::string Key;

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/rtl/Cp1250.h"
-#include "tools/assetgen/Pictures.h"
+#include "assets/generator/Pictures.h"
 
 bool InGroundDiamond(int X, int Y) {
   double dx = std::fabs(X + 0.5 - DiamondCX) / 16.0, dy = std::fabs(Y + 0.5 - DiamondCY) / 8.0;

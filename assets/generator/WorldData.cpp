@@ -1,10 +1,10 @@
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/WorldData.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/rtl/Cp1250.h"
-#include "tools/assetgen/Raster.h"
+#include "assets/generator/Raster.h"
 
 namespace {
 

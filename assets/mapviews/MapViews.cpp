@@ -17,7 +17,7 @@
 #include "platform/ddraw/DDrawEmulation.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/Time.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/WorldData.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/StoredData.h"
+#include "assets/stored/StoredData.h"
 
 #include <string>
 

@@ -22,8 +22,8 @@
 #include "platform/media/MidiFile.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Forms.h"
-#include "tools/StoredData.h"
-#include "tools/assetgen/Music.h"
+#include "assets/stored/StoredData.h"
+#include "assets/generator/Music.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "input_sound/WaveList.h"
-#include "tools/StoredData.h"
+#include "assets/stored/StoredData.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "platform/toolkit/Bitmap.h"
 #include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Graphics.h"
-#include "tools/StoredData.h"
-#include "tools/assetgen/Pictures.h"
-#include "tools/assetgen/Sounds.h"
+#include "assets/stored/StoredData.h"
+#include "assets/generator/Pictures.h"
+#include "assets/generator/Sounds.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "display/DIB.h"
 #include "display/DXImageList.h"
 #include "tests/display/DXDrawFixtures.h"
-#include "tools/StoredData.h"
-#include "tools/assetgen/Pictures.h"
+#include "assets/stored/StoredData.h"
+#include "assets/generator/Pictures.h"
 
 namespace {
 

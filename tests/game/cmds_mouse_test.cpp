@@ -6,7 +6,7 @@
 #include "cmds_fixture.h"
 #include "game/MouseCommands.h"
 #include "game/Scene.h"
-#include "tools/assetgen/Pictures.h"
+#include "assets/generator/Pictures.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "game/Combat.h"
 #include "game/Scene.h"
 #include "tests/game/core_fixtures.h"
-#include "tools/assetgen/Pictures.h"
+#include "assets/generator/Pictures.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "game/MapLoading.h"
 #include "game/Movement.h"
 #include "game/Simulation.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/generator/WorldData.h"
 #include "world/ObjectNames.h"
 
 namespace {

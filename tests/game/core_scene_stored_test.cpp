@@ -14,9 +14,9 @@
 #include "game/Movement.h"
 #include "game/Scene.h"
 #include "tests/game/core_scene_rig.h"
-#include "tools/StoredData.h"
-#include "tools/assetgen/Pictures.h"
-#include "tools/assetgen/WorldData.h"
+#include "assets/stored/StoredData.h"
+#include "assets/generator/Pictures.h"
+#include "assets/generator/WorldData.h"
 
 namespace {
 

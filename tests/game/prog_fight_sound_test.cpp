@@ -10,7 +10,7 @@
 #include "platform/dsound/DSoundTest.h"
 #include "platform/media/MediaTest.h"
 #include "tests/game/prog_fixture.h"
-#include "tools/assetgen/Music.h"
+#include "assets/generator/Music.h"
 #include "world/ObjectNames.h"
 
 namespace {
