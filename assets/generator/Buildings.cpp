@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Pictures.h"
+#include "platform/rtl/Cp1250.h"
 
 void AddOutline(TPixelPicture& P, TRgb Color);
 

@@ -4,8 +4,8 @@
 // figure so it reads on every kind of ground.
 #include <cmath>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Pictures.h"
+#include "platform/rtl/Cp1250.h"
 
 void AddOutline(TPixelPicture& P, TRgb Color);
 

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Music.h"
 #include "assets/generator/Pictures.h"
 #include "assets/generator/Stored.h"
 #include "assets/generator/WorldData.h"
+#include "platform/rtl/Cp1250.h"
 #include "world/WorldFiles.h"
 
 namespace {

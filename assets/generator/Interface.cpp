@@ -3,8 +3,8 @@
 // the editor's tool buttons and the game's command buttons.
 #include <cmath>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Pictures.h"
+#include "platform/rtl/Cp1250.h"
 
 void AddOutline(TPixelPicture& P, TRgb Color);
 std::vector<TPixelPicture> GroundSides();

@@ -10,10 +10,10 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Landscape.h"
 #include "assets/generator/Raster.h"
 #include "assets/generator/WorldData.h"
+#include "platform/rtl/Cp1250.h"
 #include "world/ObjectNames.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "assets/generator/Sounds.h"
 #include "display/DIB.h"
 #include "display/DXImageList.h"
 #include "input_sound/WaveList.h"
@@ -10,7 +11,6 @@
 #include "platform/rtl/Streams.h"
 #include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Graphics.h"
-#include "assets/generator/Sounds.h"
 
 namespace {
 

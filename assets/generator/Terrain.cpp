@@ -5,8 +5,8 @@
 // its neighbours or at the map's near edges.
 #include <cmath>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Pictures.h"
+#include "platform/rtl/Cp1250.h"
 
 bool InGroundDiamond(int X, int Y) {
   double dx = std::fabs(X + 0.5 - DiamondCX) / 16.0, dy = std::fabs(Y + 0.5 - DiamondCY) / 8.0;

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/rtl/Cp1250.h"
 #include "assets/generator/Raster.h"
+#include "platform/rtl/Cp1250.h"
+#include "world/MapGeometry.h"
 
 namespace {
 
@@ -75,25 +76,4 @@ std::int32_t BuildingY(int Row, int Col) { return CellCentreY(Row, Col) - 38; }
 double CellRowAt(double X, double Y) { return ((Y + 11) / 8 - (X + 4) / 16) / 2; }
 double CellColAt(double X, double Y) { return ((Y + 11) / 8 + (X + 4) / 16) / 2; }
 
-namespace {
-std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); }
-}  // namespace
-
-bool CellHolding(const TMapBlock& Map, std::int32_t X, std::int32_t Y, int& Row, int& Col) {
-  // From the top corner of the drawn diamond of cell (1, 1), 4 pixels left
-  // of and 3 above the origin, the middle of pixel (x, y) lies
-  // (2y + x + 3/2) / 32 columns and (2y - x + 1/2) / 32 rows along the grid
-  // (one column is 32 pixels along 2y + x, one row 32 along 2y - x); no
-  // pixel's middle lies on an edge.
-  const std::int64_t x = static_cast<std::int64_t>(X) + 4, y = static_cast<std::int64_t>(Y) + 3;
-  const std::int64_t col = FloorDiv(4 * y + 2 * x + 3, 64) + 1, row = FloorDiv(4 * y - 2 * x + 1, 64) + 1;
-  if (row < 1 || col < 1 || row > Map.UsedRows() || col > Map.UsedCols()) return false;
-  Row = static_cast<int>(row);
-  Col = static_cast<int>(col);
-  return true;
-}
-
-bool BlockingAt(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
-  int row = 0, col = 0;
-  return CellHolding(Map, X, Y, row, col) && Map.TerrainAt(row, col) != tkPlain;
-}
+bool BlockingAt(const TMapBlock& Map, std::int32_t X, std::int32_t Y) { return TerrainUnder(Map, X, Y) != tkPlain; }

@@ -68,9 +68,7 @@ std::int32_t BuildingY(int Row, int Col);
 double CellRowAt(double X, double Y);
 double CellColAt(double X, double Y);
 
-// The cell of the map whose drawn ground diamond holds the middle of the
-// world pixel (X, Y); false outside the map's MapRows x MapCols cells.
-bool CellHolding(const TMapBlock& Map, std::int32_t X, std::int32_t Y, int& Row, int& Col);
 // Whether a unit at (X, Y) stands on ground that holds it back: the cell
-// holding the position is not plain ground (outside the map reads plain).
+// whose drawn ground diamond holds the position is not plain ground (outside
+// the map reads plain).
 bool BlockingAt(const TMapBlock& Map, std::int32_t X, std::int32_t Y);

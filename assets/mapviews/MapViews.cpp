@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "assets/generator/WorldData.h"
 #include "game/Form1.h"
 #include "game/Form6.h"
 #include "game/ProgramMain.h"
 #include "platform/ddraw/DDrawEmulation.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/Time.h"
-#include "assets/generator/WorldData.h"
 
 namespace {
 

@@ -10,16 +10,16 @@
 #include <map>
 #include <set>
 
-#include "display/DIB.h"
-#include "display/DXImageList.h"
-#include "platform/rtl/Cp1250.h"
-#include "platform/rtl/Files.h"
-#include "assets/stored/StoredData.h"
 #include "assets/generator/Folders.h"
 #include "assets/generator/Pictures.h"
 #include "assets/generator/Preview.h"
 #include "assets/generator/Stored.h"
 #include "assets/generator/WorldData.h"
+#include "assets/stored/StoredData.h"
+#include "display/DIB.h"
+#include "display/DXImageList.h"
+#include "platform/rtl/Cp1250.h"
+#include "platform/rtl/Files.h"
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 

@@ -15,6 +15,8 @@
 #include <map>
 #include <set>
 
+#include "assets/generator/Music.h"
+#include "assets/stored/StoredData.h"
 #include "input_sound/WaveList.h"
 #include "platform/dsound/DSoundTest.h"
 #include "platform/media/MediaPlayer.h"
@@ -22,8 +24,6 @@
 #include "platform/media/MidiFile.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Forms.h"
-#include "assets/stored/StoredData.h"
-#include "assets/generator/Music.h"
 
 namespace {
 

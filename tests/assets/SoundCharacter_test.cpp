@@ -8,8 +8,8 @@
 #include <cmath>
 #include <vector>
 
-#include "input_sound/WaveList.h"
 #include "assets/stored/StoredData.h"
+#include "input_sound/WaveList.h"
 
 namespace {
 

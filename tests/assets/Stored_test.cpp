@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "assets/generator/Pictures.h"
+#include "assets/generator/Sounds.h"
+#include "assets/stored/StoredData.h"
 #include "display/DIB.h"
 #include "display/DXImageList.h"
 #include "input_sound/WaveList.h"
@@ -17,9 +20,6 @@
 #include "platform/toolkit/Bitmap.h"
 #include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Graphics.h"
-#include "assets/stored/StoredData.h"
-#include "assets/generator/Pictures.h"
-#include "assets/generator/Sounds.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include <map>
 
+#include "assets/generator/Pictures.h"
+#include "assets/stored/StoredData.h"
 #include "display/DIB.h"
 #include "display/DXImageList.h"
 #include "tests/display/DXDrawFixtures.h"
-#include "assets/stored/StoredData.h"
-#include "assets/generator/Pictures.h"
 
 namespace {
 

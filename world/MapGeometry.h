@@ -1,4 +1,5 @@
-// Where the game lays its map cells out, and which cell a point falls in.
+// Where both programs lay their map cells out, and which cell a point falls
+// in.
 //
 // The picture of cell (Row, Col) is drawn with its top-left corner at
 // 16 (Col - Row) - 20 across and 8 (Row + Col) - 40 down from the map origin
@@ -10,10 +11,11 @@
 // two of them, so every pixel belongs to exactly one cell of the unbounded
 // grid; the map is the part of that grid from (1, 1) to (rows, columns).
 //
-// The terrain test of movement and the hovered cell both ask for the cell
-// whose ground diamond holds a pixel, elevation left aside, so units are
-// held back exactly where blocking ground is drawn and the pointer picks
-// the cell drawn under it.
+// The game's terrain test of movement, the hovered cell of both programs and
+// the generator's check of its sample maps all ask for the cell whose ground
+// diamond holds a pixel, elevation left aside, so units are held back exactly
+// where blocking ground is drawn and the pointer picks the cell drawn under
+// it.
 #pragma once
 
 #include <cstdint>
