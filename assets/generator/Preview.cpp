@@ -5,6 +5,7 @@
 #include "assets/generator/Pictures.h"
 #include "assets/generator/Stored.h"
 #include "assets/generator/WorldData.h"
+#include "world/MapGeometry.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int Sc
     for (int j = 1; j <= m.UsedCols(); ++j) {
       int k = m.TerrainAt(i, j), e = m.HeightAt(i, j);
       if (k > 6) continue;
-      int x = ScrollX + 16 * (j - i) + W / 2 - 20, y = ScrollY + 8 * (i + j) + H / 2 - 40;
+      int x = ScrollX + 16 * (j - i) + W / 2 + CellPictureLeft, y = ScrollY + 8 * (i + j) + H / 2 + CellPictureTop;
       if (x < -40 || y < -60 - 8 * e || x > W || y > H + 80) continue;
       scene.Blit(terrain[static_cast<std::size_t>(k)].Picture, x, y - 8 * e);
       if (Editor && k > 2) scene.Blit(sides[static_cast<std::size_t>(k - 1)].Picture, x, y);

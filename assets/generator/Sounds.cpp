@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "assets/generator/Bytes.h"
 #include "assets/generator/Raster.h"
 
 const std::vector<TStoredWave>& StoredWaves() {
@@ -351,14 +352,6 @@ std::vector<double> Fanfare(int N, double Rate) {
   return s;
 }
 
-void PutU16(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  Out.push_back(static_cast<std::uint8_t>(V));
-  Out.push_back(static_cast<std::uint8_t>(V >> 8));
-}
-void PutU32(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  PutU16(Out, V & 0xFFFF);
-  PutU16(Out, V >> 16);
-}
 void PutTag(std::vector<std::uint8_t>& Out, const char* Tag) {
   for (int i = 0; i < 4; ++i) Out.push_back(static_cast<std::uint8_t>(Tag[i]));
 }
@@ -387,19 +380,19 @@ std::vector<std::uint8_t> SynthesizeWave(std::size_t Index) {
   std::vector<std::uint8_t> out;
   const std::uint32_t fmtSize = wave.ExtraSize ? 18 : 16;
   PutTag(out, "RIFF");
-  PutU32(out, static_cast<std::uint32_t>(4 + 8 + fmtSize + 8 + wave.DataBytes));
+  PutLe32(out, static_cast<std::uint32_t>(4 + 8 + fmtSize + 8 + wave.DataBytes));
   PutTag(out, "WAVE");
   PutTag(out, "fmt ");
-  PutU32(out, fmtSize);
-  PutU16(out, 1);  // PCM
-  PutU16(out, static_cast<std::uint32_t>(wave.Channels));
-  PutU32(out, static_cast<std::uint32_t>(wave.SamplesPerSec));
-  PutU32(out, static_cast<std::uint32_t>(wave.SamplesPerSec * wave.Channels));
-  PutU16(out, static_cast<std::uint32_t>(wave.Channels));
-  PutU16(out, 8);
-  if (wave.ExtraSize) PutU16(out, 0);
+  PutLe32(out, fmtSize);
+  PutLe16(out, 1);  // PCM
+  PutLe16(out, static_cast<std::uint32_t>(wave.Channels));
+  PutLe32(out, static_cast<std::uint32_t>(wave.SamplesPerSec));
+  PutLe32(out, static_cast<std::uint32_t>(wave.SamplesPerSec * wave.Channels));
+  PutLe16(out, static_cast<std::uint32_t>(wave.Channels));
+  PutLe16(out, 8);
+  if (wave.ExtraSize) PutLe16(out, 0);
   PutTag(out, "data");
-  PutU32(out, static_cast<std::uint32_t>(wave.DataBytes));
+  PutLe32(out, static_cast<std::uint32_t>(wave.DataBytes));
   for (int i = 0; i < wave.DataBytes; ++i) {
     double v = i < static_cast<int>(samples.size()) ? samples[static_cast<std::size_t>(i)] : 0;
     long q = std::lround(128 + v * 127);

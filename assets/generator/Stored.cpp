@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "assets/generator/Bytes.h"
 #include "assets/generator/Sounds.h"
 #include "display/DIB.h"
 #include "display/DXImageList.h"
@@ -13,15 +14,6 @@
 #include "platform/toolkit/Graphics.h"
 
 namespace {
-
-void Put16(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  Out.push_back(static_cast<std::uint8_t>(V));
-  Out.push_back(static_cast<std::uint8_t>(V >> 8));
-}
-void Put32(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  Put16(Out, V & 0xFFFF);
-  Put16(Out, V >> 16);
-}
 
 std::vector<std::uint8_t> StreamBytes(TMemoryStream& S) {
   const auto* p = static_cast<const std::uint8_t*>(S.Memory());
@@ -52,20 +44,20 @@ std::vector<std::uint8_t> BitmapFile(const TPixelPicture& P) {
   std::vector<std::uint8_t> out;
   out.push_back('B');
   out.push_back('M');
-  Put32(out, 14 + 40 + pixels);
-  Put32(out, 0);
-  Put32(out, 14 + 40);
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(P.Width));
-  Put32(out, static_cast<std::uint32_t>(P.Height));
-  Put16(out, 1);
-  Put16(out, 24);
-  Put32(out, 0);  // BI_RGB
-  Put32(out, pixels);
-  Put32(out, 2835);
-  Put32(out, 2835);
-  Put32(out, 0);
-  Put32(out, 0);
+  PutLe32(out, 14 + 40 + pixels);
+  PutLe32(out, 0);
+  PutLe32(out, 14 + 40);
+  PutLe32(out, 40);
+  PutLe32(out, static_cast<std::uint32_t>(P.Width));
+  PutLe32(out, static_cast<std::uint32_t>(P.Height));
+  PutLe16(out, 1);
+  PutLe16(out, 24);
+  PutLe32(out, 0);  // BI_RGB
+  PutLe32(out, pixels);
+  PutLe32(out, 2835);
+  PutLe32(out, 2835);
+  PutLe32(out, 0);
+  PutLe32(out, 0);
   for (int y = P.Height - 1; y >= 0; --y) {
     for (int x = 0; x < P.Width; ++x) {
       const std::uint8_t* c = P.At(x, y);

@@ -69,8 +69,8 @@ std::vector<TBuildingTypeFile> BuildingTypes() {
   };
 }
 
-std::int32_t CellCentreX(int Row, int Col) { return 16 * (Col - Row) - 4; }
-std::int32_t CellCentreY(int Row, int Col) { return 8 * (Row + Col) - 11; }
+std::int32_t CellCentreX(int Row, int Col) { return 16 * (Col - Row) + CellPictureLeft + GroundDiamondX; }
+std::int32_t CellCentreY(int Row, int Col) { return 8 * (Row + Col) + CellPictureTop + GroundDiamondY; }
 std::int32_t BuildingY(int Row, int Col) { return CellCentreY(Row, Col) - 38; }
 
 double CellRowAt(double X, double Y) { return ((Y + 11) / 8 - (X + 4) / 16) / 2; }
