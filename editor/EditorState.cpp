@@ -10,6 +10,7 @@
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Random.h"
 #include "world/Arith.h"
+#include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
 namespace {
@@ -28,13 +29,6 @@ bool OnScreenRange(std::int64_t X, std::int64_t Y, int& OutX, int& OutY) {
 
 constexpr int LastTerrainKind = 6;
 
-// The centre of a terrain picture's ground diamond, from its top left corner.
-constexpr int GroundCentreX = 16;
-constexpr int GroundCentreY = 29;
-
-// A div B rounded toward minus infinity (B > 0).
-std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); }
-
 }  // namespace
 
 int ClampMapSide(std::int64_t Value) {
@@ -48,8 +42,8 @@ int ClampMapSide(std::int64_t Value) {
 void DrawMap(const TEditorState& State, int Rows, int Cols, int W, int H, TEditorPictures& Pictures) {
   Rows = ClampMapSide(Rows);
   Cols = ClampMapSide(Cols);
-  const std::int64_t baseX = std::int64_t{State.ScrollX} + W / 2 - 20;
-  const std::int64_t baseY = std::int64_t{State.ScrollY} + H / 2 - 40;
+  const std::int64_t baseX = std::int64_t{State.ScrollX} + W / 2 + CellPictureLeft;
+  const std::int64_t baseY = std::int64_t{State.ScrollY} + H / 2 + CellPictureTop;
   for (int i = 1; i <= Rows; ++i) {
     for (int j = 1; j <= Cols; ++j) {
       const int k = State.Map.TerrainAt(i, j);
@@ -102,9 +96,10 @@ void DrawFrame(TEditorState& State, int Rows, int Cols, int W, int H, TEditorPic
 
   // The marker over the hovered cell at its elevation; before the mouse has
   // found a cell the indexes name none and the elevation reads 0.
-  const std::int64_t mx = std::int64_t{State.ScrollX} + 16 * (std::int64_t{State.HoverCol} - State.HoverRow) + W / 2 - 20;
-  const std::int64_t my = std::int64_t{State.ScrollY} + 8 * (std::int64_t{State.HoverRow} + State.HoverCol) + H / 2 -
-                          40 - 8 * State.Map.HeightAt(State.HoverRow, State.HoverCol);
+  const std::int64_t mx =
+      std::int64_t{State.ScrollX} + 16 * (std::int64_t{State.HoverCol} - State.HoverRow) + W / 2 + CellPictureLeft;
+  const std::int64_t my = std::int64_t{State.ScrollY} + 8 * (std::int64_t{State.HoverRow} + State.HoverCol) + H / 2 +
+                          CellPictureTop - 8 * State.Map.HeightAt(State.HoverRow, State.HoverCol);
   if (OnScreenRange(mx, my, x, y)) Pictures.DrawItem(2, 0, x, y);
 
   if (State.HoverTerrain >= 0 && State.HoverTerrain <= LastTerrainKind) Pictures.DrawItem(1, State.HoverTerrain, 10, 10);
@@ -121,24 +116,12 @@ void ScrollView(TEditorState& State, std::int32_t Lag, bool Left, bool Right, bo
 // ---- Terrain editing ------------------------------------------------------
 
 bool HitTestCell(const TEditorState& State, int Rows, int Cols, int W, int H, int X, int Y, int& Row, int& Col) {
-  Rows = ClampMapSide(Rows);
-  Cols = ClampMapSide(Cols);
-  // DrawMap puts cell (i, j)'s picture at (ScrollX + 16 (j - i) + W/2 - 20,
-  // ScrollY + 8 (i + j) + H/2 - 40) at ground level; the ground diamond in
-  // it, 32 across and 16 down, is centred 16 right and 29 down from that
-  // corner. dx and dy: the pixel's centre (X + 0.5, Y + 0.5) less the centre
-  // cell (0, 0)'s diamond would have, doubled to keep them whole.
-  const std::int64_t dx = 2 * std::int64_t{X} + 1 - 2 * (std::int64_t{State.ScrollX} + W / 2 - 20 + GroundCentreX);
-  const std::int64_t dy = 2 * std::int64_t{Y} + 1 - 2 * (std::int64_t{State.ScrollY} + H / 2 - 40 + GroundCentreY);
-  // A point lies in the diamond of (i, j) when |dx/32 - (j - i)| + |dy/16 - (i + j)| < 1,
-  // that is when (2 dy + dx) / 64 is within a half of j and (2 dy - dx) / 64
-  // within a half of i. Both numerators are odd, so no pixel's centre lies on
-  // an edge: every pixel belongs to exactly one diamond of the lattice.
-  const std::int64_t j = FloorDiv(2 * dy + dx + 32, 64);
-  const std::int64_t i = FloorDiv(2 * dy - dx + 32, 64);
-  if (i < 1 || i > Rows || j < 1 || j > Cols) return false;
-  Row = static_cast<int>(i);
-  Col = static_cast<int>(j);
+  // DrawMap lays the cells out as the game does, so the cell under the
+  // pointer is the one whose ground diamond the shared geometry finds there.
+  const TMapCell cell = GroundCellUnderPoint(X, Y, State.ScrollX, State.ScrollY, W, H);
+  if (!OnMap(cell, ClampMapSide(Rows), ClampMapSide(Cols))) return false;
+  Row = static_cast<int>(cell.Row);
+  Col = static_cast<int>(cell.Col);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/stored/StoredData.h"
 #include "display/PictureCollection.h"
 #include "editor/BuildingForm.h"
 #include "editor/EditorPictures.h"
@@ -16,7 +17,6 @@
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 #include "world/ObjectNames.h"
-#include "tools/StoredData.h"
 #include "world/WorldFiles.h"
 
 TForm1* Form1 = nullptr;

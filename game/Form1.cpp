@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "assets/stored/StoredData.h"
 #include "game/CodeBox.h"
 #include "game/ObjectLists.h"
 #include "input_sound/InputDevice.h"
@@ -12,7 +13,6 @@
 #include "platform/toolkit/Bitmap.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
-#include "tools/StoredData.h"
 
 TForm1* Form1 = nullptr;
 

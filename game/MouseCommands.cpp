@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "game/HitBoxes.h"
-#include "game/MapGeometry.h"
 #include "game/Movement.h"
 #include "game/SpellCasting.h"
 #include "world/Arith.h"
+#include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "game/MapGeometry.h"
 #include "game/TypeLookup.h"
+#include "world/MapGeometry.h"
 
 std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2) {
   using u128 = unsigned __int128;

@@ -3,10 +3,10 @@
 // hovered cell.
 #include <gtest/gtest.h>
 
+#include "assets/generator/Pictures.h"
 #include "cmds_fixture.h"
 #include "game/MouseCommands.h"
 #include "game/Scene.h"
-#include "tools/assetgen/Pictures.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "assets/generator/Pictures.h"
 #include "game/Combat.h"
 #include "game/Scene.h"
 #include "tests/game/core_fixtures.h"
-#include "tools/assetgen/Pictures.h"
 
 namespace {
 

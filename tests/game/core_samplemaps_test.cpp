@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "assets/generator/WorldData.h"
 #include "game/Combat.h"
 #include "game/MapLoading.h"
 #include "game/Movement.h"
 #include "game/Simulation.h"
-#include "tools/assetgen/WorldData.h"
 #include "world/ObjectNames.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "assets/generator/Pictures.h"
+#include "assets/generator/WorldData.h"
+#include "assets/stored/StoredData.h"
 #include "game/Combat.h"
 #include "game/MouseCommands.h"
 #include "game/Movement.h"
 #include "game/Scene.h"
 #include "tests/game/core_scene_rig.h"
-#include "tools/StoredData.h"
-#include "tools/assetgen/Pictures.h"
-#include "tools/assetgen/WorldData.h"
 
 namespace {
 

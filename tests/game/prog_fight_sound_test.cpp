@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "assets/generator/Music.h"
 #include "platform/dsound/DSoundTest.h"
 #include "platform/media/MediaTest.h"
 #include "tests/game/prog_fixture.h"
-#include "tools/assetgen/Music.h"
 #include "world/ObjectNames.h"
 
 namespace {
