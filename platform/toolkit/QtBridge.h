@@ -97,6 +97,9 @@ bool DeliverWheelEvent(TWinControl* Receiver, QWheelEvent* Event);
 bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event);
 // Forgets a control as mouse-capture target (it is going).
 void ReleaseMouseCapture(const TControl* Control);
+// A pop-up (a drop-down list, a menu) opened on a press and takes the mouse
+// from here on: no control keeps the capture, and the buttons count as up.
+void PopupTookMouse();
 TControl* MouseCaptureControl();
 // Whether Qt input is being dispatched (and the modifiers it carries).
 bool DispatchingInput();

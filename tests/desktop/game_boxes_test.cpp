@@ -12,47 +12,13 @@
 #include <fstream>
 #include <string>
 
-#include "game/Form1.h"
-#include "game/Form6.h"
-#include "game/ProgramMain.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/toolkit/Forms.h"
-#include "tests/desktop/support/LiveRun.h"
-#include "tests/desktop/support/Screen.h"
-#include "tests/support/StartFolder.h"
+#include "tests/desktop/GameSession.h"
+
+using namespace game_desktop;
 
 namespace {
-
-// A copy of the build's start folder of the game, the current directory
-// while it lives.
-class TPlayFolder : public TTempStartFolder {
- public:
-  TPlayFolder() { AddCopyOf(BRASK_PLAY_DIR); }
-  // The first bytes of a sample map: a file too short to be a map.
-  void AddCutMap(const std::string& Name) {
-    std::ifstream in(std::string(BRASK_PLAY_DIR) + "/dolina.map", std::ios::binary);
-    std::vector<std::uint8_t> head(1000);
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    AddFile(Name, head);
-  }
-};
-
-int RowOf(TCustomListBox* List, const std::string& Name) { return List->Items()->IndexOf(Name); }
-
-// The open-map dialog is up; its file list lists Name.
-void WaitForOpenMapDialog(TLiveRun& R) {
-  R.WaitSteady("the open-map dialog shows", [] { return Form6 && FormUp(Form6); });
-}
-
-void ChooseMap(TLiveRun& R, const std::string& Name) {
-  const int row = R.OnMain([&] { return RowOf(Form6->FileListBox1, Name); });
-  R.Check(row >= 0, "the open-map dialog lists " + Name);
-  R.Step("choosing " + Name);
-  const QPoint p = ListRowPoint(R, Form6->FileListBox1, row);
-  R.X().Click(p.x(), p.y());
-  R.WaitFor(Name + " is chosen", [&] { return Form6->FileListBox1->ItemIndex() == row; });
-}
 
 // The box is up with its text painted, kept above Owner, and the process
 // rests while it waits: little CPU time and no growing memory.
@@ -100,11 +66,6 @@ void Dismiss(TLiveRun& R, const TSystemDialog& Box, TDismiss How, const std::str
   WaitForNoSystemDialog(R, What + ": the box closes on " + DismissName(How), 10);
 }
 
-void CloseGame(TLiveRun& R) {
-  R.Step("closing the main window");
-  R.X().CloseWindow(WindowOf(R, Form1));
-  R.WaitForEnd("the game ends when its main window is closed");
-}
 
 }  // namespace
 

@@ -113,7 +113,9 @@ void WaitForNoSystemDialog(TLiveRun& Run, const std::string& What, double Second
 }
 
 void PickFromDropDown(TLiveRun& Run, TComboBox* Combo, int Index) {
-  ClickControl(Run, Combo);
+  // The arrow at the right end opens the list, of an editable box too.
+  const int arrowX = Run.OnMain([&] { return Combo->Width() - 9; });
+  ClickControl(Run, Combo, arrowX);
   Run.WaitSteady("the drop-down list of \"" + Run.OnMain([&] { return Combo->Name(); }) + "\" opens", [&] {
     auto* c = qobject_cast<QComboBox*>(Combo->Widget());
     return c && c->view() && c->view()->isVisible() && c->view()->window()->windowHandle() &&

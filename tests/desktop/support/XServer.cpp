@@ -196,6 +196,33 @@ void TXServer::CloseWindow(unsigned long Window) {
   Flush();
 }
 
+unsigned long TXServer::FocusWindow() {
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(FDisplay, &focus, &revert);
+  return focus;
+}
+
+bool TXServer::HasFocus(unsigned long Window) {
+  ::Window w = FocusWindow();
+  if (w == PointerRoot) {
+    ::Window root = 0, child = 0;
+    int rx = 0, ry = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(FDisplay, DefaultRootWindow(FDisplay), &root, &child, &rx, &ry, &x, &y, &mask);
+    w = child;
+  }
+  while (w && w != DefaultRootWindow(FDisplay)) {
+    if (w == Window) return true;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(FDisplay, w, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    w = parent;
+  }
+  return false;
+}
+
 unsigned long TXServer::TransientFor(unsigned long Window) {
   ::Window owner = 0;
   if (!XGetTransientForHint(FDisplay, Window, &owner)) return 0;

@@ -49,6 +49,10 @@ class TXServer {
   QImage Screen();
   // Asks the window to close, as its title bar's close button does.
   void CloseWindow(unsigned long Window);
+  // The window that has the keyboard focus (0: none; 1: the one under the pointer).
+  unsigned long FocusWindow();
+  // Whether Window or a window inside it has the keyboard focus.
+  bool HasFocus(unsigned long Window);
   // The window a window manager keeps Window above (WM_TRANSIENT_FOR; 0: none).
   unsigned long TransientFor(unsigned long Window);
   // The size the window has on the screen (its client area) and where it is.
