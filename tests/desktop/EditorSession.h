@@ -85,22 +85,31 @@ inline void ChooseMenuItem(TLiveRun& R, TMenuItem* Menu, TMenuItem* Item) {
   R.WaitFor("the menu closes", [] { return QApplication::activePopupWidget() == nullptr; }, 5);
 }
 
-// The file dialog that Ctrl+Key opens takes the file's path and Return.
-inline void UseFileDialog(TLiveRun& R, const std::string& Key, const std::string& HostPath) {
-  R.Step("Ctrl+" + Key);
-  R.X().Chord("Control_L", Key);
+inline void WaitForFileDialog(TLiveRun& R) {
   R.WaitSteady("the file dialog shows", [] {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (qobject_cast<QFileDialog*>(w) && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed())
         return true;
     return false;
   });
+}
+
+// The file dialog's file-name field takes HostPath, then Return.
+inline void TypeFileName(TLiveRun& R, const std::string& HostPath) {
   const TSystemDialog d = OpenSystemDialog(R);
   R.Check(d.Open && !d.Edit.isNull(), "the file dialog has its file-name field");
   R.X().Click(d.Edit.x(), d.Edit.y());
   R.X().Chord("Control_L", "a");
   R.X().Type(HostPath);
   R.X().Key("Return");
+}
+
+// The file dialog that Ctrl+Key opens takes the file's path and Return.
+inline void UseFileDialog(TLiveRun& R, const std::string& Key, const std::string& HostPath) {
+  R.Step("Ctrl+" + Key);
+  R.X().Chord("Control_L", Key);
+  WaitForFileDialog(R);
+  TypeFileName(R, HostPath);
   WaitForNoSystemDialog(R, "the file dialog closes");
 }
 

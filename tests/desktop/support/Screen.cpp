@@ -56,13 +56,16 @@ bool FormUp(TCustomForm* Form) {
 
 namespace {
 
+// The system dialog on top: a message box (which may stand over a file
+// dialog) before a file dialog.
 QDialog* LastSystemDialog() {
-  QDialog* found = nullptr;
+  QDialog* files = nullptr;
   for (QWidget* w : QApplication::topLevelWidgets()) {
-    auto* d = qobject_cast<QDialog*>(w);
-    if (d && d->isVisible() && (qobject_cast<QMessageBox*>(d) || qobject_cast<QFileDialog*>(d))) found = d;
+    if (!w->isVisible()) continue;
+    if (auto* box = qobject_cast<QMessageBox*>(w)) return box;
+    if (auto* d = qobject_cast<QFileDialog*>(w)) files = d;
   }
-  return found;
+  return files;
 }
 
 }  // namespace
