@@ -20,10 +20,15 @@ using namespace game_desktop;
 
 namespace {
 
-// The box is up with its text painted, kept above Owner, and the process
-// rests while it waits: little CPU time and no growing memory.
-TSystemDialog CheckBoxWaits(TLiveRun& R, const std::string& What, unsigned long Owner, double Seconds) {
+// The box is up with its text painted, kept above Owner, the window under
+// it still shows Under's text, and the process rests while it waits: little
+// CPU time and no growing memory.
+TSystemDialog CheckBoxWaits(TLiveRun& R, const std::string& What, unsigned long Owner, TControl* Under,
+                            double Seconds) {
   TSystemDialog box = WaitForPaintedBox(R, What);
+  R.Sleep(0.3);
+  R.Check(TextShows(R, Under), What + ": the window under the box still shows \"" +
+                                   R.OnMain([&] { return Under->Name(); }) + "\"");
   R.Check(box.Title == "Brask Engine", What + ": the box is titled with the application's title, not \"" +
                                            box.Title + "\"");
   R.Check(box.TransientFor == Owner, What + ": the box is kept above the window that was modal (" +
@@ -82,7 +87,7 @@ TEST(GameBoxes, FromTheOpenMapDialog) {
     for (TDismiss how : {dsReturn, dsClick, dsEscape, dsClose}) {
       const std::string what = std::string("box over the open-map dialog, closed by ") + DismissName(how);
       ClickControl(R, Form6->SpeedButton1);  // "Otwórz"
-      const TSystemDialog box = CheckBoxWaits(R, what, dialog, how == dsReturn ? 10 : 0);
+      const TSystemDialog box = CheckBoxWaits(R, what, dialog, Form6->Label1, how == dsReturn ? 10 : 0);
       R.Check(box.Text == "Zła nazwa pliku!", what + ": the text is \"Zła nazwa pliku!\", not \"" + box.Text + "\"");
       Dismiss(R, box, how, what);
       R.WaitSteady(what + ": the open-map dialog stays open", [] { return FormUp(Form6); });
@@ -114,7 +119,8 @@ TEST(GameBoxes, FromTheOpenMapDialogDuringPlay) {
     WaitForOpenMapDialog(R);
     ChooseMap(R, "zla.map");
     ClickControl(R, Form6->SpeedButton1);
-    const TSystemDialog box = CheckBoxWaits(R, "box over the open-map dialog during play", WindowOf(R, Form6), 0);
+    const TSystemDialog box =
+        CheckBoxWaits(R, "box over the open-map dialog during play", WindowOf(R, Form6), Form6->Label1, 0);
     Dismiss(R, box, dsClick, "box over the open-map dialog during play");
     R.WaitSteady("the open-map dialog stays open", [] { return FormUp(Form6); });
     ClickControl(R, Form6->SpeedButton2);  // "Anuluj"
@@ -152,7 +158,7 @@ TEST(GameBoxes, FromTheFrameHandler) {
           }
         });
       });
-      const TSystemDialog box = CheckBoxWaits(R, what, main, how == dsReturn ? 10 : 0);
+      const TSystemDialog box = CheckBoxWaits(R, what, main, Form1->SpeedButton6, how == dsReturn ? 10 : 0);
       R.Check(box.Text == "Ramka nie wyszła", what + ": the box shows the exception's text, not \"" + box.Text + "\"");
       Dismiss(R, box, how, what);
       const int tick = R.OnMain([] { return Form1->State.Tick; });
@@ -173,7 +179,7 @@ TEST(GameBoxes, AtStartUp) {
     TLiveRun::Run(ProgramMain, [how](TLiveRun& R) {
       const std::string what = std::string("box at start-up, closed by ") + DismissName(how);
       R.WaitFor(what + ": the main window exists", [] { return Form1 && Form1->Widget(); });
-      const TSystemDialog box = CheckBoxWaits(R, what, WindowOf(R, Form1), how == dsReturn ? 10 : 0);
+      const TSystemDialog box = CheckBoxWaits(R, what, WindowOf(R, Form1), Form1->SpeedButton6, how == dsReturn ? 10 : 0);
       R.Check(box.Text == "Read beyond end of file", what + ": the box shows the runtime's error, not \"" +
                                                           box.Text + "\"");
       Dismiss(R, box, how, what);

@@ -48,6 +48,20 @@ QRect ClientOnScreen(TLiveRun& Run, TCustomForm* Form) {
   return w ? Run.X().Geometry(w) : QRect();
 }
 
+QRect RectInWindow(TLiveRun& Run, TControl* Control) {
+  return Run.OnMain([&] {
+    TCustomForm* form = GetParentForm(Control);
+    const POINT c = Control->ClientToScreen(POINT{0, 0});
+    const QPoint w = form->Widget()->mapToGlobal(QPoint(0, 0));
+    return QRect(c.x - w.x(), c.y - w.y(), Control->Width(), Control->Height());
+  });
+}
+
+bool TextShows(TLiveRun& Run, TControl* Control) {
+  TCustomForm* form = Run.OnMain([&] { return GetParentForm(Control); });
+  return InkShare(Run.X().Grab(WindowOf(Run, form), RectInWindow(Run, Control))) > 0.02;
+}
+
 bool FormUp(TCustomForm* Form) {
   if (!Form || !Form->Visible() || !Form->Widget() || !Form->Widget()->isVisible()) return false;
   QWindow* w = Form->Widget()->windowHandle();

@@ -27,6 +27,11 @@ QPoint ListRowPoint(TLiveRun& Run, TCustomListBox* List, int Index);
 unsigned long WindowOf(TLiveRun& Run, TCustomForm* Form);
 // The form's client area on the screen as the X server has it.
 QRect ClientOnScreen(TLiveRun& Run, TCustomForm* Form);
+// Where Control lies in its form's X window.
+QRect RectInWindow(TLiveRun& Run, TControl* Control);
+// Whether the text of Control shows on the screen (pixels of its form's
+// window where it lies).
+bool TextShows(TLiveRun& Run, TControl* Control);
 // Whether the form is visible and its window shown by the server (to be
 // called on the message thread, inside a condition).
 bool FormUp(TCustomForm* Form);
