@@ -240,8 +240,8 @@ void TForm1::FormCanResize(TObject*, int& NewWidth, int& NewHeight, bool& Resize
   // it, should the window be made larger than designed (a window manager
   // may do that): 30 pixels above the command bar, 7 short of the right edge.
   const int viewHeight = NewHeight - Panel2->Height();
-  Edit1->SetBounds(CodeBoxLeft, viewHeight - (DesignedViewHeight - CodeBoxTop), NewWidth - (DesignedViewWidth - CodeBoxWidth),
-                   CodeBoxHeight);
+  Edit1->SetBounds(CodeBoxLeft, viewHeight - (DesignedViewHeight - CodeBoxTop),
+                   NewWidth - (DesignedViewWidth - CodeBoxWidth), CodeBoxHeight);
   Resize = true;
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "editor/BuildingForm.h"
+#include "editor/EditorState.h"
 #include "editor/MainForm.h"
 #include "editor/UnitForm.h"
 #include "platform/rtl/Cp1250.h"
@@ -27,22 +28,28 @@ struct TCell {
   int Row = 0, Col = 0;
 };
 
-// A point of the view near Near over a cell, and the cell the editor finds
-// under the pointer there (cells take the boxes of a 16 x 8 grid whose
-// corners fall on one colour of a chessboard).
+// A point of the view near Near that lies over a cell by the editor's own
+// cell test (cells take the boxes of a 16 x 8 grid whose corners fall on one
+// colour of a chessboard), the pointer put there, and the cell the editor
+// finds under it.
 std::pair<QPoint, TCell> HoverNear(TLiveRun& R, QPoint Near) {
-  R.Step("looking for a cell under the pointer");
-  for (int dy = 0; dy < 16; dy += 4)
-    for (int dx = 0; dx < 32; dx += 8) {
-      const QPoint v(Near.x() + dx, Near.y() + dy);
-      const QPoint p = ScreenPoint(R, Form1->DXDraw1, v.x(), v.y());
-      R.X().MoveTo(p.x(), p.y());
-      for (int i = 0; i < 5; ++i, R.Sleep(0.04)) {
-        const TCell c = R.OnMain([] { return TCell{Form1->State().HoverRow, Form1->State().HoverCol}; });
-        if (c.Row > 0 && c.Col > 0) return {v, c};
+  const auto aim = R.OnMain([&] {
+    for (int dy = 0; dy < 16; ++dy)
+      for (int dx = 0; dx < 32; ++dx) {
+        TCell c;
+        if (HitTestCell(Form1->State(), Form1->MapRows(), Form1->MapCols(), Form1->DXDraw1->Width(),
+                        Form1->DXDraw1->Height(), Near.x() + dx, Near.y() + dy, c.Row, c.Col))
+          return std::make_pair(QPoint(Near.x() + dx, Near.y() + dy), c);
       }
-    }
-  R.Fail("the editor finds no cell under the pointer anywhere near the middle of the view");
+    return std::make_pair(QPoint(), TCell{});
+  });
+  R.Check(aim.second.Row > 0, "a point near the middle of the view lies over a cell");
+  const QPoint p = ScreenPoint(R, Form1->DXDraw1, aim.first.x(), aim.first.y());
+  R.X().MoveTo(p.x(), p.y());
+  R.WaitFor("the editor finds the cell under the pointer", [&] {
+    return Form1->State().HoverRow == aim.second.Row && Form1->State().HoverCol == aim.second.Col;
+  }, 5);
+  return aim;
 }
 
 void PlaceUnit(TLiveRun& R, int TypeIndex) {
@@ -82,9 +89,10 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     const QPoint a = ScreenPoint(R, Form1->DXDraw1, start.x(), start.y());
     // Pressed there, moved a pixel within the cell, then on to the south-east.
     R.Step("a stroke of water");
+    const int within = start.x() % 16 < 15 ? 1 : -1;  // a pixel that stays in the cell's box
     R.X().ButtonDown();
-    R.X().MoveTo(a.x() + 1, a.y());
-    for (int i = 1; i <= 8; ++i) R.X().MoveTo(a.x() + 1 + 8 * i, a.y() + 4 * i);
+    R.X().MoveTo(a.x() + within, a.y());
+    for (int i = 1; i <= 8; ++i) R.X().MoveTo(a.x() + within + 8 * i, a.y() + 4 * i);
     R.X().ButtonUp();
     R.WaitFor("the cell under the pointer is water", [&] {
       return Form1->State().Map.TerrainAt(painted.Row, painted.Col) == 2 && !Form1->State().Painting;

@@ -179,7 +179,8 @@ TEST(GameBoxes, AtStartUp) {
     TLiveRun::Run(ProgramMain, [how](TLiveRun& R) {
       const std::string what = std::string("box at start-up, closed by ") + DismissName(how);
       R.WaitFor(what + ": the main window exists", [] { return Form1 && Form1->Widget(); });
-      const TSystemDialog box = CheckBoxWaits(R, what, WindowOf(R, Form1), Form1->SpeedButton6, how == dsReturn ? 10 : 0);
+      const TSystemDialog box =
+          CheckBoxWaits(R, what, WindowOf(R, Form1), Form1->SpeedButton6, how == dsReturn ? 10 : 0);
       R.Check(box.Text == "Read beyond end of file", what + ": the box shows the runtime's error, not \"" +
                                                           box.Text + "\"");
       Dismiss(R, box, how, what);

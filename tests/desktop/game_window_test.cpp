@@ -63,7 +63,8 @@ TEST(GameWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
 
     // The game's own cursor follows the pointer all over the view, the parts
     // beyond the designed 792 x 478 included.
-    const QPoint points[] = {{w - 150, h - 88 - 40}, {40, 40}, {w / 2, (h - 88) / 2}, {w - 120, 60}, {100, h - 88 - 30}};
+    const QPoint points[] = {
+        {w - 150, h - 88 - 40}, {40, 40}, {w / 2, (h - 88) / 2}, {w - 120, 60}, {100, h - 88 - 30}};
     for (const QPoint& p : points) {
       const std::string at = "(" + std::to_string(p.x()) + ", " + std::to_string(p.y()) + ")";
       R.X().MoveTo(client.x() + p.x(), client.y() + p.y());

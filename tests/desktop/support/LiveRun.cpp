@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDialog>
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <atomic>
@@ -188,7 +190,10 @@ int TLiveRun::Run(const std::function<int()>& Program, const std::function<void(
     // Whatever the script left open, the program is told to end.
     if (!shared.ProgramEnded) {
       run.Step("ending the program");
+      // Dialogs with loops of their own (a file dialog's box) are closed first.
       run.OnMain([] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+          if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->reject();
         if (Application) Application->Terminate();
       });
       const auto end = Clock::now() + std::chrono::seconds(30);
