@@ -26,6 +26,8 @@ inline constexpr const char* ResourcesCode = "Bring copper to the Mill";
 inline constexpr const char* SpeedUpCode = "Harvest of the Old Moon";
 
 constexpr int CodeBoxLeft = 8, CodeBoxTop = 448, CodeBoxWidth = 777, CodeBoxHeight = 24;
+// The drawing surface the code box is placed on, as the window is designed.
+constexpr int DesignedViewWidth = 792, DesignedViewHeight = 478;
 constexpr int CodeBoxMaxLength = 50;
 // "Wprowadź kod." in windows-1250.
 std::string CodeBoxInitialText();

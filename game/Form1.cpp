@@ -231,11 +231,17 @@ void TForm1::CreateComponents() {
   for (int i = 0; i < ComponentCount(); ++i) Components(i)->Loaded();
 }
 
-void TForm1::FormCanResize(TObject*, int& NewWidth, int&, bool& Resize) {
+void TForm1::FormCanResize(TObject*, int& NewWidth, int& NewHeight, bool& Resize) {
   // The view panel keeps to the right edge, the selection list fills the
   // command bar up to the buttons.
   Panel1->SetLeft(NewWidth - 104);
   ListBox2->SetWidth(Panel2->Width() - 231);
+  // The code box keeps its place at the foot of the drawing surface, across
+  // it, should the window be made larger than designed (a window manager
+  // may do that): 30 pixels above the command bar, 7 short of the right edge.
+  const int viewHeight = NewHeight - Panel2->Height();
+  Edit1->SetBounds(CodeBoxLeft, viewHeight - (DesignedViewHeight - CodeBoxTop),
+                   NewWidth - (DesignedViewWidth - CodeBoxWidth), CodeBoxHeight);
   Resize = true;
 }
 

@@ -1,10 +1,18 @@
 // The toolkit's window backend: the window system's USER functions answered
 // from the toolkit's windows.
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCursor>
+#include <QDialog>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/QtBridge.h"
@@ -56,6 +64,131 @@ int DefaultMessageBoxAnswer(UINT Type) {
     default: return IDOK;
   }
 }
+
+// ---------------------------------------------------------------------------
+// System dialogs
+
+namespace {
+
+// The system dialogs open now, the last one on top.
+std::vector<QPointer<QDialog>> gSystemDialogs;
+
+QDialog* TopSystemDialog() {
+  while (!gSystemDialogs.empty() && !gSystemDialogs.back()) gSystemDialogs.pop_back();
+  return gSystemDialogs.empty() ? nullptr : gSystemDialogs.back().data();
+}
+
+// Whether Window is the dialog's own: the dialog, a pop-up of it (a
+// drop-down list, a tip) or a window it opened over itself.
+bool DialogsOwn(QWindow* Window, QDialog* Dialog) {
+  QWindow* own = Dialog->windowHandle();
+  if (Window == own || Window->type() == Qt::Popup || Window->type() == Qt::ToolTip) return true;
+  for (QWindow* w = Window->transientParent(); w; w = w->transientParent())
+    if (w == own) return true;
+  return false;
+}
+
+// While a system dialog is open, the input and close commands for our other
+// windows go nowhere, as they would to disabled owner windows; keys that the
+// window system gave one of them go to the dialog. Qt's own modality is not
+// used for this: with it, a window manager that focuses the owner of a
+// dialog and Qt handing the focus back to the dialog take turns for ever.
+class TSystemDialogFilter : public QObject {
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    auto* window = qobject_cast<QWindow*>(Watched);
+    if (!window) return false;
+    switch (Event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Close:
+      case QEvent::ContextMenu:
+        break;
+      default:
+        return false;
+    }
+    QDialog* dialog = TopSystemDialog();
+    if (!dialog || DialogsOwn(window, dialog)) return false;
+    if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {
+      dialog->activateWindow();
+      QWidget* to = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+      QCoreApplication::sendEvent(to, Event);
+    }
+    Event->ignore();
+    return true;
+  }
+};
+
+}  // namespace
+
+QWidget* SystemDialogOwner(HWND Hint) {
+  if (QDialog* d = TopSystemDialog()) return d;
+  if (!Application) return nullptr;
+  auto shown = [](TCustomForm* f) {
+    return f && ControlAlive(f) && f->HandleAllocated() && f->Widget() && f->Visible() ? f->Widget() : nullptr;
+  };
+  const std::vector<TCustomForm*>& modal = Application->FModalStack;
+  for (auto it = modal.rbegin(); it != modal.rend(); ++it)
+    if (QWidget* w = shown(*it)) return w;
+  if (TWinControl* c = FindControl(Hint))
+    if (QWidget* w = shown(GetParentForm(c))) return w;
+  if (QWidget* w = shown(Application->FActiveForm)) return w;
+  return shown(Application->FMainForm);
+}
+
+int RunSystemDialog(QDialog& Dialog) {
+  TApplication* app = Application;
+  struct TScope {
+    TApplication* App;
+    QDialog* Dialog;
+    TSystemDialogFilter Filter;
+    explicit TScope(TApplication* A, QDialog* D) : App(A), Dialog(D) {
+      if (App) ++App->FSystemModal;
+      ReleaseMouseCapture(nullptr);
+      gSystemDialogs.push_back(Dialog);
+      qApp->installEventFilter(&Filter);
+    }
+    ~TScope() {
+      qApp->removeEventFilter(&Filter);
+      gSystemDialogs.erase(std::remove(gSystemDialogs.begin(), gSystemDialogs.end(), Dialog), gSystemDialogs.end());
+      if (App && Application == App) --App->FSystemModal;
+    }
+  };
+  {
+    TScope scope(app, &Dialog);
+    Dialog.setWindowModality(Qt::NonModal);
+    Dialog.show();
+    Dialog.raise();
+    Dialog.activateWindow();
+    while (Dialog.isVisible()) {
+      if (!Application || Application->Terminated()) {
+        Dialog.reject();
+        break;
+      }
+      // Sleeps until the next event: nothing runs while the dialog waits.
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+  }
+  // The window under the dialog takes the keyboard again.
+  if (QDialog* d = TopSystemDialog()) {
+    d->activateWindow();
+  } else if (Application && Application->Foreground()) {
+    TCustomForm* f = Application->ActiveForm();
+    if (f && ControlAlive(f) && f->Visible() && f->Widget()) {
+      f->Widget()->raise();
+      f->Widget()->activateWindow();
+    }
+  }
+  return Dialog.result();
+}
+
+// ---------------------------------------------------------------------------
+// The backend
 
 class TToolkitWindowBackend : public TWindowBackend {
  public:
@@ -147,20 +280,18 @@ class TToolkitWindowBackend : public TWindowBackend {
   int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) override {
     if (!Application) return 0;
     TApplication* app = Application;
+    if (!app->FDriver) {
+      QMessageBox box(SystemDialogOwner(hWnd));
+      PrepareMessageBox(box, text, caption, type);
+      RunSystemDialog(box);
+      QAbstractButton* clicked = box.clickedButton();
+      return clicked ? MessageBoxAnswer(box.standardButton(clicked)) : DefaultMessageBoxAnswer(type);
+    }
     ++app->FSystemModal;
     ReleaseMouseCapture(nullptr);
     int result = 0;
     try {
-      if (app->FDriver) {
-        result = app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
-      } else {
-        TWinControl* owner = FindControl(hWnd);
-        QMessageBox box(owner ? owner->Widget() : nullptr);
-        PrepareMessageBox(box, text, caption, type);
-        box.setWindowModality(Qt::ApplicationModal);
-        int clicked = box.exec();
-        result = box.clickedButton() ? MessageBoxAnswer(clicked) : DefaultMessageBoxAnswer(type);
-      }
+      result = app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
     } catch (...) {
       if (Application == app) --app->FSystemModal;
       throw;

@@ -74,9 +74,7 @@ bool TOpenDialog::Run(bool Save) {
     // Driven headless with nobody to answer: the dialog is cancelled.
     return false;
   } else {
-    QWidget* owner = nullptr;
-    if (Application && Application->ActiveForm()) owner = Application->ActiveForm()->Widget();
-    QFileDialog dialog(owner, ToQString(FTitle));
+    QFileDialog dialog(SystemDialogOwner(nullptr), ToQString(FTitle));
     dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -88,8 +86,7 @@ bool TOpenDialog::Run(bool Save) {
     const std::string dir = FInitialDir.empty() ? GetCurrentDir() : FInitialDir;
     dialog.setDirectory(QString::fromStdString(HostFileName(dir)));
     if (!FFileName.empty()) dialog.selectFile(QString::fromStdString(HostFileName(ExtractFileName(FFileName))));
-    dialog.setWindowModality(Qt::ApplicationModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    if (RunSystemDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     chosen = Utf8ToCp1250(dialog.selectedFiles().first().toStdString());
     FFilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     if (FFilterIndex < 1) FFilterIndex = 1;

@@ -157,6 +157,7 @@ class TForm : public TCustomForm {
 };
 
 class TTestDriver;
+class QDialog;
 
 class TApplication : public TComponent {
  public:
@@ -262,6 +263,8 @@ class TApplication : public TComponent {
   friend class TCustomForm;
   friend class TTestDriver;
   friend class TToolkitWindowBackend;
+  friend int RunSystemDialog(QDialog& Dialog);
+  friend QWidget* SystemDialogOwner(HWND Hint);
   void FormCreated(TCustomForm* Form);
   void Idle();
   void WaitForEvents();

@@ -345,6 +345,12 @@ void ReleaseMouseCapture(const TControl* Control) {
   if (!Control || gInput.Capture == Control) gInput.Capture = nullptr;
 }
 
+void PopupTookMouse() {
+  gInput.Capture = nullptr;
+  // The buttons' releases go to the pop-up; here they count as up.
+  for (UINT vk : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) KeyStateSetMouseButton(vk, false);
+}
+
 POINT LastCursorPos() { return POINT{gInput.Last.x(), gInput.Last.y()}; }
 
 void SetLastCursorPos(POINT Point) {
@@ -377,6 +383,10 @@ bool DeliverMouseEvent(TWinControl* Receiver, QMouseEvent* Event) {
     if (!ControlAlive(Receiver)) return;
     TControl* target = gInput.Capture;
     if (target && !ControlAlive(target)) target = gInput.Capture = nullptr;
+    // A press with no other button held starts afresh: a capture left from
+    // an earlier press whose release went elsewhere (a pop-up took it) does
+    // not take this one.
+    if (target && press && (Event->buttons() & ~Qt::MouseButtons(button)) == 0) target = gInput.Capture = nullptr;
     if (!target) {
       if (form && Application->InputBlocked(form)) return;
       target = MouseTarget(Receiver, global);

@@ -13,6 +13,7 @@
 
 #include "platform/toolkit/Controls.h"
 
+class QDialog;
 class QMessageBox;
 class QMouseEvent;
 class QKeyEvent;
@@ -102,6 +103,9 @@ bool DeliverWheelEvent(TWinControl* Receiver, QWheelEvent* Event);
 bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event);
 // Forgets a control as mouse-capture target (it is going).
 void ReleaseMouseCapture(const TControl* Control);
+// A pop-up (a drop-down list, a menu) opened on a press and takes the mouse
+// from here on: no control keeps the capture, and the buttons count as up.
+void PopupTookMouse();
 TControl* MouseCaptureControl();
 // Whether Qt input is being dispatched (and the modifiers it carries).
 bool DispatchingInput();
@@ -116,6 +120,20 @@ void SetLastCursorPos(POINT Point);
 bool IsOffscreenPlatform();
 void UpdateCursorVisibility();
 int AdjustCursorCounter(bool Show);
+
+// The system's own dialogs (message boxes, file dialogs) over our windows.
+// The dialog is kept above the window that is modal at that moment (owned by
+// it: a window manager keeps it on top, and Qt does not count it as blocked
+// by that window), takes the keyboard, and runs a loop of its own that sleeps
+// between events and does no idle processing, until it is closed or the
+// application is told to end. Meanwhile no other window of ours takes input
+// (keys that reach one go to the dialog) or closes. Afterwards the window
+// under it is active again. Returns the dialog's result.
+int RunSystemDialog(QDialog& Dialog);
+// The widget a system dialog opened now is owned by: the topmost modal
+// window (a system dialog or a modal form), else the form of Hint, else the
+// active form, else the main form.
+QWidget* SystemDialogOwner(HWND Hint);
 
 // Message boxes: the Qt box for a MessageBox call, the answer a clicked
 // button gives, and the answer of a box closed without a choice.

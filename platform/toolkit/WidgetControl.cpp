@@ -1,5 +1,6 @@
 #include "platform/toolkit/WidgetControl.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -108,6 +109,7 @@ bool TWidgetControl::RouteEvent(QObject* Target, QEvent* Event, bool Keys) {
     if (!ControlAlive(this) || !Enabled()) return true;
     if (type != QEvent::Wheel && WidgetMouse(Target, Event)) return true;
     Forward(Target, Event);
+    if (type == QEvent::MouseButtonPress && QApplication::activePopupWidget()) PopupTookMouse();
     return true;
   }
   auto* ke = static_cast<QKeyEvent*>(Event);

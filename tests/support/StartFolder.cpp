@@ -51,6 +51,10 @@ void TTempStartFolder::AddFolder(const std::string& RelDir) {
   fs::create_directories(fs::path(FHostPath) / fs::path(LiteralHostFileName(RelDir)));
 }
 
+void TTempStartFolder::AddCopyOf(const std::string& HostFolder) {
+  fs::copy(fs::path(HostFolder), fs::path(FHostPath), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
 void TTempStartFolder::AddFile(const std::string& RelPath, const std::vector<std::uint8_t>& Bytes) {
   std::ofstream f(Prepare(RelPath), std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));

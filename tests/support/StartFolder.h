@@ -29,6 +29,9 @@ class TTempStartFolder {
   std::string PathOf(const std::string& RelPath) const;
 
   void AddFolder(const std::string& RelDir);
+  // Everything in HostFolder (a host path, UTF-8), folders included, as a
+  // build's own start folder holds it.
+  void AddCopyOf(const std::string& HostFolder);
   void AddFile(const std::string& RelPath, const std::vector<std::uint8_t>& Bytes);
   // Type files through the world's own writers (one record each).
   void AddUnitType(const std::string& RelDir, const std::string& FileName, const TUnitType& Type);

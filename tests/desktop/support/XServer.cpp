@@ -1,0 +1,264 @@
+#include "tests/desktop/support/XServer.h"
+
+// Qt first: Xlib defines macros (Bool, Status, None) that Qt's headers use as names.
+#include <QPainter>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void Pause(int Milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds)); }
+
+int Luma(QRgb C) { return (qRed(C) * 299 + qGreen(C) * 587 + qBlue(C) * 114) / 1000; }
+
+}  // namespace
+
+TXServer::TXServer() {
+  FDisplay = XOpenDisplay(nullptr);
+  if (!FDisplay) throw std::runtime_error("cannot open the X display");
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(FDisplay, &event, &error, &major, &minor))
+    throw std::runtime_error("the X server has no XTest extension");
+}
+
+TXServer::~TXServer() {
+  if (FDisplay) XCloseDisplay(FDisplay);
+}
+
+void TXServer::Flush() { XSync(FDisplay, False); }
+
+std::string TXServer::ManagerName() {
+  const Atom check = XInternAtom(FDisplay, "_NET_SUPPORTING_WM_CHECK", False);
+  const Atom name = XInternAtom(FDisplay, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(FDisplay, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(FDisplay, DefaultRootWindow(FDisplay), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                         &after, &data) != Success ||
+      !data || count == 0) {
+    if (data) XFree(data);
+    return std::string();
+  }
+  const Window wm = *reinterpret_cast<Window*>(data);
+  XFree(data);
+  data = nullptr;
+  std::string result = "unnamed";
+  if (XGetWindowProperty(FDisplay, wm, name, 0, 256, False, utf8, &type, &format, &count, &after, &data) == Success &&
+      data) {
+    result.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+  }
+  return result;
+}
+
+void TXServer::MoveTo(int X, int Y) {
+  XTestFakeMotionEvent(FDisplay, DefaultScreen(FDisplay), X, Y, CurrentTime);
+  Flush();
+  Pause(15);
+}
+
+void TXServer::ButtonDown(int Button) {
+  XTestFakeButtonEvent(FDisplay, static_cast<unsigned>(Button), True, CurrentTime);
+  Flush();
+  Pause(15);
+}
+
+void TXServer::ButtonUp(int Button) {
+  XTestFakeButtonEvent(FDisplay, static_cast<unsigned>(Button), False, CurrentTime);
+  Flush();
+  Pause(15);
+}
+
+void TXServer::Click(int X, int Y, int Button) {
+  MoveTo(X, Y);
+  ButtonDown(Button);
+  ButtonUp(Button);
+}
+
+void TXServer::Drag(int X1, int Y1, int X2, int Y2, int Button, int Steps) {
+  MoveTo(X1, Y1);
+  ButtonDown(Button);
+  for (int i = 1; i <= Steps; ++i) MoveTo(X1 + (X2 - X1) * i / Steps, Y1 + (Y2 - Y1) * i / Steps);
+  ButtonUp(Button);
+}
+
+void TXServer::SendKey(unsigned Code, bool Down) {
+  XTestFakeKeyEvent(FDisplay, Code, Down ? True : False, CurrentTime);
+  Flush();
+  Pause(10);
+}
+
+namespace {
+
+unsigned CodeOf(Display* D, const std::string& Name) {
+  const KeySym sym = XStringToKeysym(Name.c_str());
+  if (sym == NoSymbol) throw std::runtime_error("no key named " + Name);
+  const unsigned code = XKeysymToKeycode(D, sym);
+  if (!code) throw std::runtime_error("no key for " + Name);
+  return code;
+}
+
+}  // namespace
+
+void TXServer::KeyDown(const std::string& Name) { SendKey(CodeOf(FDisplay, Name), true); }
+void TXServer::KeyUp(const std::string& Name) { SendKey(CodeOf(FDisplay, Name), false); }
+
+void TXServer::Key(const std::string& Name) {
+  KeyDown(Name);
+  KeyUp(Name);
+}
+
+void TXServer::Chord(const std::string& Modifier, const std::string& Name) {
+  KeyDown(Modifier);
+  Key(Name);
+  KeyUp(Modifier);
+}
+
+void TXServer::Type(const std::string& Text) {
+  const unsigned shift = CodeOf(FDisplay, "Shift_L");
+  for (char c : Text) {
+    const KeySym sym = static_cast<KeySym>(static_cast<unsigned char>(c));  // Latin-1 keysyms are the characters
+    const unsigned code = XKeysymToKeycode(FDisplay, sym);
+    if (!code) throw std::runtime_error(std::string("cannot type ") + c);
+    int perCode = 0;
+    KeySym* syms = XGetKeyboardMapping(FDisplay, static_cast<KeyCode>(code), 1, &perCode);
+    const bool shifted = syms && perCode > 1 && syms[0] != sym && syms[1] == sym;
+    if (syms) XFree(syms);
+    if (shifted) SendKey(shift, true);
+    SendKey(code, true);
+    SendKey(code, false);
+    if (shifted) SendKey(shift, false);
+  }
+}
+
+QImage TXServer::Grab(unsigned long Window, QRect Rect) {
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(FDisplay, Window, &a)) return QImage();
+  Rect &= QRect(0, 0, a.width, a.height);
+  if (Rect.isEmpty() || a.map_state != IsViewable) return QImage();
+  XImage* x = XGetImage(FDisplay, Window, Rect.x(), Rect.y(), static_cast<unsigned>(Rect.width()),
+                        static_cast<unsigned>(Rect.height()), AllPlanes, ZPixmap);
+  if (!x) return QImage();
+  QImage out(Rect.width(), Rect.height(), QImage::Format_RGB32);
+  for (int y = 0; y < Rect.height(); ++y)
+    for (int i = 0; i < Rect.width(); ++i) {
+      const unsigned long p = XGetPixel(x, i, y);
+      out.setPixel(i, y, qRgb(static_cast<int>((p & x->red_mask) >> 16), static_cast<int>((p & x->green_mask) >> 8),
+                              static_cast<int>(p & x->blue_mask)));
+    }
+  XDestroyImage(x);
+  return out;
+}
+
+QImage TXServer::Screen() {
+  const Window root = DefaultRootWindow(FDisplay);
+  XWindowAttributes ra;
+  XGetWindowAttributes(FDisplay, root, &ra);
+  QImage out = Grab(root, QRect(0, 0, ra.width, ra.height));
+  if (out.isNull()) return out;
+  Window r = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(FDisplay, root, &r, &parent, &children, &count)) return out;
+  QPainter p(&out);
+  for (unsigned i = 0; i < count; ++i) {  // bottom first
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(FDisplay, children[i], &a) || a.map_state != IsViewable || a.width < 2 || a.height < 2)
+      continue;
+    const QImage w = Grab(children[i], QRect(0, 0, a.width, a.height));
+    if (!w.isNull()) p.drawImage(a.x, a.y, w);
+  }
+  if (children) XFree(children);
+  return out;
+}
+
+void TXServer::CloseWindow(unsigned long Window) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = Window;
+  e.xclient.message_type = XInternAtom(FDisplay, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(FDisplay, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(FDisplay, Window, False, NoEventMask, &e);
+  Flush();
+}
+
+unsigned long TXServer::FocusWindow() {
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(FDisplay, &focus, &revert);
+  return focus;
+}
+
+bool TXServer::HasFocus(unsigned long Window) {
+  ::Window w = FocusWindow();
+  if (w == PointerRoot) {
+    ::Window root = 0, child = 0;
+    int rx = 0, ry = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(FDisplay, DefaultRootWindow(FDisplay), &root, &child, &rx, &ry, &x, &y, &mask);
+    w = child;
+  }
+  while (w && w != DefaultRootWindow(FDisplay)) {
+    if (w == Window) return true;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(FDisplay, w, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    w = parent;
+  }
+  return false;
+}
+
+unsigned long TXServer::TransientFor(unsigned long Window) {
+  ::Window owner = 0;
+  if (!XGetTransientForHint(FDisplay, Window, &owner)) return 0;
+  return owner;
+}
+
+QRect TXServer::Geometry(unsigned long Window) {
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(FDisplay, Window, &a)) return QRect();
+  int x = 0, y = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(FDisplay, Window, DefaultRootWindow(FDisplay), 0, 0, &x, &y, &child);
+  return QRect(x, y, a.width, a.height);
+}
+
+double InkShare(const QImage& Image) {
+  if (Image.isNull()) return 0;
+  int lightest = 0;
+  for (int y = 0; y < Image.height(); ++y)
+    for (int x = 0; x < Image.width(); ++x) lightest = std::max(lightest, Luma(Image.pixel(x, y)));
+  long ink = 0;
+  for (int y = 0; y < Image.height(); ++y)
+    for (int x = 0; x < Image.width(); ++x)
+      if (Luma(Image.pixel(x, y)) < lightest - 96) ++ink;
+  return static_cast<double>(ink) / (static_cast<double>(Image.width()) * Image.height());
+}
+
+double ShareOf(const QImage& Image, QRgb Colour) {
+  if (Image.isNull()) return 0;
+  long same = 0;
+  for (int y = 0; y < Image.height(); ++y)
+    for (int x = 0; x < Image.width(); ++x) {
+      const QRgb p = Image.pixel(x, y);
+      if (std::abs(qRed(p) - qRed(Colour)) <= 8 && std::abs(qGreen(p) - qGreen(Colour)) <= 8 &&
+          std::abs(qBlue(p) - qBlue(Colour)) <= 8)
+        ++same;
+    }
+  return static_cast<double>(same) / (static_cast<double>(Image.width()) * Image.height());
+}

@@ -1,0 +1,71 @@
+// The X server as a user's hands and eyes: pointer moves, button presses and
+// keys sent through the server (XTest), so that they reach the program the
+// way a person's input does (window manager, focus and grabs included); the
+// pixels of a window as the server shows them; and what the window manager
+// says about our windows. Its own connection to $DISPLAY, used from the
+// script's thread only.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <string>
+
+struct _XDisplay;
+
+class TXServer {
+ public:
+  TXServer();
+  ~TXServer();
+  TXServer(const TXServer&) = delete;
+  TXServer& operator=(const TXServer&) = delete;
+
+  // The window manager's name ("" without one).
+  std::string ManagerName();
+
+  // Pointer and buttons (1 left, 2 middle, 3 right), in screen coordinates.
+  void MoveTo(int X, int Y);
+  void ButtonDown(int Button = 1);
+  void ButtonUp(int Button = 1);
+  void Click(int X, int Y, int Button = 1);
+  // Pressed at the first point, moved there in Steps steps, released at the last.
+  void Drag(int X1, int Y1, int X2, int Y2, int Button = 1, int Steps = 8);
+
+  // Keys by X key name ("Return", "Escape", "Control_L", "a", "F12").
+  void KeyDown(const std::string& Name);
+  void KeyUp(const std::string& Name);
+  void Key(const std::string& Name);
+  // Key then Modifier held round it ("Control_L" + "s").
+  void Chord(const std::string& Modifier, const std::string& Name);
+  // Types ASCII text on the usual layout (Shift where the character needs it).
+  void Type(const std::string& Text);
+
+  // What the window shows of Rect (window coordinates), as the server has it.
+  QImage Grab(unsigned long Window, QRect Rect);
+  // The whole screen as it shows: each mapped window read on its own and laid
+  // over the ones below it (a window's pixels may be missing from the
+  // screen's own image on a virtual display).
+  QImage Screen();
+  // Asks the window to close, as its title bar's close button does.
+  void CloseWindow(unsigned long Window);
+  // The window that has the keyboard focus (0: none; 1: the one under the pointer).
+  unsigned long FocusWindow();
+  // Whether Window or a window inside it has the keyboard focus.
+  bool HasFocus(unsigned long Window);
+  // The window a window manager keeps Window above (WM_TRANSIENT_FOR; 0: none).
+  unsigned long TransientFor(unsigned long Window);
+  // The size the window has on the screen (its client area) and where it is.
+  QRect Geometry(unsigned long Window);
+
+ private:
+  void Flush();
+  void SendKey(unsigned Code, bool Down);
+  _XDisplay* FDisplay = nullptr;
+};
+
+// How much of Image is text on a plain ground: the share of pixels far darker
+// than the image's lightest colour (0 when the image is one colour).
+double InkShare(const QImage& Image);
+// The share of Image's pixels that are (almost) of Colour.
+double ShareOf(const QImage& Image, QRgb Colour);
