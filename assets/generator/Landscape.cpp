@@ -313,7 +313,7 @@ bool TLandscape::Tidy(bool Final) {
   auto thin = [&](int r, int c) {
     const int own = cls(r, c);
     for (int k = 0; k < 4; ++k) {
-      int b[4][2];
+      int b[4][2] = {};
       if (!block(r, c, k, b)) continue;
       bool same = true;
       for (auto& p : b) same = same && cls(p[0], p[1]) == own;
@@ -349,7 +349,7 @@ bool TLandscape::Tidy(bool Final) {
   auto bestBlock = [&](int r, int c, int Class, bool AllowOpen) {
     int best = -1, most = -1;
     for (int k = 0; k < 4; ++k) {
-      int b[4][2];
+      int b[4][2] = {};
       if (!block(r, c, k, b) || (!AllowOpen && hasOpen(b))) continue;
       int n = 0;
       for (auto& p : b) n += cls(p[0], p[1]) == Class;
@@ -383,7 +383,7 @@ bool TLandscape::Tidy(bool Final) {
           setPlain(r, c, false);
           continue;
         }
-        int b[4][2];
+        int b[4][2] = {};
         block(r, c, k, b);
         const TCell water = At(r, c);
         for (auto& p : b)
@@ -406,7 +406,7 @@ bool TLandscape::Tidy(bool Final) {
           if (counts[k] > counts[kind]) kind = k;
         const int k = bestBlock(r, c, kind, false);
         if (k >= 0) {
-          int b[4][2];
+          int b[4][2] = {};
           block(r, c, k, b);
           TCell from{};
           for (auto& p : b)
@@ -423,7 +423,7 @@ bool TLandscape::Tidy(bool Final) {
         }
       }
       const int k = bestBlock(r, c, 0, true);
-      int b[4][2];
+      int b[4][2] = {};
       if (k < 0 || !block(r, c, k, b)) continue;
       for (auto& p : b) setPlain(p[0], p[1], true);
     }

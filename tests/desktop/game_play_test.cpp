@@ -18,6 +18,7 @@
 #include "game/Scene.h"
 #include "platform/rtl/Cp1250.h"
 #include "tests/desktop/GameSession.h"
+#include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
@@ -66,14 +67,14 @@ bool OnlySelected(int Slot) {
   return true;
 }
 
-// Whether the game's terrain test lets a unit walk from where it stands to
-// (X, Y) the way it steps (3 pixels per axis each tick).
-bool ClearWay(const TGameState& S, TUnit U, std::int32_t X, std::int32_t Y, int Width, int Height) {
+// Whether a unit walks from where it stands to (X, Y) over plain ground only,
+// the way it steps (3 pixels per axis each tick).
+bool ClearWay(const TGameState& S, TUnit U, std::int32_t X, std::int32_t Y) {
   const std::int32_t tx = Snap3(X), ty = Snap3(Y);
   for (int n = 0; n < 2000 && (U.X != tx || U.Y != ty); ++n) {
     U.X += std::clamp(tx - U.X, -3, 3);
     U.Y += std::clamp(ty - U.Y, -3, 3);
-    if (SlowFlagOf(S, U, Width, Height)) return false;
+    if (TerrainUnder(S.Map, U.X, U.Y) != tkPlain) return false;
   }
   return true;
 }
@@ -99,7 +100,7 @@ QPoint OpenGround(TLiveRun& R, const std::vector<int>& Walkers, std::int32_t Cx,
         // Nobody stands there (a click on a unit is an order to attack it).
         for (int u = 1; u <= LiveUnits(S) && clear; ++u) clear = Distance(x, y, S.Units[u].X, S.Units[u].Y) >= 40;
         for (int u : Walkers)
-          if (clear) clear = ClearWay(S, S.Units[u], x, y, w, h);
+          if (clear) clear = ClearWay(S, S.Units[u], x, y);
         if (clear) return QPoint(x, y);
       }
     return QPoint(INT32_MIN, INT32_MIN);

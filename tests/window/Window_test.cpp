@@ -124,8 +124,9 @@ class WindowOnAServer : public ::testing::TestWithParam<TFormatCase> {
         ++compared;
         if (server != screen || colour != screen) {
           if (!wrong++)
-            first = "(" + std::to_string(x) + ", " + std::to_string(y) + "): server " + std::to_string(server) +
-                    ", screen " + std::to_string(screen) + ", surface " + std::to_string(colour);
+            first = std::string("(").append(std::to_string(x)) + ", " + std::to_string(y) + "): server " +
+                    std::to_string(server) + ", screen " + std::to_string(screen) + ", surface " +
+                    std::to_string(colour);
         }
       }
     back->Unlock();
@@ -158,9 +159,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, WindowOnAServer,
 pid_t StartServer(std::string& name) {
   for (int n = 340; n < 400; ++n) {
     const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+    const std::string socket = std::string("/tmp/.X11-unix/X").append(std::to_string(n));
     if (access(lock.c_str(), F_OK) == 0 || access(socket.c_str(), F_OK) == 0) continue;
-    name = ":" + std::to_string(n);
+    name = std::string(":").append(std::to_string(n));
     std::string screenArg = "1024x768x24";
     const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", screenArg.c_str(), "-nolisten", "tcp", nullptr};
     posix_spawn_file_actions_t files;

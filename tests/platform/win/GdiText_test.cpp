@@ -188,7 +188,7 @@ TEST_F(GdiText, StaysBoundedAndRedrawsTextsItDropped) {
   SelectObject(b.Dc, font);
   SetBkMode(b.Dc, TRANSPARENT);
   for (size_t i = 0; i < capacity + 300; ++i) {
-    const std::string text = "n" + std::to_string(i);
+    const std::string text = std::string("n").append(std::to_string(i));
     TextOutA(b.Dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
     ASSERT_LE(GdiTextCacheSize(), capacity);
   }
