@@ -55,7 +55,7 @@ inline void ShowTab(TLiveRun& R, int Index) {
   R.Step("the tab " + std::to_string(Index));
   R.X().Click(p.x(), p.y());
   R.WaitFor("the tab " + std::to_string(Index) + " shows",
-            [&] { return Form1->PageControl1->ActivePageIndex() == Index; }, 5);
+            [&] { return Form1->PageControl1->ActivePageIndex() == Index; }, 15);
 }
 
 // An item of the main menu: a click on its menu in the bar, then on the item
@@ -82,7 +82,7 @@ inline void ChooseMenuItem(TLiveRun& R, TMenuItem* Menu, TMenuItem* Item) {
   });
   R.Check(!item.isNull(), "the menu shows the item");
   R.X().Click(item.x(), item.y());
-  R.WaitFor("the menu closes", [] { return QApplication::activePopupWidget() == nullptr; }, 5);
+  R.WaitFor("the menu closes", [] { return QApplication::activePopupWidget() == nullptr; }, 15);
 }
 
 inline void WaitForFileDialog(TLiveRun& R) {
@@ -115,7 +115,7 @@ inline void UseFileDialog(TLiveRun& R, const std::string& Key, const std::string
 
 inline void OpenMap(TLiveRun& R, const std::string& HostPath) {
   UseFileDialog(R, "o", HostPath);
-  R.WaitFor("the map is open", [] { return !Form1->State().Map.MapName.Empty(); }, 10);
+  R.WaitFor("the map is open", [] { return !Form1->State().Map.MapName.Empty(); }, 20);
 }
 
 inline void CloseEditor(TLiveRun& R) {

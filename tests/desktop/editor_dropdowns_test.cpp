@@ -42,7 +42,7 @@ TEST(EditorDropDowns, TheNextClickReachesItsTarget) {
     ClickControl(R, Form1->SpeedButton11);  // "Usuń"
     R.WaitFor("the first click on \"Usuń\" after the list deletes " + Cp1250ToUtf8(picked), [&] {
       return Form1->State().UnitCount == units - 1 && UnitIds().find(picked + ";") == std::string::npos;
-    }, 5);
+    }, 15);
 
     // The type list, then "Utwórz" once: the unit dialog opens with that type.
     PickFromDropDown(R, Form1->ComboBox1, 2);
@@ -57,7 +57,7 @@ TEST(EditorDropDowns, TheNextClickReachesItsTarget) {
     R.WaitFor("the first click on \"OK\" after the dialog's list creates the unit", [&] {
       return !Form2->Visible() && Form1->State().UnitCount == units &&
              Form1->State().Units[Form1->State().UnitCount].Name.Text() == chosen;
-    }, 5);
+    }, 15);
 
     ShowTab(R, 3);  // "Budynki"
     const int buildings = R.OnMain([] { return Form1->State().BuildingCount; });
@@ -65,7 +65,7 @@ TEST(EditorDropDowns, TheNextClickReachesItsTarget) {
     PickFromDropDown(R, Form1->ComboBox4, buildings - 1);
     ClickControl(R, Form1->SpeedButton14);  // "Usuń"
     R.WaitFor("the first click on \"Usuń\" after the building list deletes the building",
-              [&] { return Form1->State().BuildingCount == buildings - 1; }, 5);
+              [&] { return Form1->State().BuildingCount == buildings - 1; }, 15);
     CloseEditor(R);
   });
 }
@@ -83,7 +83,7 @@ TEST(EditorDropDowns, TheNextClickAfterTheMenu) {
         for (int j = 1; j <= 48; ++j)
           if (Form1->State().Map.TerrainAt(i, j) != 0) return true;
       return false;
-    }, 5);
+    }, 15);
     R.Check(!PopupOpen(R), "no pop-up stays open after the menu");
     ShowTab(R, 1);  // "Teren": one click
     R.Check(R.OnMain([] { return Form1->PageControl1->ActivePageIndex(); }) == 1,

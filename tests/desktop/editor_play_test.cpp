@@ -28,10 +28,9 @@ struct TCell {
   int Row = 0, Col = 0;
 };
 
-// A point of the view near Near that lies over a cell by the editor's own
-// cell test (cells take the boxes of a 16 x 8 grid whose corners fall on one
-// colour of a chessboard), the pointer put there, and the cell the editor
-// finds under it.
+// A point of the view near Near that lies over a cell of the map by the
+// editor's own cell test (the cell whose drawn ground diamond holds it), the
+// pointer put there, and the cell the editor finds under it.
 std::pair<QPoint, TCell> HoverNear(TLiveRun& R, QPoint Near) {
   const auto aim = R.OnMain([&] {
     for (int dy = 0; dy < 16; ++dy)
@@ -48,7 +47,7 @@ std::pair<QPoint, TCell> HoverNear(TLiveRun& R, QPoint Near) {
   R.X().MoveTo(p.x(), p.y());
   R.WaitFor("the editor finds the cell under the pointer", [&] {
     return Form1->State().HoverRow == aim.second.Row && Form1->State().HoverCol == aim.second.Col;
-  }, 5);
+  }, 15);
   return aim;
 }
 
@@ -58,7 +57,7 @@ void PlaceUnit(TLiveRun& R, int TypeIndex) {
   ClickControl(R, Form1->SpeedButton9);  // "Utwórz"
   R.WaitSteady("the unit dialog shows", [] { return FormUp(Form2); });
   ClickControl(R, Form2->SpeedButton1);  // "OK"
-  R.WaitFor("OK places the unit", [count] { return !Form2->Visible() && Form1->State().UnitCount == count + 1; }, 5);
+  R.WaitFor("OK places the unit", [count] { return !Form2->Visible() && Form1->State().UnitCount == count + 1; }, 15);
 }
 
 }  // namespace
@@ -75,42 +74,54 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     ShowTab(R, 0);
     ClickControl(R, Form1->Edit1);
     R.X().Type("Wyspa");
-    R.WaitFor("the name field takes the name", [] { return Form1->Edit1->Text() == "Wyspa"; }, 5);
+    R.WaitFor("the name field takes the name", [] { return Form1->Edit1->Text() == "Wyspa"; }, 15);
 
     // "Teren": water, painted by a stroke that starts where the pointer is.
     ShowTab(R, 1);
     ClickControl(R, Form1->SpeedButton5);
-    R.WaitFor("the water tool is chosen", [] { return Form1->State().PaintTerrain == 2; }, 5);
+    R.WaitFor("the water tool is chosen", [] { return Form1->State().PaintTerrain == 2; }, 15);
     const QPoint middle = R.OnMain([] { return QPoint(Form1->DXDraw1->Width() / 2, Form1->DXDraw1->Height() / 2); });
     const auto [start, cell] = HoverNear(R, middle);
     painted = cell;
     R.Check(R.OnMain([&] { return Form1->State().Map.TerrainAt(painted.Row, painted.Col); }) == 0,
             "the cell under the pointer is plain ground");
     const QPoint a = ScreenPoint(R, Form1->DXDraw1, start.x(), start.y());
+    // A neighbouring pixel over the same cell: painting follows the moves.
+    const int within = R.OnMain([&] {
+      for (int dx : {1, -1}) {
+        TCell c;
+        if (HitTestCell(Form1->State(), Form1->MapRows(), Form1->MapCols(), Form1->DXDraw1->Width(),
+                        Form1->DXDraw1->Height(), start.x() + dx, start.y(), c.Row, c.Col) &&
+            c.Row == cell.Row && c.Col == cell.Col)
+          return dx;
+      }
+      return 0;
+    });
+    R.Check(within != 0, "the cell under the pointer is wider than a pixel");
     // Pressed there, moved a pixel within the cell, then on to the south-east.
     R.Step("a stroke of water");
-    const int within = start.x() % 16 < 15 ? 1 : -1;  // a pixel that stays in the cell's box
     R.X().ButtonDown();
+    R.WaitFor("the press starts a stroke", [] { return Form1->State().Painting; }, 15);
     R.X().MoveTo(a.x() + within, a.y());
+    R.WaitFor("the cell under the pointer is water",
+              [&] { return Form1->State().Map.TerrainAt(painted.Row, painted.Col) == 2; }, 15);
     for (int i = 1; i <= 8; ++i) R.X().MoveTo(a.x() + within + 8 * i, a.y() + 4 * i);
     R.X().ButtonUp();
-    R.WaitFor("the cell under the pointer is water", [&] {
-      return Form1->State().Map.TerrainAt(painted.Row, painted.Col) == 2 && !Form1->State().Painting;
-    }, 5);
+    R.WaitFor("the release ends the stroke", [&] { return !Form1->State().Painting; }, 15);
 
     // "Jednostki": two units, then the first picked in the list and deleted
     // with the very next click.
     ShowTab(R, 2);
     PlaceUnit(R, 0);
     PlaceUnit(R, 1);
-    R.WaitFor("the unit list holds both", [] { return Form1->ComboBox2->Items()->Count() == 2; }, 5);
+    R.WaitFor("the unit list holds both", [] { return Form1->ComboBox2->Items()->Count() == 2; }, 15);
     PickFromDropDown(R, Form1->ComboBox2, 0);
     const std::string gone = R.OnMain([] { return Form1->ComboBox2->Text(); });
     kept = R.OnMain([] { return Form1->ComboBox2->Items()->Strings(1); });
     ClickControl(R, Form1->SpeedButton11);  // "Usuń"
     R.WaitFor("the first click on \"Usuń\" deletes " + Cp1250ToUtf8(gone), [&] {
       return Form1->State().UnitCount == 1 && UnitId(1) == kept;
-    }, 5);
+    }, 15);
 
     // "Budynki": a building.
     ShowTab(R, 3);
@@ -118,14 +129,14 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     ClickControl(R, Form1->SpeedButton12);  // "Utwórz"
     R.WaitSteady("the building dialog shows", [] { return FormUp(Form3); });
     ClickControl(R, Form3->SpeedButton1);  // "OK"
-    R.WaitFor("OK places the building", [] { return !Form3->Visible() && Form1->State().BuildingCount == 1; }, 5);
+    R.WaitFor("OK places the building", [] { return !Form3->Visible() && Form1->State().BuildingCount == 1; }, 15);
 
     // Saved, then read back from the file.
     UseFileDialog(R, "s", saved);
     R.WaitFor("the map file is written", [&] {
       std::error_code ec;
       return std::filesystem::file_size(saved, ec) == TMapFile::SerializedSize;
-    }, 10);
+    }, 20);
     auto file = std::make_unique<TMapFile>();
     ReadMapFile(Utf8ToCp1250(saved), *file);
     R.Check(file->Map.MapName.Text() == "Wyspa", "the file holds the map's name");
@@ -137,6 +148,7 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
   });
 
   // Started again from its start folder: the map opens with everything in it.
+  if (::testing::Test::HasFailure()) return;  // nothing was saved to open
   SetCurrentDir(folder.Path());
   TLiveRun::Run(RunEditor, [&](TLiveRun& R) {
     WaitForEditor(R);

@@ -68,7 +68,7 @@ void Dismiss(TLiveRun& R, const TSystemDialog& Box, TDismiss How, const std::str
     case dsClick: R.X().Click(Box.Button.x(), Box.Button.y()); break;
     case dsClose: R.X().CloseWindow(Box.Window); break;
   }
-  WaitForNoSystemDialog(R, What + ": the box closes on " + DismissName(How), 10);
+  WaitForNoSystemDialog(R, What + ": the box closes on " + DismissName(How), 20);
 }
 
 

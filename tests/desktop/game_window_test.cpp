@@ -45,7 +45,7 @@ TEST(GameWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
     // The code box opens at the foot of the view, across it, and shows its text there.
     R.Step("Return opens the code box");
     R.X().Key("Return");
-    R.WaitFor("the code box shows", [] { return Form1->Edit1->Visible() && Form1->Edit1->Focused(); }, 5);
+    R.WaitFor("the code box shows", [] { return Form1->Edit1->Visible() && Form1->Edit1->Focused(); }, 15);
     R.Check(R.OnMain([&] {
       return Form1->Edit1->Left() == CodeBoxLeft && Form1->Edit1->Top() == h - 88 - 30 &&
              Form1->Edit1->Width() == w - 15 && Form1->Edit1->Height() == CodeBoxHeight;
@@ -59,7 +59,7 @@ TEST(GameWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
       painted = InkShare(R.X().Grab(WindowOf(R, Form1), QRect(box.x(), box.y(), 160, box.height()))) > 0.02;
     R.Check(painted, "the code box's text shows at the foot of the view");
     R.X().Key("Return");
-    R.WaitFor("Return closes the code box", [] { return !Form1->Edit1->Visible(); }, 5);
+    R.WaitFor("Return closes the code box", [] { return !Form1->Edit1->Visible(); }, 15);
 
     // The game's own cursor follows the pointer all over the view, the parts
     // beyond the designed 792 x 478 included.
@@ -69,13 +69,13 @@ TEST(GameWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
       const std::string at = "(" + std::to_string(p.x()) + ", " + std::to_string(p.y()) + ")";
       R.X().MoveTo(client.x() + p.x(), client.y() + p.y());
       R.WaitFor("the game's cursor follows the pointer to " + at,
-                [&] { return Form1->State.MouseX == p.x() && Form1->State.MouseY == p.y(); }, 5);
+                [&] { return Form1->State.MouseX == p.x() && Form1->State.MouseY == p.y(); }, 15);
       R.Sleep(0.1);
       const QRect spot(p.x(), p.y(), 24, 24);
       const QImage with = R.X().Grab(WindowOf(R, Form1), spot);
       const QPoint away = p.x() > w / 2 ? QPoint(p.x() - 200, p.y()) : QPoint(p.x() + 200, p.y());
       R.X().MoveTo(client.x() + away.x(), client.y() + away.y());
-      R.WaitFor("the cursor moves on", [&] { return Form1->State.MouseX == away.x(); }, 5);
+      R.WaitFor("the cursor moves on", [&] { return Form1->State.MouseX == away.x(); }, 15);
       R.Sleep(0.1);
       const QImage without = R.X().Grab(WindowOf(R, Form1), spot);
       int differ = 0;

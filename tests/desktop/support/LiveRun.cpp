@@ -62,6 +62,7 @@ constexpr double kStuckSeconds = 60;
 
 struct TLiveRun::TShared {
   Clock::time_point Start = Clock::now();
+  int RunOfTest = 1;  // 1 for the test's first run of a program, 2 for its second, ...
   std::atomic<bool> ProgramEnded{false};
   std::atomic<bool> ScriptDone{false};
 };
@@ -170,13 +171,25 @@ void TLiveRun::Screenshot(const std::string& Name) {
   const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()
                                ? ::testing::UnitTest::GetInstance()->current_test_info()->name()
                                : "run";
-  const std::string path = std::string(folder) + "/" + test + "-" + Name + ".png";
+  // The second and later runs of a program in one test are numbered, so
+  // that their shots do not replace the first run's.
+  const std::string run = FShared->RunOfTest > 1 ? "-" + std::to_string(FShared->RunOfTest) : std::string();
+  const std::string path = std::string(folder) + "/" + test + run + "-" + Name + ".png";
   if (FX->Screen().save(QString::fromStdString(path))) std::printf("screenshot %s\n", path.c_str());
 }
 
 int TLiveRun::Run(const std::function<int()>& Program, const std::function<void(TLiveRun&)>& Script) {
   EnsureGuiApplication();
   TShared shared;
+  {
+    static std::string lastTest;
+    static int runs = 0;
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
+    runs = test == lastTest ? runs + 1 : 1;
+    lastTest = test;
+    shared.RunOfTest = runs;
+  }
   std::thread script([&] {
     TXServer x;
     TLiveRun run(&shared);
