@@ -51,18 +51,7 @@ bool ParseBitmapInfo(const BITMAPINFO* bmi, UINT usage, DCObj* dc, DibDesc& d) {
     return false;
   }
   if (d.width <= 0 || d.height == 0) return false;
-  switch (d.bitCount) {
-    case 1:
-    case 2:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return false;
-  }
+  if (!IsDibBitCount(d.bitCount)) return false;
   if (d.compression > BI_BITFIELDS) return false;
   if (d.compression == BI_RLE8 && d.bitCount != 8) return false;
   if (d.compression == BI_RLE4 && d.bitCount != 4) return false;

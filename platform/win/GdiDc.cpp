@@ -14,18 +14,7 @@ using namespace GdiInternal;
 
 HDC CreateDCOverBits(void* bits, LONG width, LONG height, LONG pitch, int bitCount, DWORD rMask, DWORD gMask,
                      DWORD bMask, const PALETTEENTRY* palette, int paletteCount) {
-  switch (bitCount) {
-    case 1:
-    case 2:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return nullptr;
-  }
+  if (!IsDibBitCount(bitCount)) return nullptr;
   if (!bits || width < 0 || height < 0) return nullptr;
   if (static_cast<std::int64_t>(std::abs(static_cast<long long>(pitch))) * 8 < static_cast<std::int64_t>(width) * bitCount)
     return nullptr;

@@ -241,6 +241,22 @@ inline void WritePixel(Surface& s, LONG x, LONG y, DWORD v) {
   WriteRowPixel(s.top + y * s.step, x, s.format.BitCount, v);
 }
 
+// The pixel depths a device-independent bitmap may have.
+inline bool IsDibBitCount(int bitCount) {
+  switch (bitCount) {
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      return true;
+    default:
+      return false;
+  }
+}
+
 inline int MaskShift(DWORD mask) { return mask ? __builtin_ctz(mask) : 0; }
 
 // The length of the run of ones at the mask's low end.
