@@ -38,17 +38,24 @@ start_display() {
   export DISPLAY=":$(tr -d '\n' <"$numfile")"
   rm -f "$numfile"
   unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-  case "${TRY_WM:-}" in
-    "") return 0 ;;
-    matchbox) matchbox-window-manager -use_titlebar no >/dev/null 2>&1 & ;;
-    openbox) openbox --sm-disable >/dev/null 2>&1 & ;;
+  [ -n "${TRY_WM:-}" ] || return 0
+  local wmlog
+  wmlog="$(mktemp)"
+  case "$TRY_WM" in
+    matchbox) matchbox-window-manager -use_titlebar no >"$wmlog" 2>&1 & ;;
+    openbox) openbox --sm-disable >"$wmlog" 2>&1 & ;;
     *) fail "TRY_WM=$TRY_WM: use matchbox or openbox" ;;
   esac
   session_pids+=($!)
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+  for _ in $(seq 200); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
+      rm -f "$wmlog"
+      return 0
+    fi
+    kill -0 $! 2>/dev/null || break
     sleep 0.1
   done
+  cat "$wmlog" >&2
   fail "the window manager $TRY_WM did not start"
 }
 
