@@ -605,11 +605,14 @@ void TControlWidget::Invalidate() {
 
 void TControlWidget::ShowNow(const QRect& Rect) {
   if (FInPaint) return;
+  // The window's pixels may start below a menu bar.
+  const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
+  const QRect area = Rect.translated(off.x, off.y);
   if (gPainting || !isVisible()) {
-    update(Rect);
+    update(area);
     return;
   }
-  for (const QRect& r : visibleRegion() & Rect) repaint(r);
+  for (const QRect& r : visibleRegion() & area) repaint(r);
 }
 
 void TControlWidget::RenderIfNeeded() {

@@ -62,8 +62,9 @@ class TControlWidget : public QWidget {
   bool NeedsRender() const { return FNeedsRender; }
   // Repaints the backing image now if it is marked.
   void RenderIfNeeded();
-  // Shows Rect of the window's pixels on the screen now, one rectangle of
-  // the part of it that no other window covers at a time (Qt hands a
+  // Shows Rect of the window's pixels (client coordinates: below the menu
+  // bar of a form that has one) on the screen now, one rectangle of the
+  // part of it that no other window covers at a time (Qt hands a
   // repaint of a region of several rectangles to its thread pool, which
   // costs more than the copies). While one of our widgets paints, the
   // rectangle is shown at the next repaint instead.

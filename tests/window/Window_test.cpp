@@ -36,6 +36,7 @@
 #include "platform/ddraw/PixelFormat.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/Menus.h"
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/TestDriver.h"
 
@@ -447,6 +448,41 @@ TEST_F(ScreenSurfaceOnAServer, AWindowThatGoesFirstAndASurfaceThatGoesFirstLeave
   Primary = nullptr;
   Panels[1]->Widget()->repaint();
   EXPECT_EQ(ImageDiffers(1, 0xFEDCBA), 0);
+}
+
+TEST_F(ScreenSurfaceOnAServer, AFormWithAMenuShowsAllThatWasPresentedBelowTheBar) {
+  auto* menu = new TMainMenu(Form);
+  auto* item = new TMenuItem(Form);
+  item->SetCaption("&Plik");
+  menu->Items()->Add(item);
+  Form->SetMenu(menu);
+  Driver->Pump(20);
+  ASSERT_GT(Form->ClientToScreen(POINT{0, 0}).y - Form->Widget()->mapToGlobal(QPoint(0, 0)).y(), 0)
+      << "the client area starts below the bar";
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(DD->CreateClipper(0, &clipper, nullptr), DD_OK);
+  ASSERT_EQ(clipper->SetHWnd(0, Form->Handle()), DD_OK);
+  ASSERT_EQ(Primary->SetClipper(clipper), DD_OK);
+  for (DWORD colour : {0x00123456u, 0x00ABCDEFu}) {
+    DDBLTFX fx;
+    fx.dwSize = 100;
+    fx.dwFillColor = colour;
+    ASSERT_EQ(Primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+    Driver->Pump(2);
+    QGuiApplication::sync();
+    const QImage screen =
+        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    // The client area's rows, the last ones included, left of the panels.
+    const int height = Form->ClientHeight();
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+      const POINT s = Form->ClientToScreen(POINT{5, y});
+      wrong += (screen.pixel(s.x, s.y) & 0xFFFFFF) != colour;
+    }
+    EXPECT_EQ(wrong, 0) << "of " << height << " rows, filled with " << colour;
+  }
+  Primary->SetClipper(nullptr);
+  clipper->Release();
 }
 
 // A virtual display of its own, for the life of the program.
