@@ -48,6 +48,7 @@ bool ChargeVideo(TDDrawSurfaceMemory& m) {
 }  // namespace
 
 TDDrawSurfaceMemory::~TDDrawSurfaceMemory() {
+  if (ShownInPlaceBy) ShownInPlaceBy->EndInPlace(this, nullptr, nullptr);
   if (Charged) TDDrawDisplay::Instance().RefundVideoMemory(Charged);
 }
 
@@ -266,6 +267,9 @@ HRESULT TDDrawSurface::DoLock(RECT* rect, TDesc* desc, DWORD flags, HANDLE) {
   if (m.Busy()) return DDERR_SURFACEBUSY;
   RECT r = rect ? *rect : m.Bounds();
   if (RectIsEmpty(r) || !RectInside(r, m.Bounds())) return DDERR_INVALIDRECT;
+  // What is written through the lock shows at the unlock, however much
+  // happens in between.
+  if (!(flags & DDLOCK_READONLY)) BeforeChange(m, false);
   BYTE* p = m.Bits.data() + static_cast<std::ptrdiff_t>(r.top) * m.Pitch +
             static_cast<std::ptrdiff_t>(r.left) * m.Format.BitCount / 8;
   m.Locked = true;
@@ -330,6 +334,7 @@ HRESULT TDDrawSurface::CopyPixels(TDDrawSurface* source, const RECT& dest, const
     blit.KeyLow = source->FSrcKey.dwColorSpaceLowValue;
     blit.KeyHigh = source->FSrcKey.dwColorSpaceHighValue;
   }
+  BeforeChange(dm, true);
   BlitPixels(dm.Pixels(), sp, blit);
   Present(area);
   return DD_OK;
@@ -359,7 +364,10 @@ HRESULT TDDrawSurface::DoBlt(RECT* destRect, TDDrawSurface* source, RECT* source
 
   if (flags & DDBLT_COLORFILL) {
     RECT area = IntersectRects(dest, clip);
-    if (!RectIsEmpty(area)) FillPixels(dm.Pixels(), area, fx->dwFillColor);
+    if (!RectIsEmpty(area)) {
+      BeforeChange(dm, true);
+      FillPixels(dm.Pixels(), area, fx->dwFillColor);
+    }
     Present(area);
     return DD_OK;
   }
@@ -406,20 +414,65 @@ HWND TDDrawSurface::PresentationWindow() const {
   return nullptr;
 }
 
+namespace {
+
+// The client area of Window in screen coordinates.
+bool ClientOnScreen(HWND window, RECT& onScreen) {
+  RECT client;
+  POINT origin{0, 0};
+  if (!::GetClientRect(window, &client) || !::ClientToScreen(window, &origin)) return false;
+  onScreen = RECT{origin.x + client.left, origin.y + client.top, origin.x + client.right, origin.y + client.bottom};
+  return true;
+}
+
+}  // namespace
+
+const BYTE* TDDrawSurface::InPlaceBits(const TDDrawSurfaceMemory& m, const RECT& onScreen) {
+  if (!(m.Format == TDDrawPixelFormat::Xrgb32()) || m.ZBufferDepth || RectIsEmpty(onScreen) ||
+      !RectInside(onScreen, m.Bounds()))
+    return nullptr;
+  return m.Bits.data() + static_cast<std::ptrdiff_t>(onScreen.top) * m.Pitch + static_cast<std::ptrdiff_t>(onScreen.left) * 4;
+}
+
+void TDDrawSurface::BeforeChange(TDDrawSurfaceMemory& m, bool presented) const {
+  TWindowBackend* backend = m.ShownInPlaceBy;
+  if (!backend) return;
+  HWND keep = nullptr;
+  const BYTE* keepBits = nullptr;
+  RECT onScreen;
+  if (presented && IsPrimary() && FMemory.get() == &m && backend == WindowBackend() && (keep = PresentationWindow()) &&
+      ClientOnScreen(keep, onScreen))
+    keepBits = InPlaceBits(m, onScreen);
+  if (!keepBits) keep = nullptr;
+  backend->EndInPlace(&m, keep, keepBits);
+  if (!keep) m.ShownInPlaceBy = nullptr;
+}
+
 void TDDrawSurface::Present(const RECT& area) const {
   if (!IsPrimary() || !WindowBackend()) return;
   HWND window = PresentationWindow();
   if (!window) return;
-  RECT client;
-  POINT origin{0, 0};
-  if (!::GetClientRect(window, &client) || !::ClientToScreen(window, &origin)) return;
-  RECT onScreen{origin.x + client.left, origin.y + client.top, origin.x + client.right, origin.y + client.bottom};
+  RECT onScreen;
+  if (!ClientOnScreen(window, onScreen)) return;
   TDDrawSurfaceMemory& m = *FMemory;
   RECT shown = IntersectRects(IntersectRects(area, onScreen), m.Bounds());
   if (RectIsEmpty(shown)) return;
   POINT topLeft{shown.left, shown.top};
   if (!::ScreenToClient(window, &topLeft)) return;
-  // The pixels go from the surface's memory straight into the window's image.
+  const LONG w = shown.right - shown.left, h = shown.bottom - shown.top;
+  // The window paints the pixels where they lie when it can: no copy at all.
+  if (const BYTE* bits = InPlaceBits(m, onScreen)) {
+    if (WindowBackend()->PresentInPlace(window, RECT{topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h}, bits,
+                                        onScreen.right - onScreen.left, onScreen.bottom - onScreen.top, m.Pitch,
+                                        &m)) {
+      // Another backend that showed them before ends that first.
+      if (m.ShownInPlaceBy && m.ShownInPlaceBy != WindowBackend()) m.ShownInPlaceBy->EndInPlace(&m, nullptr, nullptr);
+      m.ShownInPlaceBy = WindowBackend();
+      return;
+    }
+  }
+  // Else the pixels go from the surface's memory straight into the window's
+  // image.
   struct TSource {
     TDDrawPixels Pixels;
     LONG DX, DY;  // screen minus client coordinates
@@ -432,7 +485,6 @@ void TDDrawSurface::Present(const RECT& area) const {
     const RECT from{part.left + src.DX, part.top + src.DY, part.right + src.DX, part.bottom + src.DY};
     PixelsToXrgb(src.Pixels, from, src.Palette, src.Count, bits, pitch, topByte);
   };
-  const LONG w = shown.right - shown.left, h = shown.bottom - shown.top;
   WindowBackend()->PresentInto(window, RECT{topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h}, write, &source);
 }
 
@@ -636,6 +688,7 @@ HRESULT TDDrawSurface::Restore() {
   for (TDDrawSurface* s : targets) {
     TDDrawSurfaceMemory& m = *s->FMemory;
     if (!m.Lost) continue;
+    s->BeforeChange(m, false);
     std::fill(m.Bits.begin(), m.Bits.end(), BYTE{0});
     m.Lost = false;
   }
@@ -657,6 +710,7 @@ HRESULT TDDrawSurface::GetDC(HDC* dc) {
   if (m.Lost) return DDERR_SURFACELOST;
   if (m.DC) return DDERR_DCALREADYCREATED;
   if (m.Locked) return DDERR_SURFACEBUSY;
+  BeforeChange(m, false);
   // The DC draws straight into the surface's pixels; until it is released
   // the surface counts as locked.
   HDC made = ::CreateDCOverBits(m.Bits.data(), m.Width, m.Height, m.Pitch, m.Format.BitCount, m.Format.RMask,

@@ -13,6 +13,7 @@
 class TDDrawObject;
 class TDDrawPalette;
 class TDDrawClipper;
+class TWindowBackend;
 
 // Pixel memory, shared by a surface and its duplicates; the lock and the DC
 // belong to the memory, so a duplicate sees them too.
@@ -31,6 +32,11 @@ struct TDDrawSurfaceMemory {
   RECT LockRect;
   BYTE* LockPointer = nullptr;
   HDC DC = nullptr;
+  // The window backend through which a window may show these pixels where
+  // they lie (a primary's window that paints them in place): such a window
+  // takes its own copy before they change other than by a write presented
+  // to it at once, and before they go.
+  TWindowBackend* ShownInPlaceBy = nullptr;
 
   TDDrawSurfaceMemory() = default;
   TDDrawSurfaceMemory(const TDDrawSurfaceMemory&) = delete;
@@ -142,6 +148,15 @@ class TDDrawSurface : public IDirectDrawSurface, public IDirectDrawSurface4, pub
   // window.
   void Present(const RECT& area) const;
   HWND PresentationWindow() const;
+  // Where Window would show a primary's memory in place: the address of the
+  // pixel under the top-left corner of the window's client area (OnScreen),
+  // when the pixels are 32-bit XRGB and the whole client area lies on them;
+  // else null, and the window is shown a copy.
+  static const BYTE* InPlaceBits(const TDDrawSurfaceMemory& m, const RECT& onScreen);
+  // Before pixels of M change: the windows that show them in place take
+  // their own copy, except this primary's window when the change is
+  // Presented to it at once, from where it shows them.
+  void BeforeChange(TDDrawSurfaceMemory& m, bool presented) const;
 
   TRefCounted FRef;
   TDDrawObject* FOwner;

@@ -277,6 +277,31 @@ class TToolkitWindowBackend : public TWindowBackend {
     w->ShowNow(QRect(x0, y0, x1 - x0, y1 - y0));
   }
 
+  bool PresentInPlace(HWND hWnd, const RECT& changed, const BYTE* bits, LONG width, LONG height, LONG pitch,
+                      const void* owner) override {
+    TWinControl* c = FindControl(hWnd);
+    auto* w = c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
+    if (!w || !bits || width <= 0 || height <= 0 || pitch < width * 4) return false;
+    // A repaint still due happens first, so that it does not wipe these pixels.
+    w->RenderIfNeeded();
+    // The pixels must be the window's image size, no more and no less.
+    const QSize size = w->BackingSize();
+    if (size != QSize(width, height)) return false;
+    const QRect whole(QPoint(0, 0), size);
+    const QRect part = QRect(changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top) & whole;
+    if (!w->ShowsInPlace(owner, bits)) {
+      if (part != whole) return false;
+      w->ShowInPlace(QImage(bits, size.width(), size.height(), pitch, QImage::Format_RGB32), owner);
+    }
+    if (!part.isEmpty()) w->ShowNow(part);
+    return true;
+  }
+
+  void EndInPlace(const void* owner, HWND keep, const BYTE* keepBits) override {
+    TWinControl* c = keep ? FindControl(keep) : nullptr;
+    EndInPlaceShowing(owner, c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr, keepBits);
+  }
+
   int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) override {
     if (!Application) return 0;
     TApplication* app = Application;

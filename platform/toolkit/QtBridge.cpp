@@ -7,10 +7,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
 #include <unordered_set>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Forms.h"
@@ -499,16 +504,89 @@ int AdjustCursorCounter(bool Show) {
 // ---------------------------------------------------------------------------
 // The widget
 
+namespace {
+
+int gPainting = 0;  // paints of our widgets under way
+
+// The widgets that show pixels in place now. Never freed, so that surfaces
+// that go at the program's exit still find it.
+std::vector<TControlWidget*>& InPlaceWidgets() {
+  static auto* widgets = new std::vector<TControlWidget*>;
+  return *widgets;
+}
+
+void Unlist(TControlWidget* Widget) {
+  auto& list = InPlaceWidgets();
+  list.erase(std::remove(list.begin(), list.end(), Widget), list.end());
+}
+
+// Copies Count 32-bit pixels with their top byte set, as presented pixels
+// have it.
+void OpaqueRow(quint32* Out, const quint32* In, int Count) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i top = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  for (; i + 4 <= Count; i += 4)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + i),
+                     _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(In + i)), top));
+#endif
+  for (; i < Count; ++i) Out[i] = In[i] | 0xFF000000u;
+}
+
+void CopyOpaque(QImage& Out, const QImage& In) {
+  for (int y = 0; y < In.height(); ++y)
+    OpaqueRow(reinterpret_cast<quint32*>(Out.scanLine(y)), reinterpret_cast<const quint32*>(In.constScanLine(y)),
+              In.width());
+}
+
+}  // namespace
+
 TControlWidget::TControlWidget(TWinControl* Control, QWidget* Parent) : QWidget(Parent), FControl(Control) {
   setMouseTracking(true);
   setFocusPolicy(Qt::ClickFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+TControlWidget::~TControlWidget() {
+  if (!FInPlace.isNull()) Unlist(this);
+}
+
+void TControlWidget::ShowInPlace(const QImage& Pixels, const void* Owner) {
+  if (FInPlace.isNull()) InPlaceWidgets().push_back(this);
+  FInPlace = Pixels;
+  FInPlaceOwner = Owner;
+  if (FControl) ReleaseCanvasesOf(FControl);
+}
+
+void TControlWidget::EndInPlace() {
+  if (FInPlace.isNull()) return;
+  if (FBacking.size() == FInPlace.size()) CopyOpaque(FBacking, FInPlace);
+  FInPlace = QImage();
+  FInPlaceOwner = nullptr;
+  Unlist(this);
+}
+
+QImage TControlWidget::ShownImage() const {
+  if (FInPlace.isNull()) return FBacking;
+  QImage out(FInPlace.size(), QImage::Format_RGB32);
+  CopyOpaque(out, FInPlace);
+  return out;
+}
+
+void EndInPlaceShowing(const void* Owner, const TControlWidget* Keep, const uchar* KeepBits) {
+  const std::vector<TControlWidget*> widgets = InPlaceWidgets();
+  for (TControlWidget* w : widgets) {
+    if (Owner && !w->ShowsInPlace(Owner, nullptr)) continue;
+    if (w == Keep && KeepBits && w->ShowsInPlace(Owner, KeepBits)) continue;
+    w->EndInPlace();
+  }
+}
+
 void TControlWidget::ResizeBacking(int Width, int Height) {
   if (Width < 0) Width = 0;
   if (Height < 0) Height = 0;
   if (FBacking.width() == Width && FBacking.height() == Height) return;
+  EndInPlace();
   if (FControl) ReleaseCanvasesOf(FControl);
   QImage next(Width, Height, QImage::Format_RGB32);
   next.fill(FControl ? ToQColor(FControl->EffectiveColor()) : QColor(Qt::black));
@@ -525,17 +603,16 @@ void TControlWidget::Invalidate() {
   update();
 }
 
-namespace {
-int gPainting = 0;  // paints of our widgets under way
-}
-
 void TControlWidget::ShowNow(const QRect& Rect) {
   if (FInPaint) return;
+  // The window's pixels may start below a menu bar.
+  const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
+  const QRect area = Rect.translated(off.x, off.y);
   if (gPainting || !isVisible()) {
-    update(Rect);
+    update(area);
     return;
   }
-  for (const QRect& r : visibleRegion() & Rect) repaint(r);
+  for (const QRect& r : visibleRegion() & area) repaint(r);
 }
 
 void TControlWidget::RenderIfNeeded() {
@@ -544,6 +621,12 @@ void TControlWidget::RenderIfNeeded() {
 
 void TControlWidget::Render() {
   FNeedsRender = false;
+  // The whole image is painted again: nothing shown in place is kept.
+  if (!FInPlace.isNull()) {
+    FInPlace = QImage();
+    FInPlaceOwner = nullptr;
+    Unlist(this);
+  }
   if (!FBacking.isNull()) FBacking.fill(ToQColor(FControl->EffectiveColor()));
   TWinControl* c = FControl;
   FInPaint = true;
@@ -610,9 +693,9 @@ void TControlWidget::paintEvent(QPaintEvent*) {
     ~TDone() { --gPainting; }
   } done;
   QPainter p(this);
-  // The backing holds the client area, which may start below a menu bar.
+  // The pixels are the client area, which may start below a menu bar.
   const POINT off = FControl ? FControl->ClientOffset() : POINT{0, 0};
-  p.drawImage(off.x, off.y, FBacking);
+  p.drawImage(off.x, off.y, FInPlace.isNull() ? FBacking : FInPlace);
 }
 
 QImage ComposeWindowImage(QWidget* Widget) {
@@ -623,11 +706,11 @@ QImage ComposeWindowImage(QWidget* Widget) {
   const POINT off = w->Control() ? w->Control()->ClientOffset() : POINT{0, 0};
   QImage out;
   if (off.x == 0 && off.y == 0) {
-    out = w->Backing().copy();
+    out = w->ShownImage().copy();
   } else {
     out = QImage(w->size(), QImage::Format_RGB32);
     out.fill(Qt::black);
-    QPainter(&out).drawImage(off.x, off.y, w->Backing());
+    QPainter(&out).drawImage(off.x, off.y, w->ShownImage());
   }
   if (out.isNull()) return out;
   QPainter p(&out);

@@ -29,10 +29,32 @@ class TControlWidget : public QWidget {
   // The control is going: the widget stays quiet until Qt deletes it.
   void Detach() { FControl = nullptr; }
 
+  ~TControlWidget() override;
+
   // Client-sized 32-bit XRGB image: what the window shows on the screen.
-  // Presented pixels and canvas drawing go straight into it.
-  QImage& Backing() { return FBacking; }
+  // Presented pixels and canvas drawing go straight into it. While the
+  // window shows pixels in place, it takes its own copy of them first.
+  QImage& Backing() {
+    if (!FInPlace.isNull()) EndInPlace();
+    return FBacking;
+  }
   void ResizeBacking(int Width, int Height);
+  QSize BackingSize() const { return FBacking.size(); }
+  // Showing in place: the window paints Pixels (client-sized 32-bit XRGB
+  // over memory that is not its own, the top byte unused) in place of its
+  // own image, with no copy, until EndInPlace. Owner names that memory. The
+  // canvases over the window's own image let go of it, so that the next
+  // drawing on them takes the copy first.
+  void ShowInPlace(const QImage& Pixels, const void* Owner);
+  // Whether the window shows Owner's pixels in place from Bits.
+  bool ShowsInPlace(const void* Owner, const uchar* Bits) const {
+    return !FInPlace.isNull() && FInPlaceOwner == Owner && (!Bits || FInPlace.constBits() == Bits);
+  }
+  // The window takes its own copy of the pixels it shows in place (their
+  // top byte set, as presented pixels have it) and paints that from here on.
+  void EndInPlace();
+  // The window's pixels as it shows them now, as its own image.
+  QImage ShownImage() const;
   bool InPaint() const { return FInPaint; }
   // Marks the window for repainting: at the next paint it is cleared to its
   // colour and the control paints itself again (WM_PAINT).
@@ -40,11 +62,12 @@ class TControlWidget : public QWidget {
   bool NeedsRender() const { return FNeedsRender; }
   // Repaints the backing image now if it is marked.
   void RenderIfNeeded();
-  // Shows Rect of the backing image on the screen now, one rectangle of the
-  // part of it that no other window covers at a time (Qt hands a repaint of
-  // a region of several rectangles to its thread pool, which costs more than
-  // the copies). While one of our widgets paints, the rectangle is shown at
-  // the next repaint instead.
+  // Shows Rect of the window's pixels (client coordinates: below the menu
+  // bar of a form that has one) on the screen now, one rectangle of the
+  // part of it that no other window covers at a time (Qt hands a
+  // repaint of a region of several rectangles to its thread pool, which
+  // costs more than the copies). While one of our widgets paints, the
+  // rectangle is shown at the next repaint instead.
   void ShowNow(const QRect& Rect);
 
  protected:
@@ -56,9 +79,16 @@ class TControlWidget : public QWidget {
 
   TWinControl* FControl;
   QImage FBacking;
+  QImage FInPlace;
+  const void* FInPlaceOwner = nullptr;
   bool FInPaint = false;
   bool FNeedsRender = true;
 };
+
+// Every window that shows Owner's pixels in place (every window's pixels,
+// for a null Owner) takes its own copy of them, except Keep when it shows
+// them from KeepBits.
+void EndInPlaceShowing(const void* Owner, const TControlWidget* Keep, const uchar* KeepBits);
 
 // The window's pixels as they show, its child windows included.
 QImage ComposeWindowImage(QWidget* Widget);

@@ -14,6 +14,10 @@ void TWindowBackend::PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter
   PresentPixels(hWnd, clientRect, pixels.data(), w * 4);
 }
 
+bool TWindowBackend::PresentInPlace(HWND, const RECT&, const BYTE*, LONG, LONG, LONG, const void*) { return false; }
+
+void TWindowBackend::EndInPlace(const void*, HWND, const BYTE*) {}
+
 void SetWindowBackend(TWindowBackend* backend) { gBackend = backend; }
 TWindowBackend* WindowBackend() { return gBackend; }
 

@@ -30,6 +30,26 @@ class TWindowBackend {
   // it on to PresentPixels.
   using TPixelWriter = void (*)(void* context, const RECT& part, BYTE* bits, LONG pitch, DWORD topByte);
   virtual void PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter write, void* context);
+  // Showing pixels where they lie, with no copy: Bits is the top-left pixel
+  // of Width x Height 32-bit XRGB pixels (the top byte unused), rows Pitch
+  // bytes apart, that are to be the window's whole client area (a window of
+  // another size does not take them); Owner names
+  // the memory they lie in. Changed (client coordinates) is the part that
+  // differs from what the window showed. The window paints straight from
+  // there until the owner ends it (EndInPlace) or the window's own pixels
+  // are needed. A window that already shows these pixels from there only
+  // repaints Changed; otherwise it starts showing them only when Changed is
+  // the whole client area. False when the window does not show them (the
+  // caller then presents a copy); the default shows nothing in place.
+  virtual bool PresentInPlace(HWND hWnd, const RECT& changed, const BYTE* bits, LONG width, LONG height, LONG pitch,
+                              const void* owner);
+  // The pixels of Owner are about to change other than by a write that is
+  // presented at once, or to go: every window that shows them in place takes
+  // its own copy of them now and paints that from here on. The window Keep,
+  // if it shows them from KeepBits, goes on showing them. The owner tells
+  // the backend that took its pixels, even when another one is installed
+  // by then, so a backend that shows pixels in place outlives them.
+  virtual void EndInPlace(const void* owner, HWND keep, const BYTE* keepBits);
   virtual int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) = 0;
 };
 
