@@ -46,6 +46,12 @@ namespace {
 
 bool gDisplay = false;
 
+// The whole screen as the server shows it, once it has done what was asked.
+QImage ServerScreen() {
+  QGuiApplication::sync();
+  return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 struct TFormatCase {
   const char* Name;
   DWORD Bits;
@@ -178,9 +184,7 @@ class WindowOnAServer : public ::testing::TestWithParam<TFormatCase> {
   // from whatever it shows now (its own pixels or the screen surface's).
   int ServerDiffers(const std::vector<DWORD>& Frame, int& Compared) {
     Draw->Widget()->repaint();
-    QGuiApplication::sync();
-    const QImage screen =
-        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen = ServerScreen();
     int wrong = 0;
     Compared = 0;
     for (int y = 0; y < H; ++y)
@@ -422,9 +426,7 @@ TEST_F(ScreenSurfaceOnAServer, EachWindowKeepsWhatWasPresentedToIt) {
   EXPECT_EQ(ImageDiffers(0, 0x654321), 0);
   EXPECT_EQ(ImageDiffers(1, 0xABCDEF), 0) << "the second window shows what was presented to it";
   // Read back from the server: the first panel lies under the second.
-  QGuiApplication::sync();
-  const QImage screen =
-      QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage screen = ServerScreen();
   const QPoint first = Panels[0]->Widget()->mapToGlobal(QPoint(10, 10));
   const QPoint second = Panels[1]->Widget()->mapToGlobal(QPoint(150, 90));
   EXPECT_EQ(screen.pixel(first) & 0xFFFFFF, 0x654321u);
@@ -470,9 +472,7 @@ TEST_F(ScreenSurfaceOnAServer, AFormWithAMenuShowsAllThatWasPresentedBelowTheBar
     fx.dwFillColor = colour;
     ASSERT_EQ(Primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
     Driver->Pump(2);
-    QGuiApplication::sync();
-    const QImage screen =
-        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen = ServerScreen();
     // The client area's rows, the last ones included, left of the panels.
     const int height = Form->ClientHeight();
     int wrong = 0;
