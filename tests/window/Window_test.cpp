@@ -46,6 +46,12 @@ namespace {
 
 bool gDisplay = false;
 
+// The whole screen as the server shows it, once it has done what was asked.
+QImage ServerScreen() {
+  QGuiApplication::sync();
+  return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 struct TFormatCase {
   const char* Name;
   DWORD Bits;
@@ -178,9 +184,7 @@ class WindowOnAServer : public ::testing::TestWithParam<TFormatCase> {
   // from whatever it shows now (its own pixels or the screen surface's).
   int ServerDiffers(const std::vector<DWORD>& Frame, int& Compared) {
     Draw->Widget()->repaint();
-    QGuiApplication::sync();
-    const QImage screen =
-        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen = ServerScreen();
     int wrong = 0;
     Compared = 0;
     for (int y = 0; y < H; ++y)
@@ -222,6 +226,25 @@ class WindowOnAServer : public ::testing::TestWithParam<TFormatCase> {
     EXPECT_EQ(WindowDiffers(Frame, 1), 0) << When;
   }
 
+  // A frame drawn and flipped (Seed varies it), and the server and the
+  // window's image showing it; its colours.
+  std::vector<DWORD> FlipAndExpectShown(unsigned Seed, const char* When) {
+    DrawAndFlip(Seed);
+    std::vector<DWORD> frame = FrameColours();
+    ExpectShown(frame, When);
+    return frame;
+  }
+
+  // A frame drawn and flipped, the server showing the screen surface, and
+  // the window's image all of the frame; its colours.
+  std::vector<DWORD> FlipAndExpectAllShown(unsigned Seed, const char* When = "") {
+    DrawAndFlip(Seed);
+    ExpectServerShowsTheSurface();
+    std::vector<DWORD> frame = FrameColours();
+    EXPECT_EQ(WindowDiffers(frame), 0) << When;
+    return frame;
+  }
+
   void MoveForm(int Left, int Top) {
     Form->SetBounds(Left, Top, Form->Width(), Form->Height());
     Driver->Pump(20);
@@ -246,45 +269,34 @@ TEST_P(WindowOnAServer, ShowsTheBackSurfaceExactlyAfterEachFlip) {
 
 TEST_P(WindowOnAServer, KeepsTheLastFrameWhenMovedAndShowsTheNextWhereItGoes) {
   ASSERT_TRUE(Draw->Initialized());
-  DrawAndFlip(1);
-  const std::vector<DWORD> first = FrameColours();
-  ExpectShown(first, "the first frame");
+  const std::vector<DWORD> first = FlipAndExpectShown(1, "the first frame");
   // Moved by less than its size, the window's new place overlaps the old one.
   MoveForm(40 + 37, 30 + 23);
   ExpectShown(first, "after the move, before a flip");
-  DrawAndFlip(2);
-  ExpectShown(FrameColours(), "the frame after the move");
+  FlipAndExpectShown(2, "the frame after the move");
   ExpectServerShowsTheSurface();
   EXPECT_EQ(WindowDiffers(FrameColours()), 0);
 }
 
 TEST_P(WindowOnAServer, PartlyOffTheScreenShowsWhatLiesOnItAndKeepsTheRest) {
   ASSERT_TRUE(Draw->Initialized());
-  DrawAndFlip(1);
-  const std::vector<DWORD> first = FrameColours();
-  ExpectShown(first, "the first frame");
+  const std::vector<DWORD> first = FlipAndExpectShown(1, "the first frame");
   // A hundred pixels of the control lie left of the screen: a flip reaches
   // only the part on the screen, the rest keeps the first frame.
   MoveForm(-100, 30);
-  DrawAndFlip(2);
-  ExpectShown(FrameColours(), "the frame partly off the screen");
+  FlipAndExpectShown(2, "the frame partly off the screen");
   EXPECT_EQ(WindowDiffers(first, -1), 0) << "the part off the screen keeps the first frame";
   // Then right off the bottom right corner.
   MoveForm(1024 - 200, 768 - 100);
-  DrawAndFlip(3);
-  ExpectShown(FrameColours(), "the frame off the bottom right");
+  FlipAndExpectShown(3, "the frame off the bottom right");
   // And back on the screen as a whole.
   MoveForm(40, 30);
-  DrawAndFlip(4);
-  ExpectServerShowsTheSurface();
-  EXPECT_EQ(WindowDiffers(FrameColours()), 0);
+  FlipAndExpectAllShown(4);
 }
 
 TEST_P(WindowOnAServer, KeepsTheLastFrameWhenTheSurfacesAreReleasedOrLost) {
   ASSERT_TRUE(Draw->Initialized());
-  DrawAndFlip(1);
-  const std::vector<DWORD> first = FrameColours();
-  ExpectShown(first, "the first frame");
+  const std::vector<DWORD> first = FlipAndExpectShown(1, "the first frame");
   // Released: the screen surface's memory goes; the window keeps its frame.
   Draw->Finalize();
   ASSERT_FALSE(Draw->Initialized());
@@ -293,10 +305,7 @@ TEST_P(WindowOnAServer, KeepsTheLastFrameWhenTheSurfacesAreReleasedOrLost) {
   QGuiApplication::sync();
   Draw->Initialize();
   ASSERT_TRUE(Draw->Initialized());
-  DrawAndFlip(2);
-  ExpectServerShowsTheSurface();
-  const std::vector<DWORD> second = FrameColours();
-  EXPECT_EQ(WindowDiffers(second), 0) << "after the surfaces were made again";
+  const std::vector<DWORD> second = FlipAndExpectAllShown(2, "after the surfaces were made again");
   // Lost (another program took the display, or the display mode changed):
   // the window shows the last frame until the surfaces are restored.
   LoseEmulatedSurfaces(true);
@@ -304,9 +313,7 @@ TEST_P(WindowOnAServer, KeepsTheLastFrameWhenTheSurfacesAreReleasedOrLost) {
   int compared = 0;
   EXPECT_EQ(ServerDiffers(second, compared), 0) << "with the surfaces lost";
   ASSERT_TRUE(Draw->CanDraw());  // restores them
-  DrawAndFlip(3);
-  ExpectServerShowsTheSurface();
-  EXPECT_EQ(WindowDiffers(FrameColours()), 0) << "after the surfaces were restored";
+  FlipAndExpectAllShown(3, "after the surfaces were restored");
 }
 
 TEST_P(WindowOnAServer, DrawingOnTheControlsCanvasShowsOverTheLastFrame) {
@@ -322,9 +329,7 @@ TEST_P(WindowOnAServer, DrawingOnTheControlsCanvasShowsOverTheLastFrame) {
   EXPECT_EQ(WindowDiffers(frame), 0);
   int compared = 0;
   EXPECT_EQ(ServerDiffers(frame, compared), 0);
-  DrawAndFlip(2);
-  ExpectServerShowsTheSurface();
-  EXPECT_EQ(WindowDiffers(FrameColours()), 0);
+  FlipAndExpectAllShown(2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, WindowOnAServer,
@@ -421,9 +426,7 @@ TEST_F(ScreenSurfaceOnAServer, EachWindowKeepsWhatWasPresentedToIt) {
   EXPECT_EQ(ImageDiffers(0, 0x654321), 0);
   EXPECT_EQ(ImageDiffers(1, 0xABCDEF), 0) << "the second window shows what was presented to it";
   // Read back from the server: the first panel lies under the second.
-  QGuiApplication::sync();
-  const QImage screen =
-      QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage screen = ServerScreen();
   const QPoint first = Panels[0]->Widget()->mapToGlobal(QPoint(10, 10));
   const QPoint second = Panels[1]->Widget()->mapToGlobal(QPoint(150, 90));
   EXPECT_EQ(screen.pixel(first) & 0xFFFFFF, 0x654321u);
@@ -469,9 +472,7 @@ TEST_F(ScreenSurfaceOnAServer, AFormWithAMenuShowsAllThatWasPresentedBelowTheBar
     fx.dwFillColor = colour;
     ASSERT_EQ(Primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
     Driver->Pump(2);
-    QGuiApplication::sync();
-    const QImage screen =
-        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen = ServerScreen();
     // The client area's rows, the last ones included, left of the panels.
     const int height = Form->ClientHeight();
     int wrong = 0;
