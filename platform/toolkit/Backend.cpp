@@ -68,6 +68,24 @@ int DefaultMessageBoxAnswer(UINT Type) {
 // ---------------------------------------------------------------------------
 // System dialogs
 
+// While it lives, the application counts a system-modal loop (its forms take
+// no input and no idle processing), and no control keeps the mouse captured.
+class TSystemModalScope {
+ public:
+  explicit TSystemModalScope(TApplication* App) : FApp(App) {
+    if (FApp) ++FApp->FSystemModal;
+    ReleaseMouseCapture(nullptr);
+  }
+  ~TSystemModalScope() {
+    if (FApp && Application == FApp) --FApp->FSystemModal;
+  }
+  TSystemModalScope(const TSystemModalScope&) = delete;
+  TSystemModalScope& operator=(const TSystemModalScope&) = delete;
+
+ private:
+  TApplication* FApp;
+};
+
 namespace {
 
 // The system dialogs open now, the last one on top.
@@ -144,19 +162,16 @@ QWidget* SystemDialogOwner(HWND Hint) {
 int RunSystemDialog(QDialog& Dialog) {
   TApplication* app = Application;
   struct TScope {
-    TApplication* App;
+    TSystemModalScope Modal;
     QDialog* Dialog;
     TSystemDialogFilter Filter;
-    explicit TScope(TApplication* A, QDialog* D) : App(A), Dialog(D) {
-      if (App) ++App->FSystemModal;
-      ReleaseMouseCapture(nullptr);
+    explicit TScope(TApplication* A, QDialog* D) : Modal(A), Dialog(D) {
       gSystemDialogs.push_back(Dialog);
       qApp->installEventFilter(&Filter);
     }
     ~TScope() {
       qApp->removeEventFilter(&Filter);
       gSystemDialogs.erase(std::remove(gSystemDialogs.begin(), gSystemDialogs.end(), Dialog), gSystemDialogs.end());
-      if (App && Application == App) --App->FSystemModal;
     }
   };
   {
@@ -308,17 +323,8 @@ class TToolkitWindowBackend : public TWindowBackend {
       QAbstractButton* clicked = box.clickedButton();
       return clicked ? MessageBoxAnswer(box.standardButton(clicked)) : DefaultMessageBoxAnswer(type);
     }
-    ++app->FSystemModal;
-    ReleaseMouseCapture(nullptr);
-    int result = 0;
-    try {
-      result = app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
-    } catch (...) {
-      if (Application == app) --app->FSystemModal;
-      throw;
-    }
-    if (Application == app) --app->FSystemModal;
-    return result;
+    TSystemModalScope modal(app);
+    return app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
   }
 
  private:
