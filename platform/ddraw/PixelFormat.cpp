@@ -147,12 +147,12 @@ void FillPixels(const TDDrawPixels& p, const RECT& r, DWORD value) {
   value &= p.Format.ValueMask();
   if (ByteAligned(p.Format)) {
     const int bytes = p.Format.BitCount / 8;
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bytes;
+    BYTE* first = p.Bits + static_cast<std::ptrdiff_t>(r.top) * p.Pitch + static_cast<std::ptrdiff_t>(r.left) * bytes;
     const DWORD low = value & 0xFF;
     if (value == low * (bytes == 1 ? 1u : bytes == 2 ? 0x101u : bytes == 3 ? 0x10101u : 0x1010101u)) {
       // Every byte the same (a clear to 0, for one): the rows are byte fills,
       // one fill when they are whole rows following each other.
-      const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bytes;
-      BYTE* first = p.Bits + static_cast<std::ptrdiff_t>(r.top) * p.Pitch + static_cast<std::ptrdiff_t>(r.left) * bytes;
       if (rowBytes == static_cast<size_t>(p.Pitch)) {
         std::memset(first, static_cast<int>(low), rowBytes * static_cast<size_t>(r.bottom - r.top));
         return;
@@ -161,8 +161,6 @@ void FillPixels(const TDDrawPixels& p, const RECT& r, DWORD value) {
       return;
     }
     // The first row is filled pixel by pixel, the others copy it.
-    const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bytes;
-    BYTE* first = p.Bits + static_cast<std::ptrdiff_t>(r.top) * p.Pitch + static_cast<std::ptrdiff_t>(r.left) * bytes;
     FillRowBytes(first, r.right - r.left, bytes, value);
     for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(first + std::ptrdiff_t{y - r.top} * p.Pitch, first, rowBytes);
     return;

@@ -113,11 +113,7 @@ std::string GetCurrentDir() {
   return Utf8ToCp1250(p.string());
 }
 
-bool SetCurrentDir(std::string_view Dir) {
-  std::error_code ec;
-  fs::current_path(fs::path(HostFileName(Dir)), ec);
-  return !ec;
-}
+bool SetCurrentDir(std::string_view Dir) { return ChangeCurrentDir(Dir) == 0; }
 
 int ChangeCurrentDir(std::string_view Dir) {
   std::error_code ec;

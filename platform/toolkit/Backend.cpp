@@ -68,6 +68,24 @@ int DefaultMessageBoxAnswer(UINT Type) {
 // ---------------------------------------------------------------------------
 // System dialogs
 
+// While it lives, the application counts a system-modal loop (its forms take
+// no input and no idle processing), and no control keeps the mouse captured.
+class TSystemModalScope {
+ public:
+  explicit TSystemModalScope(TApplication* App) : FApp(App) {
+    if (FApp) ++FApp->FSystemModal;
+    ReleaseMouseCapture(nullptr);
+  }
+  ~TSystemModalScope() {
+    if (FApp && Application == FApp) --FApp->FSystemModal;
+  }
+  TSystemModalScope(const TSystemModalScope&) = delete;
+  TSystemModalScope& operator=(const TSystemModalScope&) = delete;
+
+ private:
+  TApplication* FApp;
+};
+
 namespace {
 
 // The system dialogs open now, the last one on top.
@@ -144,19 +162,16 @@ QWidget* SystemDialogOwner(HWND Hint) {
 int RunSystemDialog(QDialog& Dialog) {
   TApplication* app = Application;
   struct TScope {
-    TApplication* App;
+    TSystemModalScope Modal;
     QDialog* Dialog;
     TSystemDialogFilter Filter;
-    explicit TScope(TApplication* A, QDialog* D) : App(A), Dialog(D) {
-      if (App) ++App->FSystemModal;
-      ReleaseMouseCapture(nullptr);
+    explicit TScope(TApplication* A, QDialog* D) : Modal(A), Dialog(D) {
       gSystemDialogs.push_back(Dialog);
       qApp->installEventFilter(&Filter);
     }
     ~TScope() {
       qApp->removeEventFilter(&Filter);
       gSystemDialogs.erase(std::remove(gSystemDialogs.begin(), gSystemDialogs.end(), Dialog), gSystemDialogs.end());
-      if (App && Application == App) --App->FSystemModal;
     }
   };
   {
@@ -243,28 +258,26 @@ class TToolkitWindowBackend : public TWindowBackend {
   }
 
   void PresentPixels(HWND hWnd, const RECT& clientRect, const void* bits, LONG pitch) override {
-    TWinControl* c = FindControl(hWnd);
-    auto* w = c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
-    if (!w || !bits) return;
-    // A repaint still due happens first, so that it does not wipe these pixels.
-    w->RenderIfNeeded();
-    QImage& img = w->Backing();
-    const int x0 = std::max<LONG>(clientRect.left, 0), x1 = std::min<LONG>(clientRect.right, img.width());
-    const int y0 = std::max<LONG>(clientRect.top, 0), y1 = std::min<LONG>(clientRect.bottom, img.height());
-    if (x0 >= x1 || y0 >= y1) return;
-    for (int y = y0; y < y1; ++y) {
-      const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(bits) +
-                                                                static_cast<std::ptrdiff_t>(y - clientRect.top) * pitch) +
-                        (x0 - clientRect.left);
-      auto* dst = reinterpret_cast<std::uint32_t*>(img.scanLine(y)) + x0;
-      for (int x = 0; x < x1 - x0; ++x) dst[x] = src[x] | 0xFF000000u;
-    }
-    w->ShowNow(QRect(x0, y0, x1 - x0, y1 - y0));
+    if (!bits) return;
+    struct TSource {
+      const std::uint8_t* Bits;
+      LONG Pitch;
+      RECT Rect;
+    } source{static_cast<const std::uint8_t*>(bits), pitch, clientRect};
+    auto write = [](void* context, const RECT& part, BYTE* out, LONG outPitch, DWORD topByte) {
+      const auto& src = *static_cast<const TSource*>(context);
+      for (LONG y = part.top; y < part.bottom; ++y, out += outPitch) {
+        const std::uint8_t* row = src.Bits + static_cast<std::ptrdiff_t>(y - src.Rect.top) * src.Pitch;
+        const auto* from = reinterpret_cast<const std::uint32_t*>(row) + (part.left - src.Rect.left);
+        auto* to = reinterpret_cast<std::uint32_t*>(out);
+        for (LONG x = 0; x < part.right - part.left; ++x) to[x] = from[x] | topByte;
+      }
+    };
+    PresentInto(hWnd, clientRect, write, &source);
   }
 
   void PresentInto(HWND hWnd, const RECT& clientRect, TPixelWriter write, void* context) override {
-    TWinControl* c = FindControl(hWnd);
-    auto* w = c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
+    TControlWidget* w = WidgetOf(hWnd);
     if (!w) return;
     // A repaint still due happens first, so that it does not wipe these pixels.
     w->RenderIfNeeded();
@@ -279,8 +292,7 @@ class TToolkitWindowBackend : public TWindowBackend {
 
   bool PresentInPlace(HWND hWnd, const RECT& changed, const BYTE* bits, LONG width, LONG height, LONG pitch,
                       const void* owner) override {
-    TWinControl* c = FindControl(hWnd);
-    auto* w = c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
+    TControlWidget* w = WidgetOf(hWnd);
     if (!w || !bits || width <= 0 || height <= 0 || pitch < width * 4) return false;
     // A repaint still due happens first, so that it does not wipe these pixels.
     w->RenderIfNeeded();
@@ -298,8 +310,7 @@ class TToolkitWindowBackend : public TWindowBackend {
   }
 
   void EndInPlace(const void* owner, HWND keep, const BYTE* keepBits) override {
-    TWinControl* c = keep ? FindControl(keep) : nullptr;
-    EndInPlaceShowing(owner, c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr, keepBits);
+    EndInPlaceShowing(owner, keep ? WidgetOf(keep) : nullptr, keepBits);
   }
 
   int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) override {
@@ -312,20 +323,17 @@ class TToolkitWindowBackend : public TWindowBackend {
       QAbstractButton* clicked = box.clickedButton();
       return clicked ? MessageBoxAnswer(box.standardButton(clicked)) : DefaultMessageBoxAnswer(type);
     }
-    ++app->FSystemModal;
-    ReleaseMouseCapture(nullptr);
-    int result = 0;
-    try {
-      result = app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
-    } catch (...) {
-      if (Application == app) --app->FSystemModal;
-      throw;
-    }
-    if (Application == app) --app->FSystemModal;
-    return result;
+    TSystemModalScope modal(app);
+    return app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
   }
 
  private:
+  // The widget that shows the window's pixels; null for a window without one.
+  static TControlWidget* WidgetOf(HWND hWnd) {
+    TWinControl* c = FindControl(hWnd);
+    return c ? dynamic_cast<TControlWidget*>(c->Widget()) : nullptr;
+  }
+
   static HWND ActiveHandle() {
     if (!Application || !Application->Foreground()) return nullptr;
     TCustomForm* f = Application->ActiveForm();

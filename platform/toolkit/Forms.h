@@ -157,7 +157,7 @@ class TForm : public TCustomForm {
 };
 
 class TTestDriver;
-class QDialog;
+class TSystemModalScope;
 
 class TApplication : public TComponent {
  public:
@@ -263,7 +263,7 @@ class TApplication : public TComponent {
   friend class TCustomForm;
   friend class TTestDriver;
   friend class TToolkitWindowBackend;
-  friend int RunSystemDialog(QDialog& Dialog);
+  friend class TSystemModalScope;
   friend QWidget* SystemDialogOwner(HWND Hint);
   void FormCreated(TCustomForm* Form);
   void Idle();

@@ -561,6 +561,11 @@ void TControlWidget::ShowInPlace(const QImage& Pixels, const void* Owner) {
 void TControlWidget::EndInPlace() {
   if (FInPlace.isNull()) return;
   if (FBacking.size() == FInPlace.size()) CopyOpaque(FBacking, FInPlace);
+  DropInPlace();
+}
+
+void TControlWidget::DropInPlace() {
+  if (FInPlace.isNull()) return;
   FInPlace = QImage();
   FInPlaceOwner = nullptr;
   Unlist(this);
@@ -622,11 +627,7 @@ void TControlWidget::RenderIfNeeded() {
 void TControlWidget::Render() {
   FNeedsRender = false;
   // The whole image is painted again: nothing shown in place is kept.
-  if (!FInPlace.isNull()) {
-    FInPlace = QImage();
-    FInPlaceOwner = nullptr;
-    Unlist(this);
-  }
+  DropInPlace();
   if (!FBacking.isNull()) FBacking.fill(ToQColor(FControl->EffectiveColor()));
   TWinControl* c = FControl;
   FInPaint = true;

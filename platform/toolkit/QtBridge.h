@@ -77,6 +77,9 @@ class TControlWidget : public QWidget {
  private:
   void Render();
 
+  // Stops showing pixels in place without taking a copy of them.
+  void DropInPlace();
+
   TWinControl* FControl;
   QImage FBacking;
   QImage FInPlace;

@@ -17,11 +17,7 @@ using namespace GdiInternal;
 namespace GdiInternal {
 
 void FillSurface(Surface& s, RECT r, DWORD pixel) {
-  r.left = std::max<LONG>(r.left, 0);
-  r.top = std::max<LONG>(r.top, 0);
-  r.right = std::min<LONG>(r.right, s.width);
-  r.bottom = std::min<LONG>(r.bottom, s.height);
-  if (r.left >= r.right || r.top >= r.bottom) return;
+  if (!ClipToSurface(s, r)) return;
   const int bits = s.format.BitCount;
   if (bits >= 8) {
     // Whole-byte pixels: the first row pixel by pixel, the others copy it.

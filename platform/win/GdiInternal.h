@@ -75,6 +75,15 @@ struct Surface {
   bool monoDdb = false;  // a device-dependent monochrome bitmap (text/background mapping)
 };
 
+// Cuts R down to the surface's pixels; false when nothing of it is left.
+inline bool ClipToSurface(const Surface& s, RECT& r) {
+  r.left = std::max<LONG>(r.left, 0);
+  r.top = std::max<LONG>(r.top, 0);
+  r.right = std::min<LONG>(r.right, s.width);
+  r.bottom = std::min<LONG>(r.bottom, s.height);
+  return r.left < r.right && r.top < r.bottom;
+}
+
 struct BitmapObj : GdiObject {
   BitmapObj() : GdiObject(Kind::Bitmap) {}
   Surface s;

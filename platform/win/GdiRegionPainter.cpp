@@ -33,11 +33,7 @@ namespace GdiInternal {
 // Paints on a 32-bit copy of Region of the surface and writes back every pixel
 // the painter changed, through ColorToPixel.
 void PaintRegionWith(Surface& s, RECT region, void (*paint)(void* context, QPainter& p), void* context) {
-  region.left = std::max<LONG>(region.left, 0);
-  region.top = std::max<LONG>(region.top, 0);
-  region.right = std::min<LONG>(region.right, s.width);
-  region.bottom = std::min<LONG>(region.bottom, s.height);
-  if (region.left >= region.right || region.top >= region.bottom) return;
+  if (!ClipToSurface(s, region)) return;
   EnsureGuiApplication();
   int w = region.right - region.left, h = region.bottom - region.top;
   QImage img(w, h, QImage::Format_RGB32);

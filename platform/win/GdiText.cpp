@@ -342,9 +342,8 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
   if (count == 0 || clip.left >= clip.right || clip.top >= clip.bottom) return TRUE;
   COLORREF color = ResolveColor(dc, dc->textColor, GdiPixelFormat{});
   if (image->hasRuns && !gTextThroughPainter) {
-    RECT inside{std::max<LONG>(clip.left, 0), std::max<LONG>(clip.top, 0), std::min<LONG>(clip.right, s->width),
-                std::min<LONG>(clip.bottom, s->height)};
-    if (inside.left < inside.right && inside.top < inside.bottom) PutText(*s, *image, f->height, x, y, inside, color);
+    RECT inside = clip;
+    if (ClipToSurface(*s, inside)) PutText(*s, *image, f->height, x, y, inside, color);
     return TRUE;
   }
   const QFont& font = *f->qfont;
