@@ -249,7 +249,6 @@ std::int32_t ValueOfPercent(std::int32_t Pct, std::int32_t Max) {
   return static_cast<std::int32_t>(std::int64_t{Pct} * Max / 100);
 }
 
-std::int32_t SnapTo3(std::int32_t V) { return WrapSub(V, SafeMod(V, 3)); }
 
 TUnitFields UnitFieldsOf(const TEditorState& State, int Index, const TUnitFields& Base) {
   TUnitFields f = Base;
@@ -306,10 +305,10 @@ int WriteUnit(TEditorState& State, const TUnitFields& Fields) {
   }
   TUnit& u = State.Units[static_cast<size_t>(s)];
   u.Name.Assign(Fields.Name);
-  u.X = SnapTo3(Fields.X);
-  u.Y = SnapTo3(Fields.Y);
-  u.TargetX = SnapTo3(Fields.TargetX);
-  u.TargetY = SnapTo3(Fields.TargetY);
+  u.X = Snap3(Fields.X);
+  u.Y = Snap3(Fields.Y);
+  u.TargetX = Snap3(Fields.TargetX);
+  u.TargetY = Snap3(Fields.TargetY);
   u.Selected = Fields.Selected ? 1 : 0;
   u.Group = Fields.Group;
   if (creating) u.AttackTarget.Clear();
