@@ -42,8 +42,8 @@ int ClampMapSide(std::int64_t Value) {
 void DrawMap(const TEditorState& State, int Rows, int Cols, int W, int H, TEditorPictures& Pictures) {
   Rows = ClampMapSide(Rows);
   Cols = ClampMapSide(Cols);
-  const std::int64_t baseX = std::int64_t{State.ScrollX} + W / 2 + CellPictureLeft;
-  const std::int64_t baseY = std::int64_t{State.ScrollY} + H / 2 + CellPictureTop;
+  const std::int64_t baseX = std::int64_t{State.ScrollX} + W / 2;
+  const std::int64_t baseY = std::int64_t{State.ScrollY} + H / 2;
   for (int i = 1; i <= Rows; ++i) {
     for (int j = 1; j <= Cols; ++j) {
       const int k = State.Map.TerrainAt(i, j);
@@ -51,8 +51,8 @@ void DrawMap(const TEditorState& State, int Rows, int Cols, int W, int H, TEdito
       // A kind without a picture (from a file) ends the terrain for this
       // frame, as a failed draw does; the objects are still drawn.
       if (k > LastTerrainKind) return;
-      const std::int64_t x = baseX + 16 * std::int64_t{j - i};
-      const std::int64_t y = baseY + 8 * std::int64_t{i + j};
+      const std::int64_t x = baseX + CellPictureX(i, j);
+      const std::int64_t y = baseY + CellPictureY(i, j);
       int dx = 0, dy = 0;
       if (OnScreenRange(x, y - 8 * h, dx, dy) && !Pictures.DrawItem(1, k, dx, dy)) return;
       if (k > 2 && OnScreenRange(x, y, dx, dy) && !Pictures.DrawItem(2, k - 1, dx, dy)) return;
@@ -96,10 +96,9 @@ void DrawFrame(TEditorState& State, int Rows, int Cols, int W, int H, TEditorPic
 
   // The marker over the hovered cell at its elevation; before the mouse has
   // found a cell the indexes name none and the elevation reads 0.
-  const std::int64_t mx =
-      std::int64_t{State.ScrollX} + 16 * (std::int64_t{State.HoverCol} - State.HoverRow) + W / 2 + CellPictureLeft;
-  const std::int64_t my = std::int64_t{State.ScrollY} + 8 * (std::int64_t{State.HoverRow} + State.HoverCol) + H / 2 +
-                          CellPictureTop - 8 * State.Map.HeightAt(State.HoverRow, State.HoverCol);
+  const std::int64_t mx = std::int64_t{State.ScrollX} + CellPictureX(State.HoverRow, State.HoverCol) + W / 2;
+  const std::int64_t my = std::int64_t{State.ScrollY} + CellPictureY(State.HoverRow, State.HoverCol) + H / 2 -
+                          8 * State.Map.HeightAt(State.HoverRow, State.HoverCol);
   if (OnScreenRange(mx, my, x, y)) Pictures.DrawItem(2, 0, x, y);
 
   if (State.HoverTerrain >= 0 && State.HoverTerrain <= LastTerrainKind) Pictures.DrawItem(1, State.HoverTerrain, 10, 10);
@@ -250,7 +249,6 @@ std::int32_t ValueOfPercent(std::int32_t Pct, std::int32_t Max) {
   return static_cast<std::int32_t>(std::int64_t{Pct} * Max / 100);
 }
 
-std::int32_t SnapTo3(std::int32_t V) { return WrapSub(V, SafeMod(V, 3)); }
 
 TUnitFields UnitFieldsOf(const TEditorState& State, int Index, const TUnitFields& Base) {
   TUnitFields f = Base;
@@ -307,10 +305,10 @@ int WriteUnit(TEditorState& State, const TUnitFields& Fields) {
   }
   TUnit& u = State.Units[static_cast<size_t>(s)];
   u.Name.Assign(Fields.Name);
-  u.X = SnapTo3(Fields.X);
-  u.Y = SnapTo3(Fields.Y);
-  u.TargetX = SnapTo3(Fields.TargetX);
-  u.TargetY = SnapTo3(Fields.TargetY);
+  u.X = Snap3(Fields.X);
+  u.Y = Snap3(Fields.Y);
+  u.TargetX = Snap3(Fields.TargetX);
+  u.TargetY = Snap3(Fields.TargetY);
   u.Selected = Fields.Selected ? 1 : 0;
   u.Group = Fields.Group;
   if (creating) u.AttackTarget.Clear();

@@ -141,8 +141,6 @@ int FindBuildingSlot(const TEditorState& State, const std::string& Id);
 std::int32_t PercentOf(std::int32_t V, std::int32_t Max);
 // Pct percent of Max, truncated toward zero (64-bit).
 std::int32_t ValueOfPercent(std::int32_t Pct, std::int32_t Max);
-// v - v mod 3.
-std::int32_t SnapTo3(std::int32_t V);
 
 // The dialog's fields for slot Index (position, flags and the percentages of
 // every matching type; Base gives the values a field keeps when no type sets it).

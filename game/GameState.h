@@ -38,9 +38,6 @@ constexpr int sndMagic = 6;
 constexpr int sndBuild = 7;
 constexpr int sndTrain = 8;
 
-// v snapped to a multiple of 3 toward zero: v - v mod 3.
-inline std::int32_t Snap3(std::int32_t V) { return WrapSub(V, SafeMod(V, 3)); }
-
 // Which table a row of the hidden object list stands for.
 enum TObjectKind : std::uint8_t { okUnit, okBuilding };
 

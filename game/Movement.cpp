@@ -60,8 +60,7 @@ std::int32_t FullStep(std::int32_t Pos, std::int32_t Target) { return Target > P
 // One axis of a step: toward the target by 3, or away from it by 1.
 void Step(std::int32_t& Pos, std::int32_t Target, bool Blocked) {
   if (!Blocked) {
-    if (Target > Pos) Pos += 3;
-    else if (Target < Pos) Pos -= 3;
+    Pos += FullStep(Pos, Target);
   } else {
     if (Target > Pos) Pos -= 1;
     else if (Target < Pos) Pos += 1;

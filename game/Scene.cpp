@@ -9,6 +9,7 @@
 #include "game/HitBoxes.h"
 #include "game/Movement.h"
 #include "game/TypeLookup.h"
+#include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
 namespace {
@@ -64,7 +65,9 @@ std::int32_t ProgressPercent(std::int32_t Progress, std::int32_t Time) {
 TPoint CellPosition(const TGameState& S, std::int32_t Width, std::int32_t Height, int Row, int Col,
                     bool WithElevation) {
   const std::int32_t e = WithElevation ? S.Map.HeightAt(Row, Col) : 0;
-  return TPoint{S.ScrollX + 16 * (Col - Row) + Width / 2 - 20, S.ScrollY + 8 * (Row + Col) + Height / 2 - 8 * e - 40};
+  // Taken to 32 bits as the scene's positions wrap.
+  return TPoint{static_cast<std::int32_t>(S.ScrollX + CellPictureX(Row, Col) + Width / 2),
+                static_cast<std::int32_t>(S.ScrollY + CellPictureY(Row, Col) + Height / 2 - 8 * e)};
 }
 
 namespace {
@@ -73,8 +76,9 @@ namespace {
 std::int64_t FloorDiv(std::int64_t A, std::int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); }
 
 // The columns of each row whose cells can show on the surface. A cell's
-// picture lies at x = ScrollX + 16 (j - i) + W/2 - 20 and y = ScrollY +
-// 8 (i + j) + H/2 - 8 e - 40, so whether it can show depends on j - i (across)
+// picture lies at x = ScrollX + 16 (j - i) + W/2 + CellPictureLeft and y =
+// ScrollY + 8 (i + j) + H/2 - 8 e + CellPictureTop (see CellPictureX and
+// CellPictureY), so whether it can show depends on j - i (across)
 // and i + j (down, with the elevation e between 0 and the map's highest):
 // two ranges that cut each row to a run of columns. The ranges take the
 // widest and tallest terrain picture; each cell in them is still tested with
@@ -104,11 +108,11 @@ TVisibleCells VisibleCells(const TGameState& S, const TScene& Scene, int TileWid
   }
   const std::int64_t w = Scene.Width, h = Scene.Height;
   // x < W and x + TileWidth > 0
-  v.UHi = FloorDiv(w - S.ScrollX - w / 2 + 20 - 1, 16);
-  v.ULo = FloorDiv(-std::int64_t{TileWidth} - S.ScrollX - w / 2 + 20, 16) + 1;
+  v.UHi = FloorDiv(w - S.ScrollX - w / 2 - CellPictureLeft - 1, 16);
+  v.ULo = FloorDiv(-std::int64_t{TileWidth} - S.ScrollX - w / 2 - CellPictureLeft, 16) + 1;
   // y < H at the highest elevation and y + TileHeight > 0 at none
-  v.VHi = FloorDiv(h - S.ScrollY - h / 2 + 40 + 8 * std::int64_t{TopElevation} - 1, 8);
-  v.VLo = FloorDiv(-std::int64_t{TileHeight} - S.ScrollY - h / 2 + 40, 8) + 1;
+  v.VHi = FloorDiv(h - S.ScrollY - h / 2 - CellPictureTop + 8 * std::int64_t{TopElevation} - 1, 8);
+  v.VLo = FloorDiv(-std::int64_t{TileHeight} - S.ScrollY - h / 2 - CellPictureTop, 8) + 1;
   return v;
 }
 

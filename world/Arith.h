@@ -28,3 +28,7 @@ inline std::int32_t SafeMod(std::int32_t A, std::int32_t B) {
   if (B == 0 || B == -1) return 0;
   return A % B;
 }
+
+// V snapped to a multiple of 3 toward zero: V - V mod 3. Units stand and
+// aim at such positions, as they step 3 pixels at a time.
+inline std::int32_t Snap3(std::int32_t V) { return WrapSub(V, SafeMod(V, 3)); }

@@ -34,6 +34,14 @@ constexpr int GroundDiamondHalfHeight = 8;
 static_assert(GroundDiamondHalfWidth == 16 && GroundDiamondHalfHeight == 8,
               "the diamonds must tile the grid of 16 across and 8 down per cell step");
 
+// The top-left corner of cell (Row, Col)'s picture from the map origin,
+// elevation left aside.
+constexpr std::int64_t CellPictureX(std::int64_t Row, std::int64_t Col) { return 16 * (Col - Row) + CellPictureLeft; }
+constexpr std::int64_t CellPictureY(std::int64_t Row, std::int64_t Col) { return 8 * (Row + Col) + CellPictureTop; }
+// The centre of cell (Row, Col)'s ground diamond from the map origin.
+constexpr std::int64_t GroundCentreX(std::int64_t Row, std::int64_t Col) { return CellPictureX(Row, Col) + GroundDiamondX; }
+constexpr std::int64_t GroundCentreY(std::int64_t Row, std::int64_t Col) { return CellPictureY(Row, Col) + GroundDiamondY; }
+
 // A cell of the unbounded grid; on the map when both lie in 1 to its size.
 struct TMapCell {
   std::int64_t Row = 0;
@@ -45,8 +53,8 @@ inline TMapCell GroundCellAt(std::int64_t X, std::int64_t Y) {
   // Measured from the top corner of cell (1, 1)'s diamond, a pixel's centre
   // (x + 1/2, y + 1/2) lies (2y + x + 3/2) / 32 columns and (2y - x + 1/2) / 32
   // rows along the grid; doubled, both are whole numbers over 64.
-  constexpr std::int64_t topX = CellPictureLeft + GroundDiamondX;                             // -4
-  constexpr std::int64_t topY = 16 + CellPictureTop + GroundDiamondY - GroundDiamondHalfHeight;  // -3
+  constexpr std::int64_t topX = GroundCentreX(1, 1);                            // -4
+  constexpr std::int64_t topY = GroundCentreY(1, 1) - GroundDiamondHalfHeight;  // -3
   const std::int64_t x = X - topX, y = Y - topY;
   auto floorDiv64 = [](std::int64_t A) { return A >= 0 ? A / 64 : -((-A + 63) / 64); };
   return TMapCell{floorDiv64(4 * y - 2 * x + 1) + 1, floorDiv64(4 * y + 2 * x + 3) + 1};

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "assets/generator/Raster.h"
+#include "world/MapGeometry.h"
 
 namespace {
 
@@ -55,9 +56,10 @@ std::vector<TWorldPoint> Walk(TWorldPoint A, TWorldPoint B) {
 // The distance of a point (DX, DY) from a cell's middle to the cell's drawn
 // ground diamond, 32 pixels wide and 16 high (0 inside it).
 double DiamondDistance(double DX, double DY) {
+  constexpr int hw = GroundDiamondHalfWidth, hh = GroundDiamondHalfHeight;
   const double x = std::fabs(DX), y = std::fabs(DY);
-  if (x / 16 + y / 8 <= 1) return 0;
-  return SegmentDistance({y, x}, {0, 16}, {8, 0});
+  if (x / hw + y / hh <= 1) return 0;
+  return SegmentDistance({y, x}, {0, hw}, {hh, 0});
 }
 
 }  // namespace

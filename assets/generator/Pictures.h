@@ -7,16 +7,17 @@
 #include <vector>
 
 #include "assets/generator/Raster.h"
+#include "world/MapGeometry.h"
 
 // Terrain cells are 34 × 50 pictures. A cell's ground diamond is centred at
-// (16, 29) of its picture, 32 wide and 16 high, so that a picture placed one
-// column on (16 right, 8 down) or one row on (16 left, 8 down) meets it
-// without gap or overlap; the pointer hits the 16 × 8 rectangle in the middle
-// of that diamond.
+// (16, 29) of its picture, 32 wide and 16 high (world/MapGeometry.h), so that
+// a picture placed one column on (16 right, 8 down) or one row on (16 left,
+// 8 down) meets it without gap or overlap; the pointer hits the cell whose
+// diamond it is over.
 constexpr int CellWidth = 34;
 constexpr int CellHeight = 50;
-constexpr double DiamondCX = 16;
-constexpr double DiamondCY = 29;
+constexpr double DiamondCX = GroundDiamondX;
+constexpr double DiamondCY = GroundDiamondY;
 // Whether a pixel of a cell picture belongs to its ground diamond.
 bool InGroundDiamond(int X, int Y);
 

@@ -14,12 +14,12 @@
 #include "assets/generator/Raster.h"
 #include "assets/generator/WorldData.h"
 #include "platform/rtl/Cp1250.h"
+#include "world/Arith.h"
 #include "world/ObjectNames.h"
 
 namespace {
 
-std::int32_t Snap(std::int32_t V) { return V - V % 3; }
-TWorldPoint Snapped(TWorldPoint P) { return {Snap(P.X), Snap(P.Y)}; }
+TWorldPoint Snapped(TWorldPoint P) { return {Snap3(P.X), Snap3(P.Y)}; }
 
 // How wide the open ways are. A group of four starts within 17 pixels of
 // its middle; once the first of it stands level with the point it is sent

@@ -69,11 +69,16 @@ std::vector<TBuildingTypeFile> BuildingTypes() {
   };
 }
 
-std::int32_t CellCentreX(int Row, int Col) { return 16 * (Col - Row) + CellPictureLeft + GroundDiamondX; }
-std::int32_t CellCentreY(int Row, int Col) { return 8 * (Row + Col) + CellPictureTop + GroundDiamondY; }
+std::int32_t CellCentreX(int Row, int Col) { return static_cast<std::int32_t>(GroundCentreX(Row, Col)); }
+std::int32_t CellCentreY(int Row, int Col) { return static_cast<std::int32_t>(GroundCentreY(Row, Col)); }
 std::int32_t BuildingY(int Row, int Col) { return CellCentreY(Row, Col) - 38; }
 
-double CellRowAt(double X, double Y) { return ((Y + 11) / 8 - (X + 4) / 16) / 2; }
-double CellColAt(double X, double Y) { return ((Y + 11) / 8 + (X + 4) / 16) / 2; }
+// Measured from the ground centre of cell (0, 0), which lies at (-4, -11).
+double CellRowAt(double X, double Y) {
+  return ((Y - GroundCentreY(0, 0)) / 8 - (X - GroundCentreX(0, 0)) / 16) / 2;
+}
+double CellColAt(double X, double Y) {
+  return ((Y - GroundCentreY(0, 0)) / 8 + (X - GroundCentreX(0, 0)) / 16) / 2;
+}
 
 bool BlockingAt(const TMapBlock& Map, std::int32_t X, std::int32_t Y) { return TerrainUnder(Map, X, Y) != tkPlain; }
