@@ -7,7 +7,7 @@
 
 #include "display/DXImageList.h"
 #include "display/DirectDrawSurface.h"
-#include "editor/EditorState.h"
+#include "editor/EditorView.h"
 
 class TImageListPictures : public TEditorPictures {
  public:

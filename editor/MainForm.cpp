@@ -7,7 +7,10 @@
 #include "display/PictureCollection.h"
 #include "editor/BuildingForm.h"
 #include "editor/EditorPictures.h"
+#include "editor/EditorView.h"
 #include "editor/Place.h"
+#include "editor/PlacedObjects.h"
+#include "editor/TerrainEditing.h"
 #include "editor/UnitForm.h"
 #include "input_sound/Keyboard.h"
 #include "platform/rtl/Cp1250.h"
@@ -414,12 +417,7 @@ void TForm1::RandomizeTerrain() { ::RandomizeTerrain(*FState, MapRows(), MapCols
 void TForm1::SpeedButton1Click(TObject*) { RandomizeTerrain(); }
 void TForm1::Losuj1Click(TObject*) { RandomizeTerrain(); }
 
-void TForm1::SpeedButton2Click(TObject*) {
-  try {
-    ZeroTerrain(*FState, MapRows(), MapCols());
-  } catch (...) {
-  }
-}
+void TForm1::SpeedButton2Click(TObject*) { ZeroTerrain(*FState, MapRows(), MapCols()); }
 
 void TForm1::Zeruj1Click(TObject* Sender) { SpeedButton2Click(Sender); }
 
@@ -453,7 +451,7 @@ void TForm1::ShowMapFields(const TMapFields& Fields) {
 void TForm1::Zapisz1Click(TObject*) {
   if (!SaveDialog1->Execute()) return;
   const TMapFile file = BuildMapFile(*FState, MapFields());
-  SaveMapFileSafely(SaveDialog1->FileName(), file);
+  WriteMapFile(SaveDialog1->FileName(), file);
 }
 
 void TForm1::Otwrz1Click(TObject*) {

@@ -1,7 +1,8 @@
 // The editor's main window "Sandreth": the drawing view on top, the page
 // control with the tabs "Dane", "Teren", "Jednostki" and "Budynki" below it,
 // the main menu, the image lists, the input component and the frame timer.
-// It owns the editor's state; its handlers call the rules in EditorState.h.
+// It owns the editor's state; its handlers call the rules kept beside it
+// (EditorView.h, TerrainEditing.h, MapFiles.h, PlacedObjects.h).
 #pragma once
 
 #include <memory>
@@ -10,7 +11,7 @@
 #include "display/DXDraw.h"
 #include "display/DXImageList.h"
 #include "display/DXTimer.h"
-#include "editor/EditorState.h"
+#include "editor/MapFiles.h"
 #include "input_sound/DXInput.h"
 #include "platform/toolkit/Buttons.h"
 #include "platform/toolkit/ComCtrls.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "editor/EditorState.h"
+#include "editor/PlacedObjects.h"
 #include "platform/toolkit/Buttons.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/Forms.h"

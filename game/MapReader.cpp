@@ -1,4 +1,5 @@
 // The map reader behind the open-map dialog's "Otwórz".
+#include <exception>
 #include <memory>
 
 #include "game/Form1.h"
@@ -22,7 +23,12 @@ void TForm1::OpenButtonClick(TObject*) {
     // The lists show the new map's objects at once, not only after the next
     // command that rebuilds them.
     RefreshLists();
-  } catch (...) {
+  } catch (const std::exception&) {
+    // Every way a map fails to open or read gets the one message the game
+    // has for it: the runtime's input/output errors (a missing, unreadable
+    // or short file) and its other exceptions all derive from
+    // std::exception, as do the standard library's (no memory for the
+    // record).
     Application->MessageBox(Cp("Zła nazwa pliku!"), Application->Title(), MB_OK);
   }
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/RecordFile.h"
 
 namespace {
@@ -35,7 +36,11 @@ void ReadMapFile(const std::string& FileName, TMapFile& Map) { ReadFile(FileName
 
 void WriteUnitTypeFile(const std::string& FileName, const TUnitType& Type) { WriteFile(FileName, Type); }
 void WriteBuildingTypeFile(const std::string& FileName, const TBuildingType& Type) { WriteFile(FileName, Type); }
-void WriteMapFile(const std::string& FileName, const TMapFile& Map) { WriteFile(FileName, Map); }
+void WriteMapFile(const std::string& FileName, const TMapFile& Map) {
+  std::vector<std::uint8_t> bytes(TMapFile::SerializedSize);
+  Map.Serialize(bytes.data());
+  ReplaceFileContents(FileName, bytes.data(), bytes.size());
+}
 
 void DecodeUnitType(const std::uint8_t* Data, std::size_t Size, TUnitType& Type) { Decode(Data, Size, Type); }
 void DecodeBuildingType(const std::uint8_t* Data, std::size_t Size, TBuildingType& Type) { Decode(Data, Size, Type); }

@@ -3,7 +3,11 @@
 // write or close raises EInOutError with the runtime's text; a file shorter
 // than its record gives "Read beyond end of file" and bytes beyond the first
 // record are ignored. The destination is changed only after a complete read.
-// Nothing read is validated.
+// Nothing read is validated. A map is written without ever leaving a
+// half-written file in its place and keeping what the user set up (a link
+// stays a link, the file keeps its permissions and attributes, a file he may
+// not write is refused with "File access denied"): see ReplaceFileContents.
+// A failure leaves the old file as it was.
 #pragma once
 
 #include <cstddef>

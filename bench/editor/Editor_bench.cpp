@@ -11,7 +11,7 @@
 #include <string>
 
 #include "editor/BuildingForm.h"
-#include "editor/EditorState.h"
+#include "editor/EditorView.h"
 #include "editor/MainForm.h"
 #include "editor/Sandreth.h"
 #include "editor/UnitForm.h"

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "editor/BuildingForm.h"
-#include "editor/EditorState.h"
 #include "editor/MainForm.h"
+#include "editor/TerrainEditing.h"
 #include "editor/UnitForm.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Files.h"

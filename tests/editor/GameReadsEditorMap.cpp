@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "editor/EditorState.h"
+#include "editor/MapFiles.h"
 #include "game/GameState.h"
 #include "game/MapLoading.h"
 #include "platform/rtl/Cp1250.h"
@@ -35,7 +35,7 @@ TEST(EditorMapInTheGame, TheGamesReaderLoadsWhatTheEditorSaved) {
   fields.Gold = 1500;
   fields.Wood = 700;
   const std::string path = (dir / "wyspa.map").string();
-  SaveMapFileSafely(path, BuildMapFile(editor, fields));
+  WriteMapFile(path, BuildMapFile(editor, fields));
 
   ASSERT_TRUE(IsMapFileName(path));
   TMapFile file;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "EditorFixture.h"
-#include "editor/EditorState.h"
+#include "editor/PlacedObjects.h"
 #include "world/ObjectNames.h"
 
 using namespace editor_test;

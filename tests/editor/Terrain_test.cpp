@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "EditorFixture.h"
-#include "editor/EditorState.h"
+#include "editor/TerrainEditing.h"
 #include "platform/rtl/Random.h"
 
 using namespace editor_test;
