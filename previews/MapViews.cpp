@@ -3,6 +3,8 @@
 // game started in its start folder, the map opened through the open-map
 // dialog, the view scrolled there and one frame of the game's own tick
 // drawn on its 792 x 478 surface.
+#include "previews/Previews.h"
+
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -16,7 +18,6 @@
 #include "platform/ddraw/DDrawEmulation.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/Time.h"
-#include "previews/Previews.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The contact sheets and scenes, drawn from the generator's own pictures
 // (not through the programs), and the stored waves.
+#include "previews/Previews.h"
+
 #include <QImage>
 #include <QString>
 
@@ -19,7 +21,6 @@
 #include "assets/generator/WorldData.h"
 #include "world/MapFile.h"
 #include "world/MapGeometry.h"
-#include "previews/Previews.h"
 
 namespace {
 
