@@ -12,7 +12,6 @@
 
 #include "assets/generator/Folders.h"
 #include "assets/generator/Pictures.h"
-#include "assets/generator/Preview.h"
 #include "assets/generator/Stored.h"
 #include "assets/generator/WorldData.h"
 #include "assets/stored/StoredData.h"

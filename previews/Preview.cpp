@@ -1,89 +1,45 @@
-#include "assets/generator/Preview.h"
+// The contact sheets and scenes, drawn from the generator's own pictures
+// (not through the programs), and the stored waves.
+#include "previews/Previews.h"
 
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "assets/generator/Folders.h"
 #include "assets/generator/Pictures.h"
+#include "assets/generator/Raster.h"
+#include "assets/generator/Sounds.h"
 #include "assets/generator/Stored.h"
 #include "assets/generator/WorldData.h"
+#include "world/MapFile.h"
 #include "world/MapGeometry.h"
 
 namespace {
 
-std::uint32_t Crc32(const std::uint8_t* Data, std::size_t Size, std::uint32_t Crc = 0) {
-  static std::uint32_t table[256];
-  static bool made = false;
-  if (!made) {
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[n] = c;
-    }
-    made = true;
-  }
-  Crc = ~Crc;
-  for (std::size_t i = 0; i < Size; ++i) Crc = table[(Crc ^ Data[i]) & 0xFF] ^ (Crc >> 8);
-  return ~Crc;
-}
-
-void Put32(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  for (int s = 24; s >= 0; s -= 8) Out.push_back(static_cast<std::uint8_t>(V >> s));
-}
-
-void Chunk(std::vector<std::uint8_t>& Out, const char* Type, const std::vector<std::uint8_t>& Data) {
-  Put32(Out, static_cast<std::uint32_t>(Data.size()));
-  std::vector<std::uint8_t> body(Type, Type + 4);
-  body.insert(body.end(), Data.begin(), Data.end());
-  Out.insert(Out.end(), body.begin(), body.end());
-  Put32(Out, Crc32(body.data(), body.size()));
-}
-
-}  // namespace
-
-std::vector<std::uint8_t> PngFile(const TPixelPicture& P, TRgb Background) {
-  std::vector<std::uint8_t> raw;
+// Writes Picture to the PNG file Path, transparent pixels in Background.
+void SavePng(const TPixelPicture& P, TRgb Background, const std::string& Path) {
   auto q = [](double v) { return static_cast<std::uint8_t>(std::lround(v * 255)); };
+  const std::uint8_t back[3] = {q(Background.R), q(Background.G), q(Background.B)};
+  QImage image(P.Width, P.Height, QImage::Format_RGB888);
   for (int y = 0; y < P.Height; ++y) {
-    raw.push_back(0);
-    for (int x = 0; x < P.Width; ++x) {
-      if (P.Opaque(x, y)) {
-        const std::uint8_t* c = P.At(x, y);
-        raw.insert(raw.end(), c, c + 3);
-      } else {
-        raw.insert(raw.end(), {q(Background.R), q(Background.G), q(Background.B)});
-      }
-    }
+    std::uint8_t* line = image.scanLine(y);
+    for (int x = 0; x < P.Width; ++x) std::memcpy(line + 3 * x, P.Opaque(x, y) ? P.At(x, y) : back, 3);
   }
-  // zlib stream of stored blocks.
-  std::vector<std::uint8_t> z{0x78, 0x01};
-  for (std::size_t i = 0; i < raw.size() || i == 0; i += 65535) {
-    std::size_t n = std::min<std::size_t>(65535, raw.size() - i);
-    bool last = i + n >= raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<std::uint8_t>(n));
-    z.push_back(static_cast<std::uint8_t>(n >> 8));
-    z.push_back(static_cast<std::uint8_t>(~n));
-    z.push_back(static_cast<std::uint8_t>(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(i), raw.begin() + static_cast<std::ptrdiff_t>(i + n));
-    if (last) break;
-  }
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t v : raw) {
-    a = (a + v) % 65521;
-    b = (b + a) % 65521;
-  }
-  Put32(z, (b << 16) | a);
-
-  std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<std::uint8_t> header;
-  Put32(header, static_cast<std::uint32_t>(P.Width));
-  Put32(header, static_cast<std::uint32_t>(P.Height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});
-  Chunk(out, "IHDR", header);
-  Chunk(out, "IDAT", z);
-  Chunk(out, "IEND", {});
-  return out;
+  if (!image.save(QString::fromStdString(Path), "PNG")) throw std::runtime_error("cannot write " + Path);
 }
 
+// Draws the terrain of Map as the game does (cell (i, j) at
+// 16·(j − i) + W div 2 − 20, 8·(i + j) + H div 2 − 8·e − 40, shifted by the
+// scroll) with the game's terrain pictures; with Objects also its buildings
+// and units, and with Editor the editor's ground-level sides of raised cells.
 TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int ScrollY, bool Objects, bool Editor) {
   TPixelPicture scene(W, H);
   for (int y = 0; y < H; ++y)
@@ -127,8 +83,6 @@ TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int Sc
   return scene;
 }
 
-namespace {
-
 TPixelPicture Sheet(const std::vector<std::vector<TNamedPicture>>& rows, int zoom) {
   const int gap = 8;
   int width = 0, height = gap;
@@ -167,8 +121,6 @@ TPixelPicture Sheet(const std::vector<std::vector<TNamedPicture>>& rows, int zoo
   return sheet;
 }
 
-}  // namespace
-
 TPixelPicture ContactSheet() {
   // Every stored list in a row, pictures at twice their size on a grey
   // ground, then the glyphs.
@@ -182,8 +134,56 @@ TPixelPicture ContactSheet() {
   return Sheet(rows, 2);
 }
 
+// The unit figures at five times their size.
 TPixelPicture FigureSheet() { return Sheet({UnitPictures()}, 5); }
 
+// The terrain and the editor's markers at four times their size.
 TPixelPicture TerrainSheet() { return Sheet({TerrainPictures(), EditorMarkerPictures()}, 4); }
 
+// The button glyphs and the game's interface pictures at three times their size.
 TPixelPicture GlyphSheet() { return Sheet({EditorGlyphs(), GameGlyphs(), GameInterfacePictures()}, 3); }
+
+}  // namespace
+
+void WritePreviewPictures(const std::string& Dir) {
+  SavePng(ContactSheet(), Rgb(96, 100, 104), Dir + "/contact-sheet.png");
+  SavePng(FigureSheet(), Rgb(96, 100, 104), Dir + "/figures.png");
+  SavePng(GlyphSheet(), Rgb(96, 100, 104), Dir + "/glyphs.png");
+  SavePng(TerrainSheet(), Rgb(96, 100, 104), Dir + "/terrain.png");
+  for (std::size_t i = 0; i < StoredWaves().size(); ++i)
+    WriteHostFile(Dir + "/" + StoredWaves()[i].Name + ".wav", SynthesizeWave(i));
+  std::vector<TSampleMap> maps = SampleMaps();
+  const TMapFile& small = maps[0].Map;
+  const TBuilding& castle = small.Buildings[1];
+  SavePng(RenderScene(small, 792, 478, -castle.X - 60, -castle.Y - 40, true, false), Rgb(0, 0, 0),
+          Dir + "/scene-game.png");
+  SavePng(RenderScene(small, 1000, 600, 0, -240, true, false), Rgb(0, 0, 0), Dir + "/map-small.png");
+  // The first view of each map.
+  for (std::size_t k = 0; k < maps.size(); ++k)
+    SavePng(RenderScene(maps[k].Map, 792, 478, 0, 0, true, false), Rgb(0, 0, 0),
+            Dir + "/first-view-" + std::to_string(k + 1) + ".png");
+  SavePng(RenderScene(small, 792, 478, 0, -200, false, true), Rgb(0, 0, 0), Dir + "/scene-editor.png");
+  const TMapFile& large = maps[1].Map;
+  {
+    // The whole large map, reduced eight times.
+    const int w = 32 * 242, h = 16 * 242 + 120;
+    TPixelPicture full = RenderScene(large, w, h, 0, -h / 2 + 60, true, false);
+    TPixelPicture small8(w / 8, h / 8);
+    for (int y = 0; y < small8.Height; ++y)
+      for (int x = 0; x < small8.Width; ++x) {
+        int r = 0, g = 0, b = 0;
+        for (int dy = 0; dy < 8; ++dy)
+          for (int dx = 0; dx < 8; ++dx) {
+            const std::uint8_t* c = full.At(x * 8 + dx, y * 8 + dy);
+            r += c[0];
+            g += c[1];
+            b += c[2];
+          }
+        small8.Set(x, y, static_cast<std::uint8_t>(r / 64), static_cast<std::uint8_t>(g / 64),
+                   static_cast<std::uint8_t>(b / 64));
+      }
+    SavePng(small8, Rgb(0, 0, 0), Dir + "/map-large.png");
+  }
+  const TBuilding& seat = large.Buildings[1];
+  SavePng(RenderScene(large, 792, 478, -seat.X, -seat.Y - 60, true, false), Rgb(0, 0, 0), Dir + "/scene-large.png");
+}

@@ -1,13 +1,13 @@
-// brask_mapviews <start folder> <output folder>: screenshots of the sample
-// maps for a person to look at, each at nine places (its four corners, the
+// The sample maps' views: each map at nine places (its four corners, the
 // middles of its four edges and its centre), as the game shows them: the
 // game started in its start folder, the map opened through the open-map
 // dialog, the view scrolled there and one frame of the game's own tick
-// drawn on its 792 x 478 surface. Written as <map>-<place>.png.
-#include <cstdio>
-#include <exception>
+// drawn on its 792 x 478 surface.
+#include "previews/Previews.h"
+
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -80,20 +80,6 @@ void Shoot(const std::string& Start, const std::string& MapFile, const std::stri
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: brask_mapviews <start folder> <output folder>\n");
-    return 2;
-  }
-  try {
-    const std::string out = std::filesystem::absolute(argv[2]).string();
-    std::filesystem::create_directories(out);
-    const std::string start = std::filesystem::absolute(argv[1]).string();
-    RegisterGameModules();
-    for (const TSampleMap& m : SampleMaps()) Shoot(start, m.FileName, out);
-    return 0;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "brask_mapviews: %s\n", e.what());
-    return 1;
-  }
+void WriteMapViews(const std::string& Start, const std::string& Out) {
+  for (const TSampleMap& m : SampleMaps()) Shoot(Start, m.FileName, Out);
 }
