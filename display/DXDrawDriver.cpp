@@ -1,5 +1,7 @@
 #include "display/DXDrawDriver.h"
 
+#include "display/DXDrawError.h"
+#include "display/DriverSelect.h"
 #include "platform/rtl/Format.h"
 #include "platform/win/Gdi.h"
 

@@ -116,16 +116,14 @@ void TDirectDrawSurfaceCanvas::Release() {
 
 // ---- TDirectDrawSurface ------------------------------------------------------
 
-TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* ADDraw) : FDDraw(ADDraw) { FDDraw->FSurfaces.push_back(this); }
+TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* ADDraw) : FDDraw(ADDraw) { FDDraw->RegisterSurface(this); }
 
 TDirectDrawSurface::~TDirectDrawSurface() {
   // reset() empties the pointer before the canvas's destructor runs.
   FCanvas.reset();
   SetSurfaceIntf(nullptr);
   if (!FDDraw) return;  // detached: the DirectDraw object has gone
-  auto& list = FDDraw->FSurfaces;
-  auto it = std::find(list.begin(), list.end(), this);
-  if (it != list.end()) list.erase(it);
+  FDDraw->UnregisterSurface(this);
 }
 
 void TDirectDrawSurface::Detach() {
