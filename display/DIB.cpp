@@ -1,6 +1,7 @@
 #include "display/DIB.h"
 
 #include <cstring>
+#include <memory>
 
 #include "display/DIBPalette.h"
 #include "display/DXClass.h"
@@ -77,14 +78,10 @@ void TDIB::AttachImage(TDIBSharedImage* Image) {
 
 template <typename F>
 void TDIB::Replace(F Fill) {
-  auto* image = new TDIBSharedImage;
-  try {
-    Fill(*image);
-  } catch (...) {
-    delete image;
-    throw;
-  }
-  AttachImage(image);
+  // Held here until filled; the bitmap's reference count takes over after.
+  auto image = std::make_unique<TDIBSharedImage>();
+  Fill(*image);
+  AttachImage(image.release());
 }
 
 void TDIB::MakeEmpty() { AttachImage(EmptyImage()); }
@@ -317,17 +314,9 @@ void TDIB::WriteData(TStream* Stream) {
 
 void TDIB::LoadFromStream(TStream* Stream) {
   // An empty stream leaves the bitmap as it is.
-  auto* image = new TDIBSharedImage;
-  try {
-    if (!image->LoadImageFile(*Stream, FImage->MemoryImage())) {
-      delete image;
-      return;
-    }
-  } catch (...) {
-    delete image;
-    throw;
-  }
-  AttachImage(image);
+  auto image = std::make_unique<TDIBSharedImage>();
+  if (!image->LoadImageFile(*Stream, FImage->MemoryImage())) return;
+  AttachImage(image.release());
 }
 
 void TDIB::SaveToStream(TStream* Stream) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "display/DXDrawDriver.h"
 #include "platform/rtl/Format.h"
 #include "platform/win/Gdi.h"
 
@@ -180,7 +179,7 @@ void TCustomDXDraw::WndProc(TMessage& Message) {
 void TCustomDXDraw::WMCreate(TMessage& Message) {
   TCustomControl::WndProc(Message);
   if (FInitialized && !FBusy) {
-    if (FClipper) FClipper->SetHandle(Handle());
+    if (TDirectDrawClipper* clipper = Clipper()) clipper->SetHandle(Handle());
     SetCooperativeLevel();
   }
 }
@@ -204,7 +203,7 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
     case WM_INITMENU:
       if ((Message.Msg == WM_INITMENU || LOWORD(Message.WParam) == WA_INACTIVE) && FInitialized &&
           FEffectiveOptions.Contains(doFullScreen) && FEffectiveOptions.Contains(doFlip)) {
-        if (IDirectDraw* dd = ::DrawIntf(FDDraw)) FDDraw->Check(dd->FlipToGDISurface());
+        if (IDirectDraw* dd = ::DrawIntf(DDraw())) DDraw()->Check(dd->FlipToGDISurface());
       }
       DefWindowProc(Message);
       return;
@@ -234,10 +233,11 @@ void TCustomDXDraw::Initialize() {
     {
       TFlagScope busy(FBusy);
       NotifyListeners(dnInitializing);
+      TDXDrawDriverHost& host = *this;
       if (FEffectiveOptions.Contains(doFlip))
-        FDriver = new TDXDrawDriverFlip(this);
+        FDriver = std::make_unique<TDXDrawDriverFlip>(host);
       else
-        FDriver = new TDXDrawDriverBlt(this);
+        FDriver = std::make_unique<TDXDrawDriverBlt>(host);
       SetCooperativeLevel();
       if (FEffectiveOptions.Contains(doFullScreen)) {
         if (!FDisplay->SetSizeBestFit(FDisplay->Width(), FDisplay->Height(), FDisplay->BitCount()))
@@ -303,9 +303,10 @@ void TCustomDXDraw::Finalize() {
   FInternalInitialized = false;
   FInitialized = false;
   SetOptions(FOptions);
-  TDXDrawDriver* driver = FDriver;
-  FDriver = nullptr;
-  delete driver;
+  // The driver's DirectDraw objects go with it; the control reads them as
+  // gone while they are freed.
+  std::unique_ptr<TDXDrawDriver> driver = std::move(FDriver);
+  driver.reset();
   FBusy = false;
   if (first) std::rethrow_exception(first);
 }
@@ -314,8 +315,8 @@ void TCustomDXDraw::Restore() {
   if (!FInitialized || FBusy) return;
   TFlagScope busy(FBusy);
   if (!FDriver || !FDriver->Restore()) return;
-  if (FPrimary) FPrimary->SetPalette(FPalette);
-  if (FSurface) FSurface->SetPalette(FPalette);
+  if (TDirectDrawSurface* primary = Primary()) primary->SetPalette(Palette());
+  if (TDirectDrawSurface* surface = Surface()) surface->SetPalette(Palette());
   SetColorTable(FRestorePaletteTable);
   NotifyListeners(dnRestore);
   DoRestoreSurface();
@@ -323,10 +324,10 @@ void TCustomDXDraw::Restore() {
 }
 
 bool TCustomDXDraw::CanDraw() {
-  if (!FInitialized || FBusy || !SurfaceIntf(FPrimary) || !SurfaceIntf(FSurface)) return false;
-  if (!SurfaceLost(FPrimary) && !SurfaceLost(FSurface)) return true;
+  if (!FInitialized || FBusy || !SurfaceIntf(Primary()) || !SurfaceIntf(Surface())) return false;
+  if (!SurfaceLost(Primary()) && !SurfaceLost(Surface())) return true;
   Restore();
-  return SurfaceUsable(FPrimary) && SurfaceUsable(FSurface);
+  return SurfaceUsable(Primary()) && SurfaceUsable(Surface());
 }
 
 void TCustomDXDraw::Flip() {
@@ -388,7 +389,7 @@ void TCustomDXDraw::SetSize(int AWidth, int AHeight) {
   if (FInitialized) {
     bool changed = false;
     try {
-      changed = FDriver->SetSize(w, h);
+      changed = ResizeSurface(w, h);
     } catch (...) {
       try {
         Finalize();
@@ -404,12 +405,36 @@ void TCustomDXDraw::SetSize(int AWidth, int AHeight) {
   NotifyListeners(dnSurfaceSize);
 }
 
+bool TCustomDXDraw::ResizeSurface(int AWidth, int AHeight) {
+  if (!FDriver->Resizable()) return false;
+  FSurfaceWidth = IntMax(AWidth, 1);
+  FSurfaceHeight = IntMax(AHeight, 1);
+  TCountScope initializing(FInitializingCount);
+  NotifyListeners(dnFinalizeSurface);
+  if (FSurfaceEventFired) {
+    FSurfaceEventFired = false;
+    DoFinalizeSurface();
+  }
+  FDriver->CreateBackSurface();
+  NotifyListeners(dnInitializeSurface);
+  FSurfaceEventFired = true;
+  DoInitializeSurface();
+  return true;
+}
+
 int TCustomDXDraw::SurfaceWidth() const {
-  return SurfaceIntf(FSurface) ? FSurface->Width() : FSurfaceWidth;
+  TDirectDrawSurface* surface = Surface();
+  return SurfaceIntf(surface) ? surface->Width() : FSurfaceWidth;
 }
 
 int TCustomDXDraw::SurfaceHeight() const {
-  return SurfaceIntf(FSurface) ? FSurface->Height() : FSurfaceHeight;
+  TDirectDrawSurface* surface = Surface();
+  return SurfaceIntf(surface) ? surface->Height() : FSurfaceHeight;
+}
+
+RECT TCustomDXDraw::ScreenClientRect() {
+  const POINT origin = ClientToScreen(POINT{0, 0});
+  return RECT{origin.x, origin.y, origin.x + Width(), origin.y + Height()};
 }
 
 void TCustomDXDraw::SetSurfaceWidth(int Value) {
@@ -435,13 +460,15 @@ void TCustomDXDraw::SetAutoSize(bool Value) {
 void TCustomDXDraw::SetDisplay(const TDXDrawDisplay* Value) { FDisplay->Assign(Value); }
 
 void TCustomDXDraw::SetColorTable(const TRGBQuads& ColorTable) {
-  if (!FInitialized || !FPalette) return;
+  TDirectDrawPalette* palette = Palette();
+  if (!FInitialized || !palette) return;
   auto entries = PaletteEntriesFromColorTable(ColorTable, FEffectiveOptions.Contains(doAllowPalette256));
-  FPalette->SetEntries(0, 256, entries.data());
+  palette->SetEntries(0, 256, entries.data());
 }
 
 void TCustomDXDraw::SetCooperativeLevel() {
-  IDirectDraw* dd = ::DrawIntf(FDDraw);
+  TDirectDraw* ddraw = DDraw();
+  IDirectDraw* dd = ::DrawIntf(ddraw);
   if (!dd) return;
   HWND window = FParentForm ? FParentForm->Handle() : Handle();
   DWORD flags = DDSCL_NORMAL;
@@ -450,7 +477,7 @@ void TCustomDXDraw::SetCooperativeLevel() {
     if (FEffectiveOptions.Contains(doNoWindowChange)) flags |= DDSCL_NOWINDOWCHANGES;
     if (FEffectiveOptions.Contains(doAllowReboot)) flags |= DDSCL_ALLOWREBOOT;
   }
-  FDDraw->Check(dd->SetCooperativeLevel(window, flags));
+  ddraw->Check(dd->SetCooperativeLevel(window, flags));
 }
 
 void TCustomDXDraw::Paint() {
@@ -468,7 +495,8 @@ void TCustomDXDraw::Paint() {
     throw;
   }
   if (waited) FEffectiveOptions.Include(doWaitVBlank);
-  if (Parent() && FInitialized && FSurface && (FSurface->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
+  TDirectDrawSurface* surface = Surface();
+  if (Parent() && FInitialized && surface && (surface->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
     Parent()->Invalidate();
 }
 

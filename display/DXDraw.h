@@ -6,57 +6,23 @@
 // presents the back surface with Flip and restores lost surfaces.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
 #include <vector>
 
 #include "display/DXClass.h"
-#include "display/DirectDraw.h"
+#include "display/DXDrawDriver.h"
 #include "display/DXDrawError.h"
+#include "display/DXDrawOptions.h"
+#include "display/DirectDraw.h"
 #include "display/DirectDrawSurface.h"
 #include "display/DisplayMode.h"
-#include "display/DriverSelect.h"
-#include "platform/ddraw/Direct3D.h"
 #include "platform/toolkit/Controls.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/Sets.h"
 
 class TCustomDXDraw;
-class TDXDrawDriver;
-class TDXDrawDriverBlt;
-class TDXDrawDriverFlip;
-
-enum TDXDrawOption {
-  doFullScreen,
-  doNoWindowChange,
-  doAllowReboot,
-  doWaitVBlank,
-  doAllowPalette256,
-  doSystemMemory,
-  doStretch,
-  doCenter,
-  doFlip,
-  do3D,
-  doDirectX7Mode,
-  doRetainedMode,
-  doHardware,
-  doSelectDriver,
-  doZBuffer
-};
-using TDXDrawOptions = TSet<TDXDrawOption>;
-
-// The set a new control asks for (0x348C).
-constexpr TDXDrawOptions DefaultDXDrawOptions{doAllowReboot, doWaitVBlank, doCenter, doDirectX7Mode, doHardware,
-                                              doSelectDriver};
-// The options' stored form: two bytes, bit n for member n.
-inline std::uint16_t DXDrawOptionsToWord(TDXDrawOptions Value) { return static_cast<std::uint16_t>(Value.Bits()); }
-inline TDXDrawOptions DXDrawOptionsFromWord(std::uint16_t Value) { return TDXDrawOptions::FromBits(Value & 0x7FFF); }
-
-// What the control derives from Options while it is not initialised (Old is
-// ignored) or while it is (Old is the current effective set).
-TDXDrawOptions EffectiveDXDrawOptions(TDXDrawOptions Requested, bool Initialized, TDXDrawOptions Old);
 
 enum TDrawNotifyCode : std::uint8_t {
   dnDestroying,
@@ -71,19 +37,7 @@ enum TDrawNotifyCode : std::uint8_t {
 
 using TDrawNotifyHandler = TMethod<void(TCustomDXDraw* Sender, TDrawNotifyCode NotifyType)>;
 
-// A colour table: 256 entries of blue, green, red, reserved.
-using TRGBQuads = std::array<RGBQUAD, 256>;
-
-// The 3D interfaces and the z-buffer the 3D set-up fills; the driver's
-// Finalize releases them.
-struct TDXDraw3DSlots {
-  TDXDraw3DInterfaces Legacy;
-  IDirect3D7* D3D7 = nullptr;
-  IDirect3DDevice7* D3DDevice7 = nullptr;
-  TDirectDrawSurface* ZBuffer = nullptr;
-};
-
-class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner {
+class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner, private TDXDrawDriverHost {
  public:
   explicit TCustomDXDraw(TComponent* AOwner);
   // Finalize, dnDestroying, then the display setting and the subclass go.
@@ -138,13 +92,14 @@ class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner {
   // The back surface; nil while the control is not initialised (also after
   // a failed initialisation), so a frame starts by asking CanDraw. Picture
   // draws onto nil and Flip then do nothing.
-  TDirectDrawSurface* Surface() const { return FSurface; }
-  TDirectDrawSurface* Primary() const { return FPrimary; }
-  TDirectDraw* DDraw() const override { return FDDraw; }
+  // The DirectDraw objects are the driver's; they go with it.
+  TDirectDrawSurface* Surface() const { return FDriver ? FDriver->Surface() : nullptr; }
+  TDirectDrawSurface* Primary() const { return FDriver ? FDriver->Primary() : nullptr; }
+  TDirectDraw* DDraw() const override { return FDriver ? FDriver->DDraw() : nullptr; }
   TDXDrawDisplay* Display() const override { return FDisplay.get(); }
-  TDirectDrawPalette* Palette() const { return FPalette; }
-  TDirectDrawClipper* Clipper() const { return FClipper; }
-  TDXDrawDriver* Driver() const { return FDriver; }
+  TDirectDrawPalette* Palette() const { return FDriver ? FDriver->Palette() : nullptr; }
+  TDirectDrawClipper* Clipper() const { return FDriver ? FDriver->Clipper() : nullptr; }
+  TDXDrawDriver* Driver() const { return FDriver.get(); }
   TCustomForm* ParentForm() const { return FParentForm; }
   bool Initialized() const { return FInitialized; }
   bool Busy() const { return FBusy; }
@@ -182,10 +137,6 @@ class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner {
   void NotifyListeners(TDrawNotifyCode NotifyType);
 
  private:
-  friend class TDXDrawDriver;
-  friend class TDXDrawDriverBlt;
-  friend class TDXDrawDriverFlip;
-
   struct TListener {
     TDrawNotifyHandler Handler;
     bool Removed = false;
@@ -194,6 +145,21 @@ class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner {
   // Like NotifyListeners, but every listener is called; the first exception
   // is kept in First (when it holds none yet).
   void NotifyAll(TDrawNotifyCode NotifyType, std::exception_ptr& First);
+  // Makes the back surface again at the new size between dnFinalizeSurface
+  // and dnInitializeSurface; False when the driver cannot.
+  bool ResizeSurface(int AWidth, int AHeight);
+
+  // What the driver asks of the control.
+  TDXDrawOptions RequestedOptions() const override { return FOptions; }
+  TDXDrawOptions& EffectiveOptionsToUpdate() override { return FEffectiveOptions; }
+  TDXDrawDisplayOwner& DisplayOwner() override { return *this; }
+  const TRGBQuads& InitialColorTable() const override { return FPaletteTable; }
+  int StoredSurfaceWidth() const override { return FSurfaceWidth; }
+  int StoredSurfaceHeight() const override { return FSurfaceHeight; }
+  HWND ClipWindow() override { return Handle(); }
+  RECT ScreenClientRect() override;
+  bool FormActive() const override { return FParentForm && FParentForm->Active(); }
+  TDXDraw3DSlots& D3DSlotsToFill() override { return F3D; }
   void FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc);
   void WMCreate(TMessage& Message);
   void PaintDesigning();
@@ -213,14 +179,11 @@ class TCustomDXDraw : public TCustomControl, public TDXDrawDisplayOwner {
   TDXDrawOptions FEffectiveOptions;
   TDXDrawOptions FOptions;
   std::int32_t FInitializingCount = 0;
-  TDXDrawDriver* FDriver = nullptr;
+  // Owns the DirectDraw object and everything made from it; freed by
+  // Finalize, at the latest when the form's window goes.
+  std::unique_ptr<TDXDrawDriver> FDriver;
   TDriverGUID FDriverGUID;
-  TDirectDraw* FDDraw = nullptr;
   std::unique_ptr<TDXDrawDisplay> FDisplay;
-  TDirectDrawClipper* FClipper = nullptr;
-  TDirectDrawPalette* FPalette = nullptr;
-  TDirectDrawSurface* FPrimary = nullptr;
-  TDirectDrawSurface* FSurface = nullptr;
   std::int32_t FSurfaceWidth = 640;
   std::int32_t FSurfaceHeight = 480;
   TDXDraw3DSlots F3D;

@@ -116,6 +116,9 @@ TDirectDrawClipper* TDirectDraw::Clippers(int Index) const { return ListItem(FCl
 TDirectDrawPalette* TDirectDraw::Palettes(int Index) const { return ListItem(FPalettes, Index); }
 TDirectDrawSurface* TDirectDraw::Surfaces(int Index) const { return ListItem(FSurfaces, Index); }
 
+void TDirectDraw::RegisterSurface(TDirectDrawSurface* Surface) { FSurfaces.push_back(Surface); }
+void TDirectDraw::UnregisterSurface(TDirectDrawSurface* Surface) { ListRemove(FSurfaces, Surface); }
+
 IDirectDraw* DrawIntf(const TDirectDraw* DDraw) { return DDraw ? DDraw->FDrawIntf : nullptr; }
 IDirectDraw4* Draw4Intf(const TDirectDraw* DDraw) { return DDraw ? DDraw->FDraw4Intf : nullptr; }
 IDirectDraw7* Draw7Intf(const TDirectDraw* DDraw) { return DDraw ? DDraw->FDraw7Intf : nullptr; }

@@ -96,6 +96,10 @@ class TDirectDraw : public TDirectX {
   TDirectDrawPalette* Palettes(int Index) const;
   int SurfaceCount() const { return static_cast<int>(FSurfaces.size()); }
   TDirectDrawSurface* Surfaces(int Index) const;
+  // A surface joins the list as it is made on the object and leaves it as
+  // it is freed.
+  void RegisterSurface(TDirectDrawSurface* Surface);
+  void UnregisterSurface(TDirectDrawSurface* Surface);
 
   const DDCAPS& DriverCaps() const { return FDriverCaps; }
   const DDCAPS& HELCaps() const { return FHELCaps; }
@@ -103,7 +107,6 @@ class TDirectDraw : public TDirectX {
  private:
   friend class TDirectDrawPalette;
   friend class TDirectDrawClipper;
-  friend class TDirectDrawSurface;
   friend IDirectDraw* DrawIntf(const TDirectDraw*);
   friend IDirectDraw4* Draw4Intf(const TDirectDraw*);
   friend IDirectDraw7* Draw7Intf(const TDirectDraw*);

@@ -81,7 +81,9 @@ TDirectDrawSurfaceCanvas::TDirectDrawSurfaceCanvas(TDirectDrawSurface* ASurface)
 
 TDirectDrawSurfaceCanvas::~TDirectDrawSurfaceCanvas() {
   Release();
-  if (FSurface && FSurface->FCanvas == this) FSurface->FCanvas = nullptr;
+  // Freed on its own rather than by its surface: the surface's pointer
+  // lets go without freeing it again.
+  if (FSurface && FSurface->FCanvas.get() == this) static_cast<void>(FSurface->FCanvas.release());
 }
 
 void TDirectDrawSurfaceCanvas::CreateHandle() {
@@ -114,16 +116,14 @@ void TDirectDrawSurfaceCanvas::Release() {
 
 // ---- TDirectDrawSurface ------------------------------------------------------
 
-TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* ADDraw) : FDDraw(ADDraw) { FDDraw->FSurfaces.push_back(this); }
+TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* ADDraw) : FDDraw(ADDraw) { FDDraw->RegisterSurface(this); }
 
 TDirectDrawSurface::~TDirectDrawSurface() {
-  delete FCanvas;
-  FCanvas = nullptr;
+  // reset() empties the pointer before the canvas's destructor runs.
+  FCanvas.reset();
   SetSurfaceIntf(nullptr);
   if (!FDDraw) return;  // detached: the DirectDraw object has gone
-  auto& list = FDDraw->FSurfaces;
-  auto it = std::find(list.begin(), list.end(), this);
-  if (it != list.end()) list.erase(it);
+  FDDraw->UnregisterSurface(this);
 }
 
 void TDirectDrawSurface::Detach() {
@@ -561,6 +561,6 @@ void TDirectDrawSurface::SetTransparentColor(DWORD Col) {
 }
 
 TDirectDrawSurfaceCanvas* TDirectDrawSurface::Canvas() {
-  if (!FCanvas) FCanvas = new TDirectDrawSurfaceCanvas(this);
-  return FCanvas;
+  if (!FCanvas) FCanvas = std::make_unique<TDirectDrawSurfaceCanvas>(this);
+  return FCanvas.get();
 }

@@ -3,6 +3,8 @@
 // draws on it through the surface's device context.
 #pragma once
 
+#include <memory>
+
 #include "display/DirectDraw.h"
 #include "platform/toolkit/Canvas.h"
 #include "platform/toolkit/Graphic.h"
@@ -187,7 +189,8 @@ class TDirectDrawSurface : public TDirectX {
   bool ReadPixel(int X, int Y, DWORD& Value);
   void DrawMirrored(int X, int Y, RECT SrcRect, TDirectDrawSurface* Source, bool Transparent);
 
-  TDirectDrawSurfaceCanvas* FCanvas = nullptr;
+  // Made on first use; a canvas freed on its own lets go of itself here.
+  std::unique_ptr<TDirectDrawSurfaceCanvas> FCanvas;
   bool FHasClipper = false;
   TDirectDraw* FDDraw;
   IDirectDrawSurface* FSurfaceIntf = nullptr;

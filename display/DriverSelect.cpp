@@ -238,7 +238,8 @@ void SelectDriver(TDriverSelectFlags Flags, TDXDrawDisplayOwner* Control) {
 
 // ---- Z-buffer ------------------------------------------------------------------------
 
-bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, DWORD ZBufferBitDepths, bool Hardware) {
+bool CreateZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer, DWORD ZBufferBitDepths,
+                   bool Hardware) {
   ReleaseZBuffer(Surface, ZBuffer);
   DWORD depth = 0;
   if (ZBufferBitDepths & DDBD_16)
@@ -256,42 +257,37 @@ bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, DW
   desc.dwHeight = static_cast<DWORD>(Surface->Height());
   desc.dwWidth = static_cast<DWORD>(Surface->Width());
   desc.dwZBufferBitDepth = depth;
-  auto* zbuffer = new TDirectDrawSurface(Surface->DDraw());
+  auto zbuffer = std::make_unique<TDirectDrawSurface>(Surface->DDraw());
   bool made = zbuffer->CreateSurface(desc);
   if (made) {
     Surface->Check(Surface->SurfaceIntf()->AddAttachedSurface(zbuffer->SurfaceIntf()));
     made = Surface->LastResult() == 0;
   }
-  if (!made) {
-    delete zbuffer;
-    return false;
-  }
-  ZBuffer = zbuffer;
+  if (!made) return false;
+  ZBuffer = std::move(zbuffer);
   return true;
 }
 
-bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, const D3DDEVICEDESC& Description,
-                   bool Hardware) {
+bool CreateZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer,
+                   const D3DDEVICEDESC& Description, bool Hardware) {
   return CreateZBuffer(Surface, ZBuffer, Description.dwDeviceZBufferBitDepth, Hardware);
 }
 
-bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, const D3DDEVICEDESC7& Description,
-                   bool Hardware) {
+bool CreateZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer,
+                   const D3DDEVICEDESC7& Description, bool Hardware) {
   return CreateZBuffer(Surface, ZBuffer, Description.dwDeviceZBufferBitDepth, Hardware);
 }
 
-void ReleaseZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer) {
+void ReleaseZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer) {
   if (!ZBuffer) return;
-  if (SurfaceIntf(Surface) && SurfaceIntf(ZBuffer))
+  if (SurfaceIntf(Surface) && SurfaceIntf(ZBuffer.get()))
     Surface->SurfaceIntf()->DeleteAttachedSurface(0, ZBuffer->SurfaceIntf());
-  TDirectDrawSurface* zbuffer = ZBuffer;
-  ZBuffer = nullptr;
-  delete zbuffer;
+  ZBuffer.reset();
 }
 
 // ---- DirectX 7 set-up ------------------------------------------------------------------
 
-void Init3D7(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, IDirect3D7*& D3D7,
+void Init3D7(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer, IDirect3D7*& D3D7,
              TDriverSelectFlags& Flags, IDirect3DDevice7*& Device7) {
   ReleaseIntf(Device7);
   ReleaseIntf(D3D7);
@@ -347,7 +343,7 @@ void TDXDraw3DInterfaces::ReleaseAll() {
   ReleaseIntf(D3DRM3);
 }
 
-void Init3DLegacy(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, TDXDraw3DInterfaces& Intf,
+void Init3DLegacy(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer, TDXDraw3DInterfaces& Intf,
                   TDriverSelectFlags& Flags) {
   Intf.ReleaseDevices();
   const TDriverSelectFlags wanted = Flags;

@@ -3,6 +3,8 @@
 // device (DirectX 7) or the Direct3D and retained-mode devices (older path).
 #pragma once
 
+#include <memory>
+
 #include "display/DXDrawError.h"
 #include "display/DirectDrawSurface.h"
 #include "display/DisplayMode.h"
@@ -41,19 +43,20 @@ void SelectDriver(TDriverSelectFlags Flags, TDXDrawDisplayOwner* Control);
 // Makes a z-buffer of the device's first z depth of 16, 24 and 32 bits (in
 // video memory for a hardware device) and attaches it to Surface; True when
 // both succeed, else ZBuffer stays nil.
-bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, DWORD ZBufferBitDepths, bool Hardware);
-bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, const D3DDEVICEDESC& Description,
+bool CreateZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer, DWORD ZBufferBitDepths,
                    bool Hardware);
-bool CreateZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, const D3DDEVICEDESC7& Description,
-                   bool Hardware);
+bool CreateZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer,
+                   const D3DDEVICEDESC& Description, bool Hardware);
+bool CreateZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer,
+                   const D3DDEVICEDESC7& Description, bool Hardware);
 // Detaches and frees the z-buffer.
-void ReleaseZBuffer(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer);
+void ReleaseZBuffer(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer);
 
 // The DirectX 7 set-up on the back surface. Flags come in as the wishes and
 // go out as what was set up (never retained mode). Raises EDXDrawError "3D
 // device not found" or "%s cannot be made"; every output is released and
 // the z-buffer removed before the exception passes on.
-void Init3D7(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, IDirect3D7*& D3D7,
+void Init3D7(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer, IDirect3D7*& D3D7,
              TDriverSelectFlags& Flags, IDirect3DDevice7*& Device7);
 
 // The interfaces of the older set-up, as the drawing control's driver keeps
@@ -84,5 +87,5 @@ struct TDXDraw3DInterfaces {
 
 // The older set-up; with dsRetainedMode also the retained-mode device, its
 // scene and viewport. Failures as for Init3D7.
-void Init3DLegacy(TDirectDrawSurface* Surface, TDirectDrawSurface*& ZBuffer, TDXDraw3DInterfaces& Intf,
+void Init3DLegacy(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurface>& ZBuffer, TDXDraw3DInterfaces& Intf,
                   TDriverSelectFlags& Flags);

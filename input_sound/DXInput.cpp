@@ -1,5 +1,7 @@
 #include "input_sound/DXInput.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "display/DXClass.h"
@@ -70,9 +72,9 @@ int DirectInputSharedCount() { return Shared().Count; }
 TCustomDXInput::TCustomDXInput(TComponent* AOwner) : TComponent(AOwner) {
   FActiveOnly = true;
   try {
-    FJoystick = new TJoystick(this);
-    FKeyboard = new TKeyboard(this);
-    FMouse = new TMouse(this);
+    FJoystick = std::make_unique<TJoystick>(this);
+    FKeyboard = std::make_unique<TKeyboard>(this);
+    FMouse = std::make_unique<TMouse>(this);
     FUseDirectInput = true;
     for (TComponent* c = Owner(); c; c = c->Owner()) {
       if (auto* form = dynamic_cast<TCustomForm*>(c)) {
@@ -83,32 +85,37 @@ TCustomDXInput::TCustomDXInput(TComponent* AOwner) : TComponent(AOwner) {
     if (!FForm) throw EDXInputError("Form not found");
     FSubClass = std::make_unique<TControlSubClass>(FForm, TSubClassHandler(this, &TCustomDXInput::FormWndProc));
   } catch (...) {
-    delete FMouse;
-    delete FKeyboard;
-    delete FJoystick;
-    FMouse = nullptr;
-    FKeyboard = nullptr;
-    FJoystick = nullptr;
-    while (!FDevices.empty()) delete FDevices.back();
+    FMouse.reset();
+    FKeyboard.reset();
+    FJoystick.reset();
+    FreeListedDevices();
     throw;
   }
 }
 
 TCustomDXInput::~TCustomDXInput() {
   Finalize();
-  delete FJoystick;
-  FJoystick = nullptr;
-  delete FKeyboard;
-  FKeyboard = nullptr;
-  delete FMouse;
-  FMouse = nullptr;
+  FJoystick.reset();
+  FKeyboard.reset();
+  FMouse.reset();
   // A form that is going frees its components only after its control part
   // is gone; its window procedure slot must not be touched then. The hook
   // normally leaves at the form's WM_DESTROY (below); a form that never had
   // a window leaves the hook's small record behind.
   if (FSubClass && FForm->ComponentState().Contains(csDestroying)) static_cast<void>(FSubClass.release());
   FSubClass.reset();
+  FreeListedDevices();
+}
+
+void TCustomDXInput::FreeListedDevices() {
+  // Each device leaves the list in its destructor.
   while (!FDevices.empty()) delete FDevices.back();
+}
+
+void TCustomDXInput::RegisterDevice(TCustomInput* Device) { FDevices.push_back(Device); }
+
+void TCustomDXInput::UnregisterDevice(TCustomInput* Device) {
+  FDevices.erase(std::remove(FDevices.begin(), FDevices.end(), Device), FDevices.end());
 }
 
 void TCustomDXInput::Loaded() {

@@ -78,9 +78,9 @@ class TCustomDXInput : public TComponent {
   void SetActiveOnly(bool Value);
   bool UseDirectInput() const { return FUseDirectInput; }
   void SetUseDirectInput(bool Value);
-  TJoystick* Joystick() const { return FJoystick; }
-  TKeyboard* Keyboard() const { return FKeyboard; }
-  TMouse* Mouse() const { return FMouse; }
+  TJoystick* Joystick() const { return FJoystick.get(); }
+  TKeyboard* Keyboard() const { return FKeyboard.get(); }
+  TMouse* Mouse() const { return FMouse.get(); }
   void SetJoystick(const TJoystick* Value);
   void SetKeyboard(const TKeyboard* Value);
   void SetMouse(const TMouse* Value);
@@ -95,17 +95,25 @@ class TCustomDXInput : public TComponent {
   bool IsDesigning() const;
   const std::vector<TCustomInput*>& Devices() const { return FDevices; }
 
+  // A device joins the list as it is made and leaves it as it is freed.
+  void RegisterDevice(TCustomInput* Device);
+  void UnregisterDevice(TCustomInput* Device);
+
  private:
-  friend class TCustomInput;
   void FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc);
+  // Frees the devices still listed, the last first: those made on the
+  // component by others, which it frees with itself.
+  void FreeListedDevices();
 
   bool FActiveOnly = true;
+  // Every device made on the component, in the order they were made; the
+  // keyboard, mouse and joystick below are owned by their pointers.
   std::vector<TCustomInput*> FDevices;
   IDirectInputA* FDInput = nullptr;
   TCustomForm* FForm = nullptr;
-  TJoystick* FJoystick = nullptr;
-  TKeyboard* FKeyboard = nullptr;
-  TMouse* FMouse = nullptr;
+  std::unique_ptr<TJoystick> FJoystick;
+  std::unique_ptr<TKeyboard> FKeyboard;
+  std::unique_ptr<TMouse> FMouse;
   TInputStates FOldStates;
   std::unique_ptr<TControlSubClass> FSubClass;
   bool FUseDirectInput = true;

@@ -604,9 +604,10 @@ void TForceFeedbackEffects::ReadEffects(TStream* Stream) {
 // ---- TForceFeedbackEffectItem ----
 
 TForceFeedbackEffectItem::TForceFeedbackEffectItem(TCollection* Collection)
-    : TCollectionItem(Collection), FEffects(new TCollection(CollectionItemClassOf<TForceFeedbackEffectItem>(), this)) {}
+    : TCollectionItem(Collection),
+      FEffects(std::make_unique<TCollection>(CollectionItemClassOf<TForceFeedbackEffectItem>(), this)) {}
 
-TForceFeedbackEffectItem::~TForceFeedbackEffectItem() { delete FEffects; }
+TForceFeedbackEffectItem::~TForceFeedbackEffectItem() = default;
 
 void TForceFeedbackEffectItem::GetProperties(TPropertyList& List) {
   TCollectionItem::GetProperties(List);
@@ -634,7 +635,7 @@ void TForceFeedbackEffectItem::GetProperties(TPropertyList& List) {
   integer("Power", Power, false);
   integer("Time", Time, false);
   integer("StartDelayTime", StartDelayTime, false);
-  List.Persistent("Effects", [this] { return FEffects; });
+  List.Persistent("Effects", [this]() -> TPersistent* { return FEffects.get(); });
 }
 
 void TForceFeedbackEffectItem::Assign(const TPersistent* Source) {

@@ -193,7 +193,7 @@ class TForceFeedbackEffectItem : public TCollectionItem {
   // class typecast").
   void Assign(const TPersistent* Source) override;
   bool StoreEffects() const { return FEffects->Count() > 0; }
-  TCollection* Effects() const { return FEffects; }
+  TCollection* Effects() const { return FEffects.get(); }
 
   std::string Name;
   std::int32_t EffectType = etNone;
@@ -207,7 +207,7 @@ class TForceFeedbackEffectItem : public TCollectionItem {
   void AssignTo(TPersistent* Dest) const override;
 
  private:
-  TCollection* FEffects;
+  std::unique_ptr<TCollection> FEffects;
 };
 
 // The root object of the "Effects" stream: a component with one published

@@ -10,18 +10,16 @@
 // ---- TCustomInput ----
 
 TCustomInput::TCustomInput(TCustomDXInput* AOwner) : FDXInput(AOwner) {
-  FDXInput->FDevices.push_back(this);
-  FEffects = new TForceFeedbackEffects(this);
+  FDXInput->RegisterDevice(this);
+  FEffects = std::make_unique<TForceFeedbackEffects>(this);
   FEnabled = true;
   FBindInputStates = true;
 }
 
 TCustomInput::~TCustomInput() {
   TCustomInput::Finalize();
-  delete FEffects;
-  FEffects = nullptr;
-  auto& list = FDXInput->FDevices;
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  FEffects.reset();
+  FDXInput->UnregisterDevice(this);
 }
 
 bool TCustomInput::ActiveOnlyBlocks() const { return FDXInput->ActiveOnly() && !FDXInput->FormIsForeground(); }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "input_sound/DXInput.h"
 #include "platform/dinput/DInput.h"
@@ -48,7 +49,7 @@ class TCustomInput : public TPersistent {
   void SetEnabled(bool Value);
   bool ForceFeedback() const { return FForceFeedback; }
   void SetForceFeedback(bool Value);
-  TForceFeedbackEffects* Effects() const { return FEffects; }
+  TForceFeedbackEffects* Effects() const { return FEffects.get(); }
   void SetEffects(const TForceFeedbackEffects* Value);
 
   int ButtonCount() const { return FButtonCount; }
@@ -79,7 +80,7 @@ class TCustomInput : public TPersistent {
  private:
   bool FBindInputStates = true;
   TCustomDXInput* FDXInput;
-  TForceFeedbackEffects* FEffects = nullptr;
+  std::unique_ptr<TForceFeedbackEffects> FEffects;
   bool FEnabled = true;
   bool FForceFeedback = false;
 };

@@ -80,7 +80,7 @@ TEST_F(DriverSelection, MissingDirect3DInterfaces) {
   TDirectDraw dd(nullptr, false);
   TDirectDrawSurface back(&dd);
   back.SetSize(8, 8);
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   TDXDraw3DInterfaces intf;
   TDriverSelectFlags flags = dsZBuffer;
   try {
@@ -127,7 +127,7 @@ class ZBuffer : public DirectDrawTest {
 };
 
 TEST_F(ZBuffer, FirstDepthOf16To32IsMadeAndAttached) {
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   ASSERT_TRUE(CreateZBuffer(Back.get(), z, DDBD_8 | DDBD_24 | DDBD_32, false));
   ASSERT_NE(z, nullptr);
   EXPECT_EQ(z->Width(), 16);
@@ -151,7 +151,7 @@ TEST_F(ZBuffer, FirstDepthOf16To32IsMadeAndAttached) {
 }
 
 TEST_F(ZBuffer, NoUsableDepthOrNoRoomLeavesNone) {
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   D3DDEVICEDESC device;
   device.dwDeviceZBufferBitDepth = DDBD_8;
   EXPECT_FALSE(CreateZBuffer(Back.get(), z, device, false));
@@ -164,7 +164,7 @@ TEST_F(ZBuffer, NoUsableDepthOrNoRoomLeavesNone) {
 }
 
 TEST_F(ZBuffer, SetUpsFindNo3DDeviceAndLeaveNothingBehind) {
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   IDirect3D7* d3d7 = nullptr;
   IDirect3DDevice7* device7 = nullptr;
   TDriverSelectFlags flags = dsHardware | dsZBuffer | dsRetainedMode;
@@ -313,7 +313,7 @@ TEST_F(SetUp3D, DirectX7PrefersHardwareAndSkipsTheReferenceRasteriser) {
                      Device7(5, false, DDBD_32)};
   std::vector<TFakeDriver> drivers{driver};
   Make(drivers);
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   IDirect3D7* d3d7 = nullptr;
   IDirect3DDevice7* device = nullptr;
   TDriverSelectFlags flags = dsHardware | dsZBuffer | dsRetainedMode;
@@ -344,7 +344,7 @@ TEST_F(SetUp3D, DirectX7TriesSoftwareOnceWhenTheHardwareDeviceFails) {
   driver.Devices7[1].Fails = true;
   std::vector<TFakeDriver> drivers{driver};
   Make(drivers);
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   IDirect3D7* d3d7 = nullptr;
   IDirect3DDevice7* device = nullptr;
   TDriverSelectFlags flags = dsHardware | dsZBuffer;
@@ -378,7 +378,7 @@ TEST_F(SetUp3D, DirectX7NeedsADeviceAtTheSurfacesBitCount) {
   driver.Devices7 = {Device7(2, false, DDBD_16), Device7(4, true, DDBD_16 | DDBD_24)};
   std::vector<TFakeDriver> drivers{driver};
   Make(drivers);
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   IDirect3D7* d3d7 = nullptr;
   IDirect3DDevice7* device = nullptr;
   TDriverSelectFlags flags = dsHardware;
@@ -390,7 +390,7 @@ TEST_F(SetUp3D, OlderPathSetsRenderStatesAndFailsOnTheRetainedModeDevice) {
   TFakeDriver driver = DriverWith(true, 0, 1, {LegacyDevice(2, false, DDBD_32), LegacyDevice(4, true, DDBD_32)});
   std::vector<TFakeDriver> drivers{driver};
   Make(drivers);
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   TDXDraw3DInterfaces intf;
   TDriverSelectFlags flags = dsHardware | dsZBuffer;
   Init3DLegacy(Back.get(), z, intf, flags);
@@ -430,7 +430,7 @@ TEST_F(SetUp3D, OlderPathFailsTwiceWithItsOwnText) {
   driver.Devices[0].Fails = true;
   std::vector<TFakeDriver> drivers{driver};
   Make(drivers);
-  TDirectDrawSurface* z = nullptr;
+  std::unique_ptr<TDirectDrawSurface> z;
   TDXDraw3DInterfaces intf;
   TDriverSelectFlags flags = dsHardware;
   // The hardware device fails; without hardware there is none to try.
