@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "editor/MainForm.h"
-#include "editor/Place.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Dialogs.h"
+#include "platform/toolkit/FormBuilder.h"
 
 namespace {
 
@@ -28,10 +28,10 @@ void TObjectDialog::MakeFrame(const char* Name, const char* Title, TFormBorderSt
   SetClientHeight(Height);
   FBoxWidth = Width - 2 * Margin;
   // A navy strip with the caption in white "Comic Sans MS" bold.
-  Shape1 = Place<TShape>(this, "Shape1", this, 0, 0, Width, 28);
+  Shape1 = MakeComponent<TShape>(this, "Shape1", this, 0, 0, Width, 28);
   Shape1->Brush()->SetColor(clNavy);
   Shape1->Pen()->SetColor(clNavy);
-  Label1 = Place<TLabel>(this, "Label1", this, 8, 4, 10, 10);
+  Label1 = MakeComponent<TLabel>(this, "Label1", this, 8, 4, 10, 10);
   Label1->SetTransparent(true);
   Label1->Font()->SetName("Comic Sans MS");
   Label1->Font()->SetStyle({fsBold});
@@ -41,16 +41,16 @@ void TObjectDialog::MakeFrame(const char* Name, const char* Title, TFormBorderSt
 }
 
 TGroupBox* TObjectDialog::MakeGroup(const char* Name, const char* Utf8, int Left, int Top, int Width, int Height) {
-  auto* g = Place<TGroupBox>(this, Name, this, Left, Top, Width, Height);
+  auto* g = MakeComponent<TGroupBox>(this, Name, this, Left, Top, Width, Height);
   g->SetCaption(Cp(Utf8));
   return g;
 }
 
 TSpinEdit* TObjectDialog::MakeSpin(TWinControl* Parent, const char* Name, const char* LabelUtf8, int Left, int Top,
                                    int LabelWidth, int Width, int Min, int Max, int Value) {
-  auto* label = Place<TLabel>(this, (std::string("Label_") + Name).c_str(), Parent, Left, Top + 4, 10, 13);
+  auto* label = MakeComponent<TLabel>(this, (std::string("Label_") + Name).c_str(), Parent, Left, Top + 4, 10, 13);
   label->SetCaption(Cp(LabelUtf8));
-  auto* spin = Place<TSpinEdit>(this, Name, Parent, Left + LabelWidth, Top, Width, 22);
+  auto* spin = MakeComponent<TSpinEdit>(this, Name, Parent, Left + LabelWidth, Top, Width, 22);
   spin->SetMinValue(Min);
   spin->SetMaxValue(Max);
   spin->SetValue(Value);
@@ -65,7 +65,7 @@ void TObjectDialog::MakePosition(int Width, int LabelWidth, int SpinWidth) {
 
 void TObjectDialog::MakeTypeList(const char* CaptionUtf8) {
   GroupBox3 = MakeGroup("GroupBox3", CaptionUtf8, Margin, 110, FBoxWidth, 48);
-  ComboBox1 = Place<TComboBox>(this, "ComboBox1", GroupBox3, 8, 18, FBoxWidth - 16, 22);
+  ComboBox1 = MakeComponent<TComboBox>(this, "ComboBox1", GroupBox3, 8, 18, FBoxWidth - 16, 22);
 }
 
 void TObjectDialog::MakeStatistics() { GroupBox4 = MakeGroup("GroupBox4", "Statystyki", Margin, 162, FBoxWidth, 74); }
@@ -76,17 +76,17 @@ TSpinEdit* TObjectDialog::MakeStat(const char* Name, const char* LabelUtf8, int 
 
 TSpinEdit* TObjectDialog::MakeGame(int Height, int CheckTop, const char* GroupName, int GroupTop) {
   GroupBox5 = MakeGroup("GroupBox5", "Gra", Margin, 240, FBoxWidth, Height);
-  CheckBox1 = Place<TCheckBox>(this, "CheckBox1", GroupBox5, 8, CheckTop, 110, 20);
+  CheckBox1 = MakeComponent<TCheckBox>(this, "CheckBox1", GroupBox5, 8, CheckTop, 110, 20);
   CheckBox1->SetCaption(Cp("Aktywność"));
   Group = MakeSpin(GroupBox5, GroupName, "Numer wezwania:", 128, GroupTop, 110, 50, 0, 9, 0);
   return Group;
 }
 
 void TObjectDialog::MakeButtons(int Top, int Width) {
-  SpeedButton1 = Place<TSpeedButton>(this, "SpeedButton1", this, Margin, Top, Width, 28);
+  SpeedButton1 = MakeComponent<TSpeedButton>(this, "SpeedButton1", this, Margin, Top, Width, 28);
   SpeedButton1->SetCaption("OK");
   SpeedButton1->OnClick = TNotifyEvent(this, &TObjectDialog::SpeedButton1Click);
-  SpeedButton2 = Place<TSpeedButton>(this, "SpeedButton2", this, 2 * Margin + Width, Top, Width, 28);
+  SpeedButton2 = MakeComponent<TSpeedButton>(this, "SpeedButton2", this, 2 * Margin + Width, Top, Width, 28);
   SpeedButton2->SetCaption("Anuluj");
   SpeedButton2->OnClick = TNotifyEvent(this, &TObjectDialog::SpeedButton2Click);
 }
@@ -129,8 +129,9 @@ void SelectTypeName(TComboBox* Combo, const std::string& Name) {
 
 // ---- Showing, OK and Anuluj -------------------------------------------------
 
-void TObjectDialog::ShowToCreate(TComboBox* Types) {
-  TEditorState& state = Form1->State();
+void TObjectDialog::ShowToCreate(TForm1* MainWindow, TComboBox* Types) {
+  FMain = MainWindow;
+  TEditorState& state = FMain->State();
   if (Count(state) >= Capacity()) {
     ShowMessage(FFull);
     return;
@@ -141,9 +142,10 @@ void TObjectDialog::ShowToCreate(TComboBox* Types) {
   ShowModal();
 }
 
-void TObjectDialog::ShowToEdit(int Slot, TComboBox* Types) {
+void TObjectDialog::ShowToEdit(TForm1* MainWindow, int Slot, TComboBox* Types) {
   if (Slot == 0) return;
-  TEditorState& state = Form1->State();
+  FMain = MainWindow;
+  TEditorState& state = FMain->State();
   state.EditIndex = Slot;
   ComboBox1->Items()->Assign(Types->Items());
   ShowSlot(state, Slot);
@@ -153,7 +155,7 @@ void TObjectDialog::ShowToEdit(int Slot, TComboBox* Types) {
 void TObjectDialog::SpeedButton1Click(TObject*) {
   // Without a type name, or with every slot taken, nothing is written, the
   // user is told why and the dialog stays open.
-  TEditorState& state = Form1->State();
+  TEditorState& state = FMain->State();
   if (ComboBox1->Text().empty()) {
     ShowMessage(FNoType);
     return;

@@ -4,7 +4,8 @@
 // "OK" and "Anuluj". Showing the dialog to create or to edit a slot, writing
 // the slot on OK (or telling the user why not), and resetting the fields on
 // Anuluj work the same for both; each dialog adds its own fields and names
-// its table.
+// its table. The main window hands itself over when it shows the dialog: the
+// dialog works on its state and refreshes its lists.
 #pragma once
 
 #include <string>
@@ -15,6 +16,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/Spin.h"
 #include "platform/toolkit/StdCtrls.h"
+
+class TForm1;
 
 class TObjectDialog : public TForm {
  public:
@@ -34,10 +37,10 @@ class TObjectDialog : public TForm {
   // "Utwórz": a new object of the type chosen in Types (the main window's
   // type list), with the fields as the last use left them. With every slot
   // taken the user is told so and the dialog does not open.
-  void ShowToCreate(TComboBox* Types);
+  void ShowToCreate(TForm1* MainWindow, TComboBox* Types);
   // "Edytuj": slot Slot's values in the fields, the type list from Types.
   // Slot 0 (an entry whose object is gone) opens nothing.
-  void ShowToEdit(int Slot, TComboBox* Types);
+  void ShowToEdit(TForm1* MainWindow, int Slot, TComboBox* Types);
 
   // "OK": writes the slot and closes, or tells the user why not and stays.
   void SpeedButton1Click(TObject* Sender);
@@ -48,7 +51,8 @@ class TObjectDialog : public TForm {
   // The refusals, UTF-8: OK with no type name / every slot taken.
   TObjectDialog(TComponent* AOwner, const char* NoTypeUtf8, const char* FullUtf8);
 
-  // The parts, made in the order the dialog's stored data lists them.
+  // The parts, made in the order the dialog's stored data lists them, within
+  // the dialog's loading pass (LoadForm).
   void MakeFrame(const char* Name, const char* Title, TFormBorderStyle Border, int Width, int Height);
   TGroupBox* MakeGroup(const char* Name, const char* Utf8, int Left, int Top, int Width, int Height);
   // A labelled number field inside a group box.
@@ -79,12 +83,15 @@ class TObjectDialog : public TForm {
   virtual int WriteSlot(TEditorState& State) = 0;
   // The main window's list of placed objects, rebuilt.
   virtual void RefreshList() = 0;
+  // The main window that showed the dialog.
+  TForm1* Main() const { return FMain; }
   // Shows slot Slot's values in the fields.
   virtual void ShowSlot(const TEditorState& State, int Slot) = 0;
   // Sets the dialog's own fields back to their start values.
   virtual void ResetOwnFields() {}
 
  private:
+  TForm1* FMain = nullptr;
   std::string FNoType, FFull;
   int FBoxWidth = 0;
 };

@@ -1,5 +1,7 @@
 #include "game/DialogFrame.h"
 
+#include "platform/toolkit/FormBuilder.h"
+
 namespace {
 
 void UseDialogFont(TFont* Font, TColor Color) {
@@ -12,7 +14,6 @@ void UseDialogFont(TFont* Font, TColor Color) {
 
 TDialogFrame MakeDialogFrame(TForm* Form, const char* Name, const std::string& Caption, const std::string& Title,
                              int Width, int Height) {
-  Form->BeginLoading();
   Form->SetName(Name);
   Form->SetCaption(Caption);
   Form->SetBorderStyle(bsNone);
@@ -21,12 +22,12 @@ TDialogFrame MakeDialogFrame(TForm* Form, const char* Name, const std::string& C
   Form->SetClientHeight(Height);
 
   TDialogFrame frame;
-  frame.Shape1 = MakeDialogPart<TShape>(Form, "Shape1", Form, 0, 0, Width, 25);
-  frame.Label1 = MakeDialogPart<TLabel>(Form, "Label1", Form, 6, 3, Width - 12, 19);
+  frame.Shape1 = MakeComponent<TShape>(Form, "Shape1", Form, 0, 0, Width, 25);
+  frame.Label1 = MakeComponent<TLabel>(Form, "Label1", Form, 6, 3, Width - 12, 19);
   frame.Label1->SetCaption(Title);
   UseDialogFont(frame.Label1->Font(), clBlack);
   frame.Label1->SetTransparent(true);
-  frame.Shape2 = MakeDialogPart<TShape>(Form, "Shape2", Form, 0, 25, Width, Height - 25);
+  frame.Shape2 = MakeComponent<TShape>(Form, "Shape2", Form, 0, 25, Width, Height - 25);
   frame.Shape2->Brush()->SetColor(clBtnFace);
   frame.Shape2->Pen()->SetColor(clBtnFace);
   return frame;
@@ -34,7 +35,7 @@ TDialogFrame MakeDialogFrame(TForm* Form, const char* Name, const std::string& C
 
 TListBox* MakeDialogList(TForm* Form, const char* Name, int Left, int Top, int Width, int Height, TColor Color,
                          bool MultiSelect, const std::string& Hint) {
-  auto* list = MakeDialogPart<TListBox>(Form, Name, Form, Left, Top, Width, Height);
+  auto* list = MakeComponent<TListBox>(Form, Name, Form, Left, Top, Width, Height);
   list->SetColor(clBlack);
   UseDialogFont(list->Font(), Color);
   list->SetItemHeight(16);
@@ -47,13 +48,8 @@ TListBox* MakeDialogList(TForm* Form, const char* Name, int Left, int Top, int W
 }
 
 TSpeedButton* MakeDialogButton(TForm* Form, const char* Name, int Left, int Top, int Width, const std::string& Caption) {
-  auto* button = MakeDialogPart<TSpeedButton>(Form, Name, Form, Left, Top, Width, 22);
+  auto* button = MakeComponent<TSpeedButton>(Form, Name, Form, Left, Top, Width, 22);
   button->SetFlat(true);
   button->SetCaption(Caption);
   return button;
-}
-
-void EndDialogLoading(TForm* Form) {
-  for (int i = 0; i < Form->ComponentCount(); ++i) Form->Components(i)->Loaded();
-  Form->Loaded();
 }

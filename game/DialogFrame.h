@@ -2,8 +2,7 @@
 // the screen, a title strip 25 pixels high with the title in bold black
 // Comic Sans MS at (6, 3), a plain ground below it, black lists with bold
 // Comic Sans MS rows 16 pixels high, and the flat buttons "OK" and "Anuluj".
-// Components are made as the window's stored data would make them: named,
-// loading until the form's constructor ends.
+// These run within the form's loading pass (LoadForm).
 #pragma once
 
 #include <string>
@@ -12,16 +11,6 @@
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/StdCtrls.h"
-
-template <class T>
-T* MakeDialogPart(TComponent* Owner, const char* Name, TWinControl* Parent, int Left, int Top, int Width, int Height) {
-  T* c = new T(Owner);
-  c->BeginLoading();
-  c->SetName(Name);
-  c->SetParent(Parent);
-  c->SetBounds(Left, Top, Width, Height);
-  return c;
-}
 
 struct TDialogFrame {
   TShape* Shape1 = nullptr;  // the title strip
@@ -40,6 +29,3 @@ TListBox* MakeDialogList(TForm* Form, const char* Name, int Left, int Top, int W
 
 // A flat button with a caption.
 TSpeedButton* MakeDialogButton(TForm* Form, const char* Name, int Left, int Top, int Width, const std::string& Caption);
-
-// Ends the loading of every component of Form and of Form itself.
-void EndDialogLoading(TForm* Form);

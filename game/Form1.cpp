@@ -11,6 +11,7 @@
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Streams.h"
 #include "platform/toolkit/Bitmap.h"
+#include "platform/toolkit/FormBuilder.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 
@@ -27,27 +28,9 @@ void SetGameFont(TFont* Font, TColor Color) {
   Font->SetStyle(TFontStyles{fsBold});
 }
 
-template <class T>
-T* Make(TComponent* Owner, const char* Name, TWinControl* Parent) {
-  T* c = new T(Owner);
-  c->BeginLoading();
-  c->SetName(Name);
-  if (Parent) c->SetParent(Parent);
-  return c;
-}
-
-template <class T>
-T* MakeComponent(TComponent* Owner, const char* Name) {
-  T* c = new T(Owner);
-  c->BeginLoading();
-  c->SetName(Name);
-  return c;
-}
-
 TSpeedButton* MakeSpeedButton(TComponent* Owner, const char* Name, TWinControl* Parent, int Left, int Top, int Width,
                               int Height, const std::string& Caption, const std::string& Hint) {
-  auto* b = Make<TSpeedButton>(Owner, Name, Parent);
-  b->SetBounds(Left, Top, Width, Height);
+  auto* b = MakeComponent<TSpeedButton>(Owner, Name, Parent, Left, Top, Width, Height);
   b->SetFlat(true);
   b->SetCaption(Caption);
   if (!Hint.empty()) {
@@ -60,29 +43,30 @@ TSpeedButton* MakeSpeedButton(TComponent* Owner, const char* Name, TWinControl* 
 }  // namespace
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
-  BeginLoading();
-  SetName("Form1");
-  SetCaption("Korvel");
-  SetBorderStyle(bsSingle);
-  SetPosition(poScreenCenter);
-  SetClientWidth(792);
-  SetClientHeight(566);
-  SetColor(clBlack);
-  CreateComponents();
-  BindCommandHandlers();
-  // The form's own handlers, as its stored data binds them once its
-  // components exist.
-  OnActivate = TNotifyEvent(this, &TForm1::FormActivate);
-  OnCanResize = TCanResizeEvent(this, &TForm1::FormCanResize);
-  OnShow = TNotifyEvent(this, &TForm1::FormShow);
-  OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
-  Loaded();
+  // Loading ends for every component in the order they were made: the
+  // timer starts, the input and sound components open their devices.
+  LoadForm(this, [this] {
+    SetName("Form1");
+    SetCaption("Korvel");
+    SetBorderStyle(bsSingle);
+    SetPosition(poScreenCenter);
+    SetClientWidth(792);
+    SetClientHeight(566);
+    SetColor(clBlack);
+    CreateComponents();
+    BindCommandHandlers();
+    // The form's own handlers, as its stored data binds them once its
+    // components exist.
+    OnActivate = TNotifyEvent(this, &TForm1::FormActivate);
+    OnCanResize = TCanResizeEvent(this, &TForm1::FormCanResize);
+    OnShow = TNotifyEvent(this, &TForm1::FormShow);
+    OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
+  });
 }
 
 void TForm1::CreateComponents() {
   // The drawing surface fills the client area above the command bar.
-  DXDraw1 = Make<TDXDraw>(this, "DXDraw1", this);
-  DXDraw1->SetBounds(0, 0, 792, 478);
+  DXDraw1 = MakeComponent<TDXDraw>(this, "DXDraw1", this, 0, 0, 792, 478);
   DXDraw1->SetAlign(alClient);
   DXDraw1->SetAutoInitialize(true);
   DXDraw1->SetAutoSize(true);
@@ -92,8 +76,7 @@ void TForm1::CreateComponents() {
       TDXDrawOptions{doAllowReboot, doWaitVBlank, doCenter, doDirectX7Mode, doHardware, doSelectDriver});
 
   // The view panel at the right.
-  Panel1 = Make<TPanel>(this, "Panel1", this);
-  Panel1->SetBounds(688, 8, 97, 289);
+  Panel1 = MakeComponent<TPanel>(this, "Panel1", this, 688, 8, 97, 289);
   SpeedButton3 = MakeSpeedButton(this, "SpeedButton3", Panel1, 8, 8, 81, 22, "Ukryj",
                                  Cp("Ukrywa lub pokazuje menu."));
   SpeedButton6 = MakeSpeedButton(this, "SpeedButton6", Panel1, 8, 40, 81, 22, Cp("Otwórz"), "");
@@ -101,14 +84,12 @@ void TForm1::CreateComponents() {
                                  Cp("Resetuje pozycję mapy względem jednostki."));
   SpeedButton4 = MakeSpeedButton(this, "SpeedButton4", Panel1, 8, 104, 81, 22, "Wybierz",
                                  Cp("Pozwala wybrać jednostkę."));
-  CheckBox2 = Make<TCheckBox>(this, "CheckBox2", Panel1);
-  CheckBox2->SetBounds(8, 144, 81, 17);
+  CheckBox2 = MakeComponent<TCheckBox>(this, "CheckBox2", Panel1, 8, 144, 81, 17);
   CheckBox2->SetCaption(Cp("Śledź"));
   CheckBox2->SetHint(Cp("Utrzymuje jednostkę w centrum ekranu."));
   CheckBox2->SetShowHint(true);
   CheckBox2->OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
-  CheckBox3 = Make<TCheckBox>(this, "CheckBox3", Panel1);
-  CheckBox3->SetBounds(8, 168, 81, 17);
+  CheckBox3 = MakeComponent<TCheckBox>(this, "CheckBox3", Panel1, 8, 168, 81, 17);
   CheckBox3->SetCaption("Granica");
   CheckBox3->SetHint(Cp("Rysuje granicę mapy."));
   CheckBox3->SetShowHint(true);
@@ -116,23 +97,19 @@ void TForm1::CreateComponents() {
   LoadStoredGlyph(MusicButton1, "Korvel.Glyph.MusicButton1");
   MusicButton2 = MakeSpeedButton(this, "MusicButton2", Panel1, 56, 200, 33, 25, "", Cp("Zatrzymuje muzykę."));
   LoadStoredGlyph(MusicButton2, "Korvel.Glyph.MusicButton2");
-  Label2 = Make<TLabel>(this, "Label2", Panel1);
+  Label2 = MakeComponent<TLabel>(this, "Label2", Panel1, 8, 232, 81, 13);
   Label2->SetAutoSize(false);
-  Label2->SetBounds(8, 232, 81, 13);
   Label2->SetAlignment(taCenter);
   Label2->SetCaption("X: 1, Y: 1");
   SpeedButton5 = MakeSpeedButton(this, "SpeedButton5", Panel1, 8, 256, 81, 22, "Info", "");
 
   // The command bar: the selection list on its black ground and the nine
   // command buttons at its right.
-  Panel2 = Make<TPanel>(this, "Panel2", this);
-  Panel2->SetBounds(0, 478, 792, 88);
+  Panel2 = MakeComponent<TPanel>(this, "Panel2", this, 0, 478, 792, 88);
   Panel2->SetAlign(alBottom);
-  Shape1 = Make<TShape>(this, "Shape1", Panel2);
-  Shape1->SetBounds(8, 8, 561, 73);
+  Shape1 = MakeComponent<TShape>(this, "Shape1", Panel2, 8, 8, 561, 73);
   Shape1->Brush()->SetColor(clBlack);
-  ListBox2 = Make<TListBox>(this, "ListBox2", Panel2);
-  ListBox2->SetBounds(8, 8, 561, 73);
+  ListBox2 = MakeComponent<TListBox>(this, "ListBox2", Panel2, 8, 8, 561, 73);
   ListBox2->SetColor(clBlack);
   ListBox2->SetColumns(6);
   ListBox2->SetMultiSelect(true);
@@ -140,8 +117,7 @@ void TForm1::CreateComponents() {
   SetGameFont(ListBox2->Font(), clYellow);
   ListBox2->SetHint("Ctrl - wielokrotne zaznaczanie.");
   ListBox2->SetShowHint(true);
-  Panel3 = Make<TPanel>(this, "Panel3", Panel2);
-  Panel3->SetBounds(577, 0, 215, 88);
+  Panel3 = MakeComponent<TPanel>(this, "Panel3", Panel2, 577, 0, 215, 88);
   Panel3->SetAlign(alRight);
   const struct {
     const char* Name;
@@ -158,14 +134,12 @@ void TForm1::CreateComponents() {
   }
 
   // The hidden object list the commands select by row.
-  ListBox1 = Make<TListBox>(this, "ListBox1", this);
-  ListBox1->SetBounds(8, 300, 121, 97);
+  ListBox1 = MakeComponent<TListBox>(this, "ListBox1", this, 8, 300, 121, 97);
   ListBox1->SetMultiSelect(true);
   ListBox1->SetVisible(false);
 
   // The code box, hidden until Enter opens it.
-  Edit1 = Make<TEdit>(this, "Edit1", this);
-  Edit1->SetBounds(CodeBoxLeft, CodeBoxTop, CodeBoxWidth, CodeBoxHeight);
+  Edit1 = MakeComponent<TEdit>(this, "Edit1", this, CodeBoxLeft, CodeBoxTop, CodeBoxWidth, CodeBoxHeight);
   Edit1->SetBorderStyle(bsNoBorder);
   Edit1->SetColor(clBlack);
   SetGameFont(Edit1->Font(), clYellow);
@@ -174,20 +148,17 @@ void TForm1::CreateComponents() {
   Edit1->SetVisible(false);
   Edit1->OnKeyDown = TKeyEvent(this, &TForm1::Edit1KeyDown);
 
-  OpenButton = Make<TButton>(this, "OpenButton", this);
-  OpenButton->SetBounds(8, 400, 75, 25);
+  OpenButton = MakeComponent<TButton>(this, "OpenButton", this, 8, 400, 75, 25);
   OpenButton->SetCaption("OpenButton");
   OpenButton->SetVisible(false);
   OpenButton->OnClick = TNotifyEvent(this, &TForm1::OpenButtonClick);
 
-  FileListBox1 = Make<TFileListBox>(this, "FileListBox1", this);
-  FileListBox1->SetBounds(136, 300, 145, 97);
+  FileListBox1 = MakeComponent<TFileListBox>(this, "FileListBox1", this, 136, 300, 145, 97);
   FileListBox1->SetVisible(false);
   FileListBox1->OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
 
 
-  MediaPlayer1 = Make<TMediaPlayer>(this, "MediaPlayer1", this);
-  MediaPlayer1->SetBounds(288, 300, 253, 30);
+  MediaPlayer1 = MakeComponent<TMediaPlayer>(this, "MediaPlayer1", this, 288, 300, 253, 30);
   MediaPlayer1->SetVisible(false);
 
   // Image lists, bound to the drawing surface. The interface and terrain
@@ -225,10 +196,6 @@ void TForm1::CreateComponents() {
   DXWaveList1 = MakeComponent<TDXWaveList>(this, "DXWaveList1");
   ReadStoredComponent(DXWaveList1, "Korvel.DXWaveList1");
   DXWaveList1->SetDXSound(DXSound1);
-
-  // Loading ends for every component in the order they were made: the
-  // timer starts, the input and sound components open their devices.
-  for (int i = 0; i < ComponentCount(); ++i) Components(i)->Loaded();
 }
 
 void TForm1::FormCanResize(TObject*, int& NewWidth, int& NewHeight, bool& Resize) {

@@ -1,22 +1,24 @@
 #include "game/Form2.h"
 
 #include "game/DialogFrame.h"
+#include "platform/toolkit/FormBuilder.h"
 #include "world/ObjectNames.h"
 
 TForm2* Form2 = nullptr;
 
 TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
-  const TDialogFrame frame = MakeDialogFrame(this, "Form2", "Wybierz", "Zaznacz", 185, 255);
-  Shape1 = frame.Shape1;
-  Label1 = frame.Label1;
-  Shape2 = frame.Shape2;
-  ListBox1 = MakeDialogList(this, "ListBox1", 8, 32, 169, 185, clYellow, true, "Ctrl - Wielokrotne zaznaczanie");
-  SpeedButton1 = MakeDialogButton(this, "SpeedButton1", 8, 225, 81, "OK");
-  SpeedButton1->OnClick = TNotifyEvent(this, &TForm2::SpeedButton1Click);
-  SpeedButton2 = MakeDialogButton(this, "SpeedButton2", 96, 225, 81, "Anuluj");
-  SpeedButton2->OnClick = TNotifyEvent(this, &TForm2::SpeedButton2Click);
-  OnActivate = TNotifyEvent(this, &TForm2::FormActivate);
-  EndDialogLoading(this);
+  LoadForm(this, [this] {
+    const TDialogFrame frame = MakeDialogFrame(this, "Form2", "Wybierz", "Zaznacz", 185, 255);
+    Shape1 = frame.Shape1;
+    Label1 = frame.Label1;
+    Shape2 = frame.Shape2;
+    ListBox1 = MakeDialogList(this, "ListBox1", 8, 32, 169, 185, clYellow, true, "Ctrl - Wielokrotne zaznaczanie");
+    SpeedButton1 = MakeDialogButton(this, "SpeedButton1", 8, 225, 81, "OK");
+    SpeedButton1->OnClick = TNotifyEvent(this, &TForm2::SpeedButton1Click);
+    SpeedButton2 = MakeDialogButton(this, "SpeedButton2", 96, 225, 81, "Anuluj");
+    SpeedButton2->OnClick = TNotifyEvent(this, &TForm2::SpeedButton2Click);
+    OnActivate = TNotifyEvent(this, &TForm2::FormActivate);
+  });
 }
 
 void TForm2::FormActivate(TObject*) {

@@ -3,7 +3,6 @@
 #include "game/SlotLists.h"
 #include "game/TrainBuildOrders.h"
 #include "platform/rtl/Cp1250.h"
-#include "platform/toolkit/Dialogs.h"
 
 TForm4* Form4 = nullptr;
 
@@ -16,5 +15,5 @@ void TForm4::WriteItemsOfType(const std::string& TypeName, TListBox* Items) {
 }
 
 void TForm4::GiveOrder(const std::string& TypeName, const std::string& Item) {
-  StartTraining(*Game, TypeName, Item, [](const std::string& Text) { ShowMessage(Text); });
+  StartTraining(*Game, TypeName, Item, ShowOrderMessage);
 }

@@ -3,7 +3,6 @@
 #include "game/SlotLists.h"
 #include "game/TrainBuildOrders.h"
 #include "platform/rtl/Cp1250.h"
-#include "platform/toolkit/Dialogs.h"
 
 TForm5* Form5 = nullptr;
 
@@ -15,5 +14,5 @@ void TForm5::WriteItemsOfType(const std::string& TypeName, TListBox* Items) {
 }
 
 void TForm5::GiveOrder(const std::string& TypeName, const std::string& Item) {
-  StartBuilding(*Game, TypeName, Item, [](const std::string& Text) { ShowMessage(Text); });
+  StartBuilding(*Game, TypeName, Item, ShowOrderMessage);
 }

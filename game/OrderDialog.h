@@ -1,8 +1,8 @@
-// What the train and build dialogs share: the types among the selected
-// objects that can give the order (ListBox1, multi-select), the items the
-// chosen type offers (ListBox2), the candidate type names the main window
-// hands over (ListBox3, hidden), "OK" and "Anuluj". OK gives the order for
-// the chosen item to the selected objects of the chosen type.
+// What the spell, train and build dialogs share: the types among the
+// selected objects that can give the order (ListBox1, multi-select), the
+// items the chosen type offers (ListBox2), the candidate type names the main
+// window hands over (ListBox3, hidden), "OK" and "Anuluj". OK gives the order
+// for the chosen item to the selected objects of the chosen type.
 #pragma once
 
 #include <string>
@@ -52,7 +52,16 @@ class TOrderDialog : public TForm {
   virtual void WriteItemsOfType(const std::string& TypeName, TListBox* Items) = 0;
   // Gives the order for Item to the selected objects of type TypeName.
   virtual void GiveOrder(const std::string& TypeName, const std::string& Item) = 0;
+  // The type rows whose items the item list shows after a click in ListBox1:
+  // the last chosen row.
+  virtual std::vector<int> ChosenTypeRows() const;
+  // OK with Item chosen and the type list not empty: the order for the last
+  // chosen type row (none chosen: no order).
+  virtual void GiveChosenOrder(const std::string& Item);
+  // Messages of the orders, in a message box.
+  static void ShowOrderMessage(const std::string& Text);
 
  private:
-  void ShowItemsOfRow(int Row);
+  // The item list: the items of the type rows Rows, the first one chosen.
+  void ShowItemsOfRows(const std::vector<int>& Rows);
 };
