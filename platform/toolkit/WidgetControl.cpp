@@ -238,11 +238,15 @@ void TWidgetControl::FontChanged() {
   QWidget* w = Widget();
   if (!w) return;
   w->setFont(ToQFont(FFont.get()));
+  // The font's colour while enabled; disabled, the widget keeps the style's
+  // greyed text.
   QPalette p = w->palette();
   const QColor c = ToQColor(FFont->Color());
-  p.setColor(QPalette::Text, c);
-  p.setColor(QPalette::WindowText, c);
-  p.setColor(QPalette::ButtonText, c);
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+    p.setColor(g, QPalette::Text, c);
+    p.setColor(g, QPalette::WindowText, c);
+    p.setColor(g, QPalette::ButtonText, c);
+  }
   w->setPalette(p);
 }
 
