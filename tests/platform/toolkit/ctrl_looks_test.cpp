@@ -1,6 +1,9 @@
 // How the controls look as a desktop's own: disabled controls grey out and
 // ignore presses, and painting leaves nothing behind that outlives the paint.
+#include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
@@ -9,9 +12,12 @@
 #include "ctrl_fixture.h"
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Buttons.h"
+#include "platform/toolkit/Dialogs.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/Graphic.h"
+#include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/StdCtrls.h"
+#include "platform/win/Window.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/allocator_interface.h>
@@ -179,4 +185,50 @@ TEST_F(TControlLooksTest, RepaintingKeepsNoMemory) {
   const std::size_t after = HeapInUse();
   const long grown = static_cast<long>(after) - static_cast<long>(before);
   EXPECT_LT(grown, 256 * 1024) << "1000 paints kept " << grown << " bytes";
+}
+
+namespace {
+
+// What a title bar needs at the least: the caption in bold and room for an
+// icon and three buttons beside it.
+int CaptionNeeds(const std::string& Caption) {
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(ToQString(Caption)) + 96;
+}
+
+}  // namespace
+
+// The system's message boxes and the toolkit's own message and input forms
+// are wide enough to show their whole caption, also with a short text.
+TEST_F(TControlLooksTest, BoxesAreAsWideAsTheirCaptionNeeds) {
+  ShowMain();
+  for (const char* caption : {"Brask Engine", "Brask Mapmaker", "Informacja", "Kody"})
+    for (const char* text : {"OK", "Za mało many!"}) {
+      SCOPED_TRACE(std::string(caption) + ": " + text);
+      QMessageBox box(Main->Widget());
+      PrepareMessageBox(box, Cp(text), caption, MB_OK | MB_ICONERROR);
+      box.show();
+      QCoreApplication::processEvents();
+      EXPECT_GE(box.width(), CaptionNeeds(caption));
+      EXPECT_LE(box.width(), 1000);
+      box.hide();
+    }
+  for (const char* title : {"Brask Engine", "Brask Mapmaker"}) {
+    SCOPED_TRACE(title);
+    App->SetTitle(title);
+    int shown = 0;
+    Driver->AnswerNext([&](TDialogEvent& d) {
+      shown = d.Form->Width();
+      d.SetModalResult(mrOk);
+    });
+    ShowMessage("OK");
+    EXPECT_GE(shown, CaptionNeeds(title));
+    Driver->AnswerNext([&](TDialogEvent& d) {
+      shown = d.Form->Width();
+      d.SetModalResult(mrCancel);
+    });
+    InputBox(title, Cp("Wpisz liczbę od 1 do 9"), "");
+    EXPECT_GE(shown, CaptionNeeds(title));
+  }
 }
