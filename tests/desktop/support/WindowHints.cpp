@@ -1,5 +1,9 @@
 #include "tests/desktop/support/WindowHints.h"
 
+// Qt first: Xlib defines macros (Bool, Status, None) that Qt's headers use as names.
+#include <QApplication>
+#include <QFontMetrics>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -74,4 +78,10 @@ TWindowHints ReadWindowHints(unsigned long Window) {
   }
   XCloseDisplay(d);
   return h;
+}
+
+int TitleBarRoom(const std::string& CaptionUtf8) {
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(QString::fromStdString(CaptionUtf8)) + 96;
 }

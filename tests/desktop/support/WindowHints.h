@@ -26,3 +26,9 @@ struct TWindowHints {
 };
 
 TWindowHints ReadWindowHints(unsigned long Window);
+
+// The least width a window needs for a title bar to show the whole of
+// CaptionUtf8: the caption in the bold application font, with room for an
+// icon and three buttons beside it. Uses Qt's fonts: call it on the message
+// thread.
+int TitleBarRoom(const std::string& CaptionUtf8);
