@@ -139,16 +139,20 @@ void TSpeedButton::WndProc(TMessage& Message) {
 }
 
 void TSpeedButton::PaintView(QWidget* View) {
-  // The view's own palette carries the font's colour while enabled (disabled,
-  // the style's greyed text). It changes only with the colour: the style
-  // keeps the bevels it draws in Qt's pixmap cache under the palette's key,
-  // so a palette made anew at each paint would add an entry every time.
-  const QColor text = ToQColor(Font()->Color());
-  if (View->palette().color(QPalette::Active, QPalette::ButtonText) != text ||
-      View->palette().color(QPalette::Inactive, QPalette::ButtonText) != text) {
-    QPalette palette = View->palette();
+  // The view's own palette carries the font's colour while enabled and the
+  // system's grey text while disabled (the glyph the style greys itself). It
+  // changes only with the colour: the style keeps the bevels it draws in Qt's
+  // pixmap cache under the palette's key, so a palette made anew at each
+  // paint would add an entry every time.
+  const QColor text = ToQColor(Font()->Color()), grey = ToQColor(clGrayText);
+  const QPalette& now = View->palette();
+  if (now.color(QPalette::Active, QPalette::ButtonText) != text ||
+      now.color(QPalette::Inactive, QPalette::ButtonText) != text ||
+      now.color(QPalette::Disabled, QPalette::ButtonText) != grey) {
+    QPalette palette = now;
     palette.setColor(QPalette::Active, QPalette::ButtonText, text);
     palette.setColor(QPalette::Inactive, QPalette::ButtonText, text);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
     View->setPalette(palette);
   }
   QPainter p(View);

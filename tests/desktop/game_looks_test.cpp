@@ -66,6 +66,12 @@ void CheckModalDialog(TLiveRun& R, TCustomForm* Dialog, const std::string& What,
 }
 
 int Luma(QRgb C) { return (qRed(C) * 299 + qGreen(C) * 587 + qBlue(C) * 114) / 1000; }
+int LightestLuma(const QImage& Image) {
+  int lightest = 0;
+  for (int y = 0; y < Image.height(); ++y)
+    for (int x = 0; x < Image.width(); ++x) lightest = std::max(lightest, Luma(Image.pixel(x, y)));
+  return lightest;
+}
 int DarkestLuma(const QImage& Image) {
   int darkest = 255;
   for (int y = 0; y < Image.height(); ++y)
@@ -78,14 +84,17 @@ QImage Pixels(TLiveRun& R, TControl* Control) {
   return R.X().Grab(WindowOf(R, Form1), RectInWindow(R, Control));
 }
 
-// Greyed as a desktop's disabled control: not as it shows enabled, and its
-// darkest ink lighter.
+// Greyed as a desktop's disabled control: not as it shows enabled, its
+// darkest ink lighter, and still standing out from its ground.
 void CheckGreyed(TLiveRun& R, const QImage& Enabled, const QImage& Disabled, const std::string& What) {
   R.Check(!Enabled.isNull() && !Disabled.isNull(), What + ": its pixels are on the screen");
   R.Check(Enabled != Disabled, What + ": disabled, it does not look as enabled");
   R.Check(DarkestLuma(Disabled) > DarkestLuma(Enabled) + 40,
           What + ": disabled, its text or glyph is greyed (darkest " + std::to_string(DarkestLuma(Disabled)) +
               ", enabled " + std::to_string(DarkestLuma(Enabled)) + ")");
+  R.Check(DarkestLuma(Disabled) + 40 < LightestLuma(Disabled),
+          What + ": disabled, its greyed text or glyph still shows (darkest " + std::to_string(DarkestLuma(Disabled)) +
+              ", lightest " + std::to_string(LightestLuma(Disabled)) + ")");
 }
 
 }  // namespace

@@ -64,6 +64,12 @@ QImage Shot(TControl* Control) {
 int Luma(QRgb C) { return (qRed(C) * 299 + qGreen(C) * 587 + qBlue(C) * 114) / 1000; }
 
 // The darkest pixel's brightness: the text's or the glyph's, on a light ground.
+int LightestLuma(const QImage& Image) {
+  int lightest = 0;
+  for (int y = 0; y < Image.height(); ++y)
+    for (int x = 0; x < Image.width(); ++x) lightest = std::max(lightest, Luma(Image.pixel(x, y)));
+  return lightest;
+}
 int DarkestLuma(const QImage& Image) {
   int darkest = 255;
   for (int y = 0; y < Image.height(); ++y)
@@ -99,7 +105,8 @@ class TControlLooksTest : public TControlsTest {
 }  // namespace
 
 // Each kind of control the programs use, disabled, shows its text or glyph
-// greyed (not as it shows enabled, and lighter: black on a light ground),
+// greyed (not as it shows enabled, lighter, black on a light ground, and
+// still standing out from its ground),
 // and a press on it shows nothing.
 TEST_F(TControlLooksTest, DisabledControlsShowGreyed) {
   const struct {
@@ -142,6 +149,7 @@ TEST_F(TControlLooksTest, DisabledControlsShowGreyed) {
     const QImage disabled = Shot(c);
     EXPECT_NE(disabled, enabled) << "drawn the same enabled and disabled";
     EXPECT_GT(DarkestLuma(disabled), DarkestLuma(enabled) + 40) << "the text or glyph is not greyed";
+    EXPECT_LT(DarkestLuma(disabled) + 40, LightestLuma(disabled)) << "the greyed text or glyph does not show";
     // A press on it shows nothing.
     Driver->MouseDown(c, c->Width() / 2, c->Height() / 2);
     Driver->Pump(2);
