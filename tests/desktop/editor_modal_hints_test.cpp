@@ -71,3 +71,29 @@ TEST(EditorModalHints, TheUnitAndBuildingDialogs) {
     CloseEditor(R);
   });
 }
+
+// A map file cut short, opened through the file dialog: the error box titled
+// "Brask Mapmaker" is as wide as its title needs, and stands over the main
+// window.
+TEST(EditorModalHints, TheErrorBoxIsAsWideAsItsTitle) {
+  TMapmakerFolder folder;
+  folder.AddFile("krotka.map", std::vector<std::uint8_t>(1000, 0));
+  TLiveRun::Run(RunEditor, [&](TLiveRun& R) {
+    WaitForEditor(R);
+    const unsigned long main = WindowOf(R, Form1);
+    R.X().Chord("Control_L", "o");
+    WaitForFileDialog(R);
+    TypeFileName(R, folder.HostPathOf("krotka.map"));
+    const TSystemDialog box = WaitForPaintedBox(R, "the error box about the short map");
+    R.Check(box.Title == "Brask Mapmaker", "the box is titled \"Brask Mapmaker\", not \"" + box.Title + "\"");
+    const int room = R.OnMain([&] { return TitleBarRoom(box.Title); });
+    const QRect shown = R.X().Geometry(box.Window);
+    std::printf("  the error box: %d x %d, its title needs %d\n", shown.width(), shown.height(), room);
+    R.Check(shown.width() >= room, "the box titled \"" + box.Title + "\" is " + std::to_string(shown.width()) +
+                                       " wide, its title needs " + std::to_string(room));
+    R.Check(box.TransientFor == main, "the box stands over the main window");
+    R.X().Key("Return");
+    WaitForNoSystemDialog(R, "Return closes the box");
+    CloseEditor(R);
+  });
+}

@@ -83,5 +83,5 @@ TWindowHints ReadWindowHints(unsigned long Window) {
 int TitleBarRoom(const std::string& CaptionUtf8) {
   QFont bold = QApplication::font();
   bold.setBold(true);
-  return QFontMetrics(bold).horizontalAdvance(QString::fromStdString(CaptionUtf8)) + 96;
+  return QFontMetrics(bold).horizontalAdvance(QString::fromStdString(CaptionUtf8)) + 112;
 }

@@ -29,6 +29,7 @@ TWindowHints ReadWindowHints(unsigned long Window);
 
 // The least width a window needs for a title bar to show the whole of
 // CaptionUtf8: the caption in the bold application font, with room for an
-// icon and three buttons beside it. Uses Qt's fonts: call it on the message
+// icon, three buttons and the frame beside it (a stacking window manager's
+// title bar shows "Br…e" of "Brask Engine" in 142 pixels). Uses Qt's fonts: call it on the message
 // thread.
 int TitleBarRoom(const std::string& CaptionUtf8);
