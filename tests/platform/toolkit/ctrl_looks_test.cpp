@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -20,7 +21,8 @@
 #include "platform/win/Window.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The address sanitizer's count of the heap in use (its runtime provides it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
