@@ -180,6 +180,7 @@ TEST(GameLooks, DialogsButtonsAndBoxes) {
     const TSystemDialog box = WaitForPaintedBox(R, "the box over the open-map dialog");
     const int room = R.OnMain([&] { return TitleBarRoom(box.Title); });
     const QRect shown = R.X().Geometry(box.Window);
+    R.Screenshot("error-box");
     R.Check(shown.width() >= room, "the box titled \"" + box.Title + "\" is " + std::to_string(shown.width()) +
                                        " wide, its title needs " + std::to_string(room));
     R.Check(box.TransientFor == WindowOf(R, Form6), "the box stands over the open-map dialog");
