@@ -5,10 +5,13 @@
 #include <QCursor>
 #include <QDialog>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
@@ -39,6 +42,23 @@ void PrepareMessageBox(QMessageBox& Box, const std::string& Text, const std::str
     default: buttons = QMessageBox::Ok; break;
   }
   Box.setStandardButtons(buttons);
+  // The box sizes itself to its text and buttons; a strut as wide as the
+  // title needs keeps the window manager from cutting the caption short.
+  // (Setting the icon lays the box out anew, so the strut comes last.)
+  if (auto* grid = qobject_cast<QGridLayout*>(Box.layout()))
+    grid->addItem(new QSpacerItem(TitleBarWidth(Caption), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, std::max(1, grid->columnCount()));
+}
+
+int TitleBarWidth(const std::string& Caption) {
+  // Title bars show the caption in bold, and beside it an icon and up to
+  // three buttons (minimise, maximise, close) with the frame's edges.
+  constexpr int FrameAndButtons = 128;
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const int width = QFontMetrics(font).horizontalAdvance(ToQString(Caption)) + FrameAndButtons;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? std::min(width, screen->availableGeometry().width()) : width;
 }
 
 int MessageBoxAnswer(int StandardButton) {

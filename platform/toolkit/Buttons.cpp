@@ -1,6 +1,8 @@
 #include "platform/toolkit/Buttons.h"
 
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionToolButton>
@@ -10,8 +12,12 @@
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/StdCtrls.h"
 
+// The glyph and the icon made of it once: painting draws the same icon every
+// time, so the style's greyed and scaled forms of it are made once and kept
+// in Qt's bounded pixmap cache, not made anew at each paint.
 struct TSpeedButton::TGlyph {
   QImage Image;
+  QIcon Icon;
 };
 
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TWidgetGraphicControl(AOwner), FGlyph(std::make_unique<TGlyph>()) {
@@ -57,6 +63,7 @@ void TSpeedButton::SetDown(bool Value) {
 
 void TSpeedButton::SetGlyph(TGraphic* Value) {
   FGlyph->Image = QImage();
+  FGlyph->Icon = QIcon();
   if (Value && !Value->Empty() && Value->Width() > 0 && Value->Height() > 0) {
     const int w = Value->Width(), h = Value->Height();
     QImage img(w, h, QImage::Format_RGB32);
@@ -79,6 +86,7 @@ void TSpeedButton::SetGlyph(TGraphic* Value) {
           if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
       }
       FGlyph->Image = glyph;
+      FGlyph->Icon = QIcon(QPixmap::fromImage(glyph));
     }
   }
   Invalidate();
@@ -131,13 +139,28 @@ void TSpeedButton::WndProc(TMessage& Message) {
 }
 
 void TSpeedButton::PaintView(QWidget* View) {
+  // The view's own palette carries the font's colour while enabled and the
+  // system's grey text while disabled (the glyph the style greys itself). It
+  // changes only with the colour: the style keeps the bevels it draws in Qt's
+  // pixmap cache under the palette's key, so a palette made anew at each
+  // paint would add an entry every time.
+  const QColor text = ToQColor(Font()->Color()), grey = ToQColor(clGrayText);
+  const QPalette& now = View->palette();
+  if (now.color(QPalette::Active, QPalette::ButtonText) != text ||
+      now.color(QPalette::Inactive, QPalette::ButtonText) != text ||
+      now.color(QPalette::Disabled, QPalette::ButtonText) != grey) {
+    QPalette palette = now;
+    palette.setColor(QPalette::Active, QPalette::ButtonText, text);
+    palette.setColor(QPalette::Inactive, QPalette::ButtonText, text);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
+    View->setPalette(palette);
+  }
   QPainter p(View);
   QStyleOptionToolButton opt;
   opt.initFrom(View);
   opt.rect = View->rect();
   opt.text = ToQString(StripAccelChars(FCaption));
   opt.font = ToQFont(Font());
-  opt.palette.setColor(QPalette::ButtonText, ToQColor(Font()->Color()));
   opt.state = QStyle::State_None;
   if (Enabled()) opt.state |= QStyle::State_Enabled;
   const bool sunken = FPressed || FDown;
@@ -145,8 +168,7 @@ void TSpeedButton::PaintView(QWidget* View) {
   if (FDown) opt.state |= QStyle::State_On;
   if (FFlat) opt.state |= QStyle::State_AutoRaise;
   if (!FGlyph->Image.isNull()) {
-    QPixmap pm = QPixmap::fromImage(FGlyph->Image);
-    opt.icon = QIcon(pm);
+    opt.icon = FGlyph->Icon;
     opt.iconSize = FGlyph->Image.size();
   }
   opt.toolButtonStyle = opt.icon.isNull()      ? Qt::ToolButtonTextOnly

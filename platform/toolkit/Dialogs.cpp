@@ -107,29 +107,33 @@ TInputBoxForm::TInputBoxForm(const std::string& Caption, const std::string& Prom
   SetCaption(Caption);
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
-  SetBounds(0, 0, 280, 100);
+  // Wide enough for the whole caption in the title bar; the controls keep
+  // their places in the middle.
+  const int width = std::max(280, TitleBarWidth(Caption));
+  const int shift = (width - 280) / 2;
+  SetBounds(0, 0, width, 100);
   SetKeyPreview(true);
   OnKeyDown = TKeyEvent(this, &TInputBoxForm::KeyDownHandler);
   FPrompt = new TLabel(this);
   FPrompt->SetName("Prompt");
   FPrompt->SetParent(this);
-  FPrompt->SetBounds(8, 8, 264, 17);
+  FPrompt->SetBounds(8, 8, width - 16, 17);
   FPrompt->SetCaption(Prompt);
   FEdit = new TEdit(this);
   FEdit->SetName("Edit");
   FEdit->SetParent(this);
-  FEdit->SetBounds(8, 28, 264, 21);
+  FEdit->SetBounds(8, 28, width - 16, 21);
   FEdit->SetText(Default);
   FOk = new TButton(this);
   FOk->SetName("OkButton");
   FOk->SetParent(this);
-  FOk->SetBounds(60, 64, 75, 25);
+  FOk->SetBounds(shift + 60, 64, 75, 25);
   FOk->SetCaption("OK");
   FOk->SetModalResult(mrOk);
   FCancel = new TButton(this);
   FCancel->SetName("CancelButton");
   FCancel->SetParent(this);
-  FCancel->SetBounds(145, 64, 75, 25);
+  FCancel->SetBounds(shift + 145, 64, 75, 25);
   FCancel->SetCaption("Anuluj");
   FCancel->SetModalResult(mrCancel);
   SetActiveControl(FEdit);
@@ -157,7 +161,8 @@ TMessageForm::TMessageForm(const std::string& Text) : TForm(nullptr), FText(Text
   FMessage->SetLeft(16);
   FMessage->SetTop(16);
   FMessage->SetCaption(Text);
-  const int width = std::max(FMessage->Width() + 32, 160);
+  // Wide enough for the text and for the whole caption in the title bar.
+  const int width = std::max({FMessage->Width() + 32, 160, TitleBarWidth(Caption())});
   const int top = FMessage->Top() + FMessage->Height() + 16;
   SetBounds(0, 0, width, top + 25 + 12);
   FOk = new TButton(this);

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <memory>
 
@@ -88,25 +89,33 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
   if (Widget()) ApplyWindowFlags();
 }
 
+namespace {
+
+// The window flags of a form. A form that runs modally is a dialog to the
+// window manager: kept above the window it stands over, and shown at its own
+// size by managers that give ordinary windows the whole screen.
+Qt::WindowFlags FormWindowFlags(TFormBorderStyle Border, bool Modal) {
+  const Qt::WindowFlags kind = Modal ? Qt::Dialog : Qt::Window;
+  switch (Border) {
+    case bsNone: return kind | Qt::FramelessWindowHint;
+    case bsSingle:
+      return kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowCloseButtonHint;
+    case bsDialog:
+      return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowCloseButtonHint;
+    case bsToolWindow:
+    case bsSizeToolWin: return Qt::Tool;
+    default: return kind;
+  }
+}
+
+}  // namespace
+
 void TCustomForm::ApplyWindowFlags() {
   QWidget* w = Widget();
-  Qt::WindowFlags f;
-  switch (FBorderStyle) {
-    case bsNone: f = Qt::Window | Qt::FramelessWindowHint; break;
-    case bsSingle:
-      f = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-          Qt::WindowCloseButtonHint;
-      break;
-    case bsDialog:
-      f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-          Qt::WindowCloseButtonHint;
-      break;
-    case bsToolWindow:
-    case bsSizeToolWin: f = Qt::Tool; break;
-    default: f = Qt::Window; break;
-  }
   const bool wasVisible = w->isVisible();
-  w->setWindowFlags(f);
+  w->setWindowFlags(FormWindowFlags(FBorderStyle, FModal));
   UpdateWidgetGeometry();
   if (wasVisible) w->show();
 }
@@ -120,7 +129,9 @@ void TCustomForm::UpdateWidgetGeometry() {
   if (fixed) {
     w->setFixedSize(ClientWidth() + off.x, ClientHeight() + off.y);
   } else {
-    w->setMinimumSize(0, 0);
+    // While it runs modally a sizeable form keeps the least size ShowModal
+    // gave it, so that no shrinking hides the buttons that close it.
+    if (!FModal) w->setMinimumSize(0, 0);
     w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     w->resize(ClientWidth() + off.x, ClientHeight() + off.y);
   }
@@ -196,6 +207,9 @@ void TCustomForm::ShowWindowNow() {
   }
   SafeInvoke(this, [this] { DoShow(); });
   if (!ControlAlive(this) || !Visible()) return;
+  // A form shown modally before is an ordinary window again when shown
+  // without ShowModal.
+  if (Widget()->windowType() != (FormWindowFlags(FBorderStyle, FModal) & Qt::WindowType_Mask)) ApplyWindowFlags();
   Widget()->show();
   // The window system activates a window it shows, within the showing and
   // before the window's position change is reported.
@@ -273,17 +287,44 @@ TModalResult TCustomForm::ShowModal() {
   if (!Application) throw EInvalidOperation("No application");
   ReleaseMouseCapture(nullptr);
   HandleNeeded();
+  // The window the form stands over: the topmost form running modally, else
+  // the active form, else the main form (any of them shown).
+  auto shown = [this](TCustomForm* f) -> QWidget* {
+    if (!f || f == this || !ControlAlive(f) || !f->Visible() || !f->HandleAllocated()) return nullptr;
+    QWidget* fw = f->Widget();
+    return fw && fw->isVisible() && fw->windowHandle() ? fw : nullptr;
+  };
+  QWidget* under = nullptr;
+  for (auto it = Application->FModalStack.rbegin(); it != Application->FModalStack.rend() && !under; ++it)
+    under = shown(*it);
+  if (!under) under = shown(Application->FActiveForm);
+  if (!under) under = shown(Application->FMainForm);
   FModal = true;
   FModalResult = mrNone;
   Application->FModalStack.push_back(this);
-  Widget()->setWindowModality(Qt::ApplicationModal);
+  // To the window manager the form is a modal dialog standing over the
+  // window under it (WM_TRANSIENT_FOR, _NET_WM_STATE_MODAL). Changing the
+  // window's kind may make a new native window, so the kind comes first.
+  QWidget* w = Widget();
+  if (w->windowType() != (FormWindowFlags(FBorderStyle, true) & Qt::WindowType_Mask)) ApplyWindowFlags();
+  w->setWindowModality(Qt::ApplicationModal);
+  if (FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin) {
+    const POINT off = ClientOffset();
+    w->setMinimumSize(ClientWidth() + off.x, ClientHeight() + off.y);
+  }
+  w->createWinId();
+  if (QWindow* handle = w->windowHandle()) handle->setTransientParent(under ? under->windowHandle() : nullptr);
   auto finish = [this] {
     if (!ControlAlive(this)) return;
     auto& stack = Application->FModalStack;
     stack.erase(std::remove(stack.begin(), stack.end(), this), stack.end());
     FModal = false;
     if (Visible()) SetVisible(false);
-    if (Widget()) Widget()->setWindowModality(Qt::NonModal);
+    if (QWidget* fw = Widget()) {
+      fw->setWindowModality(Qt::NonModal);
+      if (QWindow* handle = fw->windowHandle()) handle->setTransientParent(nullptr);
+      UpdateWidgetGeometry();
+    }
   };
   try {
     Show();

@@ -238,11 +238,16 @@ void TWidgetControl::FontChanged() {
   QWidget* w = Widget();
   if (!w) return;
   w->setFont(ToQFont(FFont.get()));
+  // The font's colour while enabled; disabled, the system's grey text, as
+  // disabled labels have it.
   QPalette p = w->palette();
-  const QColor c = ToQColor(FFont->Color());
-  p.setColor(QPalette::Text, c);
-  p.setColor(QPalette::WindowText, c);
-  p.setColor(QPalette::ButtonText, c);
+  const QColor c = ToQColor(FFont->Color()), grey = ToQColor(clGrayText);
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const QColor shown = g == QPalette::Disabled ? grey : c;
+    p.setColor(g, QPalette::Text, shown);
+    p.setColor(g, QPalette::WindowText, shown);
+    p.setColor(g, QPalette::ButtonText, shown);
+  }
   w->setPalette(p);
 }
 
