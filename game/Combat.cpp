@@ -137,15 +137,17 @@ void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
           v.TargetY = v.Y;
         // An unblocked unit that has arrived and is selected stops the other
         // selected units; one that has not, or is not selected, stops the
-        // unselected ones; a blocked unit does the opposite.
+        // unselected ones. A selected unit held back by terrain stops the
+        // other selected units that have not arrived, so that a group halts
+        // together; an unselected one held back stops nobody, so that it
+        // never cancels the player's orders.
         const int arrived = OnSnappedTarget(u) && u.Selected != 0 ? 1 : 0;
         if (S.SlowFlags[i] == 0 && arrived == v.Selected) Stop(v);
-        else if (S.SlowFlags[i] == 1 && arrived != v.Selected) Stop(v);
+        else if (S.SlowFlags[i] == 1 && u.Selected != 0 && v.Selected != 0 && arrived != v.Selected) Stop(v);
+        // The push parts the pair, each as far as the terrain lets it.
         if (v.X - 9 < u.X && u.X < v.X + 9 && v.Y - 9 < u.Y && u.Y < v.Y + 9) {
-          u.X -= 3;
-          u.Y -= 3;
-          v.X += 3;
-          v.Y += 3;
+          MoveOverTerrain(S, u, -3, -3);
+          MoveOverTerrain(S, v, 3, 3);
         }
       }
       if (Names(u.AttackTarget, ids.Ids[k])) {
@@ -164,13 +166,11 @@ void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
             u.TargetX = v.X;
             u.TargetY = v.Y;
             // It also steps toward the victim at once: across only when it is
-            // not in the last slot and not selected, down always.
-            if (i != S.UnitCount && u.Selected == 0) {
-              if (u.TargetX > u.X) u.X += 1;
-              else if (u.TargetX < u.X) u.X -= 1;
-            }
-            if (u.TargetY > u.Y) u.Y += 1;
-            else if (u.TargetY < u.Y) u.Y -= 1;
+            // not in the last slot and not selected, down always; neither
+            // step is taken onto blocking ground.
+            if (i != S.UnitCount && u.Selected == 0)
+              MoveOverTerrain(S, u, u.TargetX > u.X ? 1 : (u.TargetX < u.X ? -1 : 0), 0);
+            MoveOverTerrain(S, u, 0, u.TargetY > u.Y ? 1 : (u.TargetY < u.Y ? -1 : 0));
           }
         }
       }
@@ -189,23 +189,31 @@ void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
 void RunBuildingsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
   TIdCache<TUnitTable> ids;
   ids.Build(S.Units, LiveUnits(S));
+  // The units on an attack: their target names a unit or a building. They
+  // close in on it, and no building near it or on the way pushes them off.
+  std::array<bool, MaxUnits + 1> attacking{};
+  {
+    TIdCache<TBuildingTable> buildingIds;
+    buildingIds.Build(S.Buildings, LiveBuildings(S));
+    for (int k = 1; k <= LiveUnits(S); ++k) {
+      const TShortString& target = S.Units[k].AttackTarget;
+      if (target.Empty()) continue;
+      for (int j = 1; j <= LiveUnits(S) && !attacking[k]; ++j) attacking[k] = Names(target, ids.Ids[j]);
+      for (int b = 1; b <= LiveBuildings(S) && !attacking[k]; ++b) attacking[k] = Names(target, buildingIds.Ids[b]);
+    }
+  }
   for (int b = 1; b <= LiveBuildings(S); ++b) {
     TBuilding& w = S.Buildings[b];
     TTypeMatches types = MatchBuildingTypes(S, w.Name);
     TCaps caps = BuildingCaps(S, types);
-    TShortString wId = StoredId(w.Name, w.Number);
     for (int k = 1; k <= LiveUnits(S) && b <= LiveBuildings(S); ++k) {
       TUnit& v = S.Units[k];
-      // A unit sent to a place close to a building stops and is pushed away;
-      // one that attacks this building closes in on it (its target is the
-      // building's position) until the unit-against-building pass finds it
-      // in range.
-      if (!Names(v.AttackTarget, wId) && Near(w.X, w.Y, v.TargetX, v.TargetY, 40)) {
+      // A unit sent to a place close to a building stops and is pushed away
+      // (as far as the terrain lets it); one on an attack closes in on its
+      // target until a pass finds it in range.
+      if (!attacking[k] && Near(w.X, w.Y, v.TargetX, v.TargetY, 40)) {
         Stop(v);
-        if (v.X < w.X) v.X -= 3;
-        else if (v.X > w.X) v.X += 3;
-        if (v.Y < w.Y) v.Y -= 3;
-        else if (v.Y > w.Y) v.Y += 3;
+        MoveOverTerrain(S, v, v.X < w.X ? -3 : (v.X > w.X ? 3 : 0), v.Y < w.Y ? -3 : (v.Y > w.Y ? 3 : 0));
       }
       if (Names(w.AttackTarget, ids.Ids[k])) {
         for (int t = 0; t < types.Count; ++t) {
@@ -222,7 +230,6 @@ void RunBuildingsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
         Play(Sound, sndBoom);
         types = MatchBuildingTypes(S, w.Name);
         caps = BuildingCaps(S, types);
-        wId = StoredId(w.Name, w.Number);
       }
     }
   }

@@ -145,8 +145,7 @@ void MousePress(TGameState& S, TMouseButton Button, int X, int Y, int Width, int
       unit.AttackTarget.Clear();
       unit.TargetX = S.ClickX;
       unit.TargetY = S.ClickY;
-      unit.X = Snap3(unit.X);
-      unit.Y = Snap3(unit.Y);
+      SnapOntoGrid(S, unit);
     }
     for (int b = 1; b <= buildings; ++b)
       if (S.Buildings[b].Selected == 1) S.Buildings[b].AttackTarget.Clear();

@@ -1,5 +1,6 @@
 #include "game/Movement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -57,14 +58,12 @@ void Clamp(TUnit& U, bool Applies, std::int32_t DX, std::int32_t DY) {
 // One axis of an unblocked step: 3 toward the target, 0 on it.
 std::int32_t FullStep(std::int32_t Pos, std::int32_t Target) { return Target > Pos ? 3 : (Target < Pos ? -3 : 0); }
 
-// One axis of a step: toward the target by 3, or away from it by 1.
-void Step(std::int32_t& Pos, std::int32_t Target, bool Blocked) {
-  if (!Blocked) {
-    Pos += FullStep(Pos, Target);
-  } else {
-    if (Target > Pos) Pos -= 1;
-    else if (Target < Pos) Pos += 1;
-  }
+// One axis of a held step: 1 away from the target, 0 on it.
+std::int32_t BackStep(std::int32_t Pos, std::int32_t Target) { return Target > Pos ? -1 : (Target < Pos ? 1 : 0); }
+
+// Whether a unit at (X, Y) lies past one of the map's four edges.
+bool PastAnEdge(const TGameState& S, std::int32_t X, std::int32_t Y) {
+  return 2 * Y < X || -2 * Y > X || 32 * S.Map.MapRows + X < 2 * Y || 32 * S.Map.MapCols - 2 * Y < X;
 }
 
 }  // namespace
@@ -72,26 +71,75 @@ void Step(std::int32_t& Pos, std::int32_t Target, bool Blocked) {
 void RemoveUnit(TGameState& S, int Slot) { RemoveSlot(S.Units, S.UnitCount, Slot); }
 void RemoveBuilding(TGameState& S, int Slot) { RemoveSlot(S.Buildings, S.BuildingCount, Slot); }
 
-std::uint8_t SlowFlagOf(const TGameState& S, int Slot) {
-  const std::uint8_t kept = Slot >= 1 && Slot <= MaxUnits ? S.SlowFlags[static_cast<std::size_t>(Slot)] : 0;
-  if (Slot < 1 || Slot > LiveUnits(S)) return kept;
-  const TUnit& U = S.Units[static_cast<std::size_t>(Slot)];
+bool TerrainTested(const TGameState& S, const TUnit& U) {
+  if (U.BuildProgress >= 2) return false;
   bool tested = false;
   ForEachUnitType(S, U.Name, [&](const TUnitType& T) {
     if (T.Class != 5) tested = true;
   });
-  if (!tested) return kept;
-  if (U.BuildProgress >= 2) return 0;
+  return tested;
+}
+
+bool TerrainAllowsMove(const TGameState& S, const TUnit& U, std::int32_t DX, std::int32_t DY) {
+  if (DX == 0 && DY == 0) return true;
+  if (BlockingUnder(S, U.X, U.Y) || !TerrainTested(S, U)) return true;
+  // Every pixel on the way, so that no step jumps a thin line of blocking
+  // ground: with moves of at most 3 pixels per axis the line of pixels is
+  // that of the longer axis.
+  const std::int64_t n = std::max(DX < 0 ? -std::int64_t{DX} : DX, DY < 0 ? -std::int64_t{DY} : DY);
+  for (std::int64_t k = 1; k <= n; ++k)
+    if (BlockingUnder(S, std::int64_t{U.X} + DX * k / n, std::int64_t{U.Y} + DY * k / n)) return false;
+  return true;
+}
+
+bool MoveOverTerrain(const TGameState& S, TUnit& U, std::int32_t DX, std::int32_t DY) {
+  if (!TerrainAllowsMove(S, U, DX, DY)) return false;
+  U.X += DX;
+  U.Y += DY;
+  return true;
+}
+
+void SnapOntoGrid(const TGameState& S, TUnit& U) {
+  const std::int32_t x0 = Snap3(U.X), y0 = Snap3(U.Y);
+  if (TerrainAllowsMove(S, U, x0 - U.X, y0 - U.Y)) {
+    U.X = x0;
+    U.Y = y0;
+    return;
+  }
+  // The grid points around, nearest first.
+  int bestDX = 0, bestDY = 0;
+  std::int64_t best = -1;
+  for (int dy = -3; dy <= 3; dy += 3)
+    for (int dx = -3; dx <= 3; dx += 3) {
+      const std::int64_t gx = std::int64_t{x0} + dx, gy = std::int64_t{y0} + dy;
+      const std::int64_t mx = gx - U.X, my = gy - U.Y;
+      if (mx < -3 || mx > 3 || my < -3 || my > 3) continue;
+      const std::int64_t d = mx * mx + my * my;
+      if (best >= 0 && d >= best) continue;
+      if (!TerrainAllowsMove(S, U, static_cast<std::int32_t>(mx), static_cast<std::int32_t>(my))) continue;
+      best = d;
+      bestDX = static_cast<int>(mx);
+      bestDY = static_cast<int>(my);
+    }
+  if (best < 0) return;
+  U.X += bestDX;
+  U.Y += bestDY;
+}
+
+std::uint8_t SlowFlagOf(const TGameState& S, int Slot) {
+  const std::uint8_t kept = Slot >= 1 && Slot <= MaxUnits ? S.SlowFlags[static_cast<std::size_t>(Slot)] : 0;
+  if (Slot < 1 || Slot > LiveUnits(S)) return kept;
+  const TUnit& U = S.Units[static_cast<std::size_t>(Slot)];
+  // Untested units and builders at work are never held; a flag kept from
+  // the unit that held the slot before would make the unit back away from
+  // every target.
+  if (!TerrainTested(S, U)) return 0;
   // A unit standing still takes no step, so nothing holds it back; flagged,
-  // it would stop every selected unit on every tick where it stands.
+  // it would stop the other selected units on every tick where it stands.
   if (U.TargetX == U.X && U.TargetY == U.Y) return 0;
-  if (TerrainUnder(S.Map, U.X, U.Y) == tkPlain) return 0;
-  // On blocking ground the unit is held back only while its step toward its
-  // target keeps it there: a unit with a foot in a wood, sent back the way it
-  // came, walks out instead of backing away from its target into the wood.
-  const std::int64_t nextX = std::int64_t{U.X} + FullStep(U.X, U.TargetX);
-  const std::int64_t nextY = std::int64_t{U.Y} + FullStep(U.Y, U.TargetY);
-  return TerrainUnder(S.Map, nextX, nextY) != tkPlain ? 1 : 0;
+  // On blocking ground the unit walks on toward its target until it is out.
+  if (BlockingUnder(S, U.X, U.Y)) return 0;
+  return TerrainAllowsMove(S, U, FullStep(U.X, U.TargetX), FullStep(U.Y, U.TargetY)) ? 0 : 1;
 }
 
 void ComputeSlowFlags(TGameState& S) {
@@ -102,14 +150,24 @@ void ComputeSlowFlags(TGameState& S) {
 void MoveUnits(TGameState& S) {
   for (int u = 1; u <= LiveUnits(S); ++u) {
     TUnit& U = S.Units[u];
-    const bool blocked = S.SlowFlags[u] == 1;
-    Step(U.X, U.TargetX, blocked);
-    Step(U.Y, U.TargetY, blocked);
+    const std::int32_t x0 = U.X, y0 = U.Y;
+    // Held back at blocking ground, the unit steps 1 pixel per axis away
+    // from its target; else 3 toward it.
+    if (S.SlowFlags[u] == 1) MoveOverTerrain(S, U, BackStep(U.X, U.TargetX), BackStep(U.Y, U.TargetY));
+    else MoveOverTerrain(S, U, FullStep(U.X, U.TargetX), FullStep(U.Y, U.TargetY));
     // The four edges of the map's diamond: top corner at the origin, rows
     // running down-left and columns down-right.
+    const std::int32_t x1 = U.X, y1 = U.Y;
     Clamp(U, 2 * U.Y < U.X, -3, 3);
     Clamp(U, -2 * U.Y > U.X, 3, 3);
     Clamp(U, 32 * S.Map.MapRows + U.X < 2 * U.Y, 3, -3);
     Clamp(U, 32 * S.Map.MapCols - 2 * U.Y < U.X, -3, -3);
+    // A clamp keeps the unit on the map, but not by putting it onto
+    // blocking ground from plain ground: it stays, stopped, where it stood.
+    if ((U.X != x1 || U.Y != y1) && BlockingUnder(S, U.X, U.Y) && !BlockingUnder(S, x0, y0) && !PastAnEdge(S, x0, y0) &&
+        TerrainTested(S, U)) {
+      U.X = U.TargetX = x0;
+      U.Y = U.TargetY = y0;
+    }
   }
 }

@@ -243,9 +243,23 @@ TEST(UnitPass, StopRulesFollowArrivalSelectionAndBlocking) {
   u.TargetX = u.X;
   RunUnitsAgainstUnits(w.S, nullptr);
 
+  // Held back by terrain, a selected unit stops the other selected units
+  // that have not arrived, and no unselected one; an unselected unit held
+  // back stops nobody.
   w.S.SlowFlags[1] = 1;
   RunUnitsAgainstUnits(w.S, nullptr);
+  EXPECT_EQ(v.TargetX, 30);
+  u.TargetX = 330;
+  v.Selected = 1;
+  RunUnitsAgainstUnits(w.S, nullptr);
   EXPECT_EQ(v.TargetX, 0);
+  v.TargetX = 30;
+  u.Selected = 0;
+  for (std::uint8_t selected : {0, 1}) {
+    v.Selected = selected;
+    RunUnitsAgainstUnits(w.S, nullptr);
+    EXPECT_EQ(v.TargetX, 30) << int(selected);
+  }
 }
 
 TEST(BuildingPass, AUnitSentNearABuildingIsStoppedAndPushedAway) {
@@ -326,15 +340,22 @@ TEST(UnitAgainstBuilding, AnAttackLandsFromAnyDistance) {
     std::int32_t DX, DY;
   };
   const TApproach approaches[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {3, 2}, {-2, -1}};
-  for (const std::int32_t distance : {60, 150, 400}) {
-    for (const TApproach a : approaches) {
-      SCOPED_TRACE(std::to_string(distance) + " from " + std::to_string(a.DX) + "," + std::to_string(a.DY));
+  for (const std::int32_t distance : {60, 150, 400})
+    for (const TApproach a : approaches)
+      for (const bool second : {false, true}) {
+      SCOPED_TRACE(std::to_string(distance) + " from " + std::to_string(a.DX) + "," + std::to_string(a.DY) +
+                   (second ? ", a second building before it" : ""));
       TCoreWorld w;
       w.S.Map.MapRows = w.S.Map.MapCols = 100;
       w.AddUnitType("Piechur", 100, 20, 25);
       w.AddBuildingType("Zamek", 1000);
       TBuilding& castle = w.AddBuilding("Zamek", 0, 900, 1000);
       const double length = std::sqrt(double(a.DX) * a.DX + double(a.DY) * a.DY);
+      // A building 36 pixels before the target, on the attacker's side,
+      // does not push it off.
+      if (second)
+        w.AddBuilding("Zamek", std::int32_t(std::lround(36 * a.DX / length)),
+                      900 + std::int32_t(std::lround(36 * a.DY / length)), 1000);
       TUnit& u = w.AddUnit("Piechur", Snap3(std::int32_t(std::lround(distance * a.DX / length))),
                            Snap3(900 + std::int32_t(std::lround(distance * a.DY / length))), 100);
       u.Attack = 12;
@@ -352,7 +373,6 @@ TEST(UnitAgainstBuilding, AnAttackLandsFromAnyDistance) {
       for (int t = 0; t < 60; ++t) MoveAndFight(w);
       EXPECT_LT(castle.HP, hp);
     }
-  }
 
   // Sent next to the castle without an attack, a unit is stopped short of
   // its target and pushed back 3 pixels on each axis, every tick.
@@ -369,14 +389,45 @@ TEST(UnitAgainstBuilding, AnAttackLandsFromAnyDistance) {
   EXPECT_EQ(walker.Y, 960);
   EXPECT_EQ(walker.TargetX, 147);
   EXPECT_EQ(walker.TargetY, 957);
-  // Another building's attacker is pushed by this one all the same.
+  // A unit on an attack is left alone by every building, whatever its
+  // target; one whose target names nothing any more is pushed again.
   w.AddBuilding("Zamek", 600, 900, 1000);
   walker.AttackTarget.Assign("Zamek 2");
   walker.TargetX = 30;
   walker.TargetY = 915;
   RunBuildingsAgainstUnits(w.S, nullptr);
+  EXPECT_EQ(walker.X, 150);
+  EXPECT_EQ(walker.TargetX, 30);
+  walker.AttackTarget.Assign("Zamek 3");
+  RunBuildingsAgainstUnits(w.S, nullptr);
   EXPECT_EQ(walker.X, 153);
   EXPECT_EQ(walker.TargetX, 150);
+}
+
+// An attack on a unit standing beside a building (itself striking the
+// building, so that no building pushes it off): the attacker closes in as
+// fast as on open ground and strikes, from near or far. Selected, it walks
+// 3 pixels a tick; unselected, the victim stops it every tick and it closes
+// in by its pixel a tick.
+TEST(UnitAgainstUnit, AVictimBesideABuildingIsReached) {
+  for (const std::int32_t distance : {60, 150, 400})
+    for (const std::uint8_t selected : {0, 1}) {
+      SCOPED_TRACE(std::to_string(distance) + (selected ? ", selected" : ""));
+      TCoreWorld w;
+      w.S.Map.MapRows = w.S.Map.MapCols = 100;
+      w.AddUnitType("Piechur", 100, 20, 25);
+      w.AddBuildingType("Zamek", 1000);
+      w.AddBuilding("Zamek", 30, 900, 1000);
+      TUnit& a = w.AddUnit("Piechur", 0, 900 + distance, 100);
+      a.Attack = 12;
+      a.Selected = selected;
+      TUnit& victim = w.AddUnit("Piechur", 0, 900, 100);
+      Aim(a, victim);
+      Aim(victim, w.S.Buildings[1]);
+      const int ticks = (selected ? distance / 3 : distance) + 30;
+      for (int t = 0; t < ticks && victim.HP == 100; ++t) MoveAndFight(w);
+      EXPECT_LT(victim.HP, 100) << "the attacker stands at " << a.X << "," << a.Y;
+    }
 }
 
 TEST(BuildingAgainstBuilding, StrikesWithinRangeAndRemovesTheDeadOnItsVisit) {
