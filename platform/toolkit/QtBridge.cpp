@@ -442,8 +442,10 @@ bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event) {
   if (!Receiver || !Application) return true;
   SafeInvoke(Receiver, [&] {
     const bool keypad = Event->modifiers() & Qt::KeypadModifier;
-    const UINT vk = VirtualKeyFromQt(Event->key(), keypad, Event->nativeScanCode());
     const bool down = Event->type() == QEvent::KeyPress;
+    // A key comes up as the key it went down as (see KeyStateNativeKey).
+    const UINT vk = KeyStateNativeKey(Event->nativeScanCode(),
+                                      VirtualKeyFromQt(Event->key(), keypad, Event->nativeScanCode()), down);
     if (vk) KeyStateSetKey(vk, 0, down);
     TCustomForm* form = Application->Foreground() && Application->ActiveForm() ? Application->ActiveForm()
                                                                                 : GetParentForm(Receiver);

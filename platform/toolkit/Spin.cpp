@@ -1,8 +1,12 @@
 #include "platform/toolkit/Spin.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -48,8 +52,35 @@ class TSpinWidget : public QSpinBox {
 
  protected:
   StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+  void resizeEvent(QResizeEvent* Event) override {
+    QSpinBox::resizeEvent(Event);
+    FitEdit();
+  }
+  void showEvent(QShowEvent* Event) override {
+    QSpinBox::showEvent(Event);
+    FitEdit();
+  }
+  void changeEvent(QEvent* Event) override {
+    QSpinBox::changeEvent(Event);
+    if (Event->type() == QEvent::StyleChange || Event->type() == QEvent::FontChange) FitEdit();
+  }
 
  private:
+  // The number takes all the room from the frame line to the arrows, with
+  // a pixel less of the edit's own margin on each side: the style's wide
+  // margins hid the last digit of a field sized to its largest number.
+  void FitEdit() {
+    QStyleOptionSpinBox opt;
+    initStyleOption(&opt);
+    const QRect field = style()->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxEditField, this);
+    const QRect up = style()->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, this);
+    const int left = std::min(field.left(), 1);
+    const int right = std::max(field.right(), up.left() - 1);
+    if (right <= left) return;
+    lineEdit()->setGeometry(QRect(QPoint(left, field.top()), QPoint(right, field.bottom())));
+    lineEdit()->setTextMargins(-1, 0, -1, 0);
+  }
+
   TSpinEdit* FControl;
 };
 

@@ -350,8 +350,7 @@ void TCustomListBox::ItemsChanged(TStrings::TChange Change, int Index) {
       if (QListWidgetItem* item = l->item(Index)) item->setText(ToQString(FItems->Strings(Index)));
       break;
   }
-  ApplyLayout();
-  SyncSelection();
+  WidgetOutOfDate();
 }
 
 void TCustomListBox::SetMultiSelect(bool Value) {
@@ -382,6 +381,7 @@ bool TCustomListBox::Selected(int Index) const {
 void TCustomListBox::SetSelected(int Index, bool Value) {
   CheckRow(Index);
   if (FMultiSelect) {
+    if (FSelected[static_cast<size_t>(Index)] == Value) return;
     FSelected[static_cast<size_t>(Index)] = Value;
   } else if (Value) {
     SetItemIndex(Index);
@@ -390,7 +390,7 @@ void TCustomListBox::SetSelected(int Index, bool Value) {
     SetItemIndex(-1);
     return;
   }
-  SyncSelection();
+  WidgetOutOfDate();
 }
 
 int TCustomListBox::SelCount() const {
@@ -410,7 +410,7 @@ void TCustomListBox::SetItemIndex(int Value) {
     std::fill(FSelected.begin(), FSelected.end(), false);
     if (Value >= 0) FSelected[static_cast<size_t>(Value)] = true;
   }
-  SyncSelection();
+  WidgetOutOfDate();
 }
 
 void TCustomListBox::SetColumns(int Value) {
@@ -445,14 +445,57 @@ void TCustomListBox::ApplyLayout() {
   for (int i = 0; i < l->count(); ++i) l->item(i)->setSizeHint(QSize(w, FItemHeight));
 }
 
+void TCustomListBox::WidgetOutOfDate() {
+  QListWidget* l = ListOf(Widget());
+  if (!l) return;
+  FWidgetStale = true;
+  if (FUpdatePosted) return;
+  FUpdatePosted = true;
+  // Rows and selection often change many times in a row (a list refilled
+  // row by row, each row selected as it comes): the widget takes the result
+  // once, when the program is back in its event loop, or before anything
+  // reads or feeds the widget.
+  QMetaObject::invokeMethod(
+      l,
+      [this, l] {
+        if (!ControlAlive(this) || Widget() != l) return;
+        FUpdatePosted = false;
+        SafeInvoke(this, [this] { WidgetUpToDate(); });
+      },
+      Qt::QueuedConnection);
+}
+
+void TCustomListBox::WidgetUpToDate() {
+  if (!FWidgetStale) return;
+  FWidgetStale = false;
+  ApplyLayout();
+  SyncSelection();
+}
+
+void TCustomListBox::WidgetInputStarts() { WidgetUpToDate(); }
+
 void TCustomListBox::SyncSelection() {
   QListWidget* l = ListOf(Widget());
   if (!l) return;
+  FWidgetStale = false;
   TSyncScope sync(this);
   QSignalBlocker block(l);
-  QSignalBlocker blockModel(l->selectionModel());
-  for (int i = 0; i < l->count() && i < static_cast<int>(FSelected.size()); ++i)
-    l->item(i)->setSelected(FSelected[static_cast<size_t>(i)]);
+  QItemSelectionModel* model = l->selectionModel();
+  QSignalBlocker blockModel(model);
+  // The selected rows as runs, given to the widget in one step.
+  QItemSelection selection;
+  const int rows = std::min(l->count(), static_cast<int>(FSelected.size()));
+  for (int i = 0; i < rows;) {
+    if (!FSelected[static_cast<size_t>(i)]) {
+      ++i;
+      continue;
+    }
+    int j = i;
+    while (j + 1 < rows && FSelected[static_cast<size_t>(j + 1)]) ++j;
+    selection.select(l->model()->index(i, 0), l->model()->index(j, 0));
+    i = j + 1;
+  }
+  model->select(selection, QItemSelectionModel::ClearAndSelect);
   if (FItemIndex >= 0 && FItemIndex < l->count())
     l->selectionModel()->setCurrentIndex(l->model()->index(FItemIndex, 0), QItemSelectionModel::NoUpdate);
   else
@@ -462,7 +505,7 @@ void TCustomListBox::SyncSelection() {
 
 void TCustomListBox::WidgetSelectionChanged() {
   QListWidget* l = ListOf(Widget());
-  if (!l) return;
+  if (!l || FWidgetStale) return;
   std::vector<bool> now(FSelected.size(), false);
   int selectedRow = -1;
   for (int i = 0; i < l->count() && i < static_cast<int>(now.size()); ++i)
@@ -486,6 +529,7 @@ void TCustomListBox::WidgetInputDone() {
 bool TCustomListBox::WidgetMouse(QObject* Target, QEvent* Event) {
   QListWidget* l = ListOf(Widget());
   if (!l || Target != l->viewport()) return false;
+  WidgetUpToDate();
   const QEvent::Type t = Event->type();
   auto* me = static_cast<QMouseEvent*>(Event);
   if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonDblClick) return t != QEvent::MouseMove || me->buttons();
@@ -525,6 +569,7 @@ bool TCustomListBox::WidgetMouse(QObject* Target, QEvent* Event) {
 RECT TCustomListBox::ItemRect(int Index) {
   QListWidget* l = ListOf(Widget());
   if (!l || Index < 0 || Index >= l->count()) return RECT{};
+  WidgetUpToDate();
   l->doItemsLayout();
   QRect r = l->visualItemRect(l->item(Index));
   QPoint tl = l->viewport()->mapTo(l, r.topLeft());
@@ -534,6 +579,7 @@ RECT TCustomListBox::ItemRect(int Index) {
 int TCustomListBox::ItemAtPos(POINT Pos) {
   QListWidget* l = ListOf(Widget());
   if (!l) return -1;
+  WidgetUpToDate();
   QPoint p = l->viewport()->mapFrom(l, QPoint(Pos.x, Pos.y));
   QListWidgetItem* item = l->itemAt(p);
   return item ? l->row(item) : -1;
@@ -557,6 +603,7 @@ QWidget* TCustomListBox::CreateWidget(QWidget* ParentWidget) {
 
 void TCustomListBox::InitWidget() {
   QListWidget* l = ListOf(Widget());
+  FUpdatePosted = false;
   RouteMouseOf(l->viewport());
   l->setSelectionMode(!FMultiSelect      ? QAbstractItemView::SingleSelection
                       : FExtendedSelect ? QAbstractItemView::ExtendedSelection

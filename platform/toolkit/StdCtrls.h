@@ -199,6 +199,11 @@ class TCustomListBox : public TWidgetClickControl {
   void ItemsChanged(TStrings::TChange Change, int Index);
   void SyncSelection();
   void ApplyLayout();
+  // The rows' layout and the selection are due in the widget: written once,
+  // from the event loop, or at once by WidgetUpToDate.
+  void WidgetOutOfDate();
+  void WidgetUpToDate();
+  void WidgetInputStarts() override;
 
   std::unique_ptr<TStrings> FItems;
   std::vector<bool> FSelected;
@@ -210,6 +215,8 @@ class TCustomListBox : public TWidgetClickControl {
   // The row a Shift-click selects from.
   int FAnchor = 0;
   bool FSelectionPending = false;
+  bool FWidgetStale = false;
+  bool FUpdatePosted = false;
 };
 
 class TListBox : public TCustomListBox {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +39,10 @@ class TRouteFilter : public QObject {
   void Detach() { FControl = nullptr; }
   bool eventFilter(QObject* Watched, QEvent* Event) override {
     if (!FControl || !ControlAlive(FControl)) return false;
+    if (Event->type() == QEvent::FocusIn) {
+      FocusIn(static_cast<QFocusEvent*>(Event)->reason());
+      return false;
+    }
     if (!FControl->RouteEvent(Watched, Event, Watched == FMain)) return false;
     // Handled here: the event does not climb to the parent widget.
     Event->accept();
@@ -45,6 +50,18 @@ class TRouteFilter : public QObject {
   }
 
  private:
+  // Tab and Shift+Tab move the keyboard focus inside the widgets: the form's
+  // active control follows, so the control left behind hears it lost the
+  // focus (a number field puts its value back, within its range).
+  void FocusIn(Qt::FocusReason Reason) {
+    if (Reason != Qt::TabFocusReason && Reason != Qt::BacktabFocusReason) return;
+    TWidgetControl* c = FControl;
+    SafeInvoke(c, [c] {
+      TCustomForm* form = GetParentForm(c);
+      if (form && form->ActiveControl() != c) form->SetActiveControl(c);
+    });
+  }
+
   TWidgetControl* FControl;
   QWidget* FMain;
 };
@@ -140,6 +157,10 @@ bool TWidgetControl::RouteEvent(QObject* Target, QEvent* Event, bool Keys) {
 }
 
 void TWidgetControl::Forward(QObject* Target, QEvent* Event) {
+  if (FInWidgetInput == 0) {
+    SafeInvoke(this, [this] { WidgetInputStarts(); });
+    if (!ControlAlive(this)) return;
+  }
   FForwarding = true;
   ++FInWidgetInput;
   // Keys the widget leaves go no further: the toolkit has had them already.

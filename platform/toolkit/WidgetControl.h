@@ -55,6 +55,9 @@ class TWidgetControl : public TWinControl {
   // The widget has handled one piece of input (a key, a mouse event): what it
   // changed is reported now, once.
   virtual void WidgetInputDone() {}
+  // The widget is about to handle a piece of input: what it shows must be
+  // the control's state by then.
+  virtual void WidgetInputStarts() {}
   bool InWidgetInput() const { return FInWidgetInput > 0; }
   // Whether the widget shows the control's Color as its background; lists
   // and edit boxes paint their base with it, buttons keep the system face.

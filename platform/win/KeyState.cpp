@@ -6,6 +6,8 @@ namespace {
 
 std::array<BYTE, 256> gKeys{};
 std::array<bool, 512> gScans{};
+// The virtual key each native key code went down as (0: up or unknown).
+std::array<UINT, 256> gNativeHeld{};
 LONG gDx = 0, gDy = 0, gDz = 0;
 
 // The usual set-1 scan code of each virtual key (extended keys with 0x100).
@@ -132,9 +134,24 @@ void KeyStateSetKey(UINT vk, UINT scanCode, bool down) {
 
 void KeyStateSetMouseButton(UINT vk, bool down) { SetBit(vk, down); }
 
+UINT KeyStateNativeKey(UINT NativeCode, UINT Vk, bool Down) {
+  if (NativeCode == 0 || NativeCode >= gNativeHeld.size()) return Vk;
+  UINT& held = gNativeHeld[NativeCode];
+  if (Down) {
+    // The same key pressed again as another virtual key: the first is up.
+    if (held && held != Vk) KeyStateSetKey(held, 0, false);
+    held = Vk;
+    return Vk;
+  }
+  const UINT was = held;
+  held = 0;
+  return was ? was : Vk;
+}
+
 void KeyStateReleaseAll() {
   for (auto& k : gKeys) k &= 0x01;
   gScans.fill(false);
+  gNativeHeld.fill(0);
 }
 
 bool KeyStateScanDown(UINT scanCode) { return scanCode < gScans.size() && gScans[scanCode]; }

@@ -74,6 +74,13 @@ UINT MapVirtualKeyA(UINT uCode, UINT uMapType);
 // Fed by the toolkit. ScanCode 0 means "the usual key of that virtual key".
 void KeyStateSetKey(UINT vk, UINT scanCode, bool down);
 void KeyStateSetMouseButton(UINT vk, bool down);
+// The virtual key a key of the window system (its native key code, 0 when
+// unknown) stands for. A key keeps the virtual key it went down as until it
+// comes up, whatever the layout reports for it on the way up (a letter typed
+// with AltGr, a key whose symbol was changed meanwhile): on a press the
+// native code takes Vk, on a release the virtual key it took is returned
+// (Vk when it took none).
+UINT KeyStateNativeKey(UINT NativeCode, UINT Vk, bool Down);
 // Focus left our windows: every key and button counts as up.
 void KeyStateReleaseAll();
 // Whether the key at a scan code (with the extended bit 0x100) is down.
