@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/LoopHooks.h"
 #include "platform/toolkit/QtBridge.h"
-#include "platform/toolkit/TestDriver.h"
 #include "platform/win/Window.h"
 
 void PrepareMessageBox(QMessageBox& Box, const std::string& Text, const std::string& Caption, UINT Type) {
@@ -336,7 +336,7 @@ class TToolkitWindowBackend : public TWindowBackend {
   int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) override {
     if (!Application) return 0;
     TApplication* app = Application;
-    if (!app->FDriver) {
+    if (!app->FObserver) {
       QMessageBox box(SystemDialogOwner(hWnd));
       PrepareMessageBox(box, text, caption, type);
       RunSystemDialog(box);
@@ -344,7 +344,7 @@ class TToolkitWindowBackend : public TWindowBackend {
       return clicked ? MessageBoxAnswer(box.standardButton(clicked)) : DefaultMessageBoxAnswer(type);
     }
     TSystemModalScope modal(app);
-    return app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
+    return app->FObserver->MessageBoxShown(hWnd, text, caption, type);
   }
 
  private:
