@@ -6,6 +6,7 @@
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Files.h"
+#include "platform/toolkit/MessageBoxes.h"
 #include "platform/toolkit/QtBridge.h"
 #include "platform/win/KeyState.h"
 

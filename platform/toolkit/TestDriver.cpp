@@ -12,6 +12,7 @@
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Dialogs.h"
+#include "platform/toolkit/MessageBoxes.h"
 #include "platform/toolkit/QtBridge.h"
 #include "platform/win/Time.h"
 #include "platform/win/Window.h"
