@@ -5,85 +5,20 @@
 #include <QCursor>
 #include <QDialog>
 #include <QEvent>
-#include <QFontMetrics>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
-#include <QSpacerItem>
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/LoopHooks.h"
+#include "platform/toolkit/MessageBoxes.h"
 #include "platform/toolkit/QtBridge.h"
-#include "platform/toolkit/TestDriver.h"
 #include "platform/win/Window.h"
-
-void PrepareMessageBox(QMessageBox& Box, const std::string& Text, const std::string& Caption, UINT Type) {
-  Box.setWindowTitle(ToQString(Caption));
-  Box.setText(ToQString(Text));
-  switch (Type & 0xF0) {
-    case MB_ICONERROR: Box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: Box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: Box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: Box.setIcon(QMessageBox::Information); break;
-    default: Box.setIcon(QMessageBox::NoIcon); break;
-  }
-  QMessageBox::StandardButtons buttons;
-  switch (Type & 0x0F) {
-    case MB_OKCANCEL: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case 2: buttons = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore; break;
-    case 3: buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
-    case MB_YESNO: buttons = QMessageBox::Yes | QMessageBox::No; break;
-    case 5: buttons = QMessageBox::Retry | QMessageBox::Cancel; break;
-    default: buttons = QMessageBox::Ok; break;
-  }
-  Box.setStandardButtons(buttons);
-  // The box sizes itself to its text and buttons; a strut as wide as the
-  // title needs keeps the window manager from cutting the caption short.
-  // (Setting the icon lays the box out anew, so the strut comes last.)
-  if (auto* grid = qobject_cast<QGridLayout*>(Box.layout()))
-    grid->addItem(new QSpacerItem(TitleBarWidth(Caption), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
-                  grid->rowCount(), 0, 1, std::max(1, grid->columnCount()));
-}
-
-int TitleBarWidth(const std::string& Caption) {
-  // Title bars show the caption in bold, and beside it an icon and up to
-  // three buttons (minimise, maximise, close) with the frame's edges.
-  constexpr int FrameAndButtons = 128;
-  QFont font = QApplication::font();
-  font.setBold(true);
-  const int width = QFontMetrics(font).horizontalAdvance(ToQString(Caption)) + FrameAndButtons;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? std::min(width, screen->availableGeometry().width()) : width;
-}
-
-int MessageBoxAnswer(int StandardButton) {
-  switch (StandardButton) {
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Cancel: return IDCANCEL;
-    case QMessageBox::Abort: return 3;
-    case QMessageBox::Retry: return 4;
-    case QMessageBox::Ignore: return 5;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    default: return IDCANCEL;
-  }
-}
-
-int DefaultMessageBoxAnswer(UINT Type) {
-  switch (Type & 0x0F) {
-    case MB_OKCANCEL:
-    case 3:
-    case 5: return IDCANCEL;
-    case 2: return 3;
-    case MB_YESNO: return IDNO;
-    default: return IDOK;
-  }
-}
 
 // ---------------------------------------------------------------------------
 // System dialogs
@@ -336,7 +271,7 @@ class TToolkitWindowBackend : public TWindowBackend {
   int MessageBox(HWND hWnd, const char* text, const char* caption, UINT type) override {
     if (!Application) return 0;
     TApplication* app = Application;
-    if (!app->FDriver) {
+    if (!app->FObserver) {
       QMessageBox box(SystemDialogOwner(hWnd));
       PrepareMessageBox(box, text, caption, type);
       RunSystemDialog(box);
@@ -344,7 +279,7 @@ class TToolkitWindowBackend : public TWindowBackend {
       return clicked ? MessageBoxAnswer(box.standardButton(clicked)) : DefaultMessageBoxAnswer(type);
     }
     TSystemModalScope modal(app);
-    return app->FDriver->MessageBoxOpened(hWnd, text, caption, type);
+    return app->FObserver->MessageBoxShown(hWnd, text, caption, type);
   }
 
  private:

@@ -6,8 +6,8 @@
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Files.h"
+#include "platform/toolkit/MessageBoxes.h"
 #include "platform/toolkit/QtBridge.h"
-#include "platform/toolkit/TestDriver.h"
 #include "platform/win/KeyState.h"
 
 namespace {
@@ -70,7 +70,7 @@ bool TOpenDialog::Run(bool Save) {
   if (gFileDialogHook && gFileDialogHook(e)) {
     if (!e.Ok) return false;
     chosen = e.FileName;
-  } else if (TTestDriver::Current()) {
+  } else if (Application && Application->Driven()) {
     // Driven headless with nobody to answer: the dialog is cancelled.
     return false;
   } else {

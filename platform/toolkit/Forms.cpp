@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/toolkit/LoopHooks.h"
 #include "platform/toolkit/QtBridge.h"
-#include "platform/toolkit/TestDriver.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
@@ -328,13 +328,13 @@ TModalResult TCustomForm::ShowModal() {
   };
   try {
     Show();
-    if (Application->FDriver && ControlAlive(this)) Application->FDriver->ModalFormOpened(this);
+    if (Application->FObserver && ControlAlive(this)) Application->FObserver->ModalFormOpened(this);
     long passes = 0;
     while (ControlAlive(this)) {
       Application->HandleMessage();
       if (!ControlAlive(this)) break;
-      if (Application->FDriver && ++passes > Application->FDriver->PassLimit() && FModalResult == mrNone) {
-        Application->FDriver->RunawayLoop();
+      if (Application->FObserver && ++passes > Application->FObserver->PassLimit() && FModalResult == mrNone) {
+        Application->FObserver->RunawayLoop();
         FModalResult = mrCancel;
       }
       if (Application->Terminated()) {
@@ -442,13 +442,13 @@ void TApplication::Run() {
   if (!FMainForm->Visible()) FMainForm->Show();
   long passes = 0;
   do {
-    if (FDriver && FDriver->RunDone()) break;
+    if (FObserver && FObserver->RunShouldReturn()) break;
     HandleMessage();
     // No handler is running here, so the widgets of freed windows can go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    // A driver's bounded run counts its own passes.
-    if (FDriver && !FDriver->RunActive() && ++passes > FDriver->PassLimit() && !FTerminated) {
-      FDriver->RunawayLoop();
+    // An observer's bounded run counts its own passes.
+    if (FObserver && FObserver->CountsRunPasses() && ++passes > FObserver->PassLimit() && !FTerminated) {
+      FObserver->RunawayLoop();
       Terminate();
     }
   } while (!FTerminated);
@@ -464,10 +464,10 @@ void TApplication::ProcessPending() { QCoreApplication::processEvents(QEventLoop
 void TApplication::ProcessMessages() { ProcessPending(); }
 
 void TApplication::HandleMessage() {
-  if (FDriver) FDriver->PassStarting();
+  if (FObserver) FObserver->PassStarting();
   ProcessPending();
   if (!FTerminated) Idle();
-  if (FDriver) FDriver->PassDone();
+  if (FObserver) FObserver->PassDone();
 }
 
 void TApplication::Idle() {
@@ -481,12 +481,12 @@ void TApplication::Idle() {
       HandleException(this);
     }
   }
-  if (FDriver) FDriver->IdlePassed();
+  if (FObserver) FObserver->IdlePassed();
   if (done) WaitForEvents();
 }
 
 void TApplication::WaitForEvents() {
-  if (FDriver || FTerminated) return;
+  if (FObserver || FTerminated) return;
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 

@@ -156,7 +156,7 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
-class TTestDriver;
+class TLoopObserver;
 class TSystemModalScope;
 
 class TApplication : public TComponent {
@@ -193,8 +193,8 @@ class TApplication : public TComponent {
   }
 
   // Shows the main form and runs the message loop until Terminate. (Under a
-  // test driver, also until the driver's current run is done; the program
-  // goes on at the next Run.)
+  // loop observer, also until the observer says the run should return; the
+  // program goes on at the next Run.)
   void Run();
   // Inside Run (at any depth of modal loops).
   bool InRun() const { return FRunDepth > 0; }
@@ -244,9 +244,12 @@ class TApplication : public TComponent {
   bool Foreground() const { return FForeground; }
   // Whether a modal form or a system message box keeps input from Form.
   bool InputBlocked(const TCustomForm* Form) const;
-  // Whether a test driver stands in for the window system's input and
+  // Whether a loop observer stands in for the window system's input and
   // activation (the window system's own activation changes are ignored).
-  bool Driven() const { return FDriver != nullptr; }
+  bool Driven() const { return FObserver != nullptr; }
+  // The single observer slot of the message loop (LoopHooks.h); null clears it.
+  void SetLoopObserver(TLoopObserver* Observer) { FObserver = Observer; }
+  TLoopObserver* LoopObserver() const { return FObserver; }
   // True while a system message box runs its own loop.
   bool InSystemModalLoop() const { return FSystemModal > 0; }
 
@@ -261,7 +264,6 @@ class TApplication : public TComponent {
 
  private:
   friend class TCustomForm;
-  friend class TTestDriver;
   friend class TToolkitWindowBackend;
   friend class TSystemModalScope;
   friend QWidget* SystemDialogOwner(HWND Hint);
@@ -285,7 +287,7 @@ class TApplication : public TComponent {
   std::vector<TCustomForm*> FModalStack;
   int FSystemModal = 0;
   bool FHandlingException = false;
-  TTestDriver* FDriver = nullptr;
+  TLoopObserver* FObserver = nullptr;
   int FRunDepth = 0;
   unsigned FSerial = 0;
   std::shared_ptr<void> FStateConnection;

@@ -14,7 +14,6 @@
 #include "platform/toolkit/Controls.h"
 
 class QDialog;
-class QMessageBox;
 class QMouseEvent;
 class QKeyEvent;
 class QWheelEvent;
@@ -167,14 +166,3 @@ int RunSystemDialog(QDialog& Dialog);
 // window (a system dialog or a modal form), else the form of Hint, else the
 // active form, else the main form.
 QWidget* SystemDialogOwner(HWND Hint);
-
-// Message boxes: the Qt box for a MessageBox call, the answer a clicked
-// button gives, and the answer of a box closed without a choice.
-// The box is at least as wide as its caption needs (TitleBarWidth).
-void PrepareMessageBox(QMessageBox& Box, const std::string& Text, const std::string& Caption, UINT Type);
-// The least width of a window whose window manager shows the whole of
-// Caption in its title bar: the caption in a bold title font, with room for
-// the frame's edges and buttons beside it; no more than the screen is wide.
-int TitleBarWidth(const std::string& Caption);
-int MessageBoxAnswer(int StandardButton);
-int DefaultMessageBoxAnswer(UINT Type);

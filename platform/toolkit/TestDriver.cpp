@@ -12,6 +12,7 @@
 
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/Dialogs.h"
+#include "platform/toolkit/MessageBoxes.h"
 #include "platform/toolkit/QtBridge.h"
 #include "platform/win/Time.h"
 #include "platform/win/Window.h"
@@ -63,13 +64,15 @@ QWidget* WidgetAt(TControl* control, QPoint global) {
 }  // namespace
 
 TTestDriver::TTestDriver() {
-  if (Application) Application->FDriver = this;
+  if (Application) Application->SetLoopObserver(this);
 }
 
-TTestDriver* TTestDriver::Current() { return Application ? Application->FDriver : nullptr; }
+TTestDriver* TTestDriver::Current() {
+  return Application ? dynamic_cast<TTestDriver*>(Application->LoopObserver()) : nullptr;
+}
 
 TTestDriver::~TTestDriver() {
-  if (Application && Application->FDriver == this) Application->FDriver = nullptr;
+  if (Application && Application->LoopObserver() == this) Application->SetLoopObserver(nullptr);
   PressedWidget() = nullptr;
 }
 
@@ -113,7 +116,7 @@ void TTestDriver::ModalFormOpened(TCustomForm* Form) {
   FDialogs[index] = e;
 }
 
-int TTestDriver::MessageBoxOpened(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) {
+int TTestDriver::MessageBoxShown(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) {
   // The box really opens (so a screenshot shows it) but runs no loop of its own.
   TWinControl* owner = FindControl(Owner);
   QMessageBox box(owner ? owner->Widget() : nullptr);

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/LoopHooks.h"
 
 struct TDialogEvent {
   enum TKind { dkModalForm, dkMessageBox };
@@ -62,11 +63,13 @@ struct TPixels {
   DWORD At(int X, int Y) const { return Data[static_cast<size_t>(Y) * static_cast<size_t>(Width) + static_cast<size_t>(X)]; }
 };
 
-class TTestDriver {
+// The driver watches the application's loop as its observer (LoopHooks.h),
+// registered while the driver lives.
+class TTestDriver : public TLoopObserver {
  public:
   // Needs the application to exist; one driver at a time.
   TTestDriver();
-  ~TTestDriver();
+  ~TTestDriver() override;
   TTestDriver(const TTestDriver&) = delete;
   TTestDriver& operator=(const TTestDriver&) = delete;
   // The driver of the current application, or null.
@@ -125,7 +128,7 @@ class TTestDriver {
   long IdleCalls() const { return FIdleCalls; }
   // Loops that reached PassLimit passes without ending.
   int RunawayLoops() const { return FRunaways; }
-  long PassLimit() const { return FPassLimit; }
+  long PassLimit() const override { return FPassLimit; }
   void SetPassLimit(long Passes) { FPassLimit = Passes; }
 
   // Mouse input at client coordinates of Control. Buttons held from earlier
@@ -160,13 +163,15 @@ class TTestDriver {
   // Writes the window (as ReadPixels sees it) to a PNG file.
   bool SaveScreenshot(TWinControl* Control, const std::string& PngPath);
 
-  // Called by the toolkit.
-  void ModalFormOpened(TCustomForm* Form);
-  int MessageBoxOpened(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type);
-  void IdlePassed() { ++FIdleCalls; }
-  void RunawayLoop() { ++FRunaways; }
-  void PassStarting();
-  void PassDone();
+  // Called by the toolkit's loop (TLoopObserver).
+  void ModalFormOpened(TCustomForm* Form) override;
+  int MessageBoxShown(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) override;
+  void IdlePassed() override { ++FIdleCalls; }
+  void RunawayLoop() override { ++FRunaways; }
+  void PassStarting() override;
+  void PassDone() override;
+  bool RunShouldReturn() const override { return RunDone(); }
+  bool CountsRunPasses() const override { return !RunActive(); }
   // A RunUntil/RunTicks/AdvanceAndPump is going on / has got what it asked for.
   bool RunActive() const { return FRun != nullptr; }
   bool RunDone() const { return FRun && FRun->Done; }

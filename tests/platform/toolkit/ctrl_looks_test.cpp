@@ -16,6 +16,7 @@
 #include "platform/toolkit/Dialogs.h"
 #include "platform/toolkit/ExtCtrls.h"
 #include "platform/toolkit/Graphic.h"
+#include "platform/toolkit/MessageBoxes.h"
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/StdCtrls.h"
 #include "platform/win/Window.h"
