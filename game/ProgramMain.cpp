@@ -12,6 +12,7 @@
 #include "platform/dinput/DInput.h"
 #include "platform/dsound/DSound.h"
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/ProgramMain.h"
 
 void RegisterGameModules() {
   RegisterDDrawModules();
@@ -41,7 +42,9 @@ int RunGame() {
 }
 
 int ProgramMain() {
-  RegisterGameModules();
-  auto application = std::make_unique<TApplication>();
-  return RunGame();
+  return GuardedStart("Brask Engine", [] {
+    RegisterGameModules();
+    auto application = std::make_unique<TApplication>();
+    return RunGame();
+  });
 }

@@ -26,3 +26,11 @@
 // the application's error box and ends the program without a loop. Returns
 // the program's exit code (0; 1 when the forms could not be made).
 int RunProgram(const std::string& Title, const std::function<void()>& CreateForms);
+
+// Why no window can open here (no display named for the window system the
+// program would use), or empty.
+std::string MissingDisplay();
+// Runs Start and returns its exit code; a start that cannot go on (no
+// display, out of memory, any exception that escapes) says so on stderr,
+// "<Title>: cannot start: <why>", and returns 1.
+int GuardedStart(const std::string& Title, const std::function<int()>& Start);

@@ -5,9 +5,12 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/Cp1250.h"
@@ -337,4 +340,47 @@ TEST(ProgramMain, MakesTheFormsRunsTheLoopAndShowsAFailedStart) {
   EXPECT_EQ(code, 1);
   EXPECT_EQ(shown, "Brask Engine: File not found");
   driver.reset();
+}
+
+// A start that cannot go on says why on stderr and ends with 1: no display
+// for the window system in use, no memory, an exception that got out.
+TEST(ProgramMain, AStartThatCannotGoOnSaysSoAndFails) {
+  struct TEnv {
+    const char *Platform, *Display, *Wayland;
+    bool Missing;
+  };
+  const TEnv envs[] = {
+      {"", "", "", true},           {"", ":0", "", false},     {"", "", "wayland-0", false},
+      {"xcb", "", "wayland-0", true}, {"xcb", ":1", "", false}, {"wayland", ":0", "", true},
+      {"offscreen", "", "", false},
+  };
+  const char* const names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+  std::vector<std::pair<bool, std::string>> saved;
+  for (const char* n : names) saved.emplace_back(std::getenv(n) != nullptr, std::getenv(n) ? std::getenv(n) : "");
+  for (const TEnv& e : envs) {
+    setenv("QT_QPA_PLATFORM", e.Platform, 1);
+    setenv("DISPLAY", e.Display, 1);
+    setenv("WAYLAND_DISPLAY", e.Wayland, 1);
+    EXPECT_EQ(!MissingDisplay().empty(), e.Missing) << e.Platform << " " << e.Display << " " << e.Wayland;
+    if (e.Missing) {
+      bool started = false;
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(GuardedStart("Brask Engine", [&] { return started = true, 0; }), 1);
+      EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Brask Engine: cannot start: no display", 0), 0u);
+      EXPECT_FALSE(started);
+    }
+  }
+  for (size_t i = 0; i < saved.size(); ++i)
+    if (saved[i].first)
+      setenv(names[i], saved[i].second.c_str(), 1);
+    else
+      unsetenv(names[i]);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(GuardedStart("Brask Engine", []() -> int { throw std::bad_alloc(); }), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brask Engine: cannot start: out of memory\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(GuardedStart("Brask Mapmaker", []() -> int { throw std::runtime_error("no sound thread"); }), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brask Mapmaker: cannot start: no sound thread\n");
+  EXPECT_EQ(GuardedStart("Brask Engine", [] { return 7; }), 7);
 }
