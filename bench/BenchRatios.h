@@ -72,7 +72,8 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       };
       if (q.Peer.empty()) {
         char goal[48] = "";
-        if (q.Goal > 0) std::snprintf(goal, sizeof goal, "<= %.3g us %s", q.Goal * 1e6, ours <= q.Goal ? "met" : "NOT MET");
+        if (q.Goal > 0)
+          std::snprintf(goal, sizeof goal, "<= %.3g us %s", q.Goal * 1e6, ours <= q.Goal ? "met" : "NOT MET");
         std::printf("%-58s %14s %14s %8s  %s\n", q.Label.c_str(), shown(ours).c_str(), "", "", goal);
         continue;
       }

@@ -155,9 +155,7 @@ void TDIB::SetPixel(int X, int Y, DWORD Value) {
         b = static_cast<BYTE>((b & 0x0F) | ((Value & 0x0F) << 4));
       break;
     }
-    case 8:
-      row[X] = static_cast<BYTE>(Value);
-      break;
+    case 8: row[X] = static_cast<BYTE>(Value); break;
     case 16:
       row[2 * X] = static_cast<BYTE>(Value);
       row[2 * X + 1] = static_cast<BYTE>(Value >> 8);
@@ -170,8 +168,7 @@ void TDIB::SetPixel(int X, int Y, DWORD Value) {
     case 32:
       for (int i = 0; i < 4; ++i) row[4 * X + i] = static_cast<BYTE>(Value >> (8 * i));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -299,7 +296,8 @@ void TDIB::AssignBitmap(TBitmap* Bitmap) {
 
 void TDIB::DefineProperties(TFiler* Filer) {
   TGraphic::DefineProperties(Filer);
-  Filer->DefineBinaryProperty("DIB", [this](TStream* Stream) { LoadFromStream(Stream); }, nullptr, false);
+  Filer->DefineBinaryProperty(
+      "DIB", [this](TStream* Stream) { LoadFromStream(Stream); }, nullptr, false);
 }
 
 void TDIB::ReadData(TStream* Stream) {

@@ -65,8 +65,7 @@ void CheckFormat(std::int32_t BitCount, const TDIBChannelLayout& PixelFormat) {
       if (!SameMasks(PixelFormat, Layout555()) && !SameMasks(PixelFormat, Layout565()))
         throw EInvalidGraphicOperation("PixelFormat in invalid");
       break;
-    default:
-      throw EInvalidGraphicOperation(Format("Bitcount in invalid (%d)", BitCount));
+    default: throw EInvalidGraphicOperation(Format("Bitcount in invalid (%d)", BitCount));
   }
 }
 
@@ -161,12 +160,14 @@ bool SameColorEntries(const RGBQUAD* A, const RGBQUAD* B, std::int32_t Count) {
 
 void ExpandRLE8(const BYTE* Data, std::size_t DataSize, BYTE* Pixels, std::int32_t Width, std::int32_t Height,
                 std::int32_t WidthBytes) {
-  if (Data && Pixels && Width > 0 && Height > 0) ExpandDibRle(Data, DataSize, BI_RLE8, Width, Height, Pixels, WidthBytes);
+  if (Data && Pixels && Width > 0 && Height > 0)
+    ExpandDibRle(Data, DataSize, BI_RLE8, Width, Height, Pixels, WidthBytes);
 }
 
 void ExpandRLE4(const BYTE* Data, std::size_t DataSize, BYTE* Pixels, std::int32_t Width, std::int32_t Height,
                 std::int32_t WidthBytes) {
-  if (Data && Pixels && Width > 0 && Height > 0) ExpandDibRle(Data, DataSize, BI_RLE4, Width, Height, Pixels, WidthBytes);
+  if (Data && Pixels && Width > 0 && Height > 0)
+    ExpandDibRle(Data, DataSize, BI_RLE4, Width, Height, Pixels, WidthBytes);
 }
 
 // TDIBSharedImage
@@ -356,8 +357,7 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
 
   // A compression code must fit the bit count before the layout is judged.
   switch (compression) {
-    case BI_RGB:
-      break;
+    case BI_RGB: break;
     case BI_RLE8:
       if (bitCount != 8 || topDown) InvalidDIB();
       break;
@@ -367,8 +367,7 @@ void TDIBSharedImage::LoadImageData(TStream& Stream, bool MemoryImage, std::int6
     case BI_BITFIELDS:
       if (bitCount != 16 && bitCount != 32) InvalidDIB();
       break;
-    default:
-      InvalidDIB();
+    default: InvalidDIB();
   }
   CheckFormat(bitCount, layout);
   const bool compressed = compression == BI_RLE8 || compression == BI_RLE4;

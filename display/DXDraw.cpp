@@ -100,8 +100,7 @@ TCustomDXDraw::~TCustomDXDraw() {
   // A destructor cannot pass exceptions on: every listener is still told.
   try {
     Finalize();
-  } catch (...) {
-  }
+  } catch (...) {}
   std::exception_ptr ignored;
   NotifyAll(dnDestroying, ignored);
   if (FParentForm) FParentForm->RemoveFreeNotification(this);
@@ -148,8 +147,7 @@ void TCustomDXDraw::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent == FParentForm && FParentForm) {
     try {
       Finalize();
-    } catch (...) {
-    }
+    } catch (...) {}
     if (FParentForm->ComponentState().Contains(csDestroying)) {
       // The form is being freed and its window procedure slot may be gone
       // already: the subclass is let go without writing the old one back.
@@ -192,9 +190,7 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
       std::exception_ptr failure;
       try {
         Finalize();
-      } catch (...) {
-        failure = std::current_exception();
-      }
+      } catch (...) { failure = std::current_exception(); }
       DefWindowProc(Message);
       if (failure) std::rethrow_exception(failure);
       return;
@@ -213,8 +209,7 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
       if (pos && (pos->flags & SWP_SHOWWINDOW) && FAutoInitialize && !FInitStarted) Initialize();
       return;
     }
-    default:
-      DefWindowProc(Message);
+    default: DefWindowProc(Message);
   }
 }
 
@@ -266,8 +261,7 @@ void TCustomDXDraw::Initialize() {
     // A failed initialisation ends finalised, with its own exception.
     try {
       Finalize();
-    } catch (...) {
-    }
+    } catch (...) {}
     throw;
   }
 }
@@ -286,18 +280,14 @@ void TCustomDXDraw::Finalize() {
     FSurfaceEventFired = false;
     try {
       DoFinalizeSurface();
-    } catch (...) {
-      keep();
-    }
+    } catch (...) { keep(); }
     NotifyAll(dnFinalizeSurface, first);
   }
   if (FInitializeEventFired) {
     FInitializeEventFired = false;
     try {
       DoFinalize();
-    } catch (...) {
-      keep();
-    }
+    } catch (...) { keep(); }
     NotifyAll(dnFinalize, first);
   }
   FInternalInitialized = false;
@@ -393,8 +383,7 @@ void TCustomDXDraw::SetSize(int AWidth, int AHeight) {
     } catch (...) {
       try {
         Finalize();
-      } catch (...) {
-      }
+      } catch (...) {}
       throw;
     }
     if (!changed) return;
@@ -547,23 +536,28 @@ void TCustomDXDraw::DoRestoreSurface() {
 
 void TDXDraw::GetProperties(TPropertyList& List) {
   TCustomDXDraw::GetProperties(List);
-  List.Boolean("AutoInitialize", [this] { return AutoInitialize(); }, [this](bool v) { SetAutoInitialize(v); },
-               true);
-  List.Boolean("AutoSize", [this] { return AutoSize(); }, [this](bool v) { SetAutoSize(v); }, true);
+  List.Boolean(
+      "AutoInitialize", [this] { return AutoInitialize(); }, [this](bool v) { SetAutoInitialize(v); }, true);
+  List.Boolean(
+      "AutoSize", [this] { return AutoSize(); }, [this](bool v) { SetAutoSize(v); }, true);
   // Stored always: the default of the property is the window colour, a new
   // control has the button face.
-  List.Integer("Color", [this] { return Color(); }, [this](std::int64_t v) { SetColor(static_cast<TColor>(v)); },
-               static_cast<std::int64_t>(clWindow));
+  List.Integer(
+      "Color", [this] { return Color(); }, [this](std::int64_t v) { SetColor(static_cast<TColor>(v)); },
+      static_cast<std::int64_t>(clWindow));
   List.Persistent("Display", [this]() -> TPersistent* { return Display(); });
   // No stored default: the set is always written.
-  List.Set("Options",
-           {"doFullScreen", "doNoWindowChange", "doAllowReboot", "doWaitVBlank", "doAllowPalette256", "doSystemMemory",
-            "doStretch", "doCenter", "doFlip", "do3D", "doDirectX7Mode", "doRetainedMode", "doHardware",
-            "doSelectDriver", "doZBuffer"},
-           [this] { return static_cast<std::int64_t>(Options().Bits()); },
-           [this](std::int64_t v) { SetOptions(DXDrawOptionsFromWord(static_cast<std::uint16_t>(v))); });
-  List.Integer("SurfaceHeight", [this] { return SurfaceHeight(); },
-               [this](std::int64_t v) { SetSurfaceHeight(static_cast<int>(v)); }, 480);
-  List.Integer("SurfaceWidth", [this] { return SurfaceWidth(); },
-               [this](std::int64_t v) { SetSurfaceWidth(static_cast<int>(v)); }, 640);
+  List.Set(
+      "Options",
+      {"doFullScreen", "doNoWindowChange", "doAllowReboot", "doWaitVBlank", "doAllowPalette256", "doSystemMemory",
+       "doStretch", "doCenter", "doFlip", "do3D", "doDirectX7Mode", "doRetainedMode", "doHardware", "doSelectDriver",
+       "doZBuffer"},
+      [this] { return static_cast<std::int64_t>(Options().Bits()); },
+      [this](std::int64_t v) { SetOptions(DXDrawOptionsFromWord(static_cast<std::uint16_t>(v))); });
+  List.Integer(
+      "SurfaceHeight", [this] { return SurfaceHeight(); },
+      [this](std::int64_t v) { SetSurfaceHeight(static_cast<int>(v)); }, 480);
+  List.Integer(
+      "SurfaceWidth", [this] { return SurfaceWidth(); },
+      [this](std::int64_t v) { SetSurfaceWidth(static_cast<int>(v)); }, 640);
 }

@@ -39,8 +39,7 @@ std::array<PALETTEENTRY, 256> PaletteEntriesFromColorTable(const TRGBQuads& Colo
 TDXDrawDriver::TDXDrawDriver(TDXDrawDriverHost& AHost) : FHost(AHost) {
   const TDXDrawOptions o = FHost.RequestedOptions();
   TDXDrawDisplayOwner& owner = FHost.DisplayOwner();
-  const bool hardwareFullScreen =
-      o.Contains(doFullScreen) && o.Contains(doHardware) && !o.Contains(doSystemMemory);
+  const bool hardwareFullScreen = o.Contains(doFullScreen) && o.Contains(doHardware) && !o.Contains(doSystemMemory);
   if (hardwareFullScreen && o.Contains(do3D)) {
     TDriverSelectFlags flags = 0;
     if (o.Contains(doSelectDriver)) flags |= dsSelectDriver;

@@ -31,8 +31,8 @@ enum TDXDrawOption {
 using TDXDrawOptions = TSet<TDXDrawOption>;
 
 // The set a new control asks for (0x348C).
-constexpr TDXDrawOptions DefaultDXDrawOptions{doAllowReboot, doWaitVBlank, doCenter, doDirectX7Mode, doHardware,
-                                              doSelectDriver};
+constexpr TDXDrawOptions DefaultDXDrawOptions{doAllowReboot,  doWaitVBlank, doCenter,
+                                              doDirectX7Mode, doHardware,   doSelectDriver};
 // The options' stored form: two bytes, bit n for member n.
 inline std::uint16_t DXDrawOptionsToWord(TDXDrawOptions Value) { return static_cast<std::uint16_t>(Value.Bits()); }
 inline TDXDrawOptions DXDrawOptionsFromWord(std::uint16_t Value) { return TDXDrawOptions::FromBits(Value & 0x7FFF); }

@@ -6,8 +6,7 @@ TCustomDXImageList::TCustomDXImageList(TComponent* AOwner)
 TCustomDXImageList::~TCustomDXImageList() {
   try {
     SetDXDraw(nullptr);
-  } catch (...) {
-  }
+  } catch (...) {}
   if (FDXDraw) FDXDraw->RemoveFreeNotification(this);
   FDXDraw = nullptr;
   FItems.reset();
@@ -47,20 +46,11 @@ void TCustomDXImageList::SetItems(const TPictureCollection* Value) { FItems->Ass
 
 void TCustomDXImageList::DrawControlNotified(TCustomDXDraw* Sender, TDrawNotifyCode NotifyType) {
   switch (NotifyType) {
-    case dnDestroying:
-      SetDXDraw(nullptr);
-      break;
-    case dnInitialize:
-      FItems->InitializeImages(Sender);
-      break;
-    case dnFinalize:
-      FItems->Finalize();
-      break;
-    case dnRestore:
-      FItems->Restore();
-      break;
-    default:
-      break;
+    case dnDestroying: SetDXDraw(nullptr); break;
+    case dnInitialize: FItems->InitializeImages(Sender); break;
+    case dnFinalize: FItems->Finalize(); break;
+    case dnRestore: FItems->Restore(); break;
+    default: break;
   }
 }
 

@@ -87,8 +87,7 @@ bool TCustomDXTimer::MainWindowHook(TMessage& Message) {
       DoDeactivate();
       if (FRunning && FActiveOnly) Suspend();
       break;
-    default:
-      break;
+    default: break;
   }
   return false;
 }
@@ -118,8 +117,11 @@ void TCustomDXTimer::SetActiveOnly(bool Value) {
 
 void TDXTimer::GetProperties(TPropertyList& List) {
   TCustomDXTimer::GetProperties(List);
-  List.Boolean("ActiveOnly", [this] { return ActiveOnly(); }, [this](bool v) { SetActiveOnly(v); });
-  List.Boolean("Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); });
-  List.Integer("Interval", [this] { return static_cast<std::int64_t>(Interval()); },
-               [this](std::int64_t v) { SetInterval(static_cast<DWORD>(v)); });
+  List.Boolean(
+      "ActiveOnly", [this] { return ActiveOnly(); }, [this](bool v) { SetActiveOnly(v); });
+  List.Boolean(
+      "Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); });
+  List.Integer(
+      "Interval", [this] { return static_cast<std::int64_t>(Interval()); },
+      [this](std::int64_t v) { SetInterval(static_cast<DWORD>(v)); });
 }

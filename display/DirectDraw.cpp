@@ -160,9 +160,7 @@ IDirectDrawPalette* TDirectDrawPalette::PaletteIntf() const {
   return FPaletteIntf;
 }
 
-IDirectDrawPalette* PaletteIntf(const TDirectDrawPalette* Palette) {
-  return Palette ? Palette->FPaletteIntf : nullptr;
-}
+IDirectDrawPalette* PaletteIntf(const TDirectDrawPalette* Palette) { return Palette ? Palette->FPaletteIntf : nullptr; }
 
 // ---- TDirectDrawClipper ------------------------------------------------------
 
@@ -192,9 +190,7 @@ IDirectDrawClipper* TDirectDrawClipper::ClipperIntf() const {
   return FClipperIntf;
 }
 
-IDirectDrawClipper* ClipperIntf(const TDirectDrawClipper* Clipper) {
-  return Clipper ? Clipper->FClipperIntf : nullptr;
-}
+IDirectDrawClipper* ClipperIntf(const TDirectDrawClipper* Clipper) { return Clipper ? Clipper->FClipperIntf : nullptr; }
 
 // ---- Functions ---------------------------------------------------------------
 
@@ -209,9 +205,7 @@ struct TWideRect {
   std::int64_t Left, Top, Right, Bottom;
 };
 
-LONG ClampToLong(std::int64_t V) {
-  return static_cast<LONG>(std::clamp<std::int64_t>(V, INT32_MIN, INT32_MAX));
-}
+LONG ClampToLong(std::int64_t V) { return static_cast<LONG>(std::clamp<std::int64_t>(V, INT32_MIN, INT32_MAX)); }
 
 }  // namespace
 

@@ -19,9 +19,7 @@ T* QueryIntf(IUnknown* From, REFIID Iid) {
   return static_cast<T*>(p);
 }
 
-LONG ClampToLong(std::int64_t V) {
-  return static_cast<LONG>(std::clamp<std::int64_t>(V, INT32_MIN, INT32_MAX));
-}
+LONG ClampToLong(std::int64_t V) { return static_cast<LONG>(std::clamp<std::int64_t>(V, INT32_MIN, INT32_MAX)); }
 
 // The copy flags of Draw, plain and through the source's colour key.
 constexpr DWORD FastCopyFlags[2] = {DDBLTFAST_WAIT, DDBLTFAST_WAIT | DDBLTFAST_SRCCOLORKEY};
@@ -362,7 +360,8 @@ bool TDirectDrawSurface::Lock(const RECT* Rect, DDSURFACEDESC& Desc) {
   FLockSurfaceDesc = DDSURFACEDESC{};
   FLockSurfaceDesc.dwSize = DDSurfaceDescRecordSize;
   RECT part;
-  const bool partial = Rect && (Rect->left != 0 || Rect->top != 0 || Rect->right != Width() || Rect->bottom != Height());
+  const bool partial =
+      Rect && (Rect->left != 0 || Rect->top != 0 || Rect->right != Width() || Rect->bottom != Height());
   if (partial) part = *Rect;
   Check(FSurfaceIntf->Lock(partial ? &part : nullptr, &FLockSurfaceDesc, DDLOCK_WAIT, nullptr));
   if (LastResult() != 0) return false;
@@ -385,27 +384,16 @@ bool TDirectDrawSurface::ReadPixel(int X, int Y, DWORD& Value) {
   const BYTE* row = static_cast<const BYTE*>(desc.lpSurface) + static_cast<std::ptrdiff_t>(Y) * desc.lPitch;
   const size_t x = static_cast<size_t>(X);
   switch (desc.ddpfPixelFormat.dwRGBBitCount) {
-    case 1:
-      Value = (row[x / 8] >> (7 - (x & 7))) & 1;
-      break;
-    case 4:
-      Value = (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4;
-      break;
-    case 8:
-      Value = row[x];
-      break;
-    case 16:
-      Value = DWORD{row[2 * x]} | DWORD{row[2 * x + 1]} << 8;
-      break;
-    case 24:
-      Value = DWORD{row[3 * x]} | DWORD{row[3 * x + 1]} << 8 | DWORD{row[3 * x + 2]} << 16;
-      break;
+    case 1: Value = (row[x / 8] >> (7 - (x & 7))) & 1; break;
+    case 4: Value = (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4; break;
+    case 8: Value = row[x]; break;
+    case 16: Value = DWORD{row[2 * x]} | DWORD{row[2 * x + 1]} << 8; break;
+    case 24: Value = DWORD{row[3 * x]} | DWORD{row[3 * x + 1]} << 8 | DWORD{row[3 * x + 2]} << 16; break;
     case 32:
-      Value = DWORD{row[4 * x]} | DWORD{row[4 * x + 1]} << 8 | DWORD{row[4 * x + 2]} << 16 |
-              DWORD{row[4 * x + 3]} << 24;
+      Value =
+          DWORD{row[4 * x]} | DWORD{row[4 * x + 1]} << 8 | DWORD{row[4 * x + 2]} << 16 | DWORD{row[4 * x + 3]} << 24;
       break;
-    default:
-      break;
+    default: break;
   }
   Unlock();
   return true;
@@ -435,9 +423,7 @@ void TDirectDrawSurface::SetPixel(int X, int Y, DWORD Value) {
       else
         row[x / 2] = static_cast<BYTE>((row[x / 2] & 0x0F) | ((Value & 0x0F) << 4));
       break;
-    case 8:
-      row[x] = static_cast<BYTE>(Value);
-      break;
+    case 8: row[x] = static_cast<BYTE>(Value); break;
     case 16:
       row[2 * x] = static_cast<BYTE>(Value);
       row[2 * x + 1] = static_cast<BYTE>(Value >> 8);
@@ -453,8 +439,7 @@ void TDirectDrawSurface::SetPixel(int X, int Y, DWORD Value) {
       row[4 * x + 2] = static_cast<BYTE>(Value >> 16);
       row[4 * x + 3] = static_cast<BYTE>(Value >> 24);
       break;
-    default:
-      break;
+    default: break;
   }
   Unlock();
 }

@@ -99,8 +99,7 @@ class TDirectDrawSurface : public TDirectX {
   // the source's colour key when Transparent. Nothing for Alpha 0, an empty
   // surface or one that cannot be locked; a palette-indexed surface or
   // Alpha 255 gets a plain copy.
-  void DrawAlpha(const RECT& DestRect, const RECT& SrcRect, TDirectDrawSurface* Source, bool Transparent,
-                 int Alpha);
+  void DrawAlpha(const RECT& DestRect, const RECT& SrcRect, TDirectDrawSurface* Source, bool Transparent, int Alpha);
   bool Fill(DWORD DevColor);
 
   // Locks Rect (nil: the whole surface); locks do not nest.

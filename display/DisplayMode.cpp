@@ -41,12 +41,18 @@ void TDXDrawDisplay::Assign(const TPersistent* Source) {
 
 void TDXDrawDisplay::GetProperties(TPropertyList& List) {
   TPersistent::GetProperties(List);
-  List.Integer("BitCount", [this] { return BitCount(); }, [this](std::int64_t v) { SetBitCount(int(v)); }, 8);
-  List.Integer("Height", [this] { return Height(); }, [this](std::int64_t v) { SetHeight(int(v)); }, 480);
-  List.Integer("Width", [this] { return Width(); }, [this](std::int64_t v) { SetWidth(int(v)); }, 640);
-  List.Boolean("FixedBitCount", [this] { return FixedBitCount(); }, [this](bool v) { SetFixedBitCount(v); });
-  List.Boolean("FixedRatio", [this] { return FixedRatio(); }, [this](bool v) { SetFixedRatio(v); });
-  List.Boolean("FixedSize", [this] { return FixedSize(); }, [this](bool v) { SetFixedSize(v); });
+  List.Integer(
+      "BitCount", [this] { return BitCount(); }, [this](std::int64_t v) { SetBitCount(int(v)); }, 8);
+  List.Integer(
+      "Height", [this] { return Height(); }, [this](std::int64_t v) { SetHeight(int(v)); }, 480);
+  List.Integer(
+      "Width", [this] { return Width(); }, [this](std::int64_t v) { SetWidth(int(v)); }, 640);
+  List.Boolean(
+      "FixedBitCount", [this] { return FixedBitCount(); }, [this](bool v) { SetFixedBitCount(v); });
+  List.Boolean(
+      "FixedRatio", [this] { return FixedRatio(); }, [this](bool v) { SetFixedRatio(v); });
+  List.Boolean(
+      "FixedSize", [this] { return FixedSize(); }, [this](bool v) { SetFixedSize(v); });
 }
 
 int TDXDrawDisplay::Count() {

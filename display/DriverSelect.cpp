@@ -34,8 +34,7 @@ struct TDeviceSearch {
   TFoundDevice Device;
 };
 
-HRESULT RecordQualifyingDevice(GUID*, char*, char*, D3DDEVICEDESC* Hardware, D3DDEVICEDESC* Software,
-                               void* Context) {
+HRESULT RecordQualifyingDevice(GUID*, char*, char*, D3DDEVICEDESC* Hardware, D3DDEVICEDESC* Software, void* Context) {
   auto* search = static_cast<TDeviceSearch*>(Context);
   if (Hardware && DeviceQualifies(*Hardware, search->BitCount, search->BitCountMayChange)) {
     search->Device.Found = true;
@@ -158,22 +157,14 @@ bool HardwareWanted(TDirectDrawSurface* Surface, TDriverSelectFlags Flags) {
 
 DWORD DDBitDepthFlag(int BitCount) {
   switch (BitCount) {
-    case 1:
-      return DDBD_1;
-    case 2:
-      return DDBD_2;
-    case 4:
-      return DDBD_4;
-    case 8:
-      return DDBD_8;
-    case 16:
-      return DDBD_16;
-    case 24:
-      return DDBD_24;
-    case 32:
-      return DDBD_32;
-    default:
-      return 0;
+    case 1: return DDBD_1;
+    case 2: return DDBD_2;
+    case 4: return DDBD_4;
+    case 8: return DDBD_8;
+    case 16: return DDBD_16;
+    case 24: return DDBD_24;
+    case 32: return DDBD_32;
+    default: return 0;
   }
 }
 
@@ -392,8 +383,7 @@ void Init3DLegacy(TDirectDrawSurface* Surface, std::unique_ptr<TDirectDrawSurfac
         Intf.D3DRM2 = RequireIntf<IDirect3DRM2>(Intf.D3DRM, IID_IDirect3DRM2);
         Intf.D3DRM3 = RequireIntf<IDirect3DRM3>(Intf.D3DRM, IID_IDirect3DRM3);
       }
-      if (Intf.D3DRM3->CreateDeviceFromD3D(Intf.D3D2, Intf.D3DDevice2, &Intf.D3DRMDevice3) != 0 ||
-          !Intf.D3DRMDevice3)
+      if (Intf.D3DRM3->CreateDeviceFromD3D(Intf.D3D2, Intf.D3DDevice2, &Intf.D3DRMDevice3) != 0 || !Intf.D3DRMDevice3)
         throw EDXDrawError(Format("%s cannot be made", "IDirect3DRMDevice2"));
       Intf.D3DRMDevice3->SetBufferCount(2);
       Intf.D3DRMDevice = RequireIntf<IDirect3DRMDevice>(Intf.D3DRMDevice3, IID_IDirect3DRMDevice);

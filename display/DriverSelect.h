@@ -12,11 +12,11 @@
 
 // The flag set handed between the drawing control and the set-up.
 using TDriverSelectFlags = BYTE;
-constexpr TDriverSelectFlags dsSelectDriver = 1;     // choose a driver by enumeration
-constexpr TDriverSelectFlags dsBitCountChange = 2;   // the display bit count may change
-constexpr TDriverSelectFlags dsHardware = 4;         // hardware wanted / a hardware device was chosen
-constexpr TDriverSelectFlags dsRetainedMode = 8;     // retained mode wanted / set up
-constexpr TDriverSelectFlags dsZBuffer = 16;         // a z-buffer wanted / made
+constexpr TDriverSelectFlags dsSelectDriver = 1;    // choose a driver by enumeration
+constexpr TDriverSelectFlags dsBitCountChange = 2;  // the display bit count may change
+constexpr TDriverSelectFlags dsHardware = 4;        // hardware wanted / a hardware device was chosen
+constexpr TDriverSelectFlags dsRetainedMode = 8;    // retained mode wanted / set up
+constexpr TDriverSelectFlags dsZBuffer = 16;        // a z-buffer wanted / made
 
 // DirectDraw's bit-depth flag of a bit count (DDBD_*); 0 for any other count.
 DWORD DDBitDepthFlag(int BitCount);

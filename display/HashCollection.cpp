@@ -123,5 +123,6 @@ std::string THashCollectionItem::DisplayName() const { return FName.empty() ? TC
 
 void THashCollectionItem::GetProperties(TPropertyList& List) {
   TCollectionItem::GetProperties(List);
-  List.String("Name", [this] { return FName; }, [this](const std::string& v) { SetName(v); });
+  List.String(
+      "Name", [this] { return FName; }, [this](const std::string& v) { SetName(v); });
 }

@@ -28,25 +28,30 @@ TPictureCollectionItem::~TPictureCollectionItem() {
   FSurfaces.clear();
 }
 
-TPictureCollection* TPictureCollectionItem::Pictures() const {
-  return dynamic_cast<TPictureCollection*>(Collection());
-}
+TPictureCollection* TPictureCollectionItem::Pictures() const { return dynamic_cast<TPictureCollection*>(Collection()); }
 
 void TPictureCollectionItem::GetProperties(TPropertyList& List) {
   THashCollectionItem::GetProperties(List);
-  List.Integer("PatternHeight", [this] { return FPatternHeight; },
-               [this](std::int64_t v) { FPatternHeight = static_cast<std::int32_t>(v); }, 0);
-  List.Integer("PatternWidth", [this] { return FPatternWidth; },
-               [this](std::int64_t v) { FPatternWidth = static_cast<std::int32_t>(v); }, 0);
+  List.Integer(
+      "PatternHeight", [this] { return FPatternHeight; },
+      [this](std::int64_t v) { FPatternHeight = static_cast<std::int32_t>(v); }, 0);
+  List.Integer(
+      "PatternWidth", [this] { return FPatternWidth; },
+      [this](std::int64_t v) { FPatternWidth = static_cast<std::int32_t>(v); }, 0);
   List.Persistent("Picture", [this]() -> TPersistent* { return FPicture.get(); });
-  List.Integer("SkipHeight", [this] { return FSkipHeight; },
-               [this](std::int64_t v) { FSkipHeight = static_cast<std::int32_t>(v); }, 0);
-  List.Integer("SkipWidth", [this] { return FSkipWidth; },
-               [this](std::int64_t v) { FSkipWidth = static_cast<std::int32_t>(v); }, 0);
-  List.Boolean("SystemMemory", [this] { return FSystemMemory; }, [this](bool v) { FSystemMemory = v; }, false);
-  List.Boolean("Transparent", [this] { return FTransparent; }, [this](bool v) { FTransparent = v; }, true);
-  List.Integer("TransparentColor", [this] { return FTransparentColor; },
-               [this](std::int64_t v) { SetTransparentColor(static_cast<TColor>(v)); });
+  List.Integer(
+      "SkipHeight", [this] { return FSkipHeight; },
+      [this](std::int64_t v) { FSkipHeight = static_cast<std::int32_t>(v); }, 0);
+  List.Integer(
+      "SkipWidth", [this] { return FSkipWidth; }, [this](std::int64_t v) { FSkipWidth = static_cast<std::int32_t>(v); },
+      0);
+  List.Boolean(
+      "SystemMemory", [this] { return FSystemMemory; }, [this](bool v) { FSystemMemory = v; }, false);
+  List.Boolean(
+      "Transparent", [this] { return FTransparent; }, [this](bool v) { FTransparent = v; }, true);
+  List.Integer(
+      "TransparentColor", [this] { return FTransparentColor; },
+      [this](std::int64_t v) { SetTransparentColor(static_cast<TColor>(v)); });
 }
 
 void TPictureCollectionItem::Assign(const TPersistent* Source) {
@@ -69,9 +74,7 @@ void TPictureCollectionItem::Assign(const TPersistent* Source) {
   THashCollectionItem::Assign(Source);
 }
 
-std::int32_t TPictureCollectionItem::GetWidth() const {
-  return FPatternWidth > 0 ? FPatternWidth : FPicture->Width();
-}
+std::int32_t TPictureCollectionItem::GetWidth() const { return FPatternWidth > 0 ? FPatternWidth : FPicture->Width(); }
 
 std::int32_t TPictureCollectionItem::GetHeight() const {
   return FPatternHeight > 0 ? FPatternHeight : FPicture->Height();
@@ -169,8 +172,8 @@ void TPictureCollectionItem::Restore() {
             for (std::int64_t c = 0; c < columns; ++c) {
               const std::int64_t x = (sx * c) % tw, y = (sy * r) % th;
               const std::int64_t tile = (sx * c) / tw + tx * ((sy * r) / th);
-              places.push_back(TPatternPlace{RECT{static_cast<LONG>(x), static_cast<LONG>(y),
-                                                  static_cast<LONG>(x + pw), static_cast<LONG>(y + ph)},
+              places.push_back(TPatternPlace{RECT{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + pw),
+                                                  static_cast<LONG>(y + ph)},
                                              static_cast<int>(tile)});
             }
         }
@@ -208,8 +211,7 @@ TPictureCollection::TPictureCollection(TPersistent* AOwner)
 TPictureCollection::~TPictureCollection() {
   try {
     Finalize();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 TPictureCollectionItem* TPictureCollection::Items(int Index) const {

@@ -21,9 +21,7 @@ class TForm3 : public TObjectDialog {
   int Capacity() const override { return MaxBuildings; }
   int WriteSlot(TEditorState& State) override { return WriteBuilding(State, Fields()); }
   void RefreshList() override;
-  void ShowSlot(const TEditorState& State, int Slot) override {
-    SetFields(BuildingFieldsOf(State, Slot, Fields()));
-  }
+  void ShowSlot(const TEditorState& State, int Slot) override { SetFields(BuildingFieldsOf(State, Slot, Fields())); }
 };
 
 extern TForm3* Form3;

@@ -19,8 +19,6 @@ bool TImageListPictures::DrawNamed(int List, const std::string& Name, int X, int
   if (!items) return false;
   try {
     items->Find(Name)->Draw(FDest, X, Y, 0);
-  } catch (const EPictureCollectionError&) {
-    return false;
-  }
+  } catch (const EPictureCollectionError&) { return false; }
   return true;
 }

@@ -88,7 +88,8 @@ void DrawFrame(TEditorState& State, int Rows, int Cols, int W, int H, TEditorPic
                           8 * State.Map.HeightAt(State.HoverRow, State.HoverCol);
   if (OnScreenRange(mx, my, x, y)) Pictures.DrawItem(2, 0, x, y);
 
-  if (State.HoverTerrain >= 0 && State.HoverTerrain <= LastTerrainKind) Pictures.DrawItem(1, State.HoverTerrain, 10, 10);
+  if (State.HoverTerrain >= 0 && State.HoverTerrain <= LastTerrainKind)
+    Pictures.DrawItem(1, State.HoverTerrain, 10, 10);
 }
 
 void ScrollView(TEditorState& State, std::int32_t Lag, bool Left, bool Right, bool Up, bool Down) {

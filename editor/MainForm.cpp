@@ -316,9 +316,7 @@ void TForm1::FormActivate(TObject*) {
   FStartedUp = true;
   try {
     StartUp();
-  } catch (...) {
-    Application->HandleException(this);
-  }
+  } catch (...) { Application->HandleException(this); }
 }
 
 void TForm1::StartUp() {
@@ -377,7 +375,8 @@ void TForm1::DXTimer1Timer(TObject*, std::int32_t LagCount) {
   DXDraw1->Flip();
   // A type without a picture is told once; its objects are not drawn.
   for (const std::string& name : missing)
-    Application->ShowException(EPictureCollectionError(Format("Image '%s' not found", PictureName(TShortString::From(name)))));
+    Application->ShowException(
+        EPictureCollectionError(Format("Image '%s' not found", PictureName(TShortString::From(name)))));
 }
 
 void TForm1::DrawMap() {

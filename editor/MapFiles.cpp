@@ -10,7 +10,8 @@ TMapFile BuildMapFile(TEditorState& State, const TMapFields& Fields) {
 
   TMapFile file;
   for (int i = 1; i <= State.UnitCount && i <= MaxUnits; ++i)
-    if (!State.Units[static_cast<size_t>(i)].Free()) file.Units[static_cast<size_t>(i)] = State.Units[static_cast<size_t>(i)];
+    if (!State.Units[static_cast<size_t>(i)].Free())
+      file.Units[static_cast<size_t>(i)] = State.Units[static_cast<size_t>(i)];
   for (int i = 1; i <= State.BuildingCount && i <= MaxBuildings; ++i)
     if (!State.Buildings[static_cast<size_t>(i)].Free())
       file.Buildings[static_cast<size_t>(i)] = State.Buildings[static_cast<size_t>(i)];
@@ -30,7 +31,8 @@ TMapFields ApplyOpenedMap(TEditorState& State, const TMapFile& Map) {
   // Named slots keep their order and close up from slot 1, so the counts
   // cover every object even when the file has free slots between them.
   for (int i = 1; i <= MaxUnits; ++i)
-    if (!Map.Units[static_cast<size_t>(i)].Free()) State.Units[static_cast<size_t>(++State.UnitCount)] = Map.Units[static_cast<size_t>(i)];
+    if (!Map.Units[static_cast<size_t>(i)].Free())
+      State.Units[static_cast<size_t>(++State.UnitCount)] = Map.Units[static_cast<size_t>(i)];
   for (int i = 1; i <= MaxBuildings; ++i)
     if (!Map.Buildings[static_cast<size_t>(i)].Free())
       State.Buildings[static_cast<size_t>(++State.BuildingCount)] = Map.Buildings[static_cast<size_t>(i)];

@@ -28,9 +28,9 @@ class TObjectDialog : public TForm {
   TSpinEdit* SpinEdit2 = nullptr;  // Y
   TGroupBox* GroupBox3 = nullptr;  // the type
   TComboBox* ComboBox1 = nullptr;
-  TGroupBox* GroupBox4 = nullptr;  // "Statystyki"
-  TGroupBox* GroupBox5 = nullptr;  // "Gra"
-  TCheckBox* CheckBox1 = nullptr;  // "Aktywność"
+  TGroupBox* GroupBox4 = nullptr;        // "Statystyki"
+  TGroupBox* GroupBox5 = nullptr;        // "Gra"
+  TCheckBox* CheckBox1 = nullptr;        // "Aktywność"
   TSpeedButton* SpeedButton1 = nullptr;  // "OK"
   TSpeedButton* SpeedButton2 = nullptr;  // "Anuluj"
 

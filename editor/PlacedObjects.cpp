@@ -10,7 +10,8 @@
 
 std::vector<std::string> UnitIdentifiers(const TEditorState& State) {
   std::vector<std::string> ids;
-  for (int i = 1; i <= State.UnitCount && i <= MaxUnits; ++i) ids.push_back(ObjectIdentifier(State.Units[static_cast<size_t>(i)]));
+  for (int i = 1; i <= State.UnitCount && i <= MaxUnits; ++i)
+    ids.push_back(ObjectIdentifier(State.Units[static_cast<size_t>(i)]));
   return ids;
 }
 

@@ -101,7 +101,9 @@ void Stop(TUnit& U) {
 
 int StrikeSound(std::uint8_t Class) {
   switch (Class) {
-    case 0: case 3: case 4: return sndWarrior;
+    case 0:
+    case 3:
+    case 4: return sndWarrior;
     case 1: return sndArcher;
     case 2: return sndMagic;
     default: return -1;
@@ -142,8 +144,10 @@ void RunUnitsAgainstUnits(TGameState& S, const TSoundSink& Sound) {
         // together; an unselected one held back stops nobody, so that it
         // never cancels the player's orders.
         const int arrived = OnSnappedTarget(u) && u.Selected != 0 ? 1 : 0;
-        if (S.SlowFlags[i] == 0 && arrived == v.Selected) Stop(v);
-        else if (S.SlowFlags[i] == 1 && u.Selected != 0 && v.Selected != 0 && arrived != v.Selected) Stop(v);
+        if (S.SlowFlags[i] == 0 && arrived == v.Selected)
+          Stop(v);
+        else if (S.SlowFlags[i] == 1 && u.Selected != 0 && v.Selected != 0 && arrived != v.Selected)
+          Stop(v);
         // The push parts the pair, each as far as the terrain lets it.
         if (v.X - 9 < u.X && u.X < v.X + 9 && v.Y - 9 < u.Y && u.Y < v.Y + 9) {
           MoveOverTerrain(S, u, -3, -3);

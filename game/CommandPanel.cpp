@@ -3,8 +3,8 @@
 #include "game/Movement.h"
 #include "game/ObjectLists.h"
 #include "platform/rtl/SysUtils.h"
-#include "world/Arith.h"
 #include "platform/toolkit/StdCtrls.h"
+#include "world/Arith.h"
 
 namespace {
 

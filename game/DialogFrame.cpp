@@ -47,7 +47,8 @@ TListBox* MakeDialogList(TForm* Form, const char* Name, int Left, int Top, int W
   return list;
 }
 
-TSpeedButton* MakeDialogButton(TForm* Form, const char* Name, int Left, int Top, int Width, const std::string& Caption) {
+TSpeedButton* MakeDialogButton(TForm* Form, const char* Name, int Left, int Top, int Width,
+                               const std::string& Caption) {
   auto* button = MakeComponent<TSpeedButton>(Form, Name, Form, Left, Top, Width, 22);
   button->SetFlat(true);
   button->SetCaption(Caption);

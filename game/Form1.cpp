@@ -77,13 +77,12 @@ void TForm1::CreateComponents() {
 
   // The view panel at the right.
   Panel1 = MakeComponent<TPanel>(this, "Panel1", this, 688, 8, 97, 289);
-  SpeedButton3 = MakeSpeedButton(this, "SpeedButton3", Panel1, 8, 8, 81, 22, "Ukryj",
-                                 Cp("Ukrywa lub pokazuje menu."));
+  SpeedButton3 = MakeSpeedButton(this, "SpeedButton3", Panel1, 8, 8, 81, 22, "Ukryj", Cp("Ukrywa lub pokazuje menu."));
   SpeedButton6 = MakeSpeedButton(this, "SpeedButton6", Panel1, 8, 40, 81, 22, Cp("Otwórz"), "");
   SpeedButton2 = MakeSpeedButton(this, "SpeedButton2", Panel1, 8, 72, 81, 22, "Resetuj",
                                  Cp("Resetuje pozycję mapy względem jednostki."));
-  SpeedButton4 = MakeSpeedButton(this, "SpeedButton4", Panel1, 8, 104, 81, 22, "Wybierz",
-                                 Cp("Pozwala wybrać jednostkę."));
+  SpeedButton4 =
+      MakeSpeedButton(this, "SpeedButton4", Panel1, 8, 104, 81, 22, "Wybierz", Cp("Pozwala wybrać jednostkę."));
   CheckBox2 = MakeComponent<TCheckBox>(this, "CheckBox2", Panel1, 8, 144, 81, 17);
   CheckBox2->SetCaption(Cp("Śledź"));
   CheckBox2->SetHint(Cp("Utrzymuje jednostkę w centrum ekranu."));
@@ -123,9 +122,10 @@ void TForm1::CreateComponents() {
     const char* Name;
     int Left, Top;
     const char* Hint;
-  } menu[] = {{"MenuButton1", 8, 8, "Zaznacz"},  {"MenuButton2", 48, 8, "Odznacz"},  {"MenuButton3", 88, 8, "Zatrzymaj"},
-              {"MenuButton4", 128, 8, "Ustal"},  {"MenuButton5", 168, 8, "Zawołaj"}, {"MenuButton6", 8, 48, "Atakuj"},
-              {"MenuButton7", 48, 48, "Czaruj"}, {"MenuButton8", 88, 48, "Wyszkol"}, {"MenuButton9", 128, 48, "Zbuduj"}};
+  } menu[] = {
+      {"MenuButton1", 8, 8, "Zaznacz"},  {"MenuButton2", 48, 8, "Odznacz"},  {"MenuButton3", 88, 8, "Zatrzymaj"},
+      {"MenuButton4", 128, 8, "Ustal"},  {"MenuButton5", 168, 8, "Zawołaj"}, {"MenuButton6", 8, 48, "Atakuj"},
+      {"MenuButton7", 48, 48, "Czaruj"}, {"MenuButton8", 88, 48, "Wyszkol"}, {"MenuButton9", 128, 48, "Zbuduj"}};
   TSpeedButton** slots[] = {&MenuButton1, &MenuButton2, &MenuButton3, &MenuButton4, &MenuButton5,
                             &MenuButton6, &MenuButton7, &MenuButton8, &MenuButton9};
   for (int i = 0; i < 9; ++i) {
@@ -156,7 +156,6 @@ void TForm1::CreateComponents() {
   FileListBox1 = MakeComponent<TFileListBox>(this, "FileListBox1", this, 136, 300, 145, 97);
   FileListBox1->SetVisible(false);
   FileListBox1->OnKeyDown = TKeyEvent(this, &TForm1::FormKeyDown);
-
 
   MediaPlayer1 = MakeComponent<TMediaPlayer>(this, "MediaPlayer1", this, 288, 300, 253, 30);
   MediaPlayer1->SetVisible(false);

@@ -97,15 +97,15 @@ class TForm1 : public TForm {
   void SpeedButton6Click(TObject* Sender);  // "Otwórz"
   void MusicButton1Click(TObject* Sender);
   void MusicButton2Click(TObject* Sender);
-  void MenuButton1Click(TObject* Sender);   // "Zaznacz"
-  void MenuButton2Click(TObject* Sender);   // "Odznacz"
-  void MenuButton3Click(TObject* Sender);   // "Zatrzymaj"
-  void MenuButton4Click(TObject* Sender);   // "Ustal"
-  void MenuButton5Click(TObject* Sender);   // "Zawołaj"
-  void MenuButton6Click(TObject* Sender);   // "Atakuj"
-  void MenuButton7Click(TObject* Sender);   // "Czaruj"
-  void MenuButton8Click(TObject* Sender);   // "Wyszkol"
-  void MenuButton9Click(TObject* Sender);   // "Zbuduj"
+  void MenuButton1Click(TObject* Sender);  // "Zaznacz"
+  void MenuButton2Click(TObject* Sender);  // "Odznacz"
+  void MenuButton3Click(TObject* Sender);  // "Zatrzymaj"
+  void MenuButton4Click(TObject* Sender);  // "Ustal"
+  void MenuButton5Click(TObject* Sender);  // "Zawołaj"
+  void MenuButton6Click(TObject* Sender);  // "Atakuj"
+  void MenuButton7Click(TObject* Sender);  // "Czaruj"
+  void MenuButton8Click(TObject* Sender);  // "Wyszkol"
+  void MenuButton9Click(TObject* Sender);  // "Zbuduj"
   void ListBox2Click(TObject* Sender);
 
  private:

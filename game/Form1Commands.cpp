@@ -136,8 +136,7 @@ void TForm1::MenuButton3Click(TObject*) {
 bool TForm1::AskGroupNumber(std::int32_t& Number) {
   State.GroupInput = InputBox(Cp("Podaj liczbę"), Cp("Wpisz liczbę od 1 do 9"), "");
   const bool valid = ReadGroupNumber(State.GroupInput, Number);
-  if (!valid)
-    Application->MessageBox(Cp("Podałeś niewłaściwe wartości!"), Cp("Błąd"), MB_ICONWARNING | MB_OK);
+  if (!valid) Application->MessageBox(Cp("Podałeś niewłaściwe wartości!"), Cp("Błąd"), MB_ICONWARNING | MB_OK);
   State.GroupInput = std::to_string(Number);
   return valid;
 }

@@ -55,12 +55,12 @@ struct TGameState : TWorldTables {
   TSpellTable Spells{};
 
   // Start-up.
-  std::string AppDir;               // current directory when start-up began (windows-1250)
-  std::uint8_t GameRunning = 0;     // 0 until start-up has finished; the tick does nothing then
+  std::string AppDir;            // current directory when start-up began (windows-1250)
+  std::uint8_t GameRunning = 0;  // 0 until start-up has finished; the tick does nothing then
   std::int32_t SavedPanelHeight = 0;
 
   // View and command values.
-  std::int32_t Tick = 0;            // 0..999, raised by 1 per tick
+  std::int32_t Tick = 0;                               // 0..999, raised by 1 per tick
   std::array<std::uint8_t, MaxUnits + 1> SlowFlags{};  // [1..150]: 1 = the unit in that slot is blocked
   std::int32_t ScrollX = 0, ScrollY = 0;
   std::int32_t HalfWidth = 0, HalfHeight = 0;
@@ -70,18 +70,18 @@ struct TGameState : TWorldTables {
   std::int32_t DragStartX = 0, DragStartY = 0;  // drawing-control coordinates
   std::uint8_t Dragging = 0;
   std::int32_t MarkerTicks = 0;
-  std::int32_t MouseX = 0, MouseY = 0;          // drawing-control coordinates
+  std::int32_t MouseX = 0, MouseY = 0;  // drawing-control coordinates
   std::int32_t HoverRow = 0, HoverCol = 0;
   std::uint8_t CommandMode = cmNormal;
-  std::string EnteredCode;          // windows-1250
+  std::string EnteredCode;  // windows-1250
 
   // Object lists.
   std::int32_t ListUnitCount = 0;
-  std::vector<TListRow> ListRows;   // the hidden list's rows, in its order
+  std::vector<TListRow> ListRows;  // the hidden list's rows, in its order
 
   // Commands, spells and dialogs.
-  std::string SpellName;            // the spell chosen last (windows-1250)
-  std::string GroupInput;           // the last group input, normalised
+  std::string SpellName;   // the spell chosen last (windows-1250)
+  std::string GroupInput;  // the last group input, normalised
   std::int32_t SelectListUnitCount = 0;
 
   // Movement and combat.

@@ -21,8 +21,10 @@ std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::in
     // holds it exactly and its square root is off by at most one.
     const std::uint64_t n = ax * ax + ay * ay;
     std::uint64_t r = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(n)));
-    if (r * r > n) --r;
-    else if ((r + 1) * (r + 1) <= n) ++r;
+    if (r * r > n)
+      --r;
+    else if ((r + 1) * (r + 1) <= n)
+      ++r;
     if (n - r * r > r) ++r;
     return static_cast<std::int32_t>(r);
   }
@@ -39,7 +41,8 @@ namespace {
 
 template <typename TTable>
 void RemoveSlot(TTable& Table, std::int32_t& Count, int Slot) {
-  const int n = Count < 0 ? 0 : (Count > static_cast<int>(Table.size()) - 1 ? static_cast<int>(Table.size()) - 1 : Count);
+  const int n =
+      Count < 0 ? 0 : (Count > static_cast<int>(Table.size()) - 1 ? static_cast<int>(Table.size()) - 1 : Count);
   if (Slot < 1 || Slot > n) return;
   if (Slot != n) Table[Slot] = Table[n];
   Table[n] = typename TTable::value_type{};
@@ -153,8 +156,10 @@ void MoveUnits(TGameState& S) {
     const std::int32_t x0 = U.X, y0 = U.Y;
     // Held back at blocking ground, the unit steps 1 pixel per axis away
     // from its target; else 3 toward it.
-    if (S.SlowFlags[u] == 1) MoveOverTerrain(S, U, BackStep(U.X, U.TargetX), BackStep(U.Y, U.TargetY));
-    else MoveOverTerrain(S, U, FullStep(U.X, U.TargetX), FullStep(U.Y, U.TargetY));
+    if (S.SlowFlags[u] == 1)
+      MoveOverTerrain(S, U, BackStep(U.X, U.TargetX), BackStep(U.Y, U.TargetY));
+    else
+      MoveOverTerrain(S, U, FullStep(U.X, U.TargetX), FullStep(U.Y, U.TargetY));
     // The four edges of the map's diamond: top corner at the origin, rows
     // running down-left and columns down-right.
     const std::int32_t x1 = U.X, y1 = U.Y;

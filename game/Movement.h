@@ -16,7 +16,9 @@
 std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2);
 
 // The live slots: 1 to the count, never beyond the table.
-inline int LiveUnits(const TGameState& S) { return S.UnitCount < 0 ? 0 : (S.UnitCount > MaxUnits ? MaxUnits : S.UnitCount); }
+inline int LiveUnits(const TGameState& S) {
+  return S.UnitCount < 0 ? 0 : (S.UnitCount > MaxUnits ? MaxUnits : S.UnitCount);
+}
 inline int LiveBuildings(const TGameState& S) {
   return S.BuildingCount < 0 ? 0 : (S.BuildingCount > MaxBuildings ? MaxBuildings : S.BuildingCount);
 }
@@ -41,7 +43,9 @@ inline bool OnSnappedTarget(const TUnit& U) { return OnSnappedTargetX(U) && OnSn
 // there) moves freely, so it walks out toward its target; once out it is
 // held like any other.
 bool TerrainTested(const TGameState& S, const TUnit& U);
-inline bool BlockingUnder(const TGameState& S, std::int64_t X, std::int64_t Y) { return TerrainUnder(S.Map, X, Y) != tkPlain; }
+inline bool BlockingUnder(const TGameState& S, std::int64_t X, std::int64_t Y) {
+  return TerrainUnder(S.Map, X, Y) != tkPlain;
+}
 // Whether U may move in a straight line from its position by (DX, DY).
 bool TerrainAllowsMove(const TGameState& S, const TUnit& U, std::int32_t DX, std::int32_t DY);
 // Moves U by (DX, DY) when the terrain allows it; whether it moved.

@@ -22,9 +22,9 @@ class TOrderDialog : public TForm {
   TShape* Shape1 = nullptr;
   TLabel* Label1 = nullptr;
   TShape* Shape2 = nullptr;
-  TListBox* ListBox1 = nullptr;  // the types that can give the order
-  TListBox* ListBox2 = nullptr;  // the items the chosen type offers
-  TListBox* ListBox3 = nullptr;  // hidden: the candidates the main window hands over
+  TListBox* ListBox1 = nullptr;          // the types that can give the order
+  TListBox* ListBox2 = nullptr;          // the items the chosen type offers
+  TListBox* ListBox3 = nullptr;          // hidden: the candidates the main window hands over
   TSpeedButton* SpeedButton1 = nullptr;  // "OK"
   TSpeedButton* SpeedButton2 = nullptr;  // "Anuluj"
 
@@ -40,10 +40,10 @@ class TOrderDialog : public TForm {
 
  protected:
   struct TMakeUp {
-    const char* Name;         // the form's name
-    std::string Title;        // caption and title strip
-    int Width, Height;        // client size
-    int ItemListWidth;        // ListBox2 and "Anuluj"
+    const char* Name;   // the form's name
+    std::string Title;  // caption and title strip
+    int Width, Height;  // client size
+    int ItemListWidth;  // ListBox2 and "Anuluj"
     std::string TypeHint, ItemHint;
   };
   TOrderDialog(TComponent* AOwner, const TMakeUp& MakeUp);

@@ -140,7 +140,8 @@ void DrawMap(TGameState& S, const TScene& Scene) {
     top = std::max<int>(top, rowTop);
     if (rowKind >= kinds) {
       stopRow = i;
-      stopCol = 1 + static_cast<int>(std::find_if(terrain, terrain + cols, [&](std::uint8_t t) { return t >= kinds; }) - terrain);
+      stopCol = 1 + static_cast<int>(std::find_if(terrain, terrain + cols, [&](std::uint8_t t) { return t >= kinds; }) -
+                                     terrain);
       break;
     }
   }
@@ -172,9 +173,12 @@ void DrawMap(TGameState& S, const TScene& Scene) {
 void DrawClickMarker(TGameState& S, const TScene& Scene) {
   if (S.MarkerTicks <= 0) return;
   int frame = -1;
-  if (S.MarkerTicks >= 13 && S.MarkerTicks <= 15) frame = ilMarker1;
-  else if (S.MarkerTicks >= 9 && S.MarkerTicks <= 12) frame = ilMarker2;
-  else if (S.MarkerTicks >= 5 && S.MarkerTicks <= 8) frame = ilMarker3;
+  if (S.MarkerTicks >= 13 && S.MarkerTicks <= 15)
+    frame = ilMarker1;
+  else if (S.MarkerTicks >= 9 && S.MarkerTicks <= 12)
+    frame = ilMarker2;
+  else if (S.MarkerTicks >= 5 && S.MarkerTicks <= 8)
+    frame = ilMarker3;
   if (frame >= 0 && Scene.Surface && Scene.DXImageList1) {
     ReleaseCanvas(Scene);
     Interface(Scene, frame)->Draw(Scene.Surface, S.MouseX - 16, S.MouseY - 8, 0);

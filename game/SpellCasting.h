@@ -45,10 +45,10 @@ int CasterTypeFor(const TGameState& S, const std::vector<std::string>& TypeRows,
 std::string SpellUnknownText();
 
 struct TSpellChoice {
-  bool Known = false;   // the type lists the spell and the table holds it
-  int Casters = 0;      // selected units of the chosen type
-  int Refused = 0;      // casters without enough mana
-  bool Paid = false;    // every caster paid and the game waits for the target
+  bool Known = false;  // the type lists the spell and the table holds it
+  int Casters = 0;     // selected units of the chosen type
+  int Refused = 0;     // casters without enough mana
+  bool Paid = false;   // every caster paid and the game waits for the target
 };
 
 // The OK of the spell dialog with CasterType and Spell chosen: every building

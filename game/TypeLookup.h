@@ -13,7 +13,8 @@ inline int UsedUnitTypes(const TWorldTables& W) {
   return W.UnitTypeCount < 0 ? 0 : (W.UnitTypeCount > MaxUnitTypes ? MaxUnitTypes : W.UnitTypeCount);
 }
 inline int UsedBuildingTypes(const TWorldTables& W) {
-  return W.BuildingTypeCount < 0 ? 0 : (W.BuildingTypeCount > MaxBuildingTypes ? MaxBuildingTypes : W.BuildingTypeCount);
+  return W.BuildingTypeCount < 0 ? 0
+                                 : (W.BuildingTypeCount > MaxBuildingTypes ? MaxBuildingTypes : W.BuildingTypeCount);
 }
 
 // Calls Fn(const TUnitType&) for every unit type named Name, in table order.

@@ -44,9 +44,7 @@ void DirectInputLoad(IDirectInputA*& Ref) {
       IDirectInputA* object = nullptr;
       create(nullptr, DIRECTINPUT_VERSION, &object, nullptr);
       shared.Object = object;
-    } catch (...) {
-      shared.Object = nullptr;
-    }
+    } catch (...) { shared.Object = nullptr; }
   }
   Ref = shared.Object;
   if (shared.Object) ++shared.Count;
@@ -150,8 +148,10 @@ void TCustomDXInput::Update() {
   for (int s = 0; s < InputStateCount; ++s) {
     auto state = static_cast<TInputState>(s);
     bool in = now.Contains(state), was = FOldStates.Contains(state);
-    if (in && !was) States.Include(state);
-    else if (!in && was) States.Exclude(state);
+    if (in && !was)
+      States.Include(state);
+    else if (!in && was)
+      States.Exclude(state);
   }
   FOldStates = now;
 }
@@ -194,9 +194,7 @@ bool TCustomDXInput::IsDesigning() const { return ComponentState().Contains(csDe
 void TCustomDXInput::FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc) {
   DefWindowProc(Message);
   switch (Message.Msg) {
-    case WM_CREATE:
-      SetCooperativeLevels();
-      break;
+    case WM_CREATE: SetCooperativeLevels(); break;
     case WM_ACTIVATE:
       if (LOWORD(static_cast<std::uintptr_t>(Message.WParam)) != 0) AcquireDevices();
       break;
@@ -208,18 +206,21 @@ void TCustomDXInput::FormWndProc(TMessage& Message, const TWndMethod& DefWindowP
       // procedure slot still exists.
       if (FForm->ComponentState().Contains(csDestroying)) FSubClass.reset();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void TDXInput::GetProperties(TPropertyList& List) {
   TCustomDXInput::GetProperties(List);
-  List.String("Name", [this] { return Name(); }, [this](const std::string& v) { SetName(v); });
-  List.Integer("Tag", [this] { return std::int64_t{Tag()}; }, [this](std::int64_t v) { SetTag(static_cast<int>(v)); }, 0);
-  List.Boolean("ActiveOnly", [this] { return ActiveOnly(); }, [this](bool v) { SetActiveOnly(v); });
+  List.String(
+      "Name", [this] { return Name(); }, [this](const std::string& v) { SetName(v); });
+  List.Integer(
+      "Tag", [this] { return std::int64_t{Tag()}; }, [this](std::int64_t v) { SetTag(static_cast<int>(v)); }, 0);
+  List.Boolean(
+      "ActiveOnly", [this] { return ActiveOnly(); }, [this](bool v) { SetActiveOnly(v); });
   List.Persistent("Joystick", [this] { return Joystick(); });
   List.Persistent("Keyboard", [this] { return Keyboard(); });
   List.Persistent("Mouse", [this] { return Mouse(); });
-  List.Boolean("UseDirectInput", [this] { return UseDirectInput(); }, [this](bool v) { SetUseDirectInput(v); });
+  List.Boolean(
+      "UseDirectInput", [this] { return UseDirectInput(); }, [this](bool v) { SetUseDirectInput(v); });
 }

@@ -27,11 +27,42 @@ class TMouse;
 
 // The four directions and 32 buttons; state n >= 4 is button n - 3.
 enum TInputState {
-  stUp, stDown, stLeft, stRight,
-  stButton1, stButton2, stButton3, stButton4, stButton5, stButton6, stButton7, stButton8,
-  stButton9, stButton10, stButton11, stButton12, stButton13, stButton14, stButton15, stButton16,
-  stButton17, stButton18, stButton19, stButton20, stButton21, stButton22, stButton23, stButton24,
-  stButton25, stButton26, stButton27, stButton28, stButton29, stButton30, stButton31, stButton32
+  stUp,
+  stDown,
+  stLeft,
+  stRight,
+  stButton1,
+  stButton2,
+  stButton3,
+  stButton4,
+  stButton5,
+  stButton6,
+  stButton7,
+  stButton8,
+  stButton9,
+  stButton10,
+  stButton11,
+  stButton12,
+  stButton13,
+  stButton14,
+  stButton15,
+  stButton16,
+  stButton17,
+  stButton18,
+  stButton19,
+  stButton20,
+  stButton21,
+  stButton22,
+  stButton23,
+  stButton24,
+  stButton25,
+  stButton26,
+  stButton27,
+  stButton28,
+  stButton29,
+  stButton30,
+  stButton31,
+  stButton32
 };
 constexpr int InputStateCount = 36;
 

@@ -24,12 +24,10 @@ TCustomDXSound::~TCustomDXSound() {
   // raises); the component goes all the same.
   try {
     Finalize();
-  } catch (...) {
-  }
+  } catch (...) {}
   try {
     NotifyListeners(snDestroying);
-  } catch (...) {
-  }
+  } catch (...) {}
   FNotifyList.clear();
 }
 
@@ -81,8 +79,7 @@ void TCustomDXSound::Initialize() {
     // The failure that ended the initialisation is the one reported.
     try {
       Finalize();
-    } catch (...) {
-    }
+    } catch (...) {}
     throw;
   }
 
@@ -101,9 +98,7 @@ void TCustomDXSound::Finalize() {
       FInitializeEventFired = false;
       try {
         DoFinalize();
-      } catch (...) {
-        failure = std::current_exception();
-      }
+      } catch (...) { failure = std::current_exception(); }
     }
     NotifyListeners(snFinalize);
   } catch (...) {
@@ -153,8 +148,7 @@ void TCustomDXSound::FormWndProc(TMessage& Message, const TWndMethod& DefWindowP
       // procedure slot still exists.
       if (FForm && FForm->ComponentState().Contains(csDestroying)) FSubClass.reset();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -219,8 +213,10 @@ void TCustomDXSound::DoRestore() {
 
 void TDXSound::GetProperties(TPropertyList& List) {
   TCustomDXSound::GetProperties(List);
-  List.Integer("Tag", [this] { return Tag(); }, [this](std::int64_t v) { SetTag(static_cast<int>(v)); }, 0);
-  List.Boolean("AutoInitialize", [this] { return AutoInitialize(); }, [this](bool v) { SetAutoInitialize(v); }, true);
+  List.Integer(
+      "Tag", [this] { return Tag(); }, [this](std::int64_t v) { SetTag(static_cast<int>(v)); }, 0);
+  List.Boolean(
+      "AutoInitialize", [this] { return AutoInitialize(); }, [this](bool v) { SetAutoInitialize(v); }, true);
   List.Set(
       "Options", {"soGlobalFocus", "soStickyFocus", "soExclusive"},
       [this] { return static_cast<std::int64_t>(Options().Bits()); },

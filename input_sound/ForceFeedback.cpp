@@ -297,8 +297,7 @@ void TForceFeedbackEffect::BuildParameters() {
       build(*FObject2, DIJOFS_Y, FConstant.Y, FCondition.Y);
       break;
     }
-    case etNone:
-      break;
+    case etNone: break;
   }
 }
 
@@ -332,8 +331,10 @@ void TForceFeedbackEffect::CreateEffect(TForceFeedbackEffectObject& Object, cons
   if (Object.Block.dwSize == 0 || !device) return;
   Object.Release();
   IDirectInputEffect* effect = nullptr;
-  if (device->CreateEffect(Guid, &Object.Block, &effect, nullptr) == DI_OK) Object.Effect = effect;
-  else if (effect) effect->Release();
+  if (device->CreateEffect(Guid, &Object.Block, &effect, nullptr) == DI_OK)
+    Object.Effect = effect;
+  else if (effect)
+    effect->Release();
 }
 
 void TForceFeedbackEffect::CreateEffects() {
@@ -345,9 +346,7 @@ void TForceFeedbackEffect::CreateEffects() {
     return;
   BuildParameters();
   switch (FEffectType) {
-    case etConstantForce:
-      CreateEffect(*FObject, GUID_ConstantForce);
-      break;
+    case etConstantForce: CreateEffect(*FObject, GUID_ConstantForce); break;
     case etPeriodic:
       if (FindEffectGuid(DIEFT_PERIODIC)) CreateEffect(*FObject, FFoundGUID);
       break;
@@ -355,8 +354,7 @@ void TForceFeedbackEffect::CreateEffects() {
       if (FindEffectGuid(DIEFT_CONDITION)) CreateEffect(*FObject, FFoundGUID);
       if (FindEffectGuid(DIEFT_CONDITION)) CreateEffect(*FObject2, FFoundGUID);
       break;
-    case etNone:
-      break;
+    case etNone: break;
   }
   // An infinite effect that was playing goes on; without an effect there is
   // nothing to start (and Start would only come back here).
@@ -442,9 +440,7 @@ void TForceFeedbackEffect::Finalize() {
     Stop();
     FObject->Release();
     FObject2->Release();
-  } catch (...) {
-    failure = std::current_exception();
-  }
+  } catch (...) { failure = std::current_exception(); }
   for (size_t i = 0; i < FChildren.size(); ++i) FChildren[i]->Finalize();
   if (failure) std::rethrow_exception(failure);
 }
@@ -611,7 +607,8 @@ TForceFeedbackEffectItem::~TForceFeedbackEffectItem() = default;
 
 void TForceFeedbackEffectItem::GetProperties(TPropertyList& List) {
   TCollectionItem::GetProperties(List);
-  List.String("Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
+  List.String(
+      "Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
   List.Enumeration(
       "EffectType", {EffectTypeNames, EffectTypeNames + 4}, [this] { return std::int64_t{EffectType}; },
       [this](std::int64_t v) { EffectType = static_cast<std::int32_t>(v); });
@@ -674,8 +671,8 @@ void TForceFeedbackEffectItem::AssignTo(TPersistent* Dest) const {
   dest->SetTime(Time);
   dest->SetStartDelayTime(StartDelayTime);
   // A stored type outside the enumeration reads as no effect.
-  dest->SetEffectType(EffectType >= etNone && EffectType <= etCondition ? static_cast<TForceFeedbackEffectType>(EffectType)
-                                                                         : etNone);
+  dest->SetEffectType(
+      EffectType >= etNone && EffectType <= etCondition ? static_cast<TForceFeedbackEffectType>(EffectType) : etNone);
   for (int i = 0; i < FEffects->Count(); ++i)
     static_cast<const TForceFeedbackEffectItem*>(FEffects->Items(i))->AssignTo(new TForceFeedbackEffect(dest));
 }

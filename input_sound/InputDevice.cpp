@@ -107,10 +107,13 @@ bool TCustomInput::SetDataFormat() {
 
 void TCustomInput::GetProperties(TPropertyList& List) {
   TPersistent::GetProperties(List);
-  List.Boolean("BindInputStates", [this] { return BindInputStates(); }, [this](bool v) { SetBindInputStates(v); });
+  List.Boolean(
+      "BindInputStates", [this] { return BindInputStates(); }, [this](bool v) { SetBindInputStates(v); });
   List.Persistent("Effects", [this] { return Effects(); });
-  List.Boolean("Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); });
-  List.Boolean("ForceFeedback", [this] { return ForceFeedback(); }, [this](bool v) { SetForceFeedback(v); });
+  List.Boolean(
+      "Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); });
+  List.Boolean(
+      "ForceFeedback", [this] { return ForceFeedback(); }, [this](bool v) { SetForceFeedback(v); });
 }
 
 void TCustomInput::SetEffects(const TForceFeedbackEffects* Value) { FEffects->Assign(Value); }
@@ -229,20 +232,24 @@ void TJoystick::Finalize() {
 
 void TJoystick::GetProperties(TPropertyList& List) {
   TCustomInput::GetProperties(List);
-  List.Boolean("AutoCenter", [this] { return AutoCenter(); }, [this](bool v) { SetAutoCenter(v); });
+  List.Boolean(
+      "AutoCenter", [this] { return AutoCenter(); }, [this](bool v) { SetAutoCenter(v); });
   auto offset = [&](const char* Name, int Offset, bool Range) {
     List.Integer(
         Name, [this, Offset, Range] { return std::int64_t{Range ? GetRange(Offset) : GetDeadZone(Offset)}; },
         [this, Offset, Range](std::int64_t v) {
           auto value = static_cast<std::int32_t>(v);
-          if (Range) SetRange(Offset, value);
-          else SetDeadZone(Offset, value);
+          if (Range)
+            SetRange(Offset, value);
+          else
+            SetDeadZone(Offset, value);
         });
   };
   offset("DeadZoneX", DIJOFS_X, false);
   offset("DeadZoneY", DIJOFS_Y, false);
   offset("DeadZoneZ", DIJOFS_Z, false);
-  List.Integer("ID", [this] { return std::int64_t{ID()}; }, [this](std::int64_t v) { SetID(static_cast<int>(v)); });
+  List.Integer(
+      "ID", [this] { return std::int64_t{ID()}; }, [this](std::int64_t v) { SetID(static_cast<int>(v)); });
   offset("RangeX", DIJOFS_X, true);
   offset("RangeY", DIJOFS_Y, true);
   offset("RangeZ", DIJOFS_Z, true);

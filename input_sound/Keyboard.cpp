@@ -199,7 +199,8 @@ void TKeyboard::WriteAssigns(TStream* Stream) { WriteKeyAssignTable(Stream, Assi
 
 void TKeyboard::DefineProperties(TFiler* Filer) {
   TCustomInput::DefineProperties(Filer);
-  Filer->DefineBinaryProperty("Aissgns", [this](TStream* Stream) { ReadAssigns(Stream); }, nullptr, false);
+  Filer->DefineBinaryProperty(
+      "Aissgns", [this](TStream* Stream) { ReadAssigns(Stream); }, nullptr, false);
   Filer->DefineBinaryProperty(
       "Assigns", [this](TStream* Stream) { ReadAssigns(Stream); }, [this](TStream* Stream) { WriteAssigns(Stream); },
       true);

@@ -113,8 +113,9 @@ void TWaveCollectionItem::Play(bool Wait) {
   // never played.
   if (std::any_of(FBufferList.begin(), FBufferList.end(), [](const auto& b) { return !b->IBuffer(); })) {
     ++FBuffersGeneration;
-    FBufferList.erase(std::remove_if(FBufferList.begin(), FBufferList.end(), [](const auto& b) { return !b->IBuffer(); }),
-                      FBufferList.end());
+    FBufferList.erase(
+        std::remove_if(FBufferList.begin(), FBufferList.end(), [](const auto& b) { return !b->IBuffer(); }),
+        FBufferList.end());
   }
 
   std::uint32_t generation = FBuffersGeneration;
@@ -209,9 +210,11 @@ void TWaveCollectionItem::Assign(const TPersistent* Source) {
 
 void TWaveCollectionItem::GetProperties(TPropertyList& List) {
   THashCollectionItem::GetProperties(List);
-  List.Boolean("Looped", [this] { return FLooped; }, [this](bool v) { SetLooped(v); }, false);
-  List.Integer("MaxPlayingCount", [this] { return FMaxPlayingCount; },
-               [this](std::int64_t v) { SetMaxPlayingCount(static_cast<std::int32_t>(v)); }, 0);
+  List.Boolean(
+      "Looped", [this] { return FLooped; }, [this](bool v) { SetLooped(v); }, false);
+  List.Integer(
+      "MaxPlayingCount", [this] { return FMaxPlayingCount; },
+      [this](std::int64_t v) { SetMaxPlayingCount(static_cast<std::int32_t>(v)); }, 0);
   List.Persistent("Wave", [this]() -> TPersistent* { return FWave.get(); });
 }
 
@@ -257,8 +260,7 @@ TCustomDXWaveList::TCustomDXWaveList(TComponent* AOwner)
 TCustomDXWaveList::~TCustomDXWaveList() {
   try {
     SetDXSound(nullptr);
-  } catch (...) {
-  }
+  } catch (...) {}
   FItems.reset();
 }
 
@@ -269,20 +271,11 @@ void TCustomDXWaveList::Notification(TComponent* AComponent, TOperation Operatio
 
 void TCustomDXWaveList::SoundNotified(TCustomDXSound* Sender, TSoundNotifyCode NotifyType) {
   switch (NotifyType) {
-    case snDestroying:
-      SetDXSound(nullptr);
-      break;
-    case snInitializing:
-      break;
-    case snInitialize:
-      FItems->AttachAll(Sender);
-      break;
-    case snFinalize:
-      FItems->DetachAll();
-      break;
-    case snRestore:
-      FItems->RestoreAll();
-      break;
+    case snDestroying: SetDXSound(nullptr); break;
+    case snInitializing: break;
+    case snInitialize: FItems->AttachAll(Sender); break;
+    case snFinalize: FItems->DetachAll(); break;
+    case snRestore: FItems->RestoreAll(); break;
   }
 }
 

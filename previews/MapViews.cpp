@@ -29,8 +29,8 @@ struct TPlace {
 };
 
 const TPlace Places[] = {
-    {"north", 0, 0},      {"north-east", 0, 0.5}, {"east", 0, 1},      {"south-east", 0.5, 1}, {"south", 1, 1},
-    {"south-west", 1, 0.5}, {"west", 1, 0},       {"north-west", 0.5, 0}, {"centre", 0.5, 0.5},
+    {"north", 0, 0},        {"north-east", 0, 0.5}, {"east", 0, 1},         {"south-east", 0.5, 1}, {"south", 1, 1},
+    {"south-west", 1, 0.5}, {"west", 1, 0},         {"north-west", 0.5, 0}, {"centre", 0.5, 0.5},
 };
 
 void Shoot(const std::string& Start, const std::string& MapFile, const std::string& Out) {

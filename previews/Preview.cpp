@@ -51,7 +51,8 @@ TPixelPicture RenderScene(const TMapFile& Map, int W, int H, int ScrollX, int Sc
     for (int j = 1; j <= m.UsedCols(); ++j) {
       int k = m.TerrainAt(i, j), e = m.HeightAt(i, j);
       if (k > 6) continue;
-      int x = static_cast<int>(ScrollX + CellPictureX(i, j) + W / 2), y = static_cast<int>(ScrollY + CellPictureY(i, j) + H / 2);
+      int x = static_cast<int>(ScrollX + CellPictureX(i, j) + W / 2),
+          y = static_cast<int>(ScrollY + CellPictureY(i, j) + H / 2);
       if (x < -40 || y < -60 - 8 * e || x > W || y > H + 80) continue;
       scene.Blit(terrain[static_cast<std::size_t>(k)].Picture, x, y - 8 * e);
       if (Editor && k > 2) scene.Blit(sides[static_cast<std::size_t>(k - 1)].Picture, x, y);

@@ -19,8 +19,8 @@ DWORD DwordNow(TRenderGenContext& Ctx, int Offset) {
   return v;
 }
 
-void Step(TRenderGenContext& Ctx, Op o, int Result, int X, int Y, int Channel, bool Flag = false,
-          DWORD Imm = 0, bool Mmx = false) {
+void Step(TRenderGenContext& Ctx, Op o, int Result, int X, int Y, int Channel, bool Flag = false, DWORD Imm = 0,
+          bool Mmx = false) {
   TRenderStep s;
   s.Op = o;
   s.Out = Result;
@@ -71,8 +71,8 @@ void EmitBlendCopy(TRenderGenContext& Ctx, int Result, int X, TRenderChannelSet 
   }
 }
 
-static void AddChannels(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                        TRenderChannelSet LC, TRenderChannelSet RC) {
+static void AddChannels(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                        TRenderChannelSet RC) {
   for (int c = 0; c < 4; ++c) {
     if (!Has(C, c)) continue;
     if (Has(LC, c))
@@ -84,16 +84,16 @@ static void AddChannels(TRenderGenContext& Ctx, int Result, int X, int Y, TRende
   }
 }
 
-void EmitBlendAdd(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                  TRenderChannelSet LC, TRenderChannelSet RC) {
+void EmitBlendAdd(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                  TRenderChannelSet RC) {
   if (CpuHasMMX)
     Step(Ctx, Op::PackedAdd, Result, X, Y, 0, false, 0, true);
   else
     AddChannels(Ctx, Result, X, Y, C, LC, RC);
 }
 
-void EmitBlendSub(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                  TRenderChannelSet LC, TRenderChannelSet RC) {
+void EmitBlendSub(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                  TRenderChannelSet RC) {
   if (CpuHasMMX) {
     Step(Ctx, Op::PackedSub, Result, X, Y, 0, false, 0, true);
     return;
@@ -177,8 +177,8 @@ void EmitBlendModulate(TRenderGenContext& Ctx, int Result, int X, int Y, TRender
   if (Has(C, 3) || Result != X) Step(Ctx, Op::CopyHigh, Result, X, 0, 3);
 }
 
-void EmitBlendAddColor(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                       TRenderChannelSet LC, TRenderChannelSet RC) {
+void EmitBlendAddColor(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                       TRenderChannelSet RC) {
   if (CpuHasMMX) {
     Step(Ctx, Op::PackedAdd, Result, X, Y, 0, false, 0, true);
     if (Has(C, 3)) Step(Ctx, Op::CopyHigh, Result, Y, 0, 3);
@@ -188,8 +188,8 @@ void EmitBlendAddColor(TRenderGenContext& Ctx, int Result, int X, int Y, TRender
   if (Has(C, 3) && Y != Result) Step(Ctx, Op::CopyHigh, Result, Y, 0, 3);
 }
 
-void EmitBlendOp(TRenderGenContext& Ctx, TRenderBlendOp Operation, int Result, int X, int Y,
-                 TRenderChannelSet C, TRenderChannelSet LC, TRenderChannelSet RC) {
+void EmitBlendOp(TRenderGenContext& Ctx, TRenderBlendOp Operation, int Result, int X, int Y, TRenderChannelSet C,
+                 TRenderChannelSet LC, TRenderChannelSet RC) {
   if (!C || Operation > rbHighestOp) return;
   switch (Operation) {
     case 0: EmitBlendZero(Ctx, Result); break;

@@ -5,15 +5,15 @@
 
 #include "render/RenderGenerator.h"
 
-void EmitBlendOp(TRenderGenContext& Ctx, TRenderBlendOp Operation, int Result, int X, int Y,
-                 TRenderChannelSet C, TRenderChannelSet LC, TRenderChannelSet RC);
+void EmitBlendOp(TRenderGenContext& Ctx, TRenderBlendOp Operation, int Result, int X, int Y, TRenderChannelSet C,
+                 TRenderChannelSet LC, TRenderChannelSet RC);
 
 void EmitBlendZero(TRenderGenContext& Ctx, int Result);
 void EmitBlendCopy(TRenderGenContext& Ctx, int Result, int X, TRenderChannelSet LC);
-void EmitBlendAdd(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                  TRenderChannelSet LC, TRenderChannelSet RC);
-void EmitBlendSub(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                  TRenderChannelSet LC, TRenderChannelSet RC);
+void EmitBlendAdd(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                  TRenderChannelSet RC);
+void EmitBlendSub(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                  TRenderChannelSet RC);
 void EmitBlendMul(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C);
 void EmitBlendPremultiply(TRenderGenContext& Ctx, int Result, int X, TRenderChannelSet C);
 void EmitBlendAddAlpha(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C);
@@ -22,8 +22,8 @@ void EmitBlendAlpha(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderCha
 void EmitBlendAlphaInv(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C);
 void EmitBlendColorAlpha(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C);
 void EmitBlendModulate(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C);
-void EmitBlendAddColor(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C,
-                       TRenderChannelSet LC, TRenderChannelSet RC);
+void EmitBlendAddColor(TRenderGenContext& Ctx, int Result, int X, int Y, TRenderChannelSet C, TRenderChannelSet LC,
+                       TRenderChannelSet RC);
 
 void EmitAddClamp(TRenderGenContext& Ctx, int Result, int X, int Y, int Channel);
 void EmitAddClampConst(TRenderGenContext& Ctx, int Result, int V, BYTE K, int Channel);

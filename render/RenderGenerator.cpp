@@ -122,8 +122,8 @@ void EmitDecodePixel(TRenderGenContext& Ctx, const TRenderSurface& Surface, int 
   Ctx.Emit(s);
 }
 
-static void EmitEncode(TRenderGenContext& Ctx, const TRenderSurface& Surface, int Color,
-                       TRenderChannelSet C, bool Dither) {
+static void EmitEncode(TRenderGenContext& Ctx, const TRenderSurface& Surface, int Color, TRenderChannelSet C,
+                       bool Dither) {
   TRenderStep s;
   s.Op = Op::Encode;
   s.A = Color;
@@ -137,8 +137,7 @@ void EmitEncodePixel(TRenderGenContext& Ctx, const TRenderSurface& Surface, int 
   EmitEncode(Ctx, Surface, Color, C, false);
 }
 
-void EmitEncodePixelDither(TRenderGenContext& Ctx, const TRenderSurface& Surface, int Color,
-                           TRenderChannelSet C) {
+void EmitEncodePixelDither(TRenderGenContext& Ctx, const TRenderSurface& Surface, int Color, TRenderChannelSet C) {
   EmitEncode(Ctx, Surface, Color, C, true);
 }
 
@@ -168,9 +167,7 @@ void EmitColorKeyTest(TRenderGenContext& Ctx, int Slot) {
   EmitBranch(Ctx, 2, Ctx.LoopStep);
 }
 
-static int PaletteField(TRenderGenContext& Ctx, int Slot) {
-  return Ctx.Offset(&Ctx.M.TexturePalette[Slot]);
-}
+static int PaletteField(TRenderGenContext& Ctx, int Slot) { return Ctx.Offset(&Ctx.M.TexturePalette[Slot]); }
 
 void EmitTextureSample(TRenderGenContext& Ctx, int Temp, int Slot, TRenderChannelSet C) {
   if (!C) return;
@@ -284,9 +281,7 @@ TOperand ResolveOperand(TRenderGenContext& Ctx, TRenderNode* N) {
   o.Offset = Ctx.Offset(&m.ZeroColor);
   if (!N || N->Kind == rnZero) return o;
   switch (N->Kind) {
-    case rnColor:
-      o.Offset = Ctx.Offset(&m.ColorSlots[N->Index].Color);
-      return o;
+    case rnColor: o.Offset = Ctx.Offset(&m.ColorSlots[N->Index].Color); return o;
     case rnConstant:
       o.Offset = Ctx.Offset(&N->Constant);
       o.Constants = rcAll;
@@ -304,9 +299,7 @@ TOperand ResolveOperand(TRenderGenContext& Ctx, TRenderNode* N) {
         if (lacking & (1 << c)) std::memcpy(t + 2 * c, &def[c], 2);
       return o;
     }
-    default:
-      o.Offset = GenerateNode(Ctx, N);
-      return o;
+    default: o.Offset = GenerateNode(Ctx, N); return o;
   }
 }
 }  // namespace
@@ -317,9 +310,7 @@ int GenerateNode(TRenderGenContext& Ctx, TRenderNode* N) {
   const int zero = Ctx.Offset(&m.ZeroColor);
   switch (N->Kind) {
     case rnZero: EmitBlendOp(Ctx, 0, t, zero, zero, N->Channels, 0, 0); break;
-    case rnColor:
-      EmitBlendOp(Ctx, 1, t, Ctx.Offset(&m.ColorSlots[N->Index].Color), zero, N->Channels, 0, 0);
-      break;
+    case rnColor: EmitBlendOp(Ctx, 1, t, Ctx.Offset(&m.ColorSlots[N->Index].Color), zero, N->Channels, 0, 0); break;
     case rnConstant: EmitBlendOp(Ctx, 1, t, Ctx.Offset(&N->Constant), zero, N->Channels, rcAll, 0); break;
     case rnTexture: EmitTextureSampleSelect(Ctx, t, static_cast<int>(N->Index), N->Channels); break;
     case rnDest:
@@ -329,8 +320,8 @@ int GenerateNode(TRenderGenContext& Ctx, TRenderNode* N) {
     case rnBlend: {
       const TOperand x = ResolveOperand(Ctx, N->Left);
       const TOperand y = ResolveOperand(Ctx, N->Right);
-      EmitBlendOp(Ctx, static_cast<TRenderBlendOp>(N->Index & 0xFF), t, x.Offset, y.Offset, N->Channels,
-                  x.Constants, y.Constants);
+      EmitBlendOp(Ctx, static_cast<TRenderBlendOp>(N->Index & 0xFF), t, x.Offset, y.Offset, N->Channels, x.Constants,
+                  y.Constants);
       break;
     }
   }

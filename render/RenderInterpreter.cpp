@@ -11,18 +11,31 @@ namespace {
 using Op = TRenderStepOp;
 
 struct TInterp {
-  BYTE* S;           // data block
-  DWORD P = 0;       // pixel value
+  BYTE* S;               // data block
+  DWORD P = 0;           // pixel value
   std::uintptr_t D = 0;  // destination pointer
   int Count = 0;
   std::int64_t FlagL = 0, FlagR = 0;
 
   BYTE& Hb(int off, int c) { return S[off + 2 * c + 1]; }
-  DWORD Get32(int off) { DWORD v; std::memcpy(&v, S + off, 4); return v; }
+  DWORD Get32(int off) {
+    DWORD v;
+    std::memcpy(&v, S + off, 4);
+    return v;
+  }
   void Put32(int off, DWORD v) { std::memcpy(S + off, &v, 4); }
-  WORD Get16(int off) { WORD v; std::memcpy(&v, S + off, 2); return v; }
+  WORD Get16(int off) {
+    WORD v;
+    std::memcpy(&v, S + off, 2);
+    return v;
+  }
   void Put16(int off, WORD v) { std::memcpy(S + off, &v, 2); }
-  template <typename T> T Field(std::size_t off) { T v; std::memcpy(&v, S + off, sizeof v); return v; }
+  template <typename T>
+  T Field(std::size_t off) {
+    T v;
+    std::memcpy(&v, S + off, sizeof v);
+    return v;
+  }
   BYTE* At(std::uintptr_t a) { return reinterpret_cast<BYTE*>(a); }
 
   bool Branch(int cond) const {
@@ -61,7 +74,12 @@ struct TInterp {
       case 2: P = (*At(base + col / 4) >> (6 - 2 * (col % 4))) & 3; break;
       case 4: P = (*At(base + col / 2) >> (4 - 4 * (col % 2))) & 15; break;
       case 8: P = *At(base + col); break;
-      case 16: { WORD w; std::memcpy(&w, At(base + 2 * std::uintptr_t{col}), 2); P = w; break; }
+      case 16: {
+        WORD w;
+        std::memcpy(&w, At(base + 2 * std::uintptr_t{col}), 2);
+        P = w;
+        break;
+      }
       case 24: {
         const BYTE* t = At(base + 3 * std::uintptr_t{col});
         P = t[0] | (DWORD{t[1]} << 8) | (DWORD{t[2]} << 16);
@@ -160,7 +178,12 @@ void TInterp::Run(const std::vector<TRenderStep>& steps, int pc) {
       case Op::ReadDest:
         switch (s.BitCount) {
           case 8: P = *At(D); break;
-          case 16: { WORD w; std::memcpy(&w, At(D), 2); P = w; break; }
+          case 16: {
+            WORD w;
+            std::memcpy(&w, At(D), 2);
+            P = w;
+            break;
+          }
           case 24: P = At(D)[0] | (DWORD{At(D)[1]} << 8) | (DWORD{At(D)[2]} << 16); break;
           case 32: std::memcpy(&P, At(D), 4); break;
         }
@@ -168,7 +191,11 @@ void TInterp::Run(const std::vector<TRenderStep>& steps, int pc) {
       case Op::WriteDest:
         switch (s.BitCount) {
           case 8: *At(D) = static_cast<BYTE>(P); break;
-          case 16: { const WORD w = static_cast<WORD>(P); std::memcpy(At(D), &w, 2); break; }
+          case 16: {
+            const WORD w = static_cast<WORD>(P);
+            std::memcpy(At(D), &w, 2);
+            break;
+          }
           case 24:
             At(D)[0] = static_cast<BYTE>(P);
             At(D)[1] = static_cast<BYTE>(P >> 8);
@@ -193,8 +220,7 @@ void TInterp::Run(const std::vector<TRenderStep>& steps, int pc) {
       case Op::BilinearMix: BilinearMix(s); break;
       case Op::StepX: Put32(offsetof(TDXRMachineState, X), Get32(offsetof(TDXRMachineState, X)) + 1); break;
       case Op::StepColor:
-        for (int i = 0; i < 4; ++i)
-          Put16(s.Out + 2 * i, static_cast<WORD>(Get16(s.Out + 2 * i) + Get16(s.A + 2 * i)));
+        for (int i = 0; i < 4; ++i) Put16(s.Out + 2 * i, static_cast<WORD>(Get16(s.Out + 2 * i) + Get16(s.A + 2 * i)));
         break;
       case Op::StepTextureConst:
         Put32(s.Out, Get32(s.Out) + s.Imm);

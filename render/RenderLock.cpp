@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr DWORD IndexedFlags = DDPF_PALETTEINDEXED1 | DDPF_PALETTEINDEXED2 | DDPF_PALETTEINDEXED4 |
-                               DDPF_PALETTEINDEXED8;
+constexpr DWORD IndexedFlags =
+    DDPF_PALETTEINDEXED1 | DDPF_PALETTEINDEXED2 | DDPF_PALETTEINDEXED4 | DDPF_PALETTEINDEXED8;
 
 // Whether the renderer can address the locked memory as described: every
 // texel and destination address it forms stays inside Height rows of Pitch
@@ -15,8 +15,7 @@ bool DescribableLock(const DDSURFACEDESC& d) {
   const DWORD bc = d.ddpfPixelFormat.dwRGBBitCount;
   const bool indexed = (d.ddpfPixelFormat.dwFlags & IndexedFlags) != 0;
   if (!d.lpSurface) return false;
-  if (indexed ? !(bc == 1 || bc == 2 || bc == 4 || bc == 8)
-              : !(bc == 8 || bc == 16 || bc == 24 || bc == 32))
+  if (indexed ? !(bc == 1 || bc == 2 || bc == 4 || bc == 8) : !(bc == 8 || bc == 16 || bc == 24 || bc == 32))
     return false;
   if (d.dwWidth > 0x7FFFFFFFu || d.dwHeight > 0x7FFFFFFFu) return false;
   const std::int64_t rowBytes = (std::int64_t{d.dwWidth} * bc + 7) / 8;
@@ -32,10 +31,14 @@ int ReadSurfacePalette(IDirectDrawSurface* Surface, DWORD BitCount, PALETTEENTRY
   DWORD caps = 0;
   int size = 0;
   if (palette->GetCaps(&caps) == DD_OK) {
-    if (caps & DDPCAPS_8BIT) size = 256;
-    else if (caps & DDPCAPS_4BIT) size = 16;
-    else if (caps & DDPCAPS_2BIT) size = 4;
-    else if (caps & DDPCAPS_1BIT) size = 2;
+    if (caps & DDPCAPS_8BIT)
+      size = 256;
+    else if (caps & DDPCAPS_4BIT)
+      size = 16;
+    else if (caps & DDPCAPS_2BIT)
+      size = 4;
+    else if (caps & DDPCAPS_1BIT)
+      size = 2;
   }
   const int count = std::min(size, 1 << std::min<DWORD>(BitCount, 8));
   const bool read = count > 0 && palette->GetEntries(0, 0, static_cast<DWORD>(count), Entries) == DD_OK;
@@ -60,8 +63,7 @@ bool LockDescribeRenderSurface(IDirectDrawSurface* Surface, DDSURFACEDESC& Descr
     PALETTEENTRY entries[256] = {};
     const int count = ReadSurfacePalette(Surface, pf.dwRGBBitCount, entries);
     const DWORD indexMask = static_cast<DWORD>((std::uint64_t{1} << pf.dwRGBBitCount) - 1);
-    InitIndexedSurface(Record, width, height, pf.dwRGBBitCount, d.lpSurface, d.lPitch, indexMask, 0, entries,
-                       count);
+    InitIndexedSurface(Record, width, height, pf.dwRGBBitCount, d.lpSurface, d.lPitch, indexMask, 0, entries, count);
   } else {
     InitRGBSurface(Record, width, height, pf.dwRGBBitCount, d.lpSurface, d.lPitch, pf.dwRBitMask, pf.dwGBitMask,
                    pf.dwBBitMask, 0);

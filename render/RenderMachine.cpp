@@ -29,8 +29,7 @@ TDXRMachine::~TDXRMachine() {
 bool TDXRMachine::SetCodeWritable(bool Writable) {
   if (!Code) return false;
   if (CodeWritable == Writable) return true;
-  if (mprotect(Code, RenderCodeSize, Writable ? PROT_READ | PROT_WRITE : PROT_READ | PROT_EXEC) != 0)
-    return false;
+  if (mprotect(Code, RenderCodeSize, Writable ? PROT_READ | PROT_WRITE : PROT_READ | PROT_EXEC) != 0) return false;
   CodeWritable = Writable;
   return true;
 }
@@ -103,9 +102,16 @@ bool BlendChannelNeeds(TRenderBlendOp Operation, TBlendChannelNeeds& Needs) {
     case 0: Needs = {0, 0, 0, 0}; return true;
     case 1: Needs = {15, 0, 0, 0}; return true;
     case 2: Needs = {0, 0, 15, 0}; return true;
-    case 3: case 4: case 5: case 6: case 14: Needs = {15, 0, 15, 0}; return true;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 14: Needs = {15, 0, 15, 0}; return true;
     case 7: Needs = {7, 8, 0, 0}; return true;
-    case 8: case 9: case 10: case 11: Needs = {7, 8, 15, 0}; return true;
+    case 8:
+    case 9:
+    case 10:
+    case 11: Needs = {7, 8, 15, 0}; return true;
     case 12: Needs = {7, 0, 0, 8}; return true;
     case 13: Needs = {7, 8, 7, 8}; return true;
     default: return false;

@@ -58,7 +58,7 @@ constexpr BYTE raDirect = 1;
 struct TRenderTextureSlot {
   bool Used = false;
   TRenderSurface* Surface = nullptr;
-  DWORD U = 0;   // 16.16; V follows directly, then DU and DV
+  DWORD U = 0;  // 16.16; V follows directly, then DU and DV
   DWORD V = 0;
   DWORD DU = 0;
   DWORD DV = 0;
@@ -88,33 +88,65 @@ constexpr std::size_t RenderCodeSize = 8192;
 // value it froze at generation time. Offsets are byte offsets into the
 // machine's data block (TDXRMachineState).
 enum class TRenderStepOp : BYTE {
-  Return, Branch, DecCount, DestAddress, ReadDest, WriteDest, AdvanceDest,
-  Texel, KeyTest, Decode, Encode, AddUV, BilinearMix,
-  StepX, StepColor, StepTextureConst, StepTexture, Fill32, Fill16,
-  Zero, Copy, StoreImm, PackedAdd, PackedSub, PackedMul,
-  AddClamp, AddClampConst, SubClamp, ConstSubClamp, SubClampConst,
-  MulChan, PremulPair, ScaleChan, AddAlphaChan, SubAlphaChan, AlphaPair, AlphaChan,
-  CopyWord, CopyHigh,
+  Return,
+  Branch,
+  DecCount,
+  DestAddress,
+  ReadDest,
+  WriteDest,
+  AdvanceDest,
+  Texel,
+  KeyTest,
+  Decode,
+  Encode,
+  AddUV,
+  BilinearMix,
+  StepX,
+  StepColor,
+  StepTextureConst,
+  StepTexture,
+  Fill32,
+  Fill16,
+  Zero,
+  Copy,
+  StoreImm,
+  PackedAdd,
+  PackedSub,
+  PackedMul,
+  AddClamp,
+  AddClampConst,
+  SubClamp,
+  ConstSubClamp,
+  SubClampConst,
+  MulChan,
+  PremulPair,
+  ScaleChan,
+  AddAlphaChan,
+  SubAlphaChan,
+  AlphaPair,
+  AlphaChan,
+  CopyWord,
+  CopyHigh,
 };
 
 struct TRenderStep {
   TRenderStepOp Op = TRenderStepOp::Return;
-  bool Mmx = false;        // packed form
-  bool Flag = false;       // Texel: wrapped; Encode: dithered; Alpha*: inverse weight; KeyTest: clear top byte
-  bool Clamp = false;      // Texel: clamp to the last column and row
-  int Cond = 0;            // Branch condition
-  int Target = 0;          // Branch target step
+  bool Mmx = false;           // packed form
+  bool Flag = false;          // Texel: wrapped; Encode: dithered; Alpha*: inverse weight; KeyTest: clear top byte
+  bool Clamp = false;         // Texel: clamp to the last column and row
+  int Cond = 0;               // Branch condition
+  int Target = 0;             // Branch target step
   int Out = 0, A = 0, B = 0;  // data block offsets (result, operands, coordinates)
-  int Chan = 0;            // channel 0..3 or pair 0..1
-  int Set = 0;             // channel set
+  int Chan = 0;               // channel 0..3 or pair 0..1
+  int Set = 0;                // channel set
   int BitCount = 0;
   std::int64_t Pitch = 0;
   int PitchBits = 0;
   DWORD Mask = 0, Mask2 = 0;  // Texel: WidthMask, HeightMask; KeyTest: keep mask
   DWORD MaxCol = 0, MaxRow = 0;
-  DWORD Imm = 0, Imm2 = 0; // constants, key, steps
-  int Ptr = 0;             // offset of a surface or palette address in the data block
-  BYTE Kind = 0;           // Decode: surface kind
+  DWORD Imm = 0, Imm2 = 0;  // constants, key, steps
+  int Ptr = 0;              // offset of a surface or palette address in the data block
+  BYTE Kind = 0;            // Decode: surface kind
   TRenderChannel Ch[4];
   WORD Def[4] = {};
 };
@@ -173,8 +205,8 @@ struct TPackedSpan {
   bool Inverse = false;  // weight 255 - a
   DWORD Keep = 0;        // bits the key compares
   DWORD Key = 0;
-  DWORD OutMask = 0;     // bits of the written pixel
-  DWORD Step = 0;        // U step a pixel, 16.16
+  DWORD OutMask = 0;  // bits of the written pixel
+  DWORD Step = 0;     // U step a pixel, 16.16
   // Blend: per 16-bit lane of one pixel, 1 where the channel is blended on
   // its own, 0 where it is blended as one of a pair.
   std::uint64_t LoneLanes = 0;

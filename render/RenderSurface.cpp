@@ -51,8 +51,7 @@ TRenderChannel DescribeChannel(DWORD Mask, bool Indexed) {
   return c;
 }
 
-static void InitGeometry(TRenderSurface& s, LONG Width, LONG Height, DWORD BitCount, void* Bits,
-                         LONG Pitch) {
+static void InitGeometry(TRenderSurface& s, LONG Width, LONG Height, DWORD BitCount, void* Bits, LONG Pitch) {
   s.Width = Width;
   s.Height = Height;
   s.WidthBits = HighestSetBit(static_cast<DWORD>(Width));
@@ -68,20 +67,18 @@ static void InitGeometry(TRenderSurface& s, LONG Width, LONG Height, DWORD BitCo
   s.PitchBits = HighestSetBit(static_cast<DWORD>(absPitch));
 }
 
-void InitIndexedSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits,
-                        LONG Pitch, DWORD IndexMask, DWORD AlphaMask, const PALETTEENTRY* Palette,
-                        int PaletteCount) {
+void InitIndexedSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits, LONG Pitch,
+                        DWORD IndexMask, DWORD AlphaMask, const PALETTEENTRY* Palette, int PaletteCount) {
   Surface = TRenderSurface{};
   Surface.Kind = rkIndexed;
   InitGeometry(Surface, Width, Height, BitCount, Bits, Pitch);
   Surface.Index() = DescribeChannel(IndexMask, true);
   Surface.IndexedAlpha() = DescribeChannel(AlphaMask, false);
-  if (Palette && PaletteCount > 0)
-    std::copy_n(Palette, std::min(PaletteCount, 256), Surface.Palette);
+  if (Palette && PaletteCount > 0) std::copy_n(Palette, std::min(PaletteCount, 256), Surface.Palette);
 }
 
-void InitRGBSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits,
-                    LONG Pitch, DWORD RedMask, DWORD GreenMask, DWORD BlueMask, DWORD AlphaMask) {
+void InitRGBSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits, LONG Pitch,
+                    DWORD RedMask, DWORD GreenMask, DWORD BlueMask, DWORD AlphaMask) {
   Surface = TRenderSurface{};
   Surface.Kind = rkRGB;
   InitGeometry(Surface, Width, Height, BitCount, Bits, Pitch);
@@ -93,8 +90,7 @@ void InitRGBSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitC
 
 bool SameSurfaceFormat(const TRenderSurface& A, const TRenderSurface& B) {
   if (A.Kind != B.Kind) return false;
-  if (A.Kind == rkIndexed)
-    return A.Index().Mask == B.Index().Mask && A.IndexedAlpha().Mask == B.IndexedAlpha().Mask;
+  if (A.Kind == rkIndexed) return A.Index().Mask == B.Index().Mask && A.IndexedAlpha().Mask == B.IndexedAlpha().Mask;
   return A.Red.Mask == B.Red.Mask && A.Green.Mask == B.Green.Mask && A.Blue.Mask == B.Blue.Mask &&
          A.Alpha.Mask == B.Alpha.Mask;
 }

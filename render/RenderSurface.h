@@ -60,9 +60,7 @@ struct TRenderSurface {
   // The alpha description of either kind.
   const TRenderChannel& AlphaChannel() const { return Kind == rkIndexed ? Green : Alpha; }
   // Channel description at RGB position c (0 red .. 3 alpha).
-  const TRenderChannel& Channel(int c) const {
-    return c == 0 ? Red : c == 1 ? Green : c == 2 ? Blue : Alpha;
-  }
+  const TRenderChannel& Channel(int c) const { return c == 0 ? Red : c == 1 ? Green : c == 2 ? Blue : Alpha; }
 };
 
 DWORD HighestSetBit(DWORD v);
@@ -72,11 +70,10 @@ TRenderChannel DescribeChannel(DWORD Mask, bool Indexed);
 
 // Palette: up to PaletteCount entries (at most 256) copied into the record;
 // the rest stays zero (black). Without a palette every index decodes to black.
-void InitIndexedSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits,
-                        LONG Pitch, DWORD IndexMask, DWORD AlphaMask,
-                        const PALETTEENTRY* Palette = nullptr, int PaletteCount = 0);
-void InitRGBSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits,
-                    LONG Pitch, DWORD RedMask, DWORD GreenMask, DWORD BlueMask, DWORD AlphaMask);
+void InitIndexedSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits, LONG Pitch,
+                        DWORD IndexMask, DWORD AlphaMask, const PALETTEENTRY* Palette = nullptr, int PaletteCount = 0);
+void InitRGBSurface(TRenderSurface& Surface, LONG Width, LONG Height, DWORD BitCount, void* Bits, LONG Pitch,
+                    DWORD RedMask, DWORD GreenMask, DWORD BlueMask, DWORD AlphaMask);
 bool SameSurfaceFormat(const TRenderSurface& A, const TRenderSurface& B);
 TRenderChannelSet SurfaceChannelMask(const TRenderSurface& Surface);
 

@@ -2,15 +2,10 @@
 
 #include <cstddef>
 
-
-
 void TCodeWriter::PatchDword(std::size_t At, std::uint32_t v) {
   if (At + 4 > Cap) return;
   for (int i = 0; i < 4; ++i) Buf[At + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-
-
-
 
 void TCodeWriter::MovRI32(int r, std::uint32_t v) {
   Rex(false, 0, -1, r, false);
@@ -66,9 +61,7 @@ std::size_t TCodeWriter::JccForward(int cc) {
   return at;
 }
 
-void TCodeWriter::Bind(std::size_t DispAt) {
-  PatchDword(DispAt, static_cast<std::uint32_t>(P - (DispAt + 4)));
-}
+void TCodeWriter::Bind(std::size_t DispAt) { PatchDword(DispAt, static_cast<std::uint32_t>(P - (DispAt + 4))); }
 
 int BranchConditionCode(int Condition) {
   switch (Condition) {
@@ -114,8 +107,7 @@ void EmitTexel(TCodeWriter& W, const TRenderStep& S) {
   W.MovRM32(RCX, B(S.A));
   W.ShiftRI(Shr, RCX, 16);
   W.MovRM32(RDX, B(S.A + 4));
-  if (S.Flag && pow2 && S.PitchBits <= 16 &&
-      (static_cast<std::uint64_t>(S.Mask2) << S.PitchBits) <= 0x7FFFFFFFu) {
+  if (S.Flag && pow2 && S.PitchBits <= 16 && (static_cast<std::uint64_t>(S.Mask2) << S.PitchBits) <= 0x7FFFFFFFu) {
     // Shift and mask folded: (V >> (16 - PitchBits)) and (HeightMask << PitchBits).
     W.ShiftRI(Shr, RDX, 16 - S.PitchBits);
     W.AluRI(And, RDX, S.Mask2 << S.PitchBits);
@@ -256,11 +248,11 @@ void EmitEncode(TCodeWriter& W, const TRenderStep& S) {
 void EmitBilinearMix(TCodeWriter& W, const TRenderStep& S) {
   const int sa = STATE(BilinearScratch.A), sb = STATE(BilinearScratch.B);
   const int sc = STATE(BilinearScratch.C), sd = STATE(BilinearScratch.D);
-  W.Byte(0x50);  // push rax: the pixel value survives the mix
+  W.Byte(0x50);               // push rax: the pixel value survives the mix
   W.MovzxB(R9, B(S.A + 1));   // fu: bits 8..15 of U
   W.MovzxB(R11, B(S.A + 5));  // fv: bits 8..15 of V
   W.MovRI32(R10, 255);
-  W.AluRR(Sub, R10, R9);      // 255 - fu
+  W.AluRR(Sub, R10, R9);  // 255 - fu
   for (int c = 0; c < 4; ++c) {
     if (!(S.Set & (1 << c))) continue;
     const int h = High(c);
@@ -462,7 +454,7 @@ void EmitNativeStep(TCodeWriter& W, const TRenderStep& S, const std::vector<std:
       W.MovqMmM(1, B(S.B));
       W.MmxShiftI(2, 1, 1);
       W.MmxOpRR(0xE5, 0, 1);  // pmulhw mm0, mm1
-      W.MmxShiftI(6, 0, 2);  // psllw mm0, 2
+      W.MmxShiftI(6, 0, 2);   // psllw mm0, 2
       W.MovqMMm(B(S.Out), 0);
       break;
     case Op::AddClamp:

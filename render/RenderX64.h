@@ -10,7 +10,22 @@
 #include "render/RenderMachine.h"
 
 enum TX64Reg : int {
-  RAX = 0, RCX, RDX, RBX, RSP, RBP, RSI, RDI, R8, R9, R10, R11, R12, R13, R14, R15,
+  RAX = 0,
+  RCX,
+  RDX,
+  RBX,
+  RSP,
+  RBP,
+  RSI,
+  RDI,
+  R8,
+  R9,
+  R10,
+  R11,
+  R12,
+  R13,
+  R14,
+  R15,
 };
 
 // Memory operand [Base + Index * Scale + Disp].
@@ -44,8 +59,8 @@ class TCodeWriter {
   void PatchDword(std::size_t At, std::uint32_t v);
 
   // Generic register/memory forms. Opcode bytes follow the prefixes and REX.
-  void RM(std::initializer_list<std::uint8_t> Opcode, int Reg, const TX64Mem& M, bool W = false,
-          bool Op16 = false, bool ByteReg = false);
+  void RM(std::initializer_list<std::uint8_t> Opcode, int Reg, const TX64Mem& M, bool W = false, bool Op16 = false,
+          bool ByteReg = false);
   void RR(std::initializer_list<std::uint8_t> Opcode, int Reg, int Rm, bool W = false, bool Op16 = false);
 
   void MovRM32(int r, const TX64Mem& m) { RM({0x8B}, r, m); }
@@ -59,40 +74,56 @@ class TCodeWriter {
   void MovsxdRR(int r, int s) { RR({0x63}, r, s, true); }
   void MovRR32(int d, int s) { RR({0x89}, s, d); }
   void MovRI32(int r, std::uint32_t v);
-  void MovMI32(const TX64Mem& m, std::uint32_t v) { RM({0xC7}, 0, m); Dword(v); }
+  void MovMI32(const TX64Mem& m, std::uint32_t v) {
+    RM({0xC7}, 0, m);
+    Dword(v);
+  }
   void MovMI16(const TX64Mem& m, std::uint16_t v);
   void MovzxWRR(int d, int s) { RR({0x0F, 0xB7}, d, s); }
 
   // ALU group: 0 add, 1 or, 4 and, 5 sub, 6 xor, 7 cmp.
   void AluRI(int op, int r, std::uint32_t v, bool W = false);
   void AluRR(int op, int d, int s, bool W = false) { RR({static_cast<std::uint8_t>(op * 8 + 1)}, s, d, W); }
-  void AluMI(int op, const TX64Mem& m, std::uint32_t v) { RM({0x81}, op, m); Dword(v); }
+  void AluMI(int op, const TX64Mem& m, std::uint32_t v) {
+    RM({0x81}, op, m);
+    Dword(v);
+  }
   void AluMR(int op, const TX64Mem& m, int r, bool Op16 = false) {
     RM({static_cast<std::uint8_t>(op * 8 + 1)}, r, m, false, Op16);
   }
-  void AluRM(int op, int r, const TX64Mem& m, bool W = false) {
-    RM({static_cast<std::uint8_t>(op * 8 + 3)}, r, m, W);
-  }
+  void AluRM(int op, int r, const TX64Mem& m, bool W = false) { RM({static_cast<std::uint8_t>(op * 8 + 3)}, r, m, W); }
   // Shift group: 4 shl, 5 shr, 7 sar.
   void ShiftRI(int op, int r, int count, bool W = false);
   void ShiftRCl(int op, int r, bool W = false) { RR({0xD3}, op, r, W); }
   void ImulRR(int d, int s, bool W = false) { RR({0x0F, 0xAF}, d, s, W); }
-  void ImulRRI(int d, int s, std::int32_t v, bool W = false) { RR({0x69}, d, s, W); Dword(static_cast<std::uint32_t>(v)); }
+  void ImulRRI(int d, int s, std::int32_t v, bool W = false) {
+    RR({0x69}, d, s, W);
+    Dword(static_cast<std::uint32_t>(v));
+  }
   void NegR(int r, bool W = false) { RR({0xF7}, 3, r, W); }
   void NotR(int r) { RR({0xF7}, 2, r); }
   void DecR(int r) { RR({0xFF}, 1, r); }
   void IncM(const TX64Mem& m) { RM({0xFF}, 0, m); }
   void Cmova(int d, int s) { RR({0x0F, 0x47}, d, s); }
-  void TestRI(int r, std::uint32_t v) { RR({0xF7}, 0, r); Dword(v); }
+  void TestRI(int r, std::uint32_t v) {
+    RR({0xF7}, 0, r);
+    Dword(v);
+  }
   void Ret() { Byte(0xC3); }
-  void RepStosd() { Byte(0xF3); Byte(0xAB); }
+  void RepStosd() {
+    Byte(0xF3);
+    Byte(0xAB);
+  }
 
   // MMX on mm0..mm7 with memory operands.
   void MovqMmM(int mm, const TX64Mem& m) { RM({0x0F, 0x6F}, mm, m); }
   void MovqMMm(const TX64Mem& m, int mm) { RM({0x0F, 0x7F}, mm, m); }
   void MmxOpM(std::uint8_t op, int mm, const TX64Mem& m) { RM({0x0F, op}, mm, m); }
   void MmxOpRR(std::uint8_t op, int d, int s) { RR({0x0F, op}, d, s); }
-  void MmxShiftI(int op, int mm, int count) { RR({0x0F, 0x71}, op, mm); Byte(static_cast<std::uint8_t>(count)); }
+  void MmxShiftI(int op, int mm, int count) {
+    RR({0x0F, 0x71}, op, mm);
+    Byte(static_cast<std::uint8_t>(count));
+  }
 
   // Jumps to a known (earlier or later) position; returns the position of a
   // 32-bit displacement when the target is not known yet (Target = npos).
@@ -136,8 +167,8 @@ inline void TCodeWriter::Rex(bool W, int Reg, int Index, int Base, bool Force) {
   if (rex != 0x40 || Force) Byte(rex);
 }
 
-inline void TCodeWriter::RM(std::initializer_list<std::uint8_t> Opcode, int Reg, const TX64Mem& M, bool W,
-                            bool Op16, bool ByteReg) {
+inline void TCodeWriter::RM(std::initializer_list<std::uint8_t> Opcode, int Reg, const TX64Mem& M, bool W, bool Op16,
+                            bool ByteReg) {
   if (Op16) Byte(0x66);
   Rex(W, Reg, M.Index, M.Base, ByteReg && Reg >= 4 && Reg < 8);
   for (std::uint8_t b : Opcode) Byte(b);

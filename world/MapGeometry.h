@@ -39,8 +39,12 @@ static_assert(GroundDiamondHalfWidth == 16 && GroundDiamondHalfHeight == 8,
 constexpr std::int64_t CellPictureX(std::int64_t Row, std::int64_t Col) { return 16 * (Col - Row) + CellPictureLeft; }
 constexpr std::int64_t CellPictureY(std::int64_t Row, std::int64_t Col) { return 8 * (Row + Col) + CellPictureTop; }
 // The centre of cell (Row, Col)'s ground diamond from the map origin.
-constexpr std::int64_t GroundCentreX(std::int64_t Row, std::int64_t Col) { return CellPictureX(Row, Col) + GroundDiamondX; }
-constexpr std::int64_t GroundCentreY(std::int64_t Row, std::int64_t Col) { return CellPictureY(Row, Col) + GroundDiamondY; }
+constexpr std::int64_t GroundCentreX(std::int64_t Row, std::int64_t Col) {
+  return CellPictureX(Row, Col) + GroundDiamondX;
+}
+constexpr std::int64_t GroundCentreY(std::int64_t Row, std::int64_t Col) {
+  return CellPictureY(Row, Col) + GroundDiamondY;
+}
 
 // A cell of the unbounded grid; on the map when both lie in 1 to its size.
 struct TMapCell {

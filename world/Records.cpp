@@ -68,8 +68,8 @@ constexpr void BuildingFields(IO& io, R& b) {
 
 template <typename IO, typename R>
 constexpr void UnitTypeFields(IO& io, R& t) {
-  io.Int(t.MaxHP), io.Int(t.Attack), io.Int(t.Defense), io.Int(t.MaxMana), io.Int(t.Range),
-      io.Int(t.AttackInterval), io.Int(t.TrainTime);
+  io.Int(t.MaxHP), io.Int(t.Attack), io.Int(t.Defense), io.Int(t.MaxMana), io.Int(t.Range), io.Int(t.AttackInterval),
+      io.Int(t.TrainTime);
   io.Str(t.Name);
   for (int i = 1; i <= UnitTypeSpellSlots; ++i) io.Str(t.Spells[i]);
   for (int i = 1; i <= UnitTypeBuildingSlots; ++i) io.Str(t.Buildings[i]);
@@ -79,8 +79,7 @@ constexpr void UnitTypeFields(IO& io, R& t) {
 
 template <typename IO, typename R>
 constexpr void BuildingTypeFields(IO& io, R& t) {
-  io.Int(t.MaxHP), io.Int(t.Attack), io.Int(t.Defense), io.Int(t.Range), io.Int(t.AttackInterval),
-      io.Int(t.BuildTime);
+  io.Int(t.MaxHP), io.Int(t.Attack), io.Int(t.Defense), io.Int(t.Range), io.Int(t.AttackInterval), io.Int(t.BuildTime);
   io.Str(t.Name);
   for (int i = 1; i <= BuildingTypeUnitSlots; ++i) io.Str(t.Units[i]);
   io.Byte(t.Reserved);
@@ -109,14 +108,14 @@ static_assert(StoredSize<TPlayer, PlayerFields<Counter, const TPlayer>>() == TPl
 
 }  // namespace
 
-#define BRASK_RECORD_IO(Type, Fields)                         \
-  void Type::Serialize(std::uint8_t* Out) const {             \
-    Writer w(Out);                                            \
-    Fields(w, *this);                                         \
-  }                                                           \
-  void Type::Deserialize(const std::uint8_t* In) {            \
-    Reader r(In);                                             \
-    Fields(r, *this);                                         \
+#define BRASK_RECORD_IO(Type, Fields)              \
+  void Type::Serialize(std::uint8_t* Out) const {  \
+    Writer w(Out);                                 \
+    Fields(w, *this);                              \
+  }                                                \
+  void Type::Deserialize(const std::uint8_t* In) { \
+    Reader r(In);                                  \
+    Fields(r, *this);                              \
   }
 
 BRASK_RECORD_IO(TUnit, UnitFields)

@@ -23,13 +23,13 @@ struct TUnit {
   TShortString Name;               // the unit's type name
   std::int32_t X = 0;              // position, world pixels
   std::int32_t Y = 0;
-  std::int32_t TargetX = 0;        // position the unit moves to
+  std::int32_t TargetX = 0;  // position the unit moves to
   std::int32_t TargetY = 0;
-  std::uint8_t Selected = 0;       // 1 = selected
-  std::int32_t Number = 0;         // running number among units of the same Name
-  std::int32_t Group = 0;          // 0 to 9; 0 = no group
-  TShortString AttackTarget;       // identifier of the object it attacks; empty = none
-  TShortString BuildName;          // type name of the building it is to construct
+  std::uint8_t Selected = 0;  // 1 = selected
+  std::int32_t Number = 0;    // running number among units of the same Name
+  std::int32_t Group = 0;     // 0 to 9; 0 = no group
+  TShortString AttackTarget;  // identifier of the object it attacks; empty = none
+  TShortString BuildName;     // type name of the building it is to construct
 
   bool Free() const { return Name.Empty(); }
   friend bool operator==(const TUnit&, const TUnit&) = default;
@@ -52,7 +52,7 @@ struct TBuilding {
   std::int32_t Number = 0;
   std::int32_t Group = 0;
   TShortString AttackTarget;
-  TShortString TrainUnit;          // type name of the unit being trained; empty = none
+  TShortString TrainUnit;  // type name of the unit being trained; empty = none
 
   bool Free() const { return Name.Empty(); }
   friend bool operator==(const TBuilding&, const TBuilding&) = default;
@@ -71,14 +71,14 @@ struct TUnitType {
   std::int32_t MaxHP = 0;
   std::int32_t Attack = 0;
   std::int32_t Defense = 0;
-  std::int32_t MaxMana = 0;         // 0 = the type has no mana
-  std::int32_t Range = 0;           // attack range, world pixels
-  std::int32_t AttackInterval = 0;  // ticks between two strikes
-  std::int32_t TrainTime = 0;       // training progress needed for one unit
-  TShortString Name;                // type name and picture name
+  std::int32_t MaxMana = 0;                                         // 0 = the type has no mana
+  std::int32_t Range = 0;                                           // attack range, world pixels
+  std::int32_t AttackInterval = 0;                                  // ticks between two strikes
+  std::int32_t TrainTime = 0;                                       // training progress needed for one unit
+  TShortString Name;                                                // type name and picture name
   std::array<TShortString, UnitTypeSpellSlots + 1> Spells{};        // [1..5] spells it can cast
   std::array<TShortString, UnitTypeBuildingSlots + 1> Buildings{};  // [1..10] building types it can construct
-  std::uint8_t Class = 0;           // behaviour class 0 to 5
+  std::uint8_t Class = 0;                                           // behaviour class 0 to 5
   std::int32_t GoldCost = 0;
   std::int32_t WoodCost = 0;
 
@@ -96,10 +96,10 @@ struct TBuildingType {
   std::int32_t Defense = 0;
   std::int32_t Range = 0;
   std::int32_t AttackInterval = 0;
-  std::int32_t BuildTime = 0;       // construction progress needed for one building
+  std::int32_t BuildTime = 0;  // construction progress needed for one building
   TShortString Name;
   std::array<TShortString, BuildingTypeUnitSlots + 1> Units{};  // [1..5] unit types it can train
-  std::uint8_t Reserved = 0;        // carried along, read by neither program
+  std::uint8_t Reserved = 0;                                    // carried along, read by neither program
   std::int32_t GoldCost = 0;
   std::int32_t WoodCost = 0;
 

@@ -11,12 +11,12 @@ constexpr int SpellsInUse = 4;
 
 // Effect kinds of a spell's three effect slots.
 constexpr std::uint8_t seNone = 0;
-constexpr std::uint8_t seHeal = 1;      // hit points are raised by the slot's parameter
+constexpr std::uint8_t seHeal = 1;  // hit points are raised by the slot's parameter
 constexpr std::uint8_t seTeleport = 2;
 
 struct TSpell {
-  std::string Name;  // windows-1250
-  std::int32_t Damage = 0;    // hit points taken from each unit and building hit
+  std::string Name;         // windows-1250
+  std::int32_t Damage = 0;  // hit points taken from each unit and building hit
   std::int32_t ManaCost = 0;
   std::uint8_t Kind1 = 0, Kind2 = 0, Kind3 = 0;
   std::int32_t Param1 = 0, Param2 = 0, Param3 = 0;

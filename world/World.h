@@ -39,8 +39,8 @@ struct TMapBlock {
 
   std::array<std::uint8_t, MapCells> Terrain{};
   std::array<std::uint8_t, MapCells> Heights{};
-  TShortString MapName;     // empty: no map is loaded (in the game)
-  std::int32_t MapRows = 0; // rows in use, as stored (unchecked)
+  TShortString MapName;      // empty: no map is loaded (in the game)
+  std::int32_t MapRows = 0;  // rows in use, as stored (unchecked)
   std::int32_t MapCols = 0;
 
   // Rows and columns in use, limited to the grid (0 to 250), for every walk

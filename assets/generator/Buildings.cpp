@@ -63,8 +63,14 @@ void Merlons(TPainter& P, double GX0, double GY0, double GX1, double GY1, double
     double ax = GX0 + (GX1 - GX0) * t0, ay = GY0 + (GY1 - GY0) * t0;
     double bx = GX0 + (GX1 - GX0) * t1, by = GY0 + (GY1 - GY0) * t1;
     double x0 = std::min(ax, bx), x1 = std::max(ax, bx), y0 = std::min(ay, by), y1 = std::max(ay, by);
-    if (x1 - x0 < Thick) { x0 -= Thick / 2; x1 += Thick / 2; }
-    if (y1 - y0 < Thick) { y0 -= Thick / 2; y1 += Thick / 2; }
+    if (x1 - x0 < Thick) {
+      x0 -= Thick / 2;
+      x1 += Thick / 2;
+    }
+    if (y1 - y0 < Thick) {
+      y0 -= Thick / 2;
+      y1 += Thick / 2;
+    }
     Box(P, x0, y0, x1, y1, Z, Z + 3.5, C);
   }
 }
@@ -82,17 +88,18 @@ void Tower(TPainter& P, double GX, double GY, double Radius, double Z0, double Z
     double arc = std::sqrt(1 - dx * dx) * ry;
     return y <= base.second + arc && y >= top.second - arc;
   };
-  P.Fill(body,
-         [=](double x, double y) {
-           double dx = (x - base.first) / rx;
-           double light = 1.02 - 0.34 * (dx + 0.35) * (dx + 0.35);
-           double arc = std::sqrt(std::max(0.0, 1 - dx * dx)) * ry;
-           double h = base.second + arc - y;
-           // Courses follow the curve; joints spread with the angle.
-           double along = (dx + dx * dx * dx * 0.3) * rx * 1.2;
-           return Scale(Stone(Wall, along, h, Seed), light);
-         },
-         base.first - rx, top.second - ry, base.first + rx, base.second + ry);
+  P.Fill(
+      body,
+      [=](double x, double y) {
+        double dx = (x - base.first) / rx;
+        double light = 1.02 - 0.34 * (dx + 0.35) * (dx + 0.35);
+        double arc = std::sqrt(std::max(0.0, 1 - dx * dx)) * ry;
+        double h = base.second + arc - y;
+        // Courses follow the curve; joints spread with the angle.
+        double along = (dx + dx * dx * dx * 0.3) * rx * 1.2;
+        return Scale(Stone(Wall, along, h, Seed), light);
+      },
+      base.first - rx, top.second - ry, base.first + rx, base.second + ry);
   // Windows: dark slits on the lit side.
   for (double z = Z0 + 12; z < Z1 - 6; z += 13) {
     auto w = Iso(GX, GY, z);
@@ -102,9 +109,8 @@ void Tower(TPainter& P, double GX, double GY, double Radius, double Z0, double Z
   }
   // The wall-walk ring and merlons.
   const double rr = 1.12;
-  P.Ellipse(top.first, top.second, rx * rr, ry * rr, [=](double x, double y) {
-    return Scale(Wall, 0.9 + 0.1 * ValueNoise(x, y, 2, Seed));
-  });
+  P.Ellipse(top.first, top.second, rx * rr, ry * rr,
+            [=](double x, double y) { return Scale(Wall, 0.9 + 0.1 * ValueNoise(x, y, 2, Seed)); });
   P.Fill(
       [=](double x, double y) {
         double dx = (x - top.first) / (rx * rr), dy = (y - top.second) / (ry * rr);
@@ -152,12 +158,14 @@ TPixelPicture Castle() {
   TRgb roof = Rgb(176, 52, 40);
   const double e = 1.18, t = 0.2, wh = 20;
   // Paved yard.
-  p.Polygon({Iso(-1.45, -1.45, 0), Iso(1.45, -1.45, 0), Iso(1.45, 1.45, 0), Iso(-1.45, 1.45, 0)},
-            [](double x, double y) {
-              double v = (Hash3(static_cast<int>(std::floor((x + 2 * y) / 5)),
-                                static_cast<int>(std::floor((2 * y - x) / 5)), 77) >> 24) / 255.0;
-              return Scale(Rgb(128, 120, 108), 0.85 + 0.25 * v);
-            });
+  p.Polygon(
+      {Iso(-1.45, -1.45, 0), Iso(1.45, -1.45, 0), Iso(1.45, 1.45, 0), Iso(-1.45, 1.45, 0)}, [](double x, double y) {
+        double v =
+            (Hash3(static_cast<int>(std::floor((x + 2 * y) / 5)), static_cast<int>(std::floor((2 * y - x) / 5)), 77) >>
+             24) /
+            255.0;
+        return Scale(Rgb(128, 120, 108), 0.85 + 0.25 * v);
+      });
   Tower(p, -e, -e, 0.34, 0, 32, wall.Wall, roof, 15, 31);
   Box(p, -e, -e, e, -e + t, 0, wh, wall);  // back-right wall
   Merlons(p, -e, -e, e, -e, wh, t, wall, 6);
@@ -172,17 +180,23 @@ TPixelPicture Castle() {
     // Keep windows on both faces and a pitched roof.
     for (double z : {18.0, 32.0}) {
       auto a = Iso(-0.15, 0.55, z), b = Iso(0.55, -0.15, z);
-      p.Polygon({{a.first - 1, a.second - 3}, {a.first + 1, a.second - 2}, {a.first + 1, a.second + 2},
+      p.Polygon({{a.first - 1, a.second - 3},
+                 {a.first + 1, a.second - 2},
+                 {a.first + 1, a.second + 2},
                  {a.first - 1, a.second + 1}},
                 Solid(Rgb(30, 24, 24)));
-      p.Polygon({{b.first - 1, b.second - 2}, {b.first + 1, b.second - 3}, {b.first + 1, b.second + 1},
+      p.Polygon({{b.first - 1, b.second - 2},
+                 {b.first + 1, b.second - 3},
+                 {b.first + 1, b.second + 1},
                  {b.first - 1, b.second + 2}},
                 Solid(Rgb(30, 24, 24)));
     }
     auto apex = Iso(0, 0, 62);
     auto l = Iso(-0.45, 0.45, 46), b = Iso(0.45, 0.45, 46), r = Iso(0.45, -0.45, 46);
-    p.Polygon({l, b, apex}, [](double, double y) { return Scale(Rgb(176, 52, 40), 0.95 + 0.1 * (std::fmod(y, 3) < 1.5)); });
-    p.Polygon({b, r, apex}, [](double, double y) { return Scale(Rgb(176, 52, 40), 0.7 + 0.08 * (std::fmod(y, 3) < 1.5)); });
+    p.Polygon({l, b, apex},
+              [](double, double y) { return Scale(Rgb(176, 52, 40), 0.95 + 0.1 * (std::fmod(y, 3) < 1.5)); });
+    p.Polygon({b, r, apex},
+              [](double, double y) { return Scale(Rgb(176, 52, 40), 0.7 + 0.08 * (std::fmod(y, 3) < 1.5)); });
     Banner(p, apex.first, apex.second, Rgb(240, 200, 40));
   }
   Tower(p, -e, e, 0.34, 0, 32, wall.Wall, roof, 15, 32);
@@ -194,7 +208,10 @@ TPixelPicture Castle() {
   {
     // Gate: an arched wooden door with iron bands in the front-left wall.
     auto g0 = Iso(-0.3, e, 0), g1 = Iso(0.3, e, 0);
-    TPoints door{g0, g1, {g1.first, g1.second - 10}, {(g0.first + g1.first) / 2, (g0.second + g1.second) / 2 - 14},
+    TPoints door{g0,
+                 g1,
+                 {g1.first, g1.second - 10},
+                 {(g0.first + g1.first) / 2, (g0.second + g1.second) / 2 - 14},
                  {g0.first, g0.second - 10}};
     p.Polygon(door, [](double x, double y) {
       TRgb c = Rgb(110, 70, 36);
@@ -220,19 +237,28 @@ TPixelPicture WatchTower() {
   for (int i = 0; i < 9; ++i) {
     double gx = -1.2 + i * 0.3;
     auto s = Iso(gx, -1.22, 5);
-    p.Polygon({{s.first - 1.4, s.second}, {s.first + 1.4, s.second}, {s.first + 1.4, s.second - 9},
-               {s.first, s.second - 11}, {s.first - 1.4, s.second - 9}},
+    p.Polygon({{s.first - 1.4, s.second},
+               {s.first + 1.4, s.second},
+               {s.first + 1.4, s.second - 9},
+               {s.first, s.second - 11},
+               {s.first - 1.4, s.second - 9}},
               Rounded(Rgb(140, 96, 56), s.first - 0.5, s.second - 6, 3));
     auto u = Iso(-1.22, gx, 5);
-    p.Polygon({{u.first - 1.4, u.second}, {u.first + 1.4, u.second}, {u.first + 1.4, u.second - 9},
-               {u.first, u.second - 11}, {u.first - 1.4, u.second - 9}},
+    p.Polygon({{u.first - 1.4, u.second},
+               {u.first + 1.4, u.second},
+               {u.first + 1.4, u.second - 9},
+               {u.first, u.second - 11},
+               {u.first - 1.4, u.second - 9}},
               Rounded(Rgb(140, 96, 56), u.first - 0.5, u.second - 6, 3));
   }
   Tower(p, 0, 0, 0.72, 5, 62, Rgb(182, 172, 154), Rgb(44, 80, 170), 24, 52);
   // Door at the foot, facing the viewer.
   auto d = Iso(0.2, 0.72, 5);
-  p.Polygon({{d.first - 3, d.second + 2}, {d.first + 3, d.second + 2}, {d.first + 3, d.second - 7},
-             {d.first, d.second - 10}, {d.first - 3, d.second - 7}},
+  p.Polygon({{d.first - 3, d.second + 2},
+             {d.first + 3, d.second + 2},
+             {d.first + 3, d.second - 7},
+             {d.first, d.second - 10},
+             {d.first - 3, d.second - 7}},
             [](double x, double) {
               TRgb c = Rgb(110, 70, 36);
               if (std::fmod(x, 2.0) < 0.5) c = Scale(c, 0.7);
@@ -241,8 +267,10 @@ TPixelPicture WatchTower() {
   // A barrel and a cart wheel by the platform's front.
   auto bpos = Iso(0.9, -0.7, 5);
   p.Ellipse(bpos.first, bpos.second - 3, 2.6, 3.4, Rounded(Rgb(150, 100, 50), bpos.first - 1, bpos.second - 4, 3));
-  p.Polygon({{bpos.first - 2.6, bpos.second - 4.5}, {bpos.first + 2.6, bpos.second - 4.5},
-             {bpos.first + 2.6, bpos.second - 3.7}, {bpos.first - 2.6, bpos.second - 3.7}},
+  p.Polygon({{bpos.first - 2.6, bpos.second - 4.5},
+             {bpos.first + 2.6, bpos.second - 4.5},
+             {bpos.first + 2.6, bpos.second - 3.7},
+             {bpos.first - 2.6, bpos.second - 3.7}},
             Solid(Rgb(70, 70, 76)));
   auto apex = Iso(0, 0, 62 + 24 + 2);
   Banner(p, apex.first, apex.second + 2, Rgb(240, 200, 40));

@@ -110,8 +110,7 @@ TPixelPicture Knight() {
             Rounded(Steel, CX - 2, Feet - 21, 5));
   p.Polygon({{CX - 2.6, Feet - 23}, {CX + 2.2, Feet - 23}, {CX + 2.6, Feet - 15}, {CX - 3.0, Feet - 15}},
             Rounded(cloth, CX, Feet - 19, 4));
-  p.Polygon({{CX - 0.6, Feet - 22}, {CX + 0.4, Feet - 22}, {CX + 0.4, Feet - 16}, {CX - 0.6, Feet - 16}},
-            Solid(gold));
+  p.Polygon({{CX - 0.6, Feet - 22}, {CX + 0.4, Feet - 22}, {CX + 0.4, Feet - 16}, {CX - 0.6, Feet - 16}}, Solid(gold));
   p.Capsule(CX - 1, Feet - 15, CX - 1.5, Feet - 8, 1.5, Rounded(Steel, CX - 1, Feet - 12, 3));
   // Helm with visor slit and a red plume.
   p.Polygon({{CX - 3.2, Feet - 30.5}, {CX + 3.2, Feet - 30.5}, {CX + 3.2, Feet - 24}, {CX - 3.2, Feet - 24}},
@@ -124,7 +123,10 @@ TPixelPicture Knight() {
   p.Polygon({{CX + 13.6, Feet - 37.5}, {CX + 10, Feet - 36.5}, {CX + 12.6, Feet - 34.5}}, Solid(Rgb(240, 240, 240)));
   Arm(p, CX + 3, Feet - 22, CX + 4.5, Feet - 18, Steel, DarkSteel);
   // Kite shield on the near side.
-  p.Polygon({{CX - 8.5, Feet - 23}, {CX - 3.0, Feet - 23}, {CX - 3.0, Feet - 17}, {CX - 5.8, Feet - 12.5},
+  p.Polygon({{CX - 8.5, Feet - 23},
+             {CX - 3.0, Feet - 23},
+             {CX - 3.0, Feet - 17},
+             {CX - 5.8, Feet - 12.5},
              {CX - 8.5, Feet - 17}},
             Rounded(Rgb(236, 236, 232), CX - 7, Feet - 21, 5));
   p.Polygon({{CX - 6.3, Feet - 22.5}, {CX - 5.3, Feet - 22.5}, {CX - 5.3, Feet - 14}, {CX - 6.3, Feet - 14}},
@@ -149,8 +151,7 @@ TPixelPicture Archer() {
   Head(p, 9.8);
   Eyes(p, 10.3);
   // Hood with a pointed back.
-  p.Polygon({{CX - 4.2, 10}, {CX - 3.6, 6}, {CX, 4.6}, {CX + 3.6, 6}, {CX + 4.2, 10}, {CX + 3.2, 8},
-             {CX - 3.2, 8}},
+  p.Polygon({{CX - 4.2, 10}, {CX - 3.6, 6}, {CX, 4.6}, {CX + 3.6, 6}, {CX + 4.2, 10}, {CX + 3.2, 8}, {CX - 3.2, 8}},
             Rounded(green, CX - 1, 6, 5));
   p.Polygon({{CX - 4.5, 12.5}, {CX + 4.5, 12.5}, {CX + 3.6, 15}, {CX - 3.6, 15}}, Rounded(green, CX, 13, 5));
   // The longbow held out to the right: a tall curve with its string, and a
@@ -185,8 +186,14 @@ TPixelPicture Mage() {
   Arm(p, CX + 3.6, 14, CX + 7.4, 18, robe);
   Arm(p, CX - 3.6, 14, CX - 6.5, 20, robe);
   // A spark of magic in the free hand.
-  p.Polygon({{CX - 8.5, 19}, {CX - 6.8, 18.4}, {CX - 6.2, 16.6}, {CX - 5.6, 18.4}, {CX - 3.9, 19},
-             {CX - 5.6, 19.6}, {CX - 6.2, 21.4}, {CX - 6.8, 19.6}},
+  p.Polygon({{CX - 8.5, 19},
+             {CX - 6.8, 18.4},
+             {CX - 6.2, 16.6},
+             {CX - 5.6, 18.4},
+             {CX - 3.9, 19},
+             {CX - 5.6, 19.6},
+             {CX - 6.2, 21.4},
+             {CX - 6.8, 19.6}},
             Solid(Rgb(255, 200, 80)));
   Head(p, 10);
   Eyes(p, 10.2);
@@ -269,9 +276,9 @@ TPixelPicture Scout() {
   Arm(p, CX + 4, 14, CX + 9.2, 15.5, tunic);
   Head(p, 9.8);
   Eyes(p, 10.3);
-  p.Polygon({{CX - 4.4, 10.5}, {CX - 3.8, 6}, {CX, 4.5}, {CX + 3.8, 6}, {CX + 4.4, 10.5}, {CX + 3.2, 8.2},
-             {CX - 3.2, 8.2}},
-            Rounded(cloak, CX - 1, 6, 5));
+  p.Polygon(
+      {{CX - 4.4, 10.5}, {CX - 3.8, 6}, {CX, 4.5}, {CX + 3.8, 6}, {CX + 4.4, 10.5}, {CX + 3.2, 8.2}, {CX - 3.2, 8.2}},
+      Rounded(cloak, CX - 1, 6, 5));
   p.Ellipse(CX, 12.5, 4.6, 1.6, Rounded(cloak, CX, 12, 4));
   p.Ellipse(CX + 2.6, 12.4, 0.9, 0.9, Solid(Rgb(220, 190, 80)));  // brooch
   return Finish(p);
@@ -296,7 +303,6 @@ void AddOutline(TPixelPicture& P, TRgb Color) {
 }
 
 std::vector<TNamedPicture> UnitPictures() {
-  return {{Cp("Piechur"), FootSoldier()}, {Cp("Rycerz"), Knight()}, {Cp("Łucznik"), Archer()},
-          {Cp("Mag"), Mage()},            {Cp("Mnich"), Monk()},    {Cp("Chłop"), Peasant()},
-          {Cp("Zwiadowca"), Scout()}};
+  return {{Cp("Piechur"), FootSoldier()}, {Cp("Rycerz"), Knight()}, {Cp("Łucznik"), Archer()}, {Cp("Mag"), Mage()},
+          {Cp("Mnich"), Monk()},          {Cp("Chłop"), Peasant()}, {Cp("Zwiadowca"), Scout()}};
 }

@@ -73,6 +73,7 @@ void WriteGameFolder(const std::string& Dir) {
 void WriteEditorFolder(const std::string& Dir) {
   for (const TUnitTypeFile& t : UnitTypes())
     if (t.InEditor) WriteRecord(Dir + "/data/" + t.FileName, t.Type, WriteUnitTypeFile);
-  for (const TBuildingTypeFile& t : BuildingTypes()) WriteRecord(Dir + "/data/" + t.FileName, t.Type, WriteBuildingTypeFile);
+  for (const TBuildingTypeFile& t : BuildingTypes())
+    WriteRecord(Dir + "/data/" + t.FileName, t.Type, WriteBuildingTypeFile);
   WriteMaps(Dir);
 }

@@ -130,9 +130,8 @@ TPixelPicture SpellCursor() {
 TPixelPicture AttackCursor() {
   TPainter p(32, 32);
   // A sword pointing up-left, its point at the hot spot.
-  p.Polygon({{0.3, 0.3}, {5, 2}, {19, 16}, {16, 19}, {2, 5}}, [](double x, double y) {
-    return (x - y) > 0 ? Rgb(230, 236, 244) : Rgb(150, 160, 176);
-  });
+  p.Polygon({{0.3, 0.3}, {5, 2}, {19, 16}, {16, 19}, {2, 5}},
+            [](double x, double y) { return (x - y) > 0 ? Rgb(230, 236, 244) : Rgb(150, 160, 176); });
   p.Capsule(14.5, 21.5, 21.5, 14.5, 1.4, Solid(Gold));
   p.Capsule(19, 19, 25, 25, 1.6, Solid(Rgb(110, 60, 30)));
   p.Ellipse(26, 26, 2.2, 2.2, Rounded(Gold, 25, 25, 2));
@@ -145,7 +144,8 @@ TPixelPicture Dice() {
   p.Polygon({{3, 6}, {14, 3}, {21, 8}, {21, 18}, {10, 22}, {3, 16}}, Solid(Rgb(236, 232, 220)));
   p.Polygon({{10, 11}, {21, 8}, {21, 18}, {10, 22}}, Solid(Rgb(200, 196, 186)));
   p.Polygon({{3, 6}, {10, 11}, {10, 22}, {3, 16}}, Solid(Rgb(220, 216, 206)));
-  for (auto [x, y] : std::vector<std::pair<double, double>>{{11.5, 6.8}, {5, 10}, {8, 17}, {13, 13}, {17, 16.5}, {19, 11}})
+  for (auto [x, y] :
+       std::vector<std::pair<double, double>>{{11.5, 6.8}, {5, 10}, {8, 17}, {13, 13}, {17, 16.5}, {19, 11}})
     p.Ellipse(x, y, 1.2, 1.1, Solid(Rgb(170, 30, 30)));
   return Finish(p);
 }
@@ -169,8 +169,18 @@ TPixelPicture Plus(const TPixelPicture& Figure) {
       }
     }
   TPainter p(24, 24);
-  p.Polygon({{16, 13}, {19, 13}, {19, 16}, {22, 16}, {22, 19}, {19, 19}, {19, 22}, {16, 22}, {16, 19}, {13, 19},
-             {13, 16}, {16, 16}},
+  p.Polygon({{16, 13},
+             {19, 13},
+             {19, 16},
+             {22, 16},
+             {22, 19},
+             {19, 19},
+             {19, 22},
+             {16, 22},
+             {16, 19},
+             {13, 19},
+             {13, 16},
+             {16, 16}},
             Solid(Rgb(60, 200, 70)));
   TPixelPicture plus = Finish(p);
   g.Blit(plus, 0, 0);
@@ -184,8 +194,18 @@ TPixelPicture BuildingPlus(const TPixelPicture& Building) {
   TPixelPicture g(24, 24);
   g.Blit(Shrunk(Building, 21, 23, 0, 2, 98, 108), 0, 0);
   TPainter p(24, 24);
-  p.Polygon({{16, 13}, {19, 13}, {19, 16}, {22, 16}, {22, 19}, {19, 19}, {19, 22}, {16, 22}, {16, 19}, {13, 19},
-             {13, 16}, {16, 16}},
+  p.Polygon({{16, 13},
+             {19, 13},
+             {19, 16},
+             {22, 16},
+             {22, 19},
+             {19, 19},
+             {19, 22},
+             {16, 22},
+             {16, 19},
+             {13, 19},
+             {13, 16},
+             {16, 16}},
             Solid(Rgb(60, 200, 70)));
   g.Blit(Finish(p), 0, 0);
   return g;
@@ -240,7 +260,8 @@ TPixelPicture StopGlyph() {
 
 TPixelPicture SelectGlyph() {
   TPainter p(24, 24);
-  p.Fill([](double x, double y) { return x > 2 && x < 22 && y > 2 && y < 22 && !(x > 4.5 && x < 19.5 && y > 4.5 && y < 19.5); },
+  p.Fill([](double x,
+            double y) { return x > 2 && x < 22 && y > 2 && y < 22 && !(x > 4.5 && x < 19.5 && y > 4.5 && y < 19.5); },
          Solid(Rgb(90, 220, 80)));
   p.Capsule(7, 12, 10.5, 16.5, 1.6, Solid(Rgb(90, 220, 80)));
   p.Capsule(10.5, 16.5, 17, 7, 1.6, Solid(Rgb(90, 220, 80)));
@@ -249,7 +270,8 @@ TPixelPicture SelectGlyph() {
 
 TPixelPicture DeselectGlyph() {
   TPainter p(24, 24);
-  p.Fill([](double x, double y) { return x > 2 && x < 22 && y > 2 && y < 22 && !(x > 4.5 && x < 19.5 && y > 4.5 && y < 19.5); },
+  p.Fill([](double x,
+            double y) { return x > 2 && x < 22 && y > 2 && y < 22 && !(x > 4.5 && x < 19.5 && y > 4.5 && y < 19.5); },
          Solid(Rgb(200, 200, 200)));
   p.Capsule(8, 8, 16, 16, 1.6, Solid(Rgb(220, 50, 40)));
   p.Capsule(16, 8, 8, 16, 1.6, Solid(Rgb(220, 50, 40)));
@@ -272,7 +294,8 @@ TPixelPicture HaltGlyph() {
 TPixelPicture FlagGlyph(TRgb Color, bool Horn) {
   TPainter p(24, 24);
   if (Horn) {
-    p.Polygon({{3, 9}, {16, 4}, {21, 2}, {21, 20}, {16, 17}, {3, 14}}, Vertical(Rgb(250, 236, 190), Rgb(200, 170, 110), 2, 20));
+    p.Polygon({{3, 9}, {16, 4}, {21, 2}, {21, 20}, {16, 17}, {3, 14}},
+              Vertical(Rgb(250, 236, 190), Rgb(200, 170, 110), 2, 20));
     p.Polygon({{3, 9}, {6, 9}, {6, 14}, {3, 14}}, Solid(Rgb(160, 120, 60)));
     p.Capsule(8, 6, 8, 17, 0.7, Solid(Rgb(180, 140, 70)));
   } else {
@@ -357,32 +380,32 @@ std::vector<TNamedPicture> EditorGlyphs() {
   std::vector<TNamedPicture> buildings = BuildingPictures();
   auto cell = [&](int k) { return Shrunk(terrain[static_cast<std::size_t>(k)].Picture, 32, 32, 0, 8, 34, 42); };
   return Keyed({{"SpeedButton1", Dice()},
-          {"SpeedButton2", Eraser()},
-          {"SpeedButton3", cell(0)},
-          {"TerrainButton1", cell(1)},
-          {"SpeedButton5", cell(2)},
-          {"SpeedButton4", cell(3)},
-          {"SpeedButton7", cell(4)},
-          {"SpeedButton6", cell(5)},
-          {"SpeedButton8", cell(6)},
-          {"SpeedButton9", Plus(units[0].Picture)},
-          {"SpeedButton10", Pencil()},
-          {"SpeedButton11", Cross()},
-          {"SpeedButton12", BuildingPlus(buildings[0].Picture)},
-          {"SpeedButton13", Pencil()},
-          {"SpeedButton14", Cross()}});
+                {"SpeedButton2", Eraser()},
+                {"SpeedButton3", cell(0)},
+                {"TerrainButton1", cell(1)},
+                {"SpeedButton5", cell(2)},
+                {"SpeedButton4", cell(3)},
+                {"SpeedButton7", cell(4)},
+                {"SpeedButton6", cell(5)},
+                {"SpeedButton8", cell(6)},
+                {"SpeedButton9", Plus(units[0].Picture)},
+                {"SpeedButton10", Pencil()},
+                {"SpeedButton11", Cross()},
+                {"SpeedButton12", BuildingPlus(buildings[0].Picture)},
+                {"SpeedButton13", Pencil()},
+                {"SpeedButton14", Cross()}});
 }
 
 std::vector<TNamedPicture> GameGlyphs() {
   return Keyed({{"MusicButton1", PlayGlyph()},
-          {"MusicButton2", StopGlyph()},
-          {"MenuButton1", SelectGlyph()},
-          {"MenuButton2", DeselectGlyph()},
-          {"MenuButton3", HaltGlyph()},
-          {"MenuButton4", FlagGlyph(Rgb(40, 90, 200), false)},
-          {"MenuButton5", FlagGlyph(Rgb(40, 90, 200), true)},
-          {"MenuButton6", SwordsGlyph()},
-          {"MenuButton7", MagicGlyph()},
-          {"MenuButton8", Plus(UnitPictures()[0].Picture)},
-          {"MenuButton9", HammerGlyph()}});
+                {"MusicButton2", StopGlyph()},
+                {"MenuButton1", SelectGlyph()},
+                {"MenuButton2", DeselectGlyph()},
+                {"MenuButton3", HaltGlyph()},
+                {"MenuButton4", FlagGlyph(Rgb(40, 90, 200), false)},
+                {"MenuButton5", FlagGlyph(Rgb(40, 90, 200), true)},
+                {"MenuButton6", SwordsGlyph()},
+                {"MenuButton7", MagicGlyph()},
+                {"MenuButton8", Plus(UnitPictures()[0].Picture)},
+                {"MenuButton9", HammerGlyph()}});
 }

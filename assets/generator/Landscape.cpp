@@ -93,9 +93,7 @@ void TLandscape::RaiseTo(int Row, int Col, int Level, THillStyle Style) {
   cell.Style = Style;
 }
 
-void TLandscape::Hill(TCellPoint P, double Radius, int Peak, THillStyle Style) {
-  Ridge({P, P}, Radius, Peak, Style);
-}
+void TLandscape::Hill(TCellPoint P, double Radius, int Peak, THillStyle Style) { Ridge({P, P}, Radius, Peak, Style); }
 
 void TLandscape::Ridge(const std::vector<TCellPoint>& Line, double HalfWidth, int Peak, THillStyle Style) {
   const std::uint32_t seed = NextSeed();
@@ -111,7 +109,8 @@ void TLandscape::Ridge(const std::vector<TCellPoint>& Line, double HalfWidth, in
     for (int c = static_cast<int>(c0 - reach); c <= static_cast<int>(c1 + reach) + 1; ++c) {
       if (!In(r, c)) continue;
       double d = 1e9;
-      for (std::size_t k = 0; k + 1 < Line.size(); ++k) d = std::min(d, SegmentDistance({double(r), double(c)}, Line[k], Line[k + 1]));
+      for (std::size_t k = 0; k + 1 < Line.size(); ++k)
+        d = std::min(d, SegmentDistance({double(r), double(c)}, Line[k], Line[k + 1]));
       d = d / HalfWidth - 0.7 * (Fractal(r, c, 3.0, 3, seed) - 0.5);
       if (d >= 1) continue;
       const int level = std::min(Peak, 1 + static_cast<int>((1 - d) * Peak));
@@ -132,7 +131,8 @@ void TLandscape::Woods(double Scale, const TCover& Cover) {
     }
 }
 
-void TLandscape::Hills(double Scale, const TCover& Cover, int Peak, const std::function<THillStyle(double, double)>& Style) {
+void TLandscape::Hills(double Scale, const TCover& Cover, int Peak,
+                       const std::function<THillStyle(double, double)>& Style) {
   const std::uint32_t seed = NextSeed();
   for (int r = 1; r <= FRows; ++r)
     for (int c = 1; c <= FCols; ++c) {
@@ -161,7 +161,8 @@ void TLandscape::River(const std::vector<TCellPoint>& Course, double Width0, dou
       if (k > 0) along += Length(curve[k].Row - curve[k - 1].Row, curve[k].Col - curve[k - 1].Col);
       if (len <= 0) continue;
       double pinned = 1;
-      for (const TCellPoint& pin : Pins) pinned = std::min(pinned, Length(curve[k].Row - pin.Row, curve[k].Col - pin.Col) / 24);
+      for (const TCellPoint& pin : Pins)
+        pinned = std::min(pinned, Length(curve[k].Row - pin.Row, curve[k].Col - pin.Col) / 24);
       const double side = pinned * Meander * 4 * (Fractal(along, 0.5, 14.0, 3, seed + 9) - 0.5);
       bent[k] = {curve[k].Row - dc / len * side, curve[k].Col + dr / len * side};
     }
@@ -187,9 +188,11 @@ void TLandscape::Lake(TCellPoint P, double RadiusRows, double RadiusCols, bool S
   const std::uint32_t seed = NextSeed();
   const double shore = 2.2 / std::min(RadiusRows, RadiusCols);
   for (int r = static_cast<int>(P.Row - RadiusRows * 1.6) - 2; r <= static_cast<int>(P.Row + RadiusRows * 1.6) + 2; ++r)
-    for (int c = static_cast<int>(P.Col - RadiusCols * 1.6) - 2; c <= static_cast<int>(P.Col + RadiusCols * 1.6) + 2; ++c) {
+    for (int c = static_cast<int>(P.Col - RadiusCols * 1.6) - 2; c <= static_cast<int>(P.Col + RadiusCols * 1.6) + 2;
+         ++c) {
       if (!In(r, c)) continue;
-      const double d = Length((r - P.Row) / RadiusRows, (c - P.Col) / RadiusCols) - 0.6 * (Fractal(r, c, 3.0, 3, seed) - 0.5);
+      const double d =
+          Length((r - P.Row) / RadiusRows, (c - P.Col) / RadiusCols) - 0.6 * (Fractal(r, c, 3.0, 3, seed) - 0.5);
       TCell& cell = At(r, c);
       if (d < 1) {
         cell.Kind = tkWater;
@@ -229,7 +232,9 @@ void TLandscape::OpenNear(double X, double Y, double Radius, double Ragged, std:
     }
 }
 
-void TLandscape::OpenDisc(TWorldPoint P, double Radius, double Ragged) { OpenNear(P.X, P.Y, Radius, Ragged, NextSeed()); }
+void TLandscape::OpenDisc(TWorldPoint P, double Radius, double Ragged) {
+  OpenNear(P.X, P.Y, Radius, Ragged, NextSeed());
+}
 
 void TLandscape::OpenWay(TWorldPoint From, TWorldPoint To, double Radius, double Ragged) {
   const std::uint32_t seed = NextSeed();
@@ -302,7 +307,7 @@ bool TLandscape::Tidy(bool Final) {
   bool changed = false;
   auto cls = [&](int r, int c) { return ClassOf(At(r, c).Kind); };
   // The 2 x 2 blocks holding a cell, by their top-left cell.
-  auto block = [&](int r, int c, int k, int (&out)[4][2]) {
+  auto block = [&](int r, int c, int k, int(&out)[4][2]) {
     const int br = r - 1 + k / 2, bc = c - 1 + k % 2;
     if (!In(br, bc) || !In(br + 1, bc + 1)) return false;
     const int cells[4][2] = {{br, bc}, {br, bc + 1}, {br + 1, bc}, {br + 1, bc + 1}};
@@ -323,7 +328,7 @@ bool TLandscape::Tidy(bool Final) {
     }
     return true;
   };
-  auto hasOpen = [&](const int (&b)[4][2]) {
+  auto hasOpen = [&](const int(&b)[4][2]) {
     for (auto& p : b)
       if (At(p[0], p[1]).Open) return true;
     return false;
@@ -456,7 +461,8 @@ void TLandscape::TidyLevels() {
           changed = true;
           continue;
         }
-        const int low = std::min(std::min(level(r - 1, c), level(r + 1, c)), std::min(level(r, c - 1), level(r, c + 1)));
+        const int low =
+            std::min(std::min(level(r - 1, c), level(r + 1, c)), std::min(level(r, c - 1), level(r, c + 1)));
         if (low > l && In(r - 1, c) && In(r + 1, c) && In(r, c - 1) && In(r, c + 1)) {
           cell.Level = low;
           changed = true;
@@ -500,22 +506,17 @@ std::uint8_t TLandscape::DressedKind(int Row, int Col) const {
       if (cell.Level == 3) return tkRock;
       if (cell.Level == 2) return n > 0.5 ? tkRock : tkMeadow;
       return n > 0.64 ? tkRock : tkMeadow;
-    case THillStyle::Crags:
-      return cell.Level == 1 && n > 0.58 ? tkMeadow : tkRock;
-    case THillStyle::Highland:
-      return cell.Level >= 3 ? tkRock : tkMeadow;
-    case THillStyle::Dunes:
-      return tkSand;
+    case THillStyle::Crags: return cell.Level == 1 && n > 0.58 ? tkMeadow : tkRock;
+    case THillStyle::Highland: return cell.Level >= 3 ? tkRock : tkMeadow;
+    case THillStyle::Dunes: return tkSand;
   }
   return tkRock;
 }
 
 void TLandscape::Finish(TMapBlock& Map) {
   ApplyOpenGround();
-  for (int pass = 0; pass < 60 && Tidy(false); ++pass) {
-  }
-  while (Tidy(true)) {
-  }
+  for (int pass = 0; pass < 60 && Tidy(false); ++pass) {}
+  while (Tidy(true)) {}
   SmoothLevels();
   TidyLevels();
   SmoothLevels();
@@ -526,6 +527,7 @@ void TLandscape::Finish(TMapBlock& Map) {
       const TCell& cell = At(r, c);
       const bool raised = IsRaised(cell.Kind);
       Map.SetTerrainAt(r, c, raised ? DressedKind(r, c) : cell.Kind);
-      Map.SetHeightAt(r, c, static_cast<std::uint8_t>(std::min<int>(MaxElevation, raised ? cell.Level - 1 : cell.Level)));
+      Map.SetHeightAt(r, c,
+                      static_cast<std::uint8_t>(std::min<int>(MaxElevation, raised ? cell.Level - 1 : cell.Level)));
     }
 }

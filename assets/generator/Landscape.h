@@ -47,7 +47,8 @@ class TLandscape {
   // they take; hills rise up to Peak levels, dressed in Style.
   using TCover = std::function<double(double Row, double Col)>;
   void Woods(double Scale, const TCover& Cover);
-  void Hills(double Scale, const TCover& Cover, int Peak, const std::function<THillStyle(double Row, double Col)>& Style);
+  void Hills(double Scale, const TCover& Cover, int Peak,
+             const std::function<THillStyle(double Row, double Col)>& Style);
   // A river along a smooth curve through Course (the first and last points
   // may lie outside the map, so that it runs off the edge), its width
   // growing from Width0 to Width1 cells, winding to either side of the curve

@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr int Division = 480;   // ticks a quarter note
-constexpr int Tempo = 100;      // quarter notes a minute
+constexpr int Division = 480;  // ticks a quarter note
+constexpr int Tempo = 100;     // quarter notes a minute
 constexpr int BeatsABar = 4;
 constexpr int IntroBars = 4;
 
@@ -22,8 +22,10 @@ struct TTrack {
   void Note(int Channel, double Beat, double Length, int Key, int Velocity) {
     auto on = static_cast<std::uint32_t>(Beat * Division + 0.5);
     auto off = static_cast<std::uint32_t>((Beat + Length) * Division + 0.5) - 6;
-    Events.push_back({on, 2, {static_cast<std::uint8_t>(0x90 | Channel), static_cast<std::uint8_t>(Key),
-                              static_cast<std::uint8_t>(Velocity)}});
+    Events.push_back({on,
+                      2,
+                      {static_cast<std::uint8_t>(0x90 | Channel), static_cast<std::uint8_t>(Key),
+                       static_cast<std::uint8_t>(Velocity)}});
     Events.push_back({off, 0, {static_cast<std::uint8_t>(0x80 | Channel), static_cast<std::uint8_t>(Key), 64}});
   }
   void Setup(int Channel, int Program, int Volume, int Pan, int Reverb) {
@@ -39,8 +41,14 @@ int Key(const std::string& Name) {
   static const int steps[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
   int k = steps[Name[0] - 'A'];
   std::size_t i = 1;
-  if (Name[i] == '#') { ++k; ++i; }
-  if (Name[i] == 'b') { --k; ++i; }
+  if (Name[i] == '#') {
+    ++k;
+    ++i;
+  }
+  if (Name[i] == 'b') {
+    --k;
+    ++i;
+  }
   int octave = Name[i] - '0';
   return 12 * (octave + 1) + k;
 }
@@ -57,27 +65,25 @@ struct TChord {
   const char* Fifth;
 };
 
-const std::vector<TMelodyNote> ThemeA{
-    {"A4", 1}, {"D5", 1}, {"E5", 0.5}, {"F5", 0.5}, {"E5", 1},       // Dm
-    {"D5", 0.5}, {"C5", 0.5}, {"G4", 1}, {"C5", 1}, {"E5", 1},       // C
-    {"F5", 1.5}, {"E5", 0.5}, {"D5", 1}, {"A4", 1},                  // Dm
-    {"C5", 1}, {"B4", 0.5}, {"A4", 0.5}, {"E4", 2},                  // Am
-    {"F4", 1}, {"A4", 1}, {"C5", 1}, {"F5", 1},                      // F
-    {"E5", 1.5}, {"D5", 0.5}, {"C5", 1}, {"G4", 1},                  // C
-    {"B4", 1}, {"D5", 1}, {"G5", 1}, {"F5", 0.5}, {"E5", 0.5},       // G
-    {"D5", 3}, {"-", 1}};                                            // Dm
+const std::vector<TMelodyNote> ThemeA{{"A4", 1},   {"D5", 1},   {"E5", 0.5}, {"F5", 0.5}, {"E5", 1},    // Dm
+                                      {"D5", 0.5}, {"C5", 0.5}, {"G4", 1},   {"C5", 1},   {"E5", 1},    // C
+                                      {"F5", 1.5}, {"E5", 0.5}, {"D5", 1},   {"A4", 1},                 // Dm
+                                      {"C5", 1},   {"B4", 0.5}, {"A4", 0.5}, {"E4", 2},                 // Am
+                                      {"F4", 1},   {"A4", 1},   {"C5", 1},   {"F5", 1},                 // F
+                                      {"E5", 1.5}, {"D5", 0.5}, {"C5", 1},   {"G4", 1},                 // C
+                                      {"B4", 1},   {"D5", 1},   {"G5", 1},   {"F5", 0.5}, {"E5", 0.5},  // G
+                                      {"D5", 3},   {"-", 1}};                                           // Dm
 const std::vector<TChord> ChordsA{{"D3", "F3", "A3"}, {"C3", "E3", "G3"}, {"D3", "F3", "A3"}, {"A2", "C3", "E3"},
                                   {"F2", "A2", "C3"}, {"C3", "E3", "G3"}, {"G2", "B2", "D3"}, {"D3", "F3", "A3"}};
 
-const std::vector<TMelodyNote> ThemeB{
-    {"A5", 2}, {"G5", 1}, {"F5", 1},                                 // F
-    {"E5", 2}, {"G5", 1}, {"E5", 1},                                 // C
-    {"D5", 1}, {"B4", 1}, {"G4", 1}, {"B4", 1},                      // G
-    {"A4", 2}, {"D5", 1}, {"F5", 1},                                 // Dm
-    {"F5", 1}, {"G5", 0.5}, {"A5", 0.5}, {"C6", 1}, {"A5", 1},       // F
-    {"G5", 1.5}, {"F5", 0.5}, {"E5", 1}, {"C5", 1},                  // C
-    {"E5", 1}, {"A5", 1}, {"G5", 1}, {"E5", 1},                      // Am
-    {"C#5", 1}, {"E5", 1}, {"A5", 2}};                               // A
+const std::vector<TMelodyNote> ThemeB{{"A5", 2},   {"G5", 1},   {"F5", 1},                          // F
+                                      {"E5", 2},   {"G5", 1},   {"E5", 1},                          // C
+                                      {"D5", 1},   {"B4", 1},   {"G4", 1},   {"B4", 1},             // G
+                                      {"A4", 2},   {"D5", 1},   {"F5", 1},                          // Dm
+                                      {"F5", 1},   {"G5", 0.5}, {"A5", 0.5}, {"C6", 1}, {"A5", 1},  // F
+                                      {"G5", 1.5}, {"F5", 0.5}, {"E5", 1},   {"C5", 1},             // C
+                                      {"E5", 1},   {"A5", 1},   {"G5", 1},   {"E5", 1},             // Am
+                                      {"C#5", 1},  {"E5", 1},   {"A5", 2}};                         // A
 const std::vector<TChord> ChordsB{{"F2", "A2", "C3"}, {"C3", "E3", "G3"}, {"G2", "B2", "D3"}, {"D3", "F3", "A3"},
                                   {"F2", "A2", "C3"}, {"C3", "E3", "G3"}, {"A2", "C3", "E3"}, {"A2", "C#3", "E3"}};
 
@@ -85,7 +91,7 @@ const std::vector<TChord> ChordsB{{"F2", "A2", "C3"}, {"C3", "E3", "G3"}, {"G2",
 struct TSection {
   const std::vector<TMelodyNote>* Theme;
   const std::vector<TChord>* Chords;
-  bool Oboe;   // the oboe doubles the tune an octave down
+  bool Oboe;  // the oboe doubles the tune an octave down
   bool Drums;
 };
 
@@ -150,8 +156,8 @@ std::vector<std::uint8_t> ComposeMusic() {
   conductor.Events.push_back({0, 1, {0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0}});  // 600000 µs a quarter
   conductor.Events.push_back({0, 1, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}});
 
-  TTrack recorder{"Recorder", {}}, lute{"Lute", {}}, strings{"Strings", {}}, cello{"Cello", {}},
-      oboe{"Oboe", {}}, drums{"Drums", {}};
+  TTrack recorder{"Recorder", {}}, lute{"Lute", {}}, strings{"Strings", {}}, cello{"Cello", {}}, oboe{"Oboe", {}},
+      drums{"Drums", {}};
   recorder.Setup(0, 74, 110, 70, 60);
   lute.Setup(1, 24, 96, 44, 50);
   strings.Setup(2, 48, 62, 64, 80);
@@ -163,7 +169,8 @@ std::vector<std::uint8_t> ComposeMusic() {
     double beat = Bar * BeatsABar;
     int root = Key(C.Root), third = Key(C.Third), fifth = Key(C.Fifth);
     // The lute picks the chord in eighths: root, fifth, octave, third...
-    const int pattern[8] = {root + 12, fifth + 12, root + 24, third + 24, fifth + 12, third + 24, root + 24, fifth + 12};
+    const int pattern[8] = {root + 12,  fifth + 12, root + 24, third + 24,
+                            fifth + 12, third + 24, root + 24, fifth + 12};
     for (int i = 0; i < 8; ++i) lute.Note(1, beat + i * 0.5, 0.5, pattern[i], i % 2 ? 58 : 72);
     // Strings hold the open fifth; the cello walks root and fifth.
     strings.Note(2, beat, 4, root + 12, 54);
@@ -174,9 +181,9 @@ std::vector<std::uint8_t> ComposeMusic() {
   };
   auto drumBar = [&](int Bar, bool Fill) {
     double beat = Bar * BeatsABar;
-    drums.Note(9, beat, 0.5, 45, 86);        // frame drum on one
-    drums.Note(9, beat + 2, 0.5, 45, 70);    // and three
-    drums.Note(9, beat + 1, 0.5, 54, 60);    // tambourine on two and four
+    drums.Note(9, beat, 0.5, 45, 86);      // frame drum on one
+    drums.Note(9, beat + 2, 0.5, 45, 70);  // and three
+    drums.Note(9, beat + 1, 0.5, 54, 60);  // tambourine on two and four
     drums.Note(9, beat + 3, 0.5, 54, 64);
     drums.Note(9, beat + 3.5, 0.5, 45, 56);
     if (Fill) {

@@ -61,7 +61,8 @@ class TSite {
     for (std::size_t k = 0; k < Names.size(); ++k) {
       const int row = static_cast<int>(k) / PerRow, col = static_cast<int>(k) % PerRow;
       const int inRow = std::min(PerRow, static_cast<int>(Names.size()) - row * PerRow);
-      const TWorldPoint p{Middle.X + 27 * col - 27 * (inRow - 1) / 2 + (row % 2) * 6, Middle.Y + 21 * row - 21 * (rows - 1) / 2};
+      const TWorldPoint p{Middle.X + 27 * col - 27 * (inRow - 1) / 2 + (row % 2) * 6,
+                          Middle.Y + 21 * row - 21 * (rows - 1) / 2};
       slots.push_back(Unit(Names[k], p));
       FOut.Map.Units[static_cast<std::size_t>(slots.back())].Group = Group;
     }
@@ -127,7 +128,8 @@ class TSite {
   // A way from a camp straight to another place, without the crossroads.
   void Direct(int From, int To) {
     FDirect.push_back({From, To});
-    FLand.OpenWay(FStarts[static_cast<std::size_t>(From)], FOut.Places[static_cast<std::size_t>(To)].Rally, WayRadius, FRagged);
+    FLand.OpenWay(FStarts[static_cast<std::size_t>(From)], FOut.Places[static_cast<std::size_t>(To)].Rally, WayRadius,
+                  FRagged);
   }
 
   // The routes from every camp to every other place.
@@ -137,7 +139,8 @@ class TSite {
       for (std::size_t b = 0; b < FOut.Places.size(); ++b) {
         if (a == b) continue;
         TSampleRoute route{static_cast<int>(a), static_cast<int>(b), {}};
-        const bool direct = std::find(FDirect.begin(), FDirect.end(), std::pair<int, int>(route.From, route.To)) != FDirect.end();
+        const bool direct =
+            std::find(FDirect.begin(), FDirect.end(), std::pair<int, int>(route.From, route.To)) != FDirect.end();
         if (!direct) route.Via.push_back(Snapped(FCrossroads));
         FOut.Routes.push_back(route);
       }
@@ -179,7 +182,8 @@ void CheckPlacement(const TSampleMap& M) {
     for (int dy : {-6, 0, 6})
       for (int dx : {-12, 0, 12})
         if (BlockingAt(f.Map, unit.X + dx, unit.Y + dy))
-          fail(ObjectIdentifier(unit) + " stands by blocking ground at " + std::to_string(unit.X) + "," + std::to_string(unit.Y));
+          fail(ObjectIdentifier(unit) + " stands by blocking ground at " + std::to_string(unit.X) + "," +
+               std::to_string(unit.Y));
     for (int b = 1; b <= MaxBuildings && !f.Buildings[static_cast<std::size_t>(b)].Free(); ++b) {
       const TBuilding& w = f.Buildings[static_cast<std::size_t>(b)];
       const double dx = w.X - unit.X, dy = w.Y - unit.Y;
@@ -242,8 +246,8 @@ TSampleMap SmallMap() {
   // The Wartka and its lake.
   land.Lake({16, 4}, 2.6, 2.8, true);
   land.River({{22, -2}, {19.5, 1}, {17, 3}}, 2.4, 2.6);
-  land.River({{16, 6}, {16, 9}, {14.5, 12}, {13.5, 14.5}, {11, 17}, {7, 18}, {3.5, 19.5}, {0, 20.5}, {-3, 21}}, 2.8, 3.2, 0,
-             {{13.5, 14.5}});
+  land.River({{16, 6}, {16, 9}, {14.5, 12}, {13.5, 14.5}, {11, 17}, {7, 18}, {3.5, 19.5}, {0, 20.5}, {-3, 21}}, 2.8,
+             3.2, 0, {{13.5, 14.5}});
 
   TSite site(m, land, {0, 282}, 40, 16);
   // The seat: castle and tower in the north, the company beside them.
@@ -335,9 +339,11 @@ TSampleMap LargeMap() {
   land.Lake({100, 205}, 2.8, 3, false);
 
   // The rivers and the lake.
-  land.River({{-4, 156}, {1, 150}, {20, 126}, {47, 91}, {66, 66}, {100, 35}, {120, 14}, {134, -4}}, 3.6, 5.0, 4, {{66, 66}});
+  land.River({{-4, 156}, {1, 150}, {20, 126}, {47, 91}, {66, 66}, {100, 35}, {120, 14}, {134, -4}}, 3.6, 5.0, 4,
+             {{66, 66}});
   land.River({{44, 172}, {40, 152}, {33, 128}, {29, 116}}, 2.0, 2.6, 2);
-  land.River({{150, 244}, {150, 236}, {153, 200}, {156, 160}, {162, 135}, {175, 108}, {184, 72}, {186, 56}}, 3.4, 4.0, 4);
+  land.River({{150, 244}, {150, 236}, {153, 200}, {156, 160}, {162, 135}, {175, 108}, {184, 72}, {186, 56}}, 3.4, 4.0,
+             4);
   land.Lake({182, 50}, 6, 7, true);
   land.River({{188, 44}, {200, 38}, {215, 36}, {230, 40}, {244, 42}}, 2.6, 3.0, 2);
 

@@ -9,16 +9,18 @@
 
 const std::vector<TStoredWave>& StoredWaves() {
   static const std::vector<TStoredWave> waves{
-      {"position", 1, 22050, 1606, false}, {"warrior", 1, 11025, 4361, false},   {"archer", 1, 11025, 7812, false},
+      {"position", 1, 22050, 1606, false},   {"warrior", 1, 11025, 4361, false}, {"archer", 1, 11025, 7812, false},
       {"buildcrash", 1, 11025, 1828, false}, {"death", 1, 8000, 7941, true},     {"boom", 1, 11025, 23540, false},
-      {"magic", 1, 11025, 6653, false},    {"build", 2, 22050, 224794, false}, {"train", 1, 11025, 19382, false}};
+      {"magic", 1, 11025, 6653, false},      {"build", 2, 22050, 224794, false}, {"train", 1, 11025, 19382, false}};
   return waves;
 }
 
 namespace {
 
 // White noise in [-1, 1) from a counter.
-double Noise(std::uint32_t N, std::uint32_t Seed) { return (Hash3(static_cast<std::int32_t>(N), 7, Seed) >> 8) / 8388608.0 - 1.0; }
+double Noise(std::uint32_t N, std::uint32_t Seed) {
+  return (Hash3(static_cast<std::int32_t>(N), 7, Seed) >> 8) / 8388608.0 - 1.0;
+}
 
 // A two-pole resonator (band pass) at Freq with bandwidth Width, both in Hz.
 struct TResonator {
@@ -157,14 +159,15 @@ std::vector<double> Click(int N, double Rate) {
   for (int i = 0; i < N; ++i) {
     double t = i / Rate;
     double ex = Noise(static_cast<std::uint32_t>(i), 1) * Env(t, 0.0004, 0.004);
-    s[static_cast<std::size_t>(i)] = body.Step(ex) * 3 + knock.Step(ex) * 4 + Sine(2 * Pi * 2600 * t) * Env(t, 0.0002, 0.006) * 0.3;
+    s[static_cast<std::size_t>(i)] =
+        body.Step(ex) * 3 + knock.Step(ex) * 4 + Sine(2 * Pi * 2600 * t) * Env(t, 0.0002, 0.006) * 0.3;
   }
   return s;
 }
 
 std::vector<double> SwordClash(int N, double Rate) {
   std::vector<double> s(static_cast<std::size_t>(N));
-  const double partials[6][3] = {{1480, 0.12, 1.0}, {2230, 0.09, 0.8}, {3010, 0.07, 0.7},
+  const double partials[6][3] = {{1480, 0.12, 1.0}, {2230, 0.09, 0.8},  {3010, 0.07, 0.7},
                                  {3720, 0.05, 0.5}, {4390, 0.04, 0.45}, {5050, 0.03, 0.3}};
   TResonator scrape(3400, 900, Rate);
   for (int i = 0; i < N; ++i) {
@@ -325,8 +328,8 @@ std::vector<double> Fanfare(int N, double Rate) {
   struct TNote {
     double Start, Length, Freq;
   };
-  const TNote notes[] = {{0.0, 0.2, 392.0},   {0.2, 0.2, 523.25}, {0.4, 0.2, 659.25},
-                         {0.6, 1.1, 783.99},  {0.6, 1.1, 523.25}, {0.6, 1.1, 329.63}};
+  const TNote notes[] = {{0.0, 0.2, 392.0},  {0.2, 0.2, 523.25}, {0.4, 0.2, 659.25},
+                         {0.6, 1.1, 783.99}, {0.6, 1.1, 523.25}, {0.6, 1.1, 329.63}};
   // Each note keeps its own phase, so that its vibrato bends the pitch
   // around the note rather than away from it.
   std::vector<double> phases(6, 0.0);

@@ -64,15 +64,18 @@ TRgb Water(int X, int Y) {
   double crest = Sine(2 * Pi * along);
   bool broken = TorusNoise(X, Y, 8, 34) < 0.45;
   TRgb base = Mix(Rgb(30, 76, 154), Rgb(56, 116, 194), n);
-  if (crest > 0.9 && !broken) base = Mix(base, Rgb(186, 220, 246), 0.6);
-  else if (crest < -0.85) base = Mix(base, Rgb(24, 60, 126), 0.35);
+  if (crest > 0.9 && !broken)
+    base = Mix(base, Rgb(186, 220, 246), 0.6);
+  else if (crest < -0.85)
+    base = Mix(base, Rgb(24, 60, 126), 0.35);
   return base;
 }
 
 // The kinds of raised ground: rock, highland meadow, sand dunes, snow.
 TRgb RaisedTop(int Kind, int X, int Y) {
   double n = TorusFractal(X, Y, 40 + static_cast<std::uint32_t>(Kind));
-  double fine = (Hash3(((X % 32) + 32) % 32, ((Y % 16) + 16) % 16, 60u + static_cast<std::uint32_t>(Kind)) >> 24) / 255.0;
+  double fine =
+      (Hash3(((X % 32) + 32) % 32, ((Y % 16) + 16) % 16, 60u + static_cast<std::uint32_t>(Kind)) >> 24) / 255.0;
   switch (Kind) {
     case 0: {  // rock
       TRgb c = Mix(Rgb(118, 112, 104), Rgb(160, 154, 144), n);
@@ -112,7 +115,8 @@ TRgb FaceColor(int Kind, int X, int Depth, bool Right) {
     default: base = Rgb(110, 80, 50); break;
   }
   double strata = 0.08 * Sine(Depth * 2 * Pi / 5.0 + X * 0.35);
-  double grain = ((Hash3(((X % 32) + 32) % 32, Depth, 91u + static_cast<std::uint32_t>(Kind + 1)) >> 24) / 255.0 - 0.5) * 0.16;
+  double grain =
+      ((Hash3(((X % 32) + 32) % 32, Depth, 91u + static_cast<std::uint32_t>(Kind + 1)) >> 24) / 255.0 - 0.5) * 0.16;
   double light = Right ? 0.62 : 0.84;
   light *= 1.0 - 0.012 * Depth;
   return Scale(base, light + strata + grain);

@@ -74,11 +74,7 @@ std::int32_t CellCentreY(int Row, int Col) { return static_cast<std::int32_t>(Gr
 std::int32_t BuildingY(int Row, int Col) { return CellCentreY(Row, Col) - 38; }
 
 // Measured from the ground centre of cell (0, 0), which lies at (-4, -11).
-double CellRowAt(double X, double Y) {
-  return ((Y - GroundCentreY(0, 0)) / 8 - (X - GroundCentreX(0, 0)) / 16) / 2;
-}
-double CellColAt(double X, double Y) {
-  return ((Y - GroundCentreY(0, 0)) / 8 + (X - GroundCentreX(0, 0)) / 16) / 2;
-}
+double CellRowAt(double X, double Y) { return ((Y - GroundCentreY(0, 0)) / 8 - (X - GroundCentreX(0, 0)) / 16) / 2; }
+double CellColAt(double X, double Y) { return ((Y - GroundCentreY(0, 0)) / 8 + (X - GroundCentreX(0, 0)) / 16) / 2; }
 
 bool BlockingAt(const TMapBlock& Map, std::int32_t X, std::int32_t Y) { return TerrainUnder(Map, X, Y) != tkPlain; }

@@ -180,24 +180,23 @@ int main(int argc, char** argv) {
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   using R = TRatioReporter::TRatio;
-  reporter.PrintRatios(
-      "Keyed sprites onto 792x478 XRGB (median of repetitions)",
-      {
-          R{"keyed Draw 34x50 terrain cell / SDL2 colour-key blit", "BM_Keyed_Draw/0", "BM_Keyed_SDL2/0",
-            TRatioReporter::ItemsPerSecond, 1.0},
-          R{"keyed Draw 38x50 unit / SDL2 colour-key blit", "BM_Keyed_Draw/1", "BM_Keyed_SDL2/1",
-            TRatioReporter::ItemsPerSecond, 1.0},
-          R{"keyed Draw 98x110 building / SDL2 colour-key blit", "BM_Keyed_Draw/2", "BM_Keyed_SDL2/2",
-            TRatioReporter::ItemsPerSecond, 1.0},
-          R{"draws/s of a terrain cell cut by an edge", "BM_Keyed_DrawClipped/0", "",
-            TRatioReporter::ItemsPerSecond, 0},
-          R{"draws/s of a terrain cell wholly outside", "BM_Keyed_DrawClipped/1", "",
-            TRatioReporter::ItemsPerSecond, 0},
-          R{"terrain frame 250x250, scroll (0, 0)", "BM_TerrainFrame/0", "", TRatioReporter::SecondsPerIteration,
-            0.002},
-          R{"terrain frame 250x250, scrolled to the middle", "BM_TerrainFrame/1", "",
-            TRatioReporter::SecondsPerIteration, 0.002},
-      });
+  reporter.PrintRatios("Keyed sprites onto 792x478 XRGB (median of repetitions)",
+                       {
+                           R{"keyed Draw 34x50 terrain cell / SDL2 colour-key blit", "BM_Keyed_Draw/0",
+                             "BM_Keyed_SDL2/0", TRatioReporter::ItemsPerSecond, 1.0},
+                           R{"keyed Draw 38x50 unit / SDL2 colour-key blit", "BM_Keyed_Draw/1", "BM_Keyed_SDL2/1",
+                             TRatioReporter::ItemsPerSecond, 1.0},
+                           R{"keyed Draw 98x110 building / SDL2 colour-key blit", "BM_Keyed_Draw/2", "BM_Keyed_SDL2/2",
+                             TRatioReporter::ItemsPerSecond, 1.0},
+                           R{"draws/s of a terrain cell cut by an edge", "BM_Keyed_DrawClipped/0", "",
+                             TRatioReporter::ItemsPerSecond, 0},
+                           R{"draws/s of a terrain cell wholly outside", "BM_Keyed_DrawClipped/1", "",
+                             TRatioReporter::ItemsPerSecond, 0},
+                           R{"terrain frame 250x250, scroll (0, 0)", "BM_TerrainFrame/0", "",
+                             TRatioReporter::SecondsPerIteration, 0.002},
+                           R{"terrain frame 250x250, scrolled to the middle", "BM_TerrainFrame/1", "",
+                             TRatioReporter::SecondsPerIteration, 0.002},
+                       });
   benchmark::Shutdown();
   return 0;
 }

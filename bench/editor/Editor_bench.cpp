@@ -104,8 +104,8 @@ void BM_EditorTick_250x250(benchmark::State& State) {
   }
   for (auto _ : State) Form1->DXTimer1Timer(Form1->DXTimer1, 16);
   State.counters["fps"] = benchmark::Counter(static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
-  State.counters["cells"] = benchmark::Counter(62500.0 * static_cast<double>(State.iterations()),
-                                               benchmark::Counter::kIsRate);
+  State.counters["cells"] =
+      benchmark::Counter(62500.0 * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
   (void)b;
 }
 BENCHMARK(BM_EditorTick_250x250)->Unit(benchmark::kMillisecond)->UseRealTime();

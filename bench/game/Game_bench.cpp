@@ -107,9 +107,11 @@ void BM_SceneTick(benchmark::State& State) {
   TSceneRig rig;
   FillWorld(rig.S);
   for (int t = 1; t <= rig.S.UnitTypeCount; ++t)
-    TSceneRig::AddPicture(rig.Lists[1], {PictureName(rig.S.UnitTypes[t].Name), 24, 32, static_cast<TColor>(0x2040A0 + t * 0x1010)});
+    TSceneRig::AddPicture(rig.Lists[1],
+                          {PictureName(rig.S.UnitTypes[t].Name), 24, 32, static_cast<TColor>(0x2040A0 + t * 0x1010)});
   for (int t = 1; t <= rig.S.BuildingTypeCount; ++t)
-    TSceneRig::AddPicture(rig.Lists[2], {PictureName(rig.S.BuildingTypes[t].Name), 80, 60, static_cast<TColor>(0x806040 + t * 0x10)});
+    TSceneRig::AddPicture(rig.Lists[2],
+                          {PictureName(rig.S.BuildingTypes[t].Name), 80, 60, static_cast<TColor>(0x806040 + t * 0x10)});
   // A third of the units raise a building, blended in.
   for (int u = 1; u <= MaxUnits; u += 3) {
     rig.S.Units[u].BuildName.Assign("Koszary");

@@ -58,8 +58,8 @@ void RunDraw(benchmark::State& state, TRenderBlendOp op, TImpl impl) {
                                                    reinterpret_cast<uint32_t*>(p.SrcArgb.data()), c.SrcW * 4);
     pixman_image_t* srcX = pixman_image_create_bits(PIXMAN_x8r8g8b8, c.SrcW, c.SrcH,
                                                     reinterpret_cast<uint32_t*>(p.Src.data()), c.SrcW * 4);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, SurfW, SurfH,
-                                                   reinterpret_cast<uint32_t*>(p.Dst.data()), SurfW * 4);
+    pixman_image_t* dst =
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, SurfW, SurfH, reinterpret_cast<uint32_t*>(p.Dst.data()), SurfW * 4);
     pixman_color_t alphaColor{0, 0, 0, static_cast<uint16_t>(Alpha * 257)};
     pixman_image_t* mask = pixman_image_create_solid_fill(&alphaColor);
     pixman_transform_t t;
@@ -83,10 +83,9 @@ void RunDraw(benchmark::State& state, TRenderBlendOp op, TImpl impl) {
     pixman_image_unref(srcX);
     pixman_image_unref(src);
   } else if (impl == Sdl) {
-    SDL_Surface* src = SDL_CreateRGBSurfaceFrom(p.Src.data(), c.SrcW, c.SrcH, 32, c.SrcW * 4, 0xFF0000, 0xFF00,
-                                                0xFF, 0);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceFrom(p.Dst.data(), SurfW, SurfH, 32, SurfW * 4, 0xFF0000, 0xFF00,
-                                                0xFF, 0);
+    SDL_Surface* src =
+        SDL_CreateRGBSurfaceFrom(p.Src.data(), c.SrcW, c.SrcH, 32, c.SrcW * 4, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceFrom(p.Dst.data(), SurfW, SurfH, 32, SurfW * 4, 0xFF0000, 0xFF00, 0xFF, 0);
     if (op == 1) {
       SDL_SetColorKey(src, SDL_TRUE, Key);
     } else {
@@ -175,22 +174,21 @@ int main(int argc, char** argv) {
     n += std::to_string(k);
     std::string at = " ";
     at += sizes[k];
-    ratios.push_back(R{"op 10 generated / pixman OVER solid mask" + at, "BM_Alpha_Generated" + n, "BM_Alpha_Pixman" + n,
-                       Rate, 1.0});
-    ratios.push_back(R{"op 10 generated / SDL2 alpha-mod blit" + at, "BM_Alpha_Generated" + n, "BM_Alpha_SDL2" + n,
-                       Rate, 0});
-    ratios.push_back(R{"op 10 generated / interpreter" + at, "BM_Alpha_Generated" + n, "BM_Alpha_Interpreter" + n,
-                       Rate, 0});
+    ratios.push_back(
+        R{"op 10 generated / pixman OVER solid mask" + at, "BM_Alpha_Generated" + n, "BM_Alpha_Pixman" + n, Rate, 1.0});
+    ratios.push_back(
+        R{"op 10 generated / SDL2 alpha-mod blit" + at, "BM_Alpha_Generated" + n, "BM_Alpha_SDL2" + n, Rate, 0});
+    ratios.push_back(
+        R{"op 10 generated / interpreter" + at, "BM_Alpha_Generated" + n, "BM_Alpha_Interpreter" + n, Rate, 0});
     ratios.push_back(R{"op 1 keyed generated / SDL2 colour-key blit" + at, "BM_KeyedCopy_Generated" + n,
                        "BM_KeyedCopy_SDL2" + n, Rate, k == 1 ? 0 : 1.0});
     ratios.push_back(R{"op 1 keyed generated / pixman OVER (a8r8g8b8)" + at, "BM_KeyedCopy_Generated" + n,
                        "BM_KeyedCopy_Pixman" + n, Rate, 0});
     ratios.push_back(R{"op 1 keyed generated / interpreter" + at, "BM_KeyedCopy_Generated" + n,
                        "BM_KeyedCopy_Interpreter" + n, Rate, 0});
-    ratios.push_back(R{"op 1 keyed generated / pixman SRC" + at, "BM_KeyedCopy_Generated" + n,
-                       "BM_Copy_PixmanSrc" + n, Rate, 0});
-    ratios.push_back(R{"op 1 keyed generated / memcpy" + at, "BM_KeyedCopy_Generated" + n, "BM_Memcpy" + n, Rate,
-                       0});
+    ratios.push_back(
+        R{"op 1 keyed generated / pixman SRC" + at, "BM_KeyedCopy_Generated" + n, "BM_Copy_PixmanSrc" + n, Rate, 0});
+    ratios.push_back(R{"op 1 keyed generated / memcpy" + at, "BM_KeyedCopy_Generated" + n, "BM_Memcpy" + n, Rate, 0});
   }
   ratios.push_back(R{"one 98x110 draw, op 10 generated (pixman OVER as peer)", "BM_Alpha_Generated/0",
                      "BM_Alpha_Pixman/0", Time, 0});

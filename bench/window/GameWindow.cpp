@@ -31,9 +31,9 @@
 #include <vector>
 
 #include "bench/window/FrameMeter.h"
+#include "display/DXTimer.h"
 #include "game/Form1.h"
 #include "game/Form6.h"
-#include "display/DXTimer.h"
 #include "game/ProgramMain.h"
 #include "platform/toolkit/FileCtrl.h"
 #include "platform/win/Window.h"
@@ -184,9 +184,8 @@ int main(int argc, char** argv) {
       QTimer::singleShot(3000, [&] { meter->Start(); });
       QTimer::singleShot(static_cast<int>(3000 + seconds * 1000), [&, label] {
         const QSize size = Form1->DXDraw1->Widget()->size();
-        meter->Report(label + " " + std::to_string(Form1->ClientWidth()) + "x" +
-                      std::to_string(Form1->ClientHeight()) + " (surface " + std::to_string(size.width()) + "x" +
-                      std::to_string(size.height()) + ")");
+        meter->Report(label + " " + std::to_string(Form1->ClientWidth()) + "x" + std::to_string(Form1->ClientHeight()) +
+                      " (surface " + std::to_string(size.width()) + "x" + std::to_string(size.height()) + ")");
         if (Form1->State.UnitCount == 0) std::printf("  (no units: the map did not open)\n");
         Application->Terminate();
       });

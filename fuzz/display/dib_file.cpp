@@ -30,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TBytesStream stream(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   try {
     dib.LoadFromStream(&stream);
-  } catch (const Exception&) {
-    return 0;
-  }
+  } catch (const Exception&) { return 0; }
   TMemoryStream first;
   dib.SaveToStream(&first);
   first.SetPosition(0);

@@ -17,9 +17,7 @@ void Check(const std::uint8_t* Data, std::size_t Size, std::int64_t PixelOffset)
   TBytesStream stream(Data, static_cast<std::int64_t>(Size));
   try {
     image.LoadImageData(stream, true, PixelOffset);
-  } catch (const Exception&) {
-    return;
-  }
+  } catch (const Exception&) { return; }
   TMemoryStream first;
   image.SaveImageData(first);
   if (static_cast<std::int64_t>(first.Bytes().size()) != (image.Size() ? image.BitmapInfoSize() + image.Size() : 0))

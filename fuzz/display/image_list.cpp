@@ -20,11 +20,11 @@ bool SameItems(TDXImageList& A, TDXImageList& B) {
   for (int i = 0; i < a->Count(); ++i) {
     TPictureCollectionItem* x = a->Items(i);
     TPictureCollectionItem* y = b->Items(i);
-    if (x->Name() != y->Name() || x->PatternWidth() != y->PatternWidth() ||
-        x->PatternHeight() != y->PatternHeight() || x->SkipWidth() != y->SkipWidth() ||
-        x->SkipHeight() != y->SkipHeight() || x->SystemMemory() != y->SystemMemory() ||
-        x->Transparent() != y->Transparent() || x->TransparentColor() != y->TransparentColor() ||
-        x->Picture()->Width() != y->Picture()->Width() || x->Picture()->Height() != y->Picture()->Height())
+    if (x->Name() != y->Name() || x->PatternWidth() != y->PatternWidth() || x->PatternHeight() != y->PatternHeight() ||
+        x->SkipWidth() != y->SkipWidth() || x->SkipHeight() != y->SkipHeight() ||
+        x->SystemMemory() != y->SystemMemory() || x->Transparent() != y->Transparent() ||
+        x->TransparentColor() != y->TransparentColor() || x->Picture()->Width() != y->Picture()->Width() ||
+        x->Picture()->Height() != y->Picture()->Height())
       return false;
     // Looking an item up by its name finds one named alike.
     if (a->IndexOf(x->Name()) < 0) return false;
@@ -41,9 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TDXImageList list(nullptr);
   try {
     ReadPersistentProperties(&input, &list);
-  } catch (const Exception&) {
-    return 0;
-  }
+  } catch (const Exception&) { return 0; }
   TMemoryStream stored;
   WritePersistentProperties(&stored, &list);
   stored.SetPosition(0);

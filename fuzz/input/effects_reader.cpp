@@ -25,9 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TBytesStream in(Data, static_cast<std::int64_t>(Size));
   try {
     root.ReadEffects(&in);
-  } catch (const Exception&) {
-    return 0;
-  }
+  } catch (const Exception&) { return 0; }
   std::vector<std::uint8_t> first = Write(root);
   TForceFeedbackEffects again(nullptr);
   TBytesStream back(first.data(), static_cast<std::int64_t>(first.size()));

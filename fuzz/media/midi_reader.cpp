@@ -10,9 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TMidiSong song;
   try {
     song = ReadMidiFile(Data, Size);
-  } catch (const EMidiFileError&) {
-    return 0;
-  }
+  } catch (const EMidiFileError&) { return 0; }
   if (song.Format < 0 || song.Format > 1 || song.TrackCount < 1) std::abort();
   if (song.Duration < 0 || song.Duration > MaxMidiDuration) std::abort();
   std::int64_t last = 0;

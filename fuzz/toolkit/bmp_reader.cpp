@@ -31,9 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TBmpImage image;
   try {
     image = DecodeBmp(Data, Size, options);
-  } catch (const EInvalidGraphic&) {
-    return 0;
-  }
+  } catch (const EInvalidGraphic&) { return 0; }
   if (image.Width <= 0 || image.Height <= 0) std::abort();
   if (static_cast<std::int64_t>(image.Pixels.size()) != image.WidthBytes * image.Height) std::abort();
   if (image.WidthBytes * image.Height > MaxPixelBytes) std::abort();

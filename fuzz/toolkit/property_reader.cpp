@@ -18,16 +18,21 @@ class Item : public TCollectionItem {
   std::int64_t Width = 0;
   std::vector<BYTE> Wave;
   void GetProperties(TPropertyList& L) override {
-    L.String("Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
-    L.Integer("Width", [this] { return Width; }, [this](std::int64_t v) { Width = v; }, 0);
+    L.String(
+        "Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
+    L.Integer(
+        "Width", [this] { return Width; }, [this](std::int64_t v) { Width = v; }, 0);
   }
 
  protected:
   void DefineProperties(TFiler* Filer) override {
-    Filer->DefineBinaryProperty("WAVE", [this](TStream* s) {
-      Wave.resize(static_cast<size_t>(s->Size()));
-      s->ReadBuffer(Wave.data(), s->Size());
-    }, [this](TStream* s) { s->WriteBuffer(Wave.data(), static_cast<std::int64_t>(Wave.size())); }, !Wave.empty());
+    Filer->DefineBinaryProperty(
+        "WAVE",
+        [this](TStream* s) {
+          Wave.resize(static_cast<size_t>(s->Size()));
+          s->ReadBuffer(Wave.data(), s->Size());
+        },
+        [this](TStream* s) { s->WriteBuffer(Wave.data(), static_cast<std::int64_t>(Wave.size())); }, !Wave.empty());
   }
 };
 
@@ -40,15 +45,23 @@ class Root : public TPersistent {
   TCollection Items{CollectionItemClassOf<Item>(), this};
   TPicture Picture;
   void GetProperties(TPropertyList& L) override {
-    L.Integer("Count", [this] { return Count; }, [this](std::int64_t v) { Count = v; }, 0);
-    L.Int64("Big", [this] { return Big; }, [this](std::int64_t v) { Big = v; }).HasDefault = true;
-    L.Boolean("Active", [this] { return Active; }, [this](bool v) { Active = v; }, false);
-    L.Enumeration("Mode", {"mA", "mB", "mC"}, [this] { return Mode; }, [this](std::int64_t v) { Mode = v; })
+    L.Integer(
+        "Count", [this] { return Count; }, [this](std::int64_t v) { Count = v; }, 0);
+    L.Int64(
+         "Big", [this] { return Big; }, [this](std::int64_t v) { Big = v; })
         .HasDefault = true;
-    L.Set("Options", {"oA", "oB", "oC"}, [this] { return Options; }, [this](std::int64_t v) { Options = v; })
+    L.Boolean(
+        "Active", [this] { return Active; }, [this](bool v) { Active = v; }, false);
+    L.Enumeration(
+         "Mode", {"mA", "mB", "mC"}, [this] { return Mode; }, [this](std::int64_t v) { Mode = v; })
         .HasDefault = true;
-    L.Float("Ratio", [this] { return Ratio; }, [this](double v) { Ratio = v; });
-    L.String("Caption", [this] { return Caption; }, [this](const std::string& v) { Caption = v; });
+    L.Set(
+         "Options", {"oA", "oB", "oC"}, [this] { return Options; }, [this](std::int64_t v) { Options = v; })
+        .HasDefault = true;
+    L.Float(
+        "Ratio", [this] { return Ratio; }, [this](double v) { Ratio = v; });
+    L.String(
+        "Caption", [this] { return Caption; }, [this](const std::string& v) { Caption = v; });
     L.Persistent("Items", [this] { return &Items; });
     L.Persistent("Picture", [this] { return &Picture; });
   }
@@ -72,9 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     } else {
       ReadPersistentProperties(&s, &root);
     }
-  } catch (const Exception&) {
-    return 0;
-  }
+  } catch (const Exception&) { return 0; }
   // NaN never compares equal to itself; such a value is not compared.
   if (root.Ratio != root.Ratio) return 0;
   std::vector<std::uint8_t> first = Written(root);

@@ -73,8 +73,7 @@ struct IDirectDrawSurface7 : IDirectDrawSurfaceMethods<IDirectDrawSurface7, DDSU
 template <class TSurface, class TDesc>
 struct IDirectDrawMethods : IUnknown {
   virtual HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** clipper, IUnknown* outer) = 0;
-  virtual HRESULT CreatePalette(DWORD flags, PALETTEENTRY* entries, IDirectDrawPalette** palette,
-                                IUnknown* outer) = 0;
+  virtual HRESULT CreatePalette(DWORD flags, PALETTEENTRY* entries, IDirectDrawPalette** palette, IUnknown* outer) = 0;
   virtual HRESULT CreateSurface(TDesc* desc, TSurface** surface, IUnknown* outer) = 0;
   virtual HRESULT DuplicateSurface(TSurface* original, TSurface** duplicate) = 0;
   virtual HRESULT EnumDisplayModes(DWORD flags, TDesc* filter, void* context,

@@ -37,14 +37,10 @@ void TDDrawDisplay::Reset() {
 
 TDDrawPixelFormat TDDrawDisplay::FormatOfMode(const TEmulatedDisplayMode& mode) {
   switch (mode.BitCount) {
-    case 8:
-      return TDDrawPixelFormat::IndexedFormat(8);
-    case 16:
-      return mode.Rgb555 ? TDDrawPixelFormat::Rgb555() : TDDrawPixelFormat::Rgb565();
-    case 24:
-      return TDDrawPixelFormat::Rgb24();
-    default:
-      return TDDrawPixelFormat::Xrgb32();
+    case 8: return TDDrawPixelFormat::IndexedFormat(8);
+    case 16: return mode.Rgb555 ? TDDrawPixelFormat::Rgb555() : TDDrawPixelFormat::Rgb565();
+    case 24: return TDDrawPixelFormat::Rgb24();
+    default: return TDDrawPixelFormat::Xrgb32();
   }
 }
 

@@ -11,7 +11,7 @@
 struct TEmulatedDisplayMode {
   DWORD Width = 0;
   DWORD Height = 0;
-  DWORD BitCount = 0;  // 8, 16, 24 or 32
+  DWORD BitCount = 0;   // 8, 16, 24 or 32
   bool Rgb555 = false;  // a 16-bit mode in 5-5-5 rather than 5-6-5
   friend bool operator==(const TEmulatedDisplayMode&, const TEmulatedDisplayMode&) = default;
 };

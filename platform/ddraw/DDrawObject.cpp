@@ -48,8 +48,8 @@ void FillCaps(DDCAPS& caps, bool driver) {
   caps.dwCaps2 = 0;
   caps.dwCKeyCaps = DDCKEYCAPS_SRCBLT;
   caps.dwFXCaps = DDFXCAPS_BLTMIRRORLEFTRIGHT | DDFXCAPS_BLTMIRRORUPDOWN;
-  caps.dwPalCaps = DDPCAPS_1BIT | DDPCAPS_2BIT | DDPCAPS_4BIT | DDPCAPS_8BIT | DDPCAPS_PRIMARYSURFACE |
-                   DDPCAPS_ALLOW256;
+  caps.dwPalCaps =
+      DDPCAPS_1BIT | DDPCAPS_2BIT | DDPCAPS_4BIT | DDPCAPS_8BIT | DDPCAPS_PRIMARYSURFACE | DDPCAPS_ALLOW256;
   caps.ddsCaps.dwCaps = DDSCAPS_BACKBUFFER | DDSCAPS_COMPLEX | DDSCAPS_FLIP | DDSCAPS_FRONTBUFFER |
                         DDSCAPS_OFFSCREENPLAIN | DDSCAPS_PALETTE | DDSCAPS_PRIMARYSURFACE | DDSCAPS_SYSTEMMEMORY |
                         DDSCAPS_ZBUFFER | (driver ? DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM : 0);
@@ -105,8 +105,7 @@ HRESULT TDDrawObject::CreateClipper(DWORD flags, IDirectDrawClipper** clipper, I
   return DD_OK;
 }
 
-HRESULT TDDrawObject::CreatePalette(DWORD flags, PALETTEENTRY* entries, IDirectDrawPalette** palette,
-                                    IUnknown* outer) {
+HRESULT TDDrawObject::CreatePalette(DWORD flags, PALETTEENTRY* entries, IDirectDrawPalette** palette, IUnknown* outer) {
   if (!palette) return DDERR_INVALIDPARAMS;
   *palette = nullptr;
   if (outer) return DDERR_INVALIDPARAMS;
@@ -186,9 +185,8 @@ HRESULT TDDrawObject::EnumModes(DWORD flags, const TDesc* filter, void* context,
     }
     TDesc desc{};
     desc.dwSize = filter ? filter->dwSize : 0;
-    DescribeDisplayMode(TDDrawMode{static_cast<LONG>(m.Width), static_cast<LONG>(m.Height),
-                                   TDDrawDisplay::FormatOfMode(m)},
-                        desc);
+    DescribeDisplayMode(
+        TDDrawMode{static_cast<LONG>(m.Width), static_cast<LONG>(m.Height), TDDrawDisplay::FormatOfMode(m)}, desc);
     if (callback(&desc, context) == DDENUMRET_CANCEL) break;
   }
   return DD_OK;
@@ -234,8 +232,8 @@ HRESULT TDDrawObject::RestoreDisplayMode() {
 }
 
 HRESULT TDDrawObject::SetCooperativeLevel(HWND hWnd, DWORD flags) {
-  const DWORD known = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES | DDSCL_NORMAL |
-                      DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
+  const DWORD known =
+      DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES | DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
   if (flags & ~known) return DDERR_INVALIDPARAMS;
   const bool normal = flags & DDSCL_NORMAL;
   const bool exclusive = flags & DDSCL_EXCLUSIVE;
@@ -258,21 +256,17 @@ HRESULT TDDrawObject::SetCooperativeLevel(HWND hWnd, DWORD flags) {
 HRESULT TDDrawObject::WaitForVerticalBlank(DWORD flags, HANDLE) {
   std::int64_t now = ClockMicroseconds();
   switch (flags) {
-    case DDWAITVB_BLOCKBEGIN:
-      SleepUntilMicroseconds(NextBoundaryAfter(now));
-      return DD_OK;
+    case DDWAITVB_BLOCKBEGIN: SleepUntilMicroseconds(NextBoundaryAfter(now)); return DD_OK;
     case DDWAITVB_BLOCKEND: {
       // Inside a blank: wait for its end; else for the end of the next one.
       std::int64_t last = LastBoundaryAtOrBefore(now);
-      std::int64_t end = now < last + BlankMicroseconds ? last + BlankMicroseconds
-                                                        : NextBoundaryAfter(now) + BlankMicroseconds;
+      std::int64_t end =
+          now < last + BlankMicroseconds ? last + BlankMicroseconds : NextBoundaryAfter(now) + BlankMicroseconds;
       SleepUntilMicroseconds(end);
       return DD_OK;
     }
-    case DDWAITVB_BLOCKBEGINEVENT:
-      return DDERR_UNSUPPORTED;
-    default:
-      return DDERR_INVALIDPARAMS;
+    case DDWAITVB_BLOCKBEGINEVENT: return DDERR_UNSUPPORTED;
+    default: return DDERR_INVALIDPARAMS;
   }
 }
 

@@ -8,20 +8,11 @@ HRESULT TDDrawPalette::Create(DWORD flags, const PALETTEENTRY* entries, TDDrawPa
   if (!entries || (flags & ~known)) return DDERR_INVALIDPARAMS;
   int count = 0;
   switch (flags & (DDPCAPS_1BIT | DDPCAPS_2BIT | DDPCAPS_4BIT | DDPCAPS_8BIT)) {
-    case DDPCAPS_1BIT:
-      count = 2;
-      break;
-    case DDPCAPS_2BIT:
-      count = 4;
-      break;
-    case DDPCAPS_4BIT:
-      count = 16;
-      break;
-    case DDPCAPS_8BIT:
-      count = 256;
-      break;
-    default:
-      return DDERR_INVALIDPARAMS;  // none or more than one size
+    case DDPCAPS_1BIT: count = 2; break;
+    case DDPCAPS_2BIT: count = 4; break;
+    case DDPCAPS_4BIT: count = 16; break;
+    case DDPCAPS_8BIT: count = 256; break;
+    default: return DDERR_INVALIDPARAMS;  // none or more than one size
   }
   if ((flags & DDPCAPS_ALLOW256) && count != 256) return DDERR_INVALIDPARAMS;
   auto* p = new TDDrawPalette;

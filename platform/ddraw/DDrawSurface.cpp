@@ -153,11 +153,10 @@ HRESULT TDDrawSurface::Create(TDDrawObject* owner, const TDDrawSurfaceRequest& r
     }
   }
 
-  const DWORD placement =
-      memories[0]->VideoMemory ? (DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM) : DDSCAPS_SYSTEMMEMORY;
+  const DWORD placement = memories[0]->VideoMemory ? (DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM) : DDSCAPS_SYSTEMMEMORY;
   DWORD base = caps & ~(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM);
-  if (!(base & (DDSCAPS_PRIMARYSURFACE | DDSCAPS_ZBUFFER | DDSCAPS_OFFSCREENPLAIN | DDSCAPS_TEXTURE |
-                DDSCAPS_3DDEVICE | DDSCAPS_FLIP)))
+  if (!(base & (DDSCAPS_PRIMARYSURFACE | DDSCAPS_ZBUFFER | DDSCAPS_OFFSCREENPLAIN | DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE |
+                DDSCAPS_FLIP)))
     base |= DDSCAPS_OFFSCREENPLAIN;
 
   auto* front = new TDDrawSurface(owner);
@@ -431,7 +430,8 @@ const BYTE* TDDrawSurface::InPlaceBits(const TDDrawSurfaceMemory& m, const RECT&
   if (!(m.Format == TDDrawPixelFormat::Xrgb32()) || m.ZBufferDepth || RectIsEmpty(onScreen) ||
       !RectInside(onScreen, m.Bounds()))
     return nullptr;
-  return m.Bits.data() + static_cast<std::ptrdiff_t>(onScreen.top) * m.Pitch + static_cast<std::ptrdiff_t>(onScreen.left) * 4;
+  return m.Bits.data() + static_cast<std::ptrdiff_t>(onScreen.top) * m.Pitch +
+         static_cast<std::ptrdiff_t>(onScreen.left) * 4;
 }
 
 void TDDrawSurface::BeforeChange(TDDrawSurfaceMemory& m, bool presented) const {
@@ -463,8 +463,7 @@ void TDDrawSurface::Present(const RECT& area) const {
   // The window paints the pixels where they lie when it can: no copy at all.
   if (const BYTE* bits = InPlaceBits(m, onScreen)) {
     if (WindowBackend()->PresentInPlace(window, RECT{topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h}, bits,
-                                        onScreen.right - onScreen.left, onScreen.bottom - onScreen.top, m.Pitch,
-                                        &m)) {
+                                        onScreen.right - onScreen.left, onScreen.bottom - onScreen.top, m.Pitch, &m)) {
       // Another backend that showed them before ends that first.
       if (m.ShownInPlaceBy && m.ShownInPlaceBy != WindowBackend()) m.ShownInPlaceBy->EndInPlace(&m, nullptr, nullptr);
       m.ShownInPlaceBy = WindowBackend();
@@ -713,9 +712,9 @@ HRESULT TDDrawSurface::GetDC(HDC* dc) {
   BeforeChange(m, false);
   // The DC draws straight into the surface's pixels; until it is released
   // the surface counts as locked.
-  HDC made = ::CreateDCOverBits(m.Bits.data(), m.Width, m.Height, m.Pitch, m.Format.BitCount, m.Format.RMask,
-                                m.Format.GMask, m.Format.BMask, FPalette ? FPalette->Entries() : nullptr,
-                                FPalette ? FPalette->Count() : 0);
+  HDC made =
+      ::CreateDCOverBits(m.Bits.data(), m.Width, m.Height, m.Pitch, m.Format.BitCount, m.Format.RMask, m.Format.GMask,
+                         m.Format.BMask, FPalette ? FPalette->Entries() : nullptr, FPalette ? FPalette->Count() : 0);
   if (!made) return DDERR_CANTCREATEDC;
   m.DC = made;
   *dc = made;

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ddraw/DDrawDisplay.h"
 #include "platform/ddraw/DDraw.h"
+#include "platform/ddraw/DDrawDisplay.h"
 
 class TDDrawObject;
 class TDDrawPalette;
@@ -82,12 +82,24 @@ class TDDrawSurface : public IDirectDrawSurface, public IDirectDrawSurface4, pub
   HRESULT AddAttachedSurface(IDirectDrawSurface* a) override { return DoAddAttached(Of(a)); }
   HRESULT AddAttachedSurface(IDirectDrawSurface4* a) override { return DoAddAttached(Of(a)); }
   HRESULT AddAttachedSurface(IDirectDrawSurface7* a) override { return DoAddAttached(Of(a)); }
-  HRESULT Blt(RECT* d, IDirectDrawSurface* s, RECT* r, DWORD f, DDBLTFX* fx) override { return DoBlt(d, Of(s), r, f, fx); }
-  HRESULT Blt(RECT* d, IDirectDrawSurface4* s, RECT* r, DWORD f, DDBLTFX* fx) override { return DoBlt(d, Of(s), r, f, fx); }
-  HRESULT Blt(RECT* d, IDirectDrawSurface7* s, RECT* r, DWORD f, DDBLTFX* fx) override { return DoBlt(d, Of(s), r, f, fx); }
-  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* s, RECT* r, DWORD f) override { return DoBltFast(x, y, Of(s), r, f); }
-  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface4* s, RECT* r, DWORD f) override { return DoBltFast(x, y, Of(s), r, f); }
-  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* s, RECT* r, DWORD f) override { return DoBltFast(x, y, Of(s), r, f); }
+  HRESULT Blt(RECT* d, IDirectDrawSurface* s, RECT* r, DWORD f, DDBLTFX* fx) override {
+    return DoBlt(d, Of(s), r, f, fx);
+  }
+  HRESULT Blt(RECT* d, IDirectDrawSurface4* s, RECT* r, DWORD f, DDBLTFX* fx) override {
+    return DoBlt(d, Of(s), r, f, fx);
+  }
+  HRESULT Blt(RECT* d, IDirectDrawSurface7* s, RECT* r, DWORD f, DDBLTFX* fx) override {
+    return DoBlt(d, Of(s), r, f, fx);
+  }
+  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* s, RECT* r, DWORD f) override {
+    return DoBltFast(x, y, Of(s), r, f);
+  }
+  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface4* s, RECT* r, DWORD f) override {
+    return DoBltFast(x, y, Of(s), r, f);
+  }
+  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* s, RECT* r, DWORD f) override {
+    return DoBltFast(x, y, Of(s), r, f);
+  }
   HRESULT DeleteAttachedSurface(DWORD f, IDirectDrawSurface* a) override { return DoDeleteAttached(f, a, Of(a)); }
   HRESULT DeleteAttachedSurface(DWORD f, IDirectDrawSurface4* a) override { return DoDeleteAttached(f, a, Of(a)); }
   HRESULT DeleteAttachedSurface(DWORD f, IDirectDrawSurface7* a) override { return DoDeleteAttached(f, a, Of(a)); }
@@ -106,8 +118,12 @@ class TDDrawSurface : public IDirectDrawSurface, public IDirectDrawSurface4, pub
   HRESULT GetSurfaceDesc(DDSURFACEDESC* desc) override { return DescribeInto(desc, nullptr); }
   HRESULT GetSurfaceDesc(DDSURFACEDESC2* desc) override { return DescribeInto(desc, nullptr); }
   HRESULT IsLost() override;
-  HRESULT Lock(RECT* rect, DDSURFACEDESC* desc, DWORD flags, HANDLE event) override { return DoLock(rect, desc, flags, event); }
-  HRESULT Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) override { return DoLock(rect, desc, flags, event); }
+  HRESULT Lock(RECT* rect, DDSURFACEDESC* desc, DWORD flags, HANDLE event) override {
+    return DoLock(rect, desc, flags, event);
+  }
+  HRESULT Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) override {
+    return DoLock(rect, desc, flags, event);
+  }
   HRESULT ReleaseDC(HDC dc) override;
   HRESULT Restore() override;
   HRESULT SetClipper(IDirectDrawClipper* clipper) override;

@@ -122,8 +122,8 @@ struct IDirect3DRM2 : IUnknown {};
 struct IDirect3DRM3 : IUnknown {
   virtual HRESULT CreateDeviceFromD3D(IDirect3D2* direct3D, IDirect3DDevice2* device, IDirect3DRMDevice3** created) = 0;
   virtual HRESULT CreateFrame(IDirect3DRMFrame3* parent, IDirect3DRMFrame3** frame) = 0;
-  virtual HRESULT CreateViewport(IDirect3DRMDevice3* device, IDirect3DRMFrame3* camera, DWORD x, DWORD y,
-                                 DWORD width, DWORD height, IDirect3DRMViewport2** viewport) = 0;
+  virtual HRESULT CreateViewport(IDirect3DRMDevice3* device, IDirect3DRMFrame3* camera, DWORD x, DWORD y, DWORD width,
+                                 DWORD height, IDirect3DRMViewport2** viewport) = 0;
   virtual HRESULT SetDefaultTextureColors(DWORD colors) = 0;
   virtual HRESULT SetDefaultTextureShades(DWORD shades) = 0;
 };

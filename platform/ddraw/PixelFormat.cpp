@@ -48,9 +48,7 @@ TDDrawPixelFormat TDDrawPixelFormat::Rgb24() {
 
 TDDrawPixelFormat TDDrawPixelFormat::Xrgb32() { return TDDrawPixelFormat{}; }
 
-DWORD TDDrawPixelFormat::ValueMask() const {
-  return BitCount >= 32 ? 0xFFFFFFFFu : ((DWORD{1} << BitCount) - 1);
-}
+DWORD TDDrawPixelFormat::ValueMask() const { return BitCount >= 32 ? 0xFFFFFFFFu : ((DWORD{1} << BitCount) - 1); }
 
 DWORD TDDrawPixelFormat::KeyMask() const { return Indexed ? ValueMask() : (RMask | GMask | BMask); }
 
@@ -113,8 +111,7 @@ bool TDDrawPixelFormat::FromDescription(const DDPIXELFORMAT& pf, TDDrawPixelForm
         return true;
       }
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -157,12 +154,14 @@ void FillPixels(const TDDrawPixels& p, const RECT& r, DWORD value) {
         std::memset(first, static_cast<int>(low), rowBytes * static_cast<size_t>(r.bottom - r.top));
         return;
       }
-      for (LONG y = r.top; y < r.bottom; ++y) std::memset(first + std::ptrdiff_t{y - r.top} * p.Pitch, static_cast<int>(low), rowBytes);
+      for (LONG y = r.top; y < r.bottom; ++y)
+        std::memset(first + std::ptrdiff_t{y - r.top} * p.Pitch, static_cast<int>(low), rowBytes);
       return;
     }
     // The first row is filled pixel by pixel, the others copy it.
     FillRowBytes(first, r.right - r.left, bytes, value);
-    for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(first + std::ptrdiff_t{y - r.top} * p.Pitch, first, rowBytes);
+    for (LONG y = r.top + 1; y < r.bottom; ++y)
+      std::memcpy(first + std::ptrdiff_t{y - r.top} * p.Pitch, first, rowBytes);
     return;
   }
   for (LONG y = r.top; y < r.bottom; ++y)
@@ -347,14 +346,15 @@ template <int Bytes>
 void CopyRect(const TDDrawPixels& dest, const TDDrawPixels& source, const RECT& area, LONG sourceX, LONG sourceY,
               const TKeyTest* key) {
   const LONG count = area.right - area.left;
-  BYTE* d = dest.Bits + static_cast<std::ptrdiff_t>(area.top) * dest.Pitch +
-            static_cast<std::ptrdiff_t>(area.left) * Bytes;
-  const BYTE* s = source.Bits + static_cast<std::ptrdiff_t>(sourceY) * source.Pitch +
-                  static_cast<std::ptrdiff_t>(sourceX) * Bytes;
+  BYTE* d =
+      dest.Bits + static_cast<std::ptrdiff_t>(area.top) * dest.Pitch + static_cast<std::ptrdiff_t>(area.left) * Bytes;
+  const BYTE* s =
+      source.Bits + static_cast<std::ptrdiff_t>(sourceY) * source.Pitch + static_cast<std::ptrdiff_t>(sourceX) * Bytes;
 #if defined(__x86_64__)
   if constexpr (Bytes == 4) {
     if (key && count >= 8 && HasAvx2()) {
-      for (LONG y = area.top; y < area.bottom; ++y, d += dest.Pitch, s += source.Pitch) KeyedRow32Wide(d, s, count, *key);
+      for (LONG y = area.top; y < area.bottom; ++y, d += dest.Pitch, s += source.Pitch)
+        KeyedRow32Wide(d, s, count, *key);
       return;
     }
   }
@@ -379,12 +379,14 @@ void ScaleRect(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDra
   for (LONG x = area.left; x < area.right; ++x) {
     std::int64_t i = x - destLeft;
     if (b.MirrorLeftRight) i = dw - 1 - i;
-    columns[static_cast<size_t>(x - area.left)] = (b.Source.left + static_cast<LONG>(i * sw / dw)) * std::ptrdiff_t{Bytes};
+    columns[static_cast<size_t>(x - area.left)] =
+        (b.Source.left + static_cast<LONG>(i * sw / dw)) * std::ptrdiff_t{Bytes};
   }
   for (LONG y = area.top; y < area.bottom; ++y) {
     std::int64_t j = y - destTop;
     if (b.MirrorUpDown) j = dh - 1 - j;
-    const BYTE* s = source.Bits + static_cast<std::ptrdiff_t>(b.Source.top + static_cast<LONG>(j * sh / dh)) * source.Pitch;
+    const BYTE* s =
+        source.Bits + static_cast<std::ptrdiff_t>(b.Source.top + static_cast<LONG>(j * sh / dh)) * source.Pitch;
     BYTE* d = dest.Bits + static_cast<std::ptrdiff_t>(y) * dest.Pitch + static_cast<std::ptrdiff_t>(area.left) * Bytes;
     for (std::ptrdiff_t column : columns) {
       const DWORD v = LoadRowPixel<Bytes>(s + column);
@@ -420,16 +422,11 @@ void BlitPixels(const TDDrawPixels& dest, const TDDrawPixels& source, const TDDr
   const bool plain = dw == sw && dh == sh && !b.MirrorLeftRight && !b.MirrorUpDown;
 
   switch (ByteAligned(dest.Format) ? dest.Format.BitCount : 0) {
-    case 8:
-      return BlitWholeBytes<1>(dest, source, b, area, plain, key);
-    case 16:
-      return BlitWholeBytes<2>(dest, source, b, area, plain, key);
-    case 24:
-      return BlitWholeBytes<3>(dest, source, b, area, plain, key);
-    case 32:
-      return BlitWholeBytes<4>(dest, source, b, area, plain, key);
-    default:
-      break;
+    case 8: return BlitWholeBytes<1>(dest, source, b, area, plain, key);
+    case 16: return BlitWholeBytes<2>(dest, source, b, area, plain, key);
+    case 24: return BlitWholeBytes<3>(dest, source, b, area, plain, key);
+    case 32: return BlitWholeBytes<4>(dest, source, b, area, plain, key);
+    default: break;
   }
 
   // Sub-byte pixels: every destination pixel takes its nearest source pixel.

@@ -12,7 +12,9 @@ constexpr GUID MakeGuid(DWORD d1, WORD d2, WORD d3, BYTE b0, BYTE b1, BYTE b2, B
 }
 // The common tails of the object-type and effect GUIDs.
 constexpr GUID ObjGuid(DWORD d1) { return MakeGuid(d1, 0xC9F3, 0x11CF, 0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0, 0); }
-constexpr GUID EffGuid(DWORD d1) { return MakeGuid(d1, 0x8E33, 0x11D0, 0x9A, 0xD0, 0x00, 0xA0, 0xC9, 0xA0, 0x6E, 0x35); }
+constexpr GUID EffGuid(DWORD d1) {
+  return MakeGuid(d1, 0x8E33, 0x11D0, 0x9A, 0xD0, 0x00, 0xA0, 0xC9, 0xA0, 0x6E, 0x35);
+}
 constexpr GUID SysGuid(DWORD d1) { return MakeGuid(d1, 0xD5A0, 0x11CF, 0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0, 0); }
 }  // namespace
 
@@ -111,12 +113,12 @@ constinit TOdfTable<164> gJoystick2Objects = MakeJoystickObjects<164>(128, true)
 
 const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 256,
                                      gKeyboardObjects.v};
-const DIDATAFORMAT c_dfDIMouse = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS,
-                                  sizeof(DIMOUSESTATE), 7, gMouseObjects.v};
-const DIDATAFORMAT c_dfDIJoystick = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS,
-                                     sizeof(DIJOYSTATE), 44, gJoystickObjects.v};
-const DIDATAFORMAT c_dfDIJoystick2 = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS,
-                                      sizeof(DIJOYSTATE2), 164, gJoystick2Objects.v};
+const DIDATAFORMAT c_dfDIMouse = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, sizeof(DIMOUSESTATE), 7, gMouseObjects.v};
+const DIDATAFORMAT c_dfDIJoystick = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS, sizeof(DIJOYSTATE), 44, gJoystickObjects.v};
+const DIDATAFORMAT c_dfDIJoystick2 = {
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS, sizeof(DIJOYSTATE2), 164, gJoystick2Objects.v};
 
 // ---- Shared state ----
 
@@ -174,8 +176,7 @@ class TDirectInput final : public IDirectInput7A {
 
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
     if (!ppvObject) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDirectInputA || riid == IID_IDirectInput2A ||
-        riid == IID_IDirectInput7A) {
+    if (riid == IID_IUnknown || riid == IID_IDirectInputA || riid == IID_IDirectInput2A || riid == IID_IDirectInput7A) {
       *ppvObject = static_cast<IDirectInput7A*>(this);
       AddRef();
       return S_OK;

@@ -20,13 +20,13 @@ std::vector<TDIDevice*>& LiveDevices() {
 constexpr size_t kMaxAxes = 8, kMaxHats = 4, kMaxButtons = 128;
 
 // The scan codes the system keyboard has keys for.
-constexpr BYTE kKeys[] = {
-    0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x12,
-    0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20, 0x21, 0x22, 0x23, 0x24,
-    0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36,
-    0x37, 0x38, 0x39, 0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48,
-    0x49, 0x4A, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x50, 0x51, 0x52, 0x53, 0x56, 0x57, 0x58, 0x9C, 0x9D, 0xB5, 0xB7,
-    0xB8, 0xC5, 0xC7, 0xC8, 0xC9, 0xCB, 0xCD, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xDB, 0xDC, 0xDD};
+constexpr BYTE kKeys[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F,
+                          0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E,
+                          0x1F, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D,
+                          0x2E, 0x2F, 0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, 0x3B, 0x3C,
+                          0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B,
+                          0x4C, 0x4D, 0x4E, 0x4F, 0x50, 0x51, 0x52, 0x53, 0x56, 0x57, 0x58, 0x9C, 0x9D, 0xB5, 0xB7,
+                          0xB8, 0xC5, 0xC7, 0xC8, 0xC9, 0xCB, 0xCD, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xDB, 0xDC, 0xDD};
 
 void CopyName(char* dst, size_t cap, const std::string& src) {
   size_t n = std::min(cap - 1, src.size());
@@ -241,9 +241,12 @@ HRESULT TDIDevice::GetCapabilities(DIDEVCAPS* caps) {
   FillInstance(info, FKind, FStick.get());
   c.dwDevType = info.dwDevType;
   for (const auto& o : FObjects) {
-    if (o.IsAxis()) ++c.dwAxes;
-    else if (o.IsPov()) ++c.dwPOVs;
-    else ++c.dwButtons;
+    if (o.IsAxis())
+      ++c.dwAxes;
+    else if (o.IsPov())
+      ++c.dwPOVs;
+    else
+      ++c.dwButtons;
   }
   c.dwFlags = DIDC_ATTACHED;
   if (FStick) {
@@ -517,12 +520,8 @@ HRESULT TDIDevice::GetDeviceState(DWORD cbData, void* lpvData) {
     DWORD d = 0;
     BYTE b = 0;
     switch (o.Source) {
-      case TDIObject::Key:
-        b = focus && KeyStateScanDown(DIKToScanCode(static_cast<BYTE>(o.Index))) ? 0x80 : 0;
-        break;
-      case TDIObject::MouseAxis:
-        l = FRelative ? motion[o.Index] : FMouseSum[o.Index];
-        break;
+      case TDIObject::Key: b = focus && KeyStateScanDown(DIKToScanCode(static_cast<BYTE>(o.Index))) ? 0x80 : 0; break;
+      case TDIObject::MouseAxis: l = FRelative ? motion[o.Index] : FMouseSum[o.Index]; break;
       case TDIObject::MouseButton: {
         constexpr UINT vks[4] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, 0x05};
         b = focus && (keys[vks[o.Index]] & 0x80) ? 0x80 : 0;
@@ -534,12 +533,8 @@ HRESULT TDIDevice::GetDeviceState(DWORD cbData, void* lpvData) {
         o.LastValue = v;
         break;
       }
-      case TDIObject::StickButton:
-        b = FButtons[static_cast<size_t>(o.Index)] ? 0x80 : 0;
-        break;
-      case TDIObject::StickHat:
-        d = StickHatToHundredths(FHats[static_cast<size_t>(o.Index)]);
-        break;
+      case TDIObject::StickButton: b = FButtons[static_cast<size_t>(o.Index)] ? 0x80 : 0; break;
+      case TDIObject::StickHat: d = StickHatToHundredths(FHats[static_cast<size_t>(o.Index)]); break;
     }
     if (o.IsPov())
       std::memcpy(at, &d, 4);
@@ -554,13 +549,12 @@ HRESULT TDIDevice::GetDeviceState(DWORD cbData, void* lpvData) {
 HRESULT TDIDevice::SetProperty(REFGUIDPROP prop, const DIPROPHEADER* ph) {
   if (!ph || ph->dwHeaderSize != sizeof(DIPROPHEADER) || ph->dwHow > DIPH_BYID) return DIERR_INVALIDPARAM;
   bool isRange = prop == DIPROP_RANGE;
-  bool isDword = prop == DIPROP_DEADZONE || prop == DIPROP_SATURATION || prop == DIPROP_AUTOCENTER ||
-                 prop == DIPROP_BUFFERSIZE;
+  bool isDword =
+      prop == DIPROP_DEADZONE || prop == DIPROP_SATURATION || prop == DIPROP_AUTOCENTER || prop == DIPROP_BUFFERSIZE;
   if (!isRange && !isDword) return DIERR_UNSUPPORTED;
   if (ph->dwSize != (isRange ? sizeof(DIPROPRANGE) : sizeof(DIPROPDWORD))) return DIERR_INVALIDPARAM;
   for (const auto& r : Failures().Rejections)
-    if (r.Property == prop && (r.AnyObject || (ph->dwHow == DIPH_BYOFFSET && ph->dwObj == r.Offset)))
-      return r.Result;
+    if (r.Property == prop && (r.AnyObject || (ph->dwHow == DIPH_BYOFFSET && ph->dwObj == r.Offset))) return r.Result;
   DWORD value = isDword ? reinterpret_cast<const DIPROPDWORD*>(ph)->dwData : 0;
 
   if (prop == DIPROP_AUTOCENTER) {
@@ -606,8 +600,8 @@ HRESULT TDIDevice::SetProperty(REFGUIDPROP prop, const DIPROPHEADER* ph) {
 HRESULT TDIDevice::GetProperty(REFGUIDPROP prop, DIPROPHEADER* ph) {
   if (!ph || ph->dwHeaderSize != sizeof(DIPROPHEADER) || ph->dwHow > DIPH_BYID) return DIERR_INVALIDPARAM;
   bool isRange = prop == DIPROP_RANGE;
-  bool isDword = prop == DIPROP_DEADZONE || prop == DIPROP_SATURATION || prop == DIPROP_AUTOCENTER ||
-                 prop == DIPROP_BUFFERSIZE;
+  bool isDword =
+      prop == DIPROP_DEADZONE || prop == DIPROP_SATURATION || prop == DIPROP_AUTOCENTER || prop == DIPROP_BUFFERSIZE;
   if (!isRange && !isDword) return DIERR_UNSUPPORTED;
   if (ph->dwSize != (isRange ? sizeof(DIPROPRANGE) : sizeof(DIPROPDWORD))) return DIERR_INVALIDPARAM;
   auto* dw = reinterpret_cast<DIPROPDWORD*>(ph);

@@ -75,8 +75,7 @@ class TDIDevice final : public IDirectInputDevice2A {
   HRESULT GetObjectInfo(DIDEVICEOBJECTINSTANCEA* pdidoi, DWORD dwObj, DWORD dwHow) override;
   HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* pdidi) override;
 
-  HRESULT CreateEffect(REFGUID rguid, const DIEFFECT* lpeff, IDirectInputEffect** ppdeff,
-                       IUnknown* punkOuter) override;
+  HRESULT CreateEffect(REFGUID rguid, const DIEFFECT* lpeff, IDirectInputEffect** ppdeff, IUnknown* punkOuter) override;
   HRESULT EnumEffects(LPDIENUMEFFECTSCALLBACKA lpCallback, void* pvRef, DWORD dwEffType) override;
   HRESULT GetEffectInfo(DIEFFECTINFOA* pdei, REFGUID rguid) override;
   HRESULT Poll() override;
@@ -173,8 +172,8 @@ class TDIEffect final : public IDirectInputEffect {
   TDIDevice* FDevice;
   GUID FGuid;
   TStickEffectKind FKind;
-  DWORD FType;  // DIEFT_CONSTANTFORCE, DIEFT_PERIODIC or DIEFT_CONDITION
-  DWORD FSet = 0;  // DIEP_* given so far
+  DWORD FType;       // DIEFT_CONSTANTFORCE, DIEFT_PERIODIC or DIEFT_CONDITION
+  DWORD FSet = 0;    // DIEP_* given so far
   DWORD FFlags = 0;  // DIEFF_*
   DWORD FDuration = 0, FSamplePeriod = 0, FGain = 10000, FTriggerButton = DIEB_NOTRIGGER;
   DWORD FTriggerRepeatInterval = 0, FStartDelay = 0;

@@ -201,8 +201,7 @@ HRESULT TDIEffect::SetParameters(const DIEFFECT* peff, DWORD dwFlags) {
   if ((params & DIEP_STARTDELAY) && peff->dwSize == DIEFFECT_DX5_SIZE32) return DIERR_INVALIDPARAM;
   bool truncated = false;
   bool byOffset = peff->dwFlags & DIEFF_OBJECTOFFSETS;
-  if ((params & (DIEP_AXES | DIEP_TRIGGERBUTTON)) &&
-      !(peff->dwFlags & (DIEFF_OBJECTIDS | DIEFF_OBJECTOFFSETS)))
+  if ((params & (DIEP_AXES | DIEP_TRIGGERBUTTON)) && !(peff->dwFlags & (DIEFF_OBJECTIDS | DIEFF_OBJECTOFFSETS)))
     return DIERR_INVALIDPARAM;
 
   // Check everything first, so that a rejected call changes nothing.
@@ -232,8 +231,7 @@ HRESULT TDIEffect::SetParameters(const DIEFFECT* peff, DWORD dwFlags) {
   if (params & DIEP_DIRECTION) {
     DWORD coord = peff->dwFlags & (DIEFF_CARTESIAN | DIEFF_POLAR | DIEFF_SPHERICAL);
     if ((coord != DIEFF_CARTESIAN && coord != DIEFF_POLAR && coord != DIEFF_SPHERICAL) || !peff->rglDirection ||
-        peff->cAxes == 0 || (!axes.empty() && peff->cAxes != axes.size()) ||
-        (coord == DIEFF_POLAR && peff->cAxes != 2))
+        peff->cAxes == 0 || (!axes.empty() && peff->cAxes != axes.size()) || (coord == DIEFF_POLAR && peff->cAxes != 2))
       return DIERR_INVALIDPARAM;
     directions.assign(peff->rglDirection, peff->rglDirection + peff->cAxes);
     directionFlags = coord;

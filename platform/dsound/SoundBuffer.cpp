@@ -169,8 +169,7 @@ HRESULT TSoundBufferObject::Lock(DWORD Offset, DWORD Bytes, void** Ptr1, DWORD* 
   if (Bytes2) *Bytes2 = 0;
   Guard lock(MixerLock());
   if (HRESULT hr = Usable()) return hr;
-  if (!FMemory)
-    return FDevice->Level() == DSSCL_WRITEPRIMARY ? DSERR_UNSUPPORTED : DSERR_PRIOLEVELNEEDED;
+  if (!FMemory) return FDevice->Level() == DSSCL_WRITEPRIMARY ? DSERR_UNSUPPORTED : DSERR_PRIOLEVELNEEDED;
   const auto size = static_cast<DWORD>(FMemory->Bytes.size());
   if (Flags & DSBLOCK_ENTIREBUFFER) {
     Offset = 0;

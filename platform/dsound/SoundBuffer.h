@@ -78,9 +78,9 @@ class TSoundBufferObject final : public IDirectSoundBuffer {
   std::vector<TLockRecord> FLocks;
   bool FPlaying = false;
   bool FLooping = false;
-  DWORD FFrame = 0;     // play position in frames
-  DWORD FFraction = 0;  // in 1/OutputRate of a source frame
-  DWORD FFrequency = 0; // 0: the format's rate
+  DWORD FFrame = 0;      // play position in frames
+  DWORD FFraction = 0;   // in 1/OutputRate of a source frame
+  DWORD FFrequency = 0;  // 0: the format's rate
   LONG FPan = 0;
   LONG FVolume = 0;
   std::int64_t FGainLeft = 65536;  // 16.16 fixed point

@@ -82,9 +82,7 @@ HRESULT TSoundDeviceObject::CreateSoundBuffer(const DSBUFFERDESC* Desc, IDirectS
       memory->FrameBytes = static_cast<DWORD>(memory->Format.nChannels * (memory->Format.wBitsPerSample / 8));
       // A new buffer holds silence.
       memory->Bytes.assign(Desc->dwBufferBytes, memory->Format.wBitsPerSample == 8 ? 0x80 : 0x00);
-    } catch (const std::bad_alloc&) {
-      return DSERR_OUTOFMEMORY;
-    }
+    } catch (const std::bad_alloc&) { return DSERR_OUTOFMEMORY; }
   }
   auto* buffer = new TSoundBufferObject(this, flags, std::move(memory));
   RegisterBuffer(buffer);

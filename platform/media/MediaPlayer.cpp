@@ -40,8 +40,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& FileName) {
 
 }  // namespace
 
-TMediaPlayer::TMediaPlayer(TComponent* AOwner)
-    : TCustomControl(AOwner), FPlayback(std::make_unique<TMidiPlayback>()) {
+TMediaPlayer::TMediaPlayer(TComponent* AOwner) : TCustomControl(AOwner), FPlayback(std::make_unique<TMidiPlayback>()) {
   SetBounds(0, 0, 253, 30);
 }
 
@@ -54,9 +53,7 @@ void TMediaPlayer::Open() {
   TMidiSong song;
   try {
     song = ReadMidiFile(bytes.data(), bytes.size());
-  } catch (const EMidiFileError& e) {
-    OpenFailed(FFileName, "Not a readable Standard MIDI File: " + e.Message());
-  }
+  } catch (const EMidiFileError& e) { OpenFailed(FFileName, "Not a readable Standard MIDI File: " + e.Message()); }
   FPlayback->Open(std::move(song));
 }
 

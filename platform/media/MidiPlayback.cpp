@@ -189,8 +189,8 @@ void TMidiPlayback::Seek(std::int64_t Sample) {
   CatchUp();
   FPosition = std::clamp<std::int64_t>(Sample, 0, FLength);
   FClockMark = std::chrono::steady_clock::now();
-  FNext = static_cast<std::size_t>(
-      std::lower_bound(FEventSamples.begin(), FEventSamples.end(), FPosition) - FEventSamples.begin());
+  FNext = static_cast<std::size_t>(std::lower_bound(FEventSamples.begin(), FEventSamples.end(), FPosition) -
+                                   FEventSamples.begin());
   if (!FSynth) return;
   fluid_synth_system_reset(FSynth);
   // Programs, controllers and bends before the new position still hold there.

@@ -1,12 +1,12 @@
 #include "platform/rtl/FileReplace.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <string>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
@@ -257,8 +257,7 @@ void WriteInPlace(const std::string& Path, const struct stat& Existing, const st
     return;
   }
 
-  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(Size)) != 0 && errno != EOPNOTSUPP &&
-      errno != ENOSYS)
+  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(Size)) != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
     Fail(errno);
 
   std::vector<std::uint8_t> old;

@@ -90,19 +90,14 @@ std::string ExtractFileExt(std::string_view FileName) {
 
 int IoErrorFromErrno(int Errno) {
   switch (Errno) {
-    case ENOENT:
-      return ioFileNotFound;
-    case ENOTDIR:
-      return ioPathNotFound;
+    case ENOENT: return ioFileNotFound;
+    case ENOTDIR: return ioPathNotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS:
-      return ioAccessDenied;
-    case ENOSPC:
-      return ioDiskFull;
-    default:
-      return Errno;
+    case EROFS: return ioAccessDenied;
+    case ENOSPC: return ioDiskFull;
+    default: return Errno;
   }
 }
 
@@ -183,6 +178,8 @@ std::vector<std::string> ListEntries(std::string_view Dir, bool wantDirs, std::s
 
 }  // namespace
 
-std::vector<std::string> ListFiles(std::string_view Dir, std::string_view Mask) { return ListEntries(Dir, false, Mask); }
+std::vector<std::string> ListFiles(std::string_view Dir, std::string_view Mask) {
+  return ListEntries(Dir, false, Mask);
+}
 
 std::vector<std::string> ListDirectories(std::string_view Dir) { return ListEntries(Dir, true, "*"); }

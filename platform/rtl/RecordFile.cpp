@@ -19,7 +19,7 @@ void TRecordFile::Reset() {
   if (FHandle >= 0) Close();
   int h = ::open(HostFileName(FFileName).c_str(), O_RDONLY | O_CLOEXEC);
   if (h < 0) throw EInOutError(IoErrorFromErrno(errno));
-  struct stat st{};
+  struct stat st {};
   if (::fstat(h, &st) != 0 || S_ISDIR(st.st_mode)) {
     // A folder opens on the host but is no file to read records from.
     ::close(h);

@@ -1,9 +1,9 @@
 #include "platform/rtl/Streams.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
@@ -75,7 +75,9 @@ std::int32_t TMemoryStream::Write(const void* Buffer, std::int32_t Count) {
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t Offset, int Origin) {
-  std::int64_t base = Origin == soFromBeginning ? 0 : Origin == soFromCurrent ? FPosition : static_cast<std::int64_t>(FData.size());
+  std::int64_t base = Origin == soFromBeginning ? 0
+                      : Origin == soFromCurrent ? FPosition
+                                                : static_cast<std::int64_t>(FData.size());
   FPosition = std::max<std::int64_t>(0, base + Offset);
   return FPosition;
 }
@@ -147,7 +149,8 @@ std::int64_t TFileStream::Seek(std::int64_t Offset, int Origin) {
 
 void TFileStream::SetSize(std::int64_t NewSize) {
   std::fflush(FFile);
-  if (ftruncate(fileno(FFile), static_cast<off_t>(NewSize)) == 0 && Position() > NewSize) Seek(NewSize, soFromBeginning);
+  if (ftruncate(fileno(FFile), static_cast<off_t>(NewSize)) == 0 && Position() > NewSize)
+    Seek(NewSize, soFromBeginning);
 }
 
 // TBytesStream

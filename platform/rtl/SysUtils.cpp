@@ -1,9 +1,9 @@
 #include "platform/rtl/SysUtils.h"
 
-#include <cstdio>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"

@@ -80,10 +80,8 @@ class TSystemDialogFilter : public QObject {
       case QEvent::KeyRelease:
       case QEvent::ShortcutOverride:
       case QEvent::Close:
-      case QEvent::ContextMenu:
-        break;
-      default:
-        return false;
+      case QEvent::ContextMenu: break;
+      default: return false;
     }
     QDialog* dialog = TopSystemDialog();
     if (!dialog || DialogsOwn(window, dialog)) return false;
@@ -241,7 +239,8 @@ class TToolkitWindowBackend : public TWindowBackend {
     const int y0 = std::max<LONG>(clientRect.top, 0), y1 = std::min<LONG>(clientRect.bottom, img.height());
     if (x0 >= x1 || y0 >= y1) return;
     const auto pitch = static_cast<LONG>(img.bytesPerLine());
-    write(context, RECT{x0, y0, x1, y1}, img.bits() + static_cast<std::ptrdiff_t>(y0) * pitch + x0 * 4, pitch, 0xFF000000u);
+    write(context, RECT{x0, y0, x1, y1}, img.bits() + static_cast<std::ptrdiff_t>(y0) * pitch + x0 * 4, pitch,
+          0xFF000000u);
     w->ShowNow(QRect(x0, y0, x1 - x0, y1 - y0));
   }
 
@@ -255,7 +254,8 @@ class TToolkitWindowBackend : public TWindowBackend {
     const QSize size = w->BackingSize();
     if (size != QSize(width, height)) return false;
     const QRect whole(QPoint(0, 0), size);
-    const QRect part = QRect(changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top) & whole;
+    const QRect part =
+        QRect(changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top) & whole;
     if (!w->ShowsInPlace(owner, bits)) {
       if (part != whole) return false;
       w->ShowInPlace(QImage(bits, size.width(), size.height(), pitch, QImage::Format_RGB32), owner);

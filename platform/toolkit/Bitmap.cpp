@@ -9,19 +9,13 @@ namespace {
 
 int BitsOf(TPixelFormat pf) {
   switch (pf) {
-    case pf1bit:
-      return 1;
-    case pf4bit:
-      return 4;
-    case pf8bit:
-      return 8;
+    case pf1bit: return 1;
+    case pf4bit: return 4;
+    case pf8bit: return 8;
     case pf15bit:
-    case pf16bit:
-      return 16;
-    case pf24bit:
-      return 24;
-    default:
-      return 32;
+    case pf16bit: return 16;
+    case pf24bit: return 24;
+    default: return 32;
   }
 }
 
@@ -32,9 +26,9 @@ std::vector<RGBQUAD> DefaultColors(int bits) {
     add(0, 0, 0);
     add(255, 255, 255);
   } else if (bits == 4) {
-    const BYTE v[16][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-                           {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                           {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    const BYTE v[16][3] = {{0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
+                           {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
+                           {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
     for (auto& e : v) add(e[0], e[1], e[2]);
   } else if (bits == 8) {
     PALETTEENTRY sys[256];
@@ -51,7 +45,8 @@ HPALETTE PaletteOf(const std::vector<RGBQUAD>& colors) {
   lp->palVersion = 0x300;
   lp->palNumEntries = static_cast<WORD>(colors.size());
   PALETTEENTRY* e = lp->palPalEntry;
-  for (size_t i = 0; i < colors.size(); ++i) e[i] = PALETTEENTRY{colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
+  for (size_t i = 0; i < colors.size(); ++i)
+    e[i] = PALETTEENTRY{colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
   return CreatePalette(lp);
 }
 
@@ -67,18 +62,14 @@ HPALETTE CopyPalette(HPALETTE pal) {
 
 TPixelFormat FormatOfImage(const TBmpImage& im) {
   switch (im.BitCount) {
-    case 1:
-      return pf1bit;
-    case 4:
-      return pf4bit;
-    case 8:
-      return pf8bit;
+    case 1: return pf1bit;
+    case 4: return pf4bit;
+    case 8: return pf8bit;
     case 16:
       if (im.RMask == 0x7C00 && im.GMask == 0x3E0 && im.BMask == 0x1F) return pf15bit;
       if (im.RMask == 0xF800 && im.GMask == 0x7E0 && im.BMask == 0x1F) return pf16bit;
       return pfCustom;
-    case 24:
-      return pf24bit;
+    case 24: return pf24bit;
     default:
       if (im.RMask == 0xFF0000 && im.GMask == 0xFF00 && im.BMask == 0xFF) return pf32bit;
       return pfCustom;
@@ -205,8 +196,8 @@ void TBitmap::Rebuild(int AWidth, int AHeight, TPixelFormat Format, const TBmpIm
     } else {
       std::vector<BYTE> info = BmpInfoBlock(desc);
       void* pv = nullptr;
-      handle = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &pv,
-                                nullptr, 0);
+      handle =
+          CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &pv, nullptr, 0);
       bits = static_cast<BYTE*>(pv);
     }
     if (!handle) throw EOutOfResources("Out of system resources");
@@ -413,11 +404,12 @@ void TBitmap::LoadFromImage(const TBmpImage& Source) {
   }
   std::vector<BYTE> info = BmpInfoBlock(desc);
   void* pv = nullptr;
-  HBITMAP handle = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &pv,
-                                    nullptr, 0);
+  HBITMAP handle =
+      CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &pv, nullptr, 0);
   if (!handle) throw EOutOfResources("Out of system resources");
   std::int64_t wb = DibWidthBytes(desc.Width, desc.BitCount);
-  size_t bytes = static_cast<size_t>(std::min<std::int64_t>(wb * desc.Height, static_cast<std::int64_t>(desc.Pixels.size())));
+  size_t bytes =
+      static_cast<size_t>(std::min<std::int64_t>(wb * desc.Height, static_cast<std::int64_t>(desc.Pixels.size())));
   std::memcpy(pv, desc.Pixels.data(), bytes);
   Clear();
   FHandle = handle;
@@ -486,8 +478,8 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   }
   int oldMode = SetStretchBltMode(dst, COLORONCOLOR);
   if (Transparent()) {
-    TransparentBlt(dst, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, src, 0, 0, FWidth,
-                   FHeight, ColorToRGB(TransparentColor()));
+    TransparentBlt(dst, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, src, 0, 0, FWidth, FHeight,
+                   ColorToRGB(TransparentColor()));
   } else {
     StretchBlt(dst, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, src, 0, 0, FWidth, FHeight,
                ACanvas->CopyMode());
@@ -557,7 +549,8 @@ void TBitmap::LoadFromClipboardFormat(WORD AFormat, HANDLE AData, HPALETTE APale
     im.Pixels.resize(static_cast<size_t>(im.WidthBytes * im.Height));
     for (LONG y = 0; y < im.Height; ++y) {
       LONG from = ds.dsBmih.biHeight < 0 ? im.Height - 1 - y : y;
-      std::memcpy(im.Pixels.data() + y * im.WidthBytes, bits + from * im.WidthBytes, static_cast<size_t>(im.WidthBytes));
+      std::memcpy(im.Pixels.data() + y * im.WidthBytes, bits + from * im.WidthBytes,
+                  static_cast<size_t>(im.WidthBytes));
     }
     if (im.BitCount <= 8) {
       im.Colors.resize(size_t{1} << im.BitCount);

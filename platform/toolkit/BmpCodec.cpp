@@ -100,15 +100,12 @@ TBmpImage DecodeBmp(const BYTE* data, size_t size, const TBmpReadOptions& o) {
     case 8:
     case 16:
     case 24:
-    case 32:
-      break;
-    default:
-      Invalid(o);
+    case 32: break;
+    default: Invalid(o);
   }
   bool rle = im.Compression == BI_RLE8 || im.Compression == BI_RLE4;
   switch (im.Compression) {
-    case BI_RGB:
-      break;
+    case BI_RGB: break;
     case BI_RLE8:
       if (im.BitCount != 8 || im.TopDown) Invalid(o);
       break;
@@ -118,8 +115,7 @@ TBmpImage DecodeBmp(const BYTE* data, size_t size, const TBmpReadOptions& o) {
     case BI_BITFIELDS:
       if (im.BitCount != 16 && im.BitCount != 32) Invalid(o);
       break;
-    default:
-      Invalid(o);
+    default: Invalid(o);
   }
 
   std::int64_t tableStart = info + hsize;
@@ -170,8 +166,7 @@ TBmpImage DecodeBmp(const BYTE* data, size_t size, const TBmpReadOptions& o) {
   im.Width = static_cast<LONG>(width);
   im.Height = static_cast<LONG>(rows);
   im.WidthBytes = DibWidthBytes(width, im.BitCount);
-  if (im.WidthBytes > o.MaxPixelBytes || rows > o.MaxPixelBytes || im.WidthBytes * rows > o.MaxPixelBytes)
-    Invalid(o);
+  if (im.WidthBytes > o.MaxPixelBytes || rows > o.MaxPixelBytes || im.WidthBytes * rows > o.MaxPixelBytes) Invalid(o);
   std::int64_t pixelBytes = im.WidthBytes * rows;
 
   if (rle) {

@@ -32,8 +32,8 @@ void WriteFileHeader(const BITMAPFILEHEADER& header, BYTE* data);  // 14 bytes
 // A decoded picture.
 struct TBmpImage {
   LONG Width = 0;
-  LONG Height = 0;  // always positive
-  int BitCount = 0;           // 1, 4, 8, 16, 24 or 32
+  LONG Height = 0;             // always positive
+  int BitCount = 0;            // 1, 4, 8, 16, 24 or 32
   DWORD Compression = BI_RGB;  // as stored
   bool Compressed = false;     // Pixels hold BI_RLE8/BI_RLE4 data rather than rows
   DWORD HeaderSize = 40;       // header form read: 12, 40, 52, 56, 108 or 124

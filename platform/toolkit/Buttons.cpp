@@ -2,8 +2,8 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QPixmap>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionToolButton>
 #include <QWidget>
@@ -68,8 +68,8 @@ void TSpeedButton::SetGlyph(TGraphic* Value) {
     const int w = Value->Width(), h = Value->Height();
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::black);
-    HDC dc = CreateDCOverBits(img.bits(), w, h, static_cast<LONG>(img.bytesPerLine()), 32, 0xFF0000, 0x00FF00,
-                              0x0000FF, nullptr, 0);
+    HDC dc = CreateDCOverBits(img.bits(), w, h, static_cast<LONG>(img.bytesPerLine()), 32, 0xFF0000, 0x00FF00, 0x0000FF,
+                              nullptr, 0);
     if (dc) {
       {
         TCanvas canvas;
@@ -171,7 +171,7 @@ void TSpeedButton::PaintView(QWidget* View) {
     opt.icon = FGlyph->Icon;
     opt.iconSize = FGlyph->Image.size();
   }
-  opt.toolButtonStyle = opt.icon.isNull()      ? Qt::ToolButtonTextOnly
+  opt.toolButtonStyle = opt.icon.isNull()    ? Qt::ToolButtonTextOnly
                         : opt.text.isEmpty() ? Qt::ToolButtonIconOnly
                                              : Qt::ToolButtonTextBesideIcon;
   opt.subControls = QStyle::SC_ToolButton;

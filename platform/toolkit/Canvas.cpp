@@ -2,7 +2,8 @@
 
 #include "platform/toolkit/Graphic.h"
 
-TCanvas::TCanvas() : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {
+TCanvas::TCanvas()
+    : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {
   FFont->OnChange = [this](TObject*) { FontChanged(); };
   FPen->OnChange = [this](TObject*) { PenChanged(); };
   FBrush->OnChange = [this](TObject*) { BrushChanged(); };
@@ -205,8 +206,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
   Changing();
   RequiredState(csHandleValid | csFontValid | csBrushValid);
   Canvas->RequiredState(csHandleValid | csBrushValid);
-  StretchBlt(FHandle, Dest.left, Dest.top, Dest.right - Dest.left, Dest.bottom - Dest.top, Canvas->FHandle,
-             Source.left, Source.top, Source.right - Source.left, Source.bottom - Source.top, FCopyMode);
+  StretchBlt(FHandle, Dest.left, Dest.top, Dest.right - Dest.left, Dest.bottom - Dest.top, Canvas->FHandle, Source.left,
+             Source.top, Source.right - Source.left, Source.bottom - Source.top, FCopyMode);
   Changed();
 }
 

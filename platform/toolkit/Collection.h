@@ -55,7 +55,8 @@ struct TCollectionItemClass {
 
 template <typename T>
 TCollectionItemClass CollectionItemClassOf() {
-  return TCollectionItemClass{TObject::ClassNameOf(typeid(T)), [](TCollection* c) -> TCollectionItem* { return new T(c); }};
+  return TCollectionItemClass{TObject::ClassNameOf(typeid(T)),
+                              [](TCollection* c) -> TCollectionItem* { return new T(c); }};
 }
 
 enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };

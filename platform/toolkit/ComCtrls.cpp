@@ -9,7 +9,6 @@
 #include "platform/toolkit/QtBridge.h"
 #include "platform/toolkit/WidgetControl.h"
 
-
 // ---------------------------------------------------------------------------
 // TTabSheet
 

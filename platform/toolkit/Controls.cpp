@@ -413,8 +413,7 @@ TControl* TWinControl::ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWin
     TControl* c = *it;
     if (!c->FVisible || (!AllowDisabled && !c->FEnabled)) continue;
     if (!AllowWinControls && dynamic_cast<TWinControl*>(c)) continue;
-    if (Pos.x >= c->FLeft && Pos.y >= c->FTop && Pos.x < c->FLeft + c->FWidth && Pos.y < c->FTop + c->FHeight)
-      return c;
+    if (Pos.x >= c->FLeft && Pos.y >= c->FTop && Pos.x < c->FLeft + c->FWidth && Pos.y < c->FTop + c->FHeight) return c;
   }
   return nullptr;
 }

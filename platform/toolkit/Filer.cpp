@@ -370,21 +370,11 @@ void TReader::CheckValue(TValueType Value) {
 std::int64_t TReader::ReadIntegerOf(TValueType Type) {
   std::uint8_t buf[8];
   switch (Type) {
-    case vaInt8:
-      Read(buf, 1);
-      return static_cast<std::int8_t>(buf[0]);
-    case vaInt16:
-      Read(buf, 2);
-      return static_cast<std::int16_t>(GetLe(buf, 2));
-    case vaInt32:
-      Read(buf, 4);
-      return static_cast<std::int32_t>(GetLe(buf, 4));
-    case vaInt64:
-      Read(buf, 8);
-      return static_cast<std::int64_t>(GetLe(buf, 8));
-    default:
-      FStream->Seek(-1, soFromCurrent);
-      InvalidValue();
+    case vaInt8: Read(buf, 1); return static_cast<std::int8_t>(buf[0]);
+    case vaInt16: Read(buf, 2); return static_cast<std::int16_t>(GetLe(buf, 2));
+    case vaInt32: Read(buf, 4); return static_cast<std::int32_t>(GetLe(buf, 4));
+    case vaInt64: Read(buf, 8); return static_cast<std::int64_t>(GetLe(buf, 8));
+    default: FStream->Seek(-1, soFromCurrent); InvalidValue();
   }
 }
 
@@ -408,9 +398,7 @@ double TReader::ReadFloat() {
   TValueType t = ReadValue();
   std::uint8_t buf[10];
   switch (t) {
-    case vaExtended:
-      Read(buf, 10);
-      return ExtendedToDouble(buf);
+    case vaExtended: Read(buf, 10); return ExtendedToDouble(buf);
     case vaSingle: {
       Read(buf, 4);
       auto bits = static_cast<std::uint32_t>(GetLe(buf, 4));
@@ -418,9 +406,7 @@ double TReader::ReadFloat() {
       std::memcpy(&f, &bits, 4);
       return f;
     }
-    case vaCurrency:
-      Read(buf, 8);
-      return static_cast<double>(static_cast<std::int64_t>(GetLe(buf, 8))) / 10000.0;
+    case vaCurrency: Read(buf, 8); return static_cast<double>(static_cast<std::int64_t>(GetLe(buf, 8))) / 10000.0;
     case vaDate: {
       Read(buf, 8);
       std::uint64_t bits = GetLe(buf, 8);
@@ -431,11 +417,8 @@ double TReader::ReadFloat() {
     case vaInt8:
     case vaInt16:
     case vaInt32:
-    case vaInt64:
-      return static_cast<double>(ReadIntegerOf(t));
-    default:
-      FStream->Seek(-1, soFromCurrent);
-      InvalidValue();
+    case vaInt64: return static_cast<double>(ReadIntegerOf(t));
+    default: FStream->Seek(-1, soFromCurrent); InvalidValue();
   }
 }
 
@@ -451,8 +434,7 @@ std::string TReader::ReadString() {
   TValueType t = ReadValue();
   std::uint8_t buf[4];
   switch (t) {
-    case vaString:
-      return ReadStr();
+    case vaString: return ReadStr();
     case vaLString: {
       Read(buf, 4);
       auto n = static_cast<std::int32_t>(GetLe(buf, 4));
@@ -475,27 +457,18 @@ std::string TReader::ReadString() {
       }
       return s;
     }
-    default:
-      FStream->Seek(-1, soFromCurrent);
-      InvalidValue();
+    default: FStream->Seek(-1, soFromCurrent); InvalidValue();
   }
 }
 
 std::string TReader::ReadIdent() {
   switch (ReadValue()) {
-    case vaIdent:
-      return ReadStr();
-    case vaFalse:
-      return "False";
-    case vaTrue:
-      return "True";
-    case vaNil:
-      return "nil";
-    case vaNull:
-      return "Null";
-    default:
-      FStream->Seek(-1, soFromCurrent);
-      InvalidValue();
+    case vaIdent: return ReadStr();
+    case vaFalse: return "False";
+    case vaTrue: return "True";
+    case vaNil: return "nil";
+    case vaNull: return "Null";
+    default: FStream->Seek(-1, soFromCurrent); InvalidValue();
   }
 }
 
@@ -513,46 +486,28 @@ void TReader::SkipValue() {
     case vaNull:
     case vaFalse:
     case vaTrue:
-    case vaNil:
-      return;
+    case vaNil: return;
     case vaList: {
       TNesting level(FDepth, kMaxDepth);
       while (!EndOfList()) SkipValue();
       ReadListEnd();
       return;
     }
-    case vaInt8:
-      skip(1);
-      return;
-    case vaInt16:
-      skip(2);
-      return;
+    case vaInt8: skip(1); return;
+    case vaInt16: skip(2); return;
     case vaInt32:
-    case vaSingle:
-      skip(4);
-      return;
+    case vaSingle: skip(4); return;
     case vaInt64:
     case vaCurrency:
-    case vaDate:
-      skip(8);
-      return;
-    case vaExtended:
-      skip(10);
-      return;
+    case vaDate: skip(8); return;
+    case vaExtended: skip(10); return;
     case vaString:
-    case vaIdent:
-      ReadStr();
-      return;
+    case vaIdent: ReadStr(); return;
     case vaLString:
-    case vaBinary:
-      skip(length32());
-      return;
-    case vaWString:
-      skip(length32() * 2);
-      return;
+    case vaBinary: skip(length32()); return;
+    case vaWString: skip(length32() * 2); return;
     case vaSet:
-      while (!ReadStr().empty()) {
-      }
+      while (!ReadStr().empty()) {}
       return;
     case vaCollection: {
       TNesting level(FDepth, kMaxDepth);
@@ -650,8 +605,7 @@ void TReader::ReadPropValue(TPersistent*, const TPropertyInfo& Prop) {
         size_t i = 0;
         while (i < Prop.Names.size() && !AnsiSameText(Prop.Names[i], element)) ++i;
         if (i >= Prop.Names.size() || i >= 64) {
-          while (!ReadStr().empty()) {
-          }
+          while (!ReadStr().empty()) {}
           InvalidValue();
         }
         bits |= std::uint64_t{1} << i;
@@ -659,12 +613,8 @@ void TReader::ReadPropValue(TPersistent*, const TPropertyInfo& Prop) {
       Prop.SetOrdinal(static_cast<std::int64_t>(bits));
       return;
     }
-    case pkFloat:
-      Prop.SetFloat(ReadFloat());
-      return;
-    case pkString:
-      Prop.SetString(ReadString());
-      return;
+    case pkFloat: Prop.SetFloat(ReadFloat()); return;
+    case pkString: Prop.SetString(ReadString()); return;
     case pkPersistent: {
       TPersistent* obj = Prop.GetObject ? Prop.GetObject() : nullptr;
       TValueType t = NextValue();

@@ -64,8 +64,7 @@ class TFiler : public TObject {
 
   // A stored property written and read by the two procedures; the writer
   // stores it only when HasData is true.
-  virtual void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData,
-                              bool HasData) = 0;
+  virtual void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) = 0;
   // A stored binary property: WriteData writes the bytes to a memory stream,
   // ReadData reads them from a stream holding exactly the stored bytes.
   virtual void DefineBinaryProperty(const std::string& Name, TStreamProc ReadData, TStreamProc WriteData,

@@ -278,7 +278,11 @@ void TCustomForm::Close() {
     Hide();
     TCustomForm* self = this;
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [self] { if (ControlAlive(self)) self->Free(); }, Qt::QueuedConnection);
+        QCoreApplication::instance(),
+        [self] {
+          if (ControlAlive(self)) self->Free();
+        },
+        Qt::QueuedConnection);
   }
 }
 
@@ -477,9 +481,7 @@ void TApplication::Idle() {
   if (OnIdle) {
     try {
       OnIdle(this, done);
-    } catch (...) {
-      HandleException(this);
-    }
+    } catch (...) { HandleException(this); }
   }
   if (FObserver) FObserver->IdlePassed();
   if (done) WaitForEvents();
@@ -556,14 +558,11 @@ void TApplication::HandleException(TObject* Sender) {
         OnException(Sender, e);
       else
         ShowException(e);
-    } catch (...) {
-    }
+    } catch (...) {}
   };
   try {
     std::rethrow_exception(p);
-  } catch (Exception& e) {
-    report(e);
-  } catch (std::exception& e) {
+  } catch (Exception& e) { report(e); } catch (std::exception& e) {
     Exception wrapped(e.what());
     report(wrapped);
   } catch (...) {
@@ -613,7 +612,8 @@ void TApplication::ActivateForm(TCustomForm* Form, WORD How) {
   FActivationOrder.erase(std::remove(FActivationOrder.begin(), FActivationOrder.end(), Form), FActivationOrder.end());
   FActivationOrder.push_back(Form);
   Form->HandleNeeded();
-  if (old && old != Form && wasForeground) SendWindowMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(HandleOf(Form)));
+  if (old && old != Form && wasForeground)
+    SendWindowMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(HandleOf(Form)));
   if (!ControlAlive(Form)) return;
   SendWindowMessage(Form, WM_ACTIVATE, How, reinterpret_cast<LPARAM>(HandleOf(old)));
   if (!ControlAlive(Form)) return;

@@ -76,8 +76,8 @@ TPropertyInfo& TPropertyList::Boolean(const std::string& Name, std::function<boo
   return Add(std::move(p));
 }
 
-TPropertyInfo& TPropertyList::Boolean(const std::string& Name, std::function<bool()> Get,
-                                      std::function<void(bool)> Set, bool Default) {
+TPropertyInfo& TPropertyList::Boolean(const std::string& Name, std::function<bool()> Get, std::function<void(bool)> Set,
+                                      bool Default) {
   TPropertyInfo& p = Boolean(Name, std::move(Get), std::move(Set));
   p.HasDefault = true;
   p.Default = Default ? 1 : 0;

@@ -86,8 +86,8 @@ class TPropertyList {
   TPropertyInfo& Boolean(const std::string& Name, std::function<bool()> Get, std::function<void(bool)> Set);
   TPropertyInfo& Boolean(const std::string& Name, std::function<bool()> Get, std::function<void(bool)> Set,
                          bool Default);
-  TPropertyInfo& Enumeration(const std::string& Name, std::vector<std::string> Names,
-                             std::function<std::int64_t()> Get, std::function<void(std::int64_t)> Set);
+  TPropertyInfo& Enumeration(const std::string& Name, std::vector<std::string> Names, std::function<std::int64_t()> Get,
+                             std::function<void(std::int64_t)> Set);
   TPropertyInfo& Set(const std::string& Name, std::vector<std::string> Names, std::function<std::int64_t()> Get,
                      std::function<void(std::int64_t)> Set);
   TPropertyInfo& Float(const std::string& Name, std::function<double()> Get, std::function<void(double)> Set);

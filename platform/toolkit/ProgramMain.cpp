@@ -34,9 +34,7 @@ int GuardedStart(const std::string& Title, const std::function<int()>& Start) {
     std::fprintf(stderr, "%s: cannot start: out of memory\n", Title.c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s: cannot start: %s\n", Title.c_str(), e.what());
-  } catch (...) {
-    std::fprintf(stderr, "%s: cannot start\n", Title.c_str());
-  }
+  } catch (...) { std::fprintf(stderr, "%s: cannot start\n", Title.c_str()); }
   return 1;
 }
 

@@ -96,9 +96,7 @@ void SafeInvoke(TObject* Sender, const std::function<void()>& F) {
       // No application to show it: say so rather than lose it.
       try {
         throw;
-      } catch (std::exception& e) {
-        std::fprintf(stderr, "unhandled exception: %s\n", e.what());
-      } catch (...) {
+      } catch (std::exception& e) { std::fprintf(stderr, "unhandled exception: %s\n", e.what()); } catch (...) {
         std::fprintf(stderr, "unhandled exception\n");
       }
     }
@@ -447,8 +445,8 @@ bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event) {
     const UINT vk = KeyStateNativeKey(Event->nativeScanCode(),
                                       VirtualKeyFromQt(Event->key(), keypad, Event->nativeScanCode()), down);
     if (vk) KeyStateSetKey(vk, 0, down);
-    TCustomForm* form = Application->Foreground() && Application->ActiveForm() ? Application->ActiveForm()
-                                                                                : GetParentForm(Receiver);
+    TCustomForm* form =
+        Application->Foreground() && Application->ActiveForm() ? Application->ActiveForm() : GetParentForm(Receiver);
     if (!form || Application->InputBlocked(form)) return;
     TWinControl* target = form->ActiveControl() ? form->ActiveControl() : form;
     TDispatchScope scope(Event->modifiers());
@@ -645,16 +643,11 @@ bool TControlWidget::event(QEvent* Event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-      return DeliverMouseEvent(FControl, static_cast<QMouseEvent*>(Event));
-    case QEvent::Wheel:
-      return DeliverWheelEvent(FControl, static_cast<QWheelEvent*>(Event));
+    case QEvent::MouseMove: return DeliverMouseEvent(FControl, static_cast<QMouseEvent*>(Event));
+    case QEvent::Wheel: return DeliverWheelEvent(FControl, static_cast<QWheelEvent*>(Event));
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-      return DeliverKeyEvent(FControl, static_cast<QKeyEvent*>(Event));
-    case QEvent::ShortcutOverride:
-      Event->accept();
-      return true;
+    case QEvent::KeyRelease: return DeliverKeyEvent(FControl, static_cast<QKeyEvent*>(Event));
+    case QEvent::ShortcutOverride: Event->accept(); return true;
     case QEvent::Close: {
       Event->ignore();
       TWinControl* c = FControl;
@@ -678,13 +671,11 @@ bool TControlWidget::event(QEvent* Event) {
         // hidden or no longer active by now are ignored.
         auto* form = dynamic_cast<TCustomForm*>(FControl);
         if (form && form->Visible() && isVisible() && QApplication::activeWindow() == this &&
-            !Application->InputBlocked(form) &&
-            (Application->ActiveForm() != form || !Application->Foreground()))
+            !Application->InputBlocked(form) && (Application->ActiveForm() != form || !Application->Foreground()))
           SafeInvoke(form, [form] { Application->ActivateForm(form); });
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return QWidget::event(Event);
 }

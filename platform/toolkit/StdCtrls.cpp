@@ -605,7 +605,7 @@ void TCustomListBox::InitWidget() {
   QListWidget* l = ListOf(Widget());
   FUpdatePosted = false;
   RouteMouseOf(l->viewport());
-  l->setSelectionMode(!FMultiSelect      ? QAbstractItemView::SingleSelection
+  l->setSelectionMode(!FMultiSelect     ? QAbstractItemView::SingleSelection
                       : FExtendedSelect ? QAbstractItemView::ExtendedSelection
                                         : QAbstractItemView::MultiSelection);
   if (l->count() != FItems->Count()) {

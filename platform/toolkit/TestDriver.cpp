@@ -105,8 +105,9 @@ void TTestDriver::ModalFormOpened(TCustomForm* Form) {
   e.Answered = TakeAnswer(e);
   if (!e.Answered) {
     ++FUnanswered;
-    FWatched.erase(std::remove_if(FWatched.begin(), FWatched.end(), [Form](const TWatchedForm& w) { return w.Form == Form; }),
-                   FWatched.end());
+    FWatched.erase(
+        std::remove_if(FWatched.begin(), FWatched.end(), [Form](const TWatchedForm& w) { return w.Form == Form; }),
+        FWatched.end());
     TWatchedForm w;
     w.Form = Form;
     w.Report = "Unanswered modal form \"" + e.Caption + "\"" + (e.Text.empty() ? std::string() : ": " + e.Text);
@@ -186,9 +187,7 @@ void TTestDriver::PassDone() {
     FInPassHook = true;
     try {
       FPassHook();
-    } catch (const std::exception& e) {
-      Fail(std::string("The pass hook raised: ") + e.what());
-    } catch (...) {
+    } catch (const std::exception& e) { Fail(std::string("The pass hook raised: ") + e.what()); } catch (...) {
       Fail("The pass hook raised an exception");
     }
     FInPassHook = false;
@@ -310,8 +309,7 @@ void TTestDriver::DoubleClick(TControl* Control, int X, int Y, TShiftState Shift
 void TTestDriver::Drag(TControl* Control, int X1, int Y1, int X2, int Y2, TMouseButton Button, TShiftState Shift,
                        int Steps) {
   MouseDown(Control, X1, Y1, Button, Shift);
-  for (int i = 1; i <= Steps; ++i)
-    MouseMove(Control, X1 + (X2 - X1) * i / Steps, Y1 + (Y2 - Y1) * i / Steps, Shift);
+  for (int i = 1; i <= Steps; ++i) MouseMove(Control, X1 + (X2 - X1) * i / Steps, Y1 + (Y2 - Y1) * i / Steps, Shift);
   MouseUp(Control, X2, Y2, Button, Shift);
 }
 
@@ -360,7 +358,9 @@ void TTestDriver::KeyDown(UINT VirtualKey, const std::string& Text, TShiftState 
   SendKey(QEvent::KeyPress, VirtualKey, Text, Shift, AutoRepeat);
 }
 
-void TTestDriver::KeyUp(UINT VirtualKey, TShiftState Shift) { SendKey(QEvent::KeyRelease, VirtualKey, "", Shift, false); }
+void TTestDriver::KeyUp(UINT VirtualKey, TShiftState Shift) {
+  SendKey(QEvent::KeyRelease, VirtualKey, "", Shift, false);
+}
 
 void TTestDriver::PressKey(UINT VirtualKey, const std::string& Text, TShiftState Shift) {
   KeyDown(VirtualKey, Text, Shift);

@@ -60,7 +60,9 @@ struct TPixels {
   int Width = 0;
   int Height = 0;
   std::vector<DWORD> Data;  // 0x00RRGGBB, rows top to bottom
-  DWORD At(int X, int Y) const { return Data[static_cast<size_t>(Y) * static_cast<size_t>(Width) + static_cast<size_t>(X)]; }
+  DWORD At(int X, int Y) const {
+    return Data[static_cast<size_t>(Y) * static_cast<size_t>(Width) + static_cast<size_t>(X)];
+  }
 };
 
 // The driver watches the application's loop as its observer (LoopHooks.h),

@@ -147,7 +147,8 @@ bool TControlsDriver::FileDialogOpened(TFileDialogEvent& Event) {
   if (FAnswers.empty()) {
     Event.Ok = false;
     ++FUnanswered;
-    FDriver.ReportFailure(std::string("Unanswered ") + (Event.Save ? "save" : "open") + " dialog \"" + Event.Title + "\"");
+    FDriver.ReportFailure(std::string("Unanswered ") + (Event.Save ? "save" : "open") + " dialog \"" + Event.Title +
+                          "\"");
   } else {
     TFileDialogAnswer answer = std::move(FAnswers.front());
     FAnswers.pop_front();

@@ -308,8 +308,7 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* lb);
 HFONT CreateFontIndirectA(const LOGFONTA* lf);
 
-HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection,
-                         DWORD offset);
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection, DWORD offset);
 HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 // A device-dependent bitmap; 1 bit per pixel gives a monochrome bitmap whose
 // pixels map to the DC's text colour (0) and background colour (1) when
@@ -356,13 +355,12 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 
 // Text is windows-1250 bytes; the top of the text cell is at y.
 BOOL TextOutA(HDC hdc, int x, int y, const char* text, int count);
-BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count,
-                 const INT* dx);
+BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const INT* dx);
 BOOL GetTextExtentPoint32A(HDC hdc, const char* text, int count, SIZE* size);
 
 BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
-BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
-                int hSrc, DWORD rop);
+BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc, int hSrc,
+                DWORD rop);
 // A stretched copy that leaves out the source pixels showing the colour
 // Transparent (a COLORREF).
 BOOL TransparentBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,

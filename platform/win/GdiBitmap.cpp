@@ -189,9 +189,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppv
 
 namespace {
 HBITMAP MakeDdb(LONG w, LONG h, const GdiPixelFormat& format, bool mono) {
-  if (w <= 0 || h <= 0) {
-    w = h = 1;
-  }
+  if (w <= 0 || h <= 0) { w = h = 1; }
   std::int64_t wb = DibWidthBytes(w, format.BitCount);
   if (wb * h > kMaxBitmapBytes) return nullptr;
   auto* b = new BitmapObj;

@@ -144,12 +144,13 @@ BOOL StretchCore(DCObj* dc, std::int64_t xD, std::int64_t yD, std::int64_t wD, s
   LONG y1 = static_cast<LONG>(std::min<std::int64_t>(yD + hD, dst->height));
   // The nearest source pixel of destination offset r along an axis.
   auto nearest = [](std::int64_t r, std::int64_t srcExtent, std::int64_t dstExtent) {
-    return static_cast<std::int64_t>((static_cast<__int128>(2 * r + 1) * srcExtent) / (2 * static_cast<__int128>(dstExtent)));
+    return static_cast<std::int64_t>((static_cast<__int128>(2 * r + 1) * srcExtent) /
+                                     (2 * static_cast<__int128>(dstExtent)));
   };
 
   // Plain copies of the same format row by row.
-  if (rop == SRCCOPY && identity && !src.keyed && !flipX && !flipY && wS == wD && hS == hD &&
-      df.BitCount >= 8 && x0 < x1) {
+  if (rop == SRCCOPY && identity && !src.keyed && !flipX && !flipY && wS == wD && hS == hD && df.BitCount >= 8 &&
+      x0 < x1) {
     std::int64_t sx0 = xS + (x0 - xD);
     if (sx0 >= 0 && sx0 + (x1 - x0) <= src.s->width) {
       size_t bpp = static_cast<size_t>(df.BitCount / 8);
@@ -204,8 +205,8 @@ BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWO
   return StretchBlt(dest, x, y, cx, cy, src, x1, y1, cx, cy, rop);
 }
 
-BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
-                int hSrc, DWORD rop) {
+BOOL StretchBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc, int hSrc,
+                DWORD rop) {
   auto* dc = Lookup<DCObj>(dest);
   if (!dc) return FALSE;
   SourceInfo info;
@@ -228,7 +229,8 @@ BOOL TransparentBlt(HDC dest, int xDest, int yDest, int wDest, int hDest, HDC sr
   info.bkColor = sdc->bkColor;
   info.keyed = true;
   info.key = ResolveColor(sdc, transparent, GdiPixelFormat{});
-  if (info.s && info.s->format.Indexed() && (transparent >> 24) == 1) info.key = PixelToColor(info.s->format, transparent & 0xFFFF);
+  if (info.s && info.s->format.Indexed() && (transparent >> 24) == 1)
+    info.key = PixelToColor(info.s->format, transparent & 0xFFFF);
   return StretchCore(dc, xDest, yDest, wDest, hDest, info, xSrc, ySrc, wSrc, hSrc, SRCCOPY);
 }
 

@@ -102,7 +102,8 @@ UINT NearestColorIndex(const COLORREF* colors, size_t count, COLORREF color) {
 
 COLORREF PixelToColor(const GdiPixelFormat& f, DWORD pixel) {
   if (f.Indexed()) return pixel < f.Colors.size() ? (f.Colors[pixel] & 0xFFFFFF) : RGB(0, 0, 0);
-  if (f.BitCount == 24) return RGB(static_cast<BYTE>(pixel >> 16), static_cast<BYTE>(pixel >> 8), static_cast<BYTE>(pixel));
+  if (f.BitCount == 24)
+    return RGB(static_cast<BYTE>(pixel >> 16), static_cast<BYTE>(pixel >> 8), static_cast<BYTE>(pixel));
   return RGB(Channel(pixel, f.RMask), Channel(pixel, f.GMask), Channel(pixel, f.BMask));
 }
 

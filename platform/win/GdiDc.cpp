@@ -16,7 +16,8 @@ HDC CreateDCOverBits(void* bits, LONG width, LONG height, LONG pitch, int bitCou
                      DWORD bMask, const PALETTEENTRY* palette, int paletteCount) {
   if (!IsDibBitCount(bitCount)) return nullptr;
   if (!bits || width < 0 || height < 0) return nullptr;
-  if (static_cast<std::int64_t>(std::abs(static_cast<long long>(pitch))) * 8 < static_cast<std::int64_t>(width) * bitCount)
+  if (static_cast<std::int64_t>(std::abs(static_cast<long long>(pitch))) * 8 <
+      static_cast<std::int64_t>(width) * bitCount)
     return nullptr;
   auto* dc = new DCObj(DCObj::OverBits);
   dc->own.top = static_cast<BYTE*>(bits);
@@ -83,28 +84,21 @@ int GetDeviceCaps(HDC hdc, int index) {
   int bits = dc->capsBitCount;
   bool indexed = bits <= 8;
   switch (index) {
-    case BITSPIXEL:
-      return bits;
-    case PLANES:
-      return 1;
+    case BITSPIXEL: return bits;
+    case PLANES: return 1;
     case RASTERCAPS:
       return RC_BITBLT | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB | (indexed ? RC_PALETTE : 0);
-    case SIZEPALETTE:
-      return indexed ? 1 << bits : 0;
-    case NUMRESERVED:
-      return indexed ? 20 : 0;
-    case NUMCOLORS:
-      return bits >= 8 ? (bits == 8 ? 20 : -1) : 1 << bits;
+    case SIZEPALETTE: return indexed ? 1 << bits : 0;
+    case NUMRESERVED: return indexed ? 20 : 0;
+    case NUMCOLORS: return bits >= 8 ? (bits == 8 ? 20 : -1) : 1 << bits;
     case HORZRES:
     case VERTRES: {
       if (dc->dcKind == DCObj::OverBits) return index == HORZRES ? dc->own.width : dc->own.height;
       return GetSystemMetrics(index == HORZRES ? 0 : 1);
     }
     case LOGPIXELSX:
-    case LOGPIXELSY:
-      return 96;
-    default:
-      return 0;
+    case LOGPIXELSY: return 96;
+    default: return 0;
   }
 }
 

@@ -54,19 +54,13 @@ const std::vector<int>& StylePattern(int style) {
   static const std::vector<int> dashDot = {9, 6, 3, 6};
   static const std::vector<int> dashDotDot = {9, 3, 3, 3, 3, 3};
   switch (style) {
-    case PS_DASH:
-      return dash;
-    case PS_DOT:
-      return dot;
-    case PS_DASHDOT:
-      return dashDot;
-    case PS_DASHDOTDOT:
-      return dashDotDot;
-    default:
-      return solid;
+    case PS_DASH: return dash;
+    case PS_DOT: return dot;
+    case PS_DASHDOT: return dashDot;
+    case PS_DASHDOTDOT: return dashDotDot;
+    default: return solid;
   }
 }
-
 
 int PenWidth(const PenObj* p) { return std::max<LONG>(p->lp.lopnWidth.x, 1); }
 int PenStyle(const PenObj* p) { return static_cast<int>(p->lp.lopnStyle & 0xF); }
@@ -221,7 +215,8 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     ThinLine(dc, *s, right - 1, top, right - 1, bottom - 1);
     ThinLine(dc, *s, right - 1, bottom - 1, left, bottom - 1);
     ThinLine(dc, *s, left, bottom - 1, left, top);
-    if (right - left == 1 || bottom - top == 1) FillSurface(*s, RECT{left, top, right, bottom}, DcPixel(dc, *s, pen->lp.lopnColor));
+    if (right - left == 1 || bottom - top == 1)
+      FillSurface(*s, RECT{left, top, right, bottom}, DcPixel(dc, *s, pen->lp.lopnColor));
   } else {
     // A wide pen lies inside the rectangle's edges.
     DWORD v = DcPixel(dc, *s, pen->lp.lopnColor);

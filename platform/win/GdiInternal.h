@@ -179,13 +179,20 @@ LiveSet& Live();
 // dynamic_cast (every GDI call looks its handles up).
 template <typename T>
 constexpr bool KindMatches(Kind k) {
-  if constexpr (std::is_same_v<T, PenObj>) return k == Kind::Pen;
-  else if constexpr (std::is_same_v<T, BrushObj>) return k == Kind::Brush;
-  else if constexpr (std::is_same_v<T, FontObj>) return k == Kind::Font;
-  else if constexpr (std::is_same_v<T, BitmapObj>) return k == Kind::Bitmap;
-  else if constexpr (std::is_same_v<T, PaletteObj>) return k == Kind::Palette;
-  else if constexpr (std::is_same_v<T, DCObj>) return k == Kind::DC;
-  else return std::is_same_v<T, GdiObject>;
+  if constexpr (std::is_same_v<T, PenObj>)
+    return k == Kind::Pen;
+  else if constexpr (std::is_same_v<T, BrushObj>)
+    return k == Kind::Brush;
+  else if constexpr (std::is_same_v<T, FontObj>)
+    return k == Kind::Font;
+  else if constexpr (std::is_same_v<T, BitmapObj>)
+    return k == Kind::Bitmap;
+  else if constexpr (std::is_same_v<T, PaletteObj>)
+    return k == Kind::Palette;
+  else if constexpr (std::is_same_v<T, DCObj>)
+    return k == Kind::DC;
+  else
+    return std::is_same_v<T, GdiObject>;
 }
 
 template <typename T>
@@ -231,9 +238,7 @@ PaletteObj* DefaultPalette();
 
 // The DC's pen and brush, or the stock ones it starts with.
 inline PenObj* PenOf(DCObj* dc) { return dc->pen ? dc->pen : static_cast<PenObj*>(Stock(BLACK_PEN)); }
-inline BrushObj* BrushOf(DCObj* dc) {
-  return dc->brush ? dc->brush : static_cast<BrushObj*>(Stock(WHITE_BRUSH));
-}
+inline BrushObj* BrushOf(DCObj* dc) { return dc->brush ? dc->brush : static_cast<BrushObj*>(Stock(WHITE_BRUSH)); }
 
 // ---- Pixels -------------------------------------------------------------------
 
@@ -259,10 +264,8 @@ inline bool IsDibBitCount(int bitCount) {
     case 8:
     case 16:
     case 24:
-    case 32:
-      return true;
-    default:
-      return false;
+    case 32: return true;
+    default: return false;
   }
 }
 
@@ -293,7 +296,8 @@ void PaintRegionWith(Surface& s, RECT region, void (*paint)(void* context, QPain
 template <typename Paint>
 void PaintRegion(Surface& s, RECT region, Paint&& paint) {
   using F = std::remove_reference_t<Paint>;
-  PaintRegionWith(s, region, [](void* context, QPainter& p) { (*static_cast<F*>(context))(p); }, &paint);
+  PaintRegionWith(
+      s, region, [](void* context, QPainter& p) { (*static_cast<F*>(context))(p); }, &paint);
 }
 
 QColor ToQColor(COLORREF c);

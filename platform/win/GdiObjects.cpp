@@ -27,7 +27,7 @@ GdiObject* MakeStock(int i) {
     case BLACK_BRUSH:
     case NULL_BRUSH: {
       static const COLORREF colors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
-                                        RGB(64, 64, 64), RGB(0, 0, 0), 0};
+                                        RGB(64, 64, 64),    RGB(0, 0, 0),       0};
       auto* b = new BrushObj;
       b->lb.lbStyle = i == NULL_BRUSH ? BS_NULL : BS_SOLID;
       b->lb.lbColor = colors[i];
@@ -55,8 +55,7 @@ GdiObject* MakeStock(int i) {
       p->entries.assign(std::begin(kStaticColors), std::end(kStaticColors));
       return p;
     }
-    default:
-      return nullptr;
+    default: return nullptr;
   }
 }
 
@@ -80,7 +79,6 @@ GdiObject* Stock(int i) {
   }
   return stock[i];
 }
-
 
 BitmapObj* StockMonoBitmap() {
   static BitmapObj* mono = nullptr;
@@ -108,18 +106,12 @@ int GetObjectType(HGDIOBJ h) {
   auto* obj = Lookup<GdiObject>(h);
   if (!obj) return 0;
   switch (obj->kind) {
-    case Kind::Pen:
-      return OBJ_PEN;
-    case Kind::Brush:
-      return OBJ_BRUSH;
-    case Kind::Font:
-      return OBJ_FONT;
-    case Kind::Bitmap:
-      return OBJ_BITMAP;
-    case Kind::Palette:
-      return OBJ_PAL;
-    case Kind::DC:
-      return static_cast<DCObj*>(obj)->dcKind == DCObj::Memory ? OBJ_MEMDC : OBJ_DC;
+    case Kind::Pen: return OBJ_PEN;
+    case Kind::Brush: return OBJ_BRUSH;
+    case Kind::Font: return OBJ_FONT;
+    case Kind::Bitmap: return OBJ_BITMAP;
+    case Kind::Palette: return OBJ_PAL;
+    case Kind::DC: return static_cast<DCObj*>(obj)->dcKind == DCObj::Memory ? OBJ_MEMDC : OBJ_DC;
   }
   return 0;
 }
@@ -165,8 +157,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
       SelectTyped(dc->bitmap, bmp);
       return old;
     }
-    default:
-      return nullptr;
+    default: return nullptr;
   }
 }
 
@@ -186,18 +177,12 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
   auto* dc = Lookup<DCObj>(hdc);
   if (!dc) return nullptr;
   switch (type) {
-    case OBJ_PEN:
-      return PenOf(dc);
-    case OBJ_BRUSH:
-      return BrushOf(dc);
-    case OBJ_FONT:
-      return dc->font ? static_cast<GdiObject*>(dc->font) : Stock(SYSTEM_FONT);
-    case OBJ_PAL:
-      return dc->palette ? static_cast<GdiObject*>(dc->palette) : Stock(DEFAULT_PALETTE);
-    case OBJ_BITMAP:
-      return dc->bitmap;
-    default:
-      return nullptr;
+    case OBJ_PEN: return PenOf(dc);
+    case OBJ_BRUSH: return BrushOf(dc);
+    case OBJ_FONT: return dc->font ? static_cast<GdiObject*>(dc->font) : Stock(SYSTEM_FONT);
+    case OBJ_PAL: return dc->palette ? static_cast<GdiObject*>(dc->palette) : Stock(DEFAULT_PALETTE);
+    case OBJ_BITMAP: return dc->bitmap;
+    default: return nullptr;
   }
 }
 
@@ -212,12 +197,9 @@ int GetObject(HGDIOBJ h, int c, void* pv) {
     return n;
   };
   switch (obj->kind) {
-    case Kind::Pen:
-      return give(&static_cast<PenObj*>(obj)->lp, sizeof(LOGPEN));
-    case Kind::Brush:
-      return give(&static_cast<BrushObj*>(obj)->lb, sizeof(LOGBRUSH));
-    case Kind::Font:
-      return give(&static_cast<FontObj*>(obj)->lf, sizeof(LOGFONTA));
+    case Kind::Pen: return give(&static_cast<PenObj*>(obj)->lp, sizeof(LOGPEN));
+    case Kind::Brush: return give(&static_cast<BrushObj*>(obj)->lb, sizeof(LOGBRUSH));
+    case Kind::Font: return give(&static_cast<FontObj*>(obj)->lf, sizeof(LOGFONTA));
     case Kind::Palette: {
       WORD n = static_cast<WORD>(static_cast<PaletteObj*>(obj)->entries.size());
       return give(&n, sizeof(WORD));
@@ -241,8 +223,7 @@ int GetObject(HGDIOBJ h, int c, void* pv) {
       }
       return give(&ds, sizeof(DIBSECTION));
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

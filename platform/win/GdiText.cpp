@@ -248,12 +248,9 @@ class ShowsColor {
   }
   bool operator()(DWORD raw) const {
     switch (FKind) {
-      case Indexed:
-        return (raw < FFormat.Colors.size() ? FFormat.Colors[raw] & 0xFFFFFF : RGB(0, 0, 0)) == FColor;
-      case Masked:
-        return FExact && (raw & FMask) == FValue;
-      default:
-        return PixelToColor(FFormat, raw) == FColor;
+      case Indexed: return (raw < FFormat.Colors.size() ? FFormat.Colors[raw] & 0xFFFFFF : RGB(0, 0, 0)) == FColor;
+      case Masked: return FExact && (raw & FMask) == FValue;
+      default: return PixelToColor(FFormat, raw) == FColor;
     }
   }
 
@@ -326,7 +323,8 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
   TextImage* image = count ? &TextImageOf(dc, text, count, !gTextThroughPainter) : nullptr;
   const int width = image ? image->width : 0;
   auto clampLong = [](std::int64_t v) {
-    return static_cast<LONG>(std::clamp<std::int64_t>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
+    return static_cast<LONG>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
   };
   RECT cell{x, y, clampLong(std::int64_t{x} + width), clampLong(std::int64_t{y} + f->height)};
   RECT clip = cell;

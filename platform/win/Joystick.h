@@ -62,10 +62,10 @@ struct TStickEffect {
   std::vector<LONG> Directions;
   bool HasEnvelope = false;
   DWORD AttackLevel = 0, AttackTime = 0, FadeLevel = 0, FadeTime = 0;
-  LONG Magnitude = 0;  // constant and periodic forces
-  LONG Offset = 0;     // periodic
-  DWORD Phase = 0;     // periodic, hundredths of degrees
-  DWORD Period = 0;    // periodic, microseconds
+  LONG Magnitude = 0;                       // constant and periodic forces
+  LONG Offset = 0;                          // periodic
+  DWORD Phase = 0;                          // periodic, hundredths of degrees
+  DWORD Period = 0;                         // periodic, microseconds
   std::vector<TStickCondition> Conditions;  // one per axis
   friend bool operator==(const TStickEffect&, const TStickEffect&) = default;
 };
@@ -122,7 +122,7 @@ struct TVirtualJoystickConfig {
 struct TVirtualEffectEvent {
   enum TOp { Create, Update, Run, Stop, Destroy, AutoCenter } Op = Create;
   int Handle = -1;
-  TStickEffect Effect;  // Create and Update
+  TStickEffect Effect;   // Create and Update
   DWORD Iterations = 0;  // Run
   bool On = false;       // AutoCenter
 };

@@ -152,7 +152,9 @@ class TSdlStick final : public TStick {
     return h && (SDL_HapticQuery(h) & SDL_HAPTIC_AUTOCENTER);
   }
 
-  bool SetAutoCenter(bool on) override { return CanAutoCenter() && SDL_HapticSetAutocenter(Haptic(), on ? 100 : 0) == 0; }
+  bool SetAutoCenter(bool on) override {
+    return CanAutoCenter() && SDL_HapticSetAutocenter(Haptic(), on ? 100 : 0) == 0;
+  }
 
   int CreateEffect(const TStickEffect& effect) override {
     SDL_Haptic* h = Haptic();

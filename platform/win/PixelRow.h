@@ -10,24 +10,18 @@
 inline DWORD ReadRowPixel(const BYTE* row, LONG x, int bitCount) {
   const std::ptrdiff_t i = x;
   switch (bitCount) {
-    case 1:
-      return (row[i >> 3] >> (7 - (i & 7))) & 1;
-    case 2:
-      return (row[i >> 2] >> (6 - 2 * (i & 3))) & 3;
-    case 4:
-      return (row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
-    case 8:
-      return row[i];
-    case 16:
-      return static_cast<DWORD>(row[2 * i]) | (static_cast<DWORD>(row[2 * i + 1]) << 8);
+    case 1: return (row[i >> 3] >> (7 - (i & 7))) & 1;
+    case 2: return (row[i >> 2] >> (6 - 2 * (i & 3))) & 3;
+    case 4: return (row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
+    case 8: return row[i];
+    case 16: return static_cast<DWORD>(row[2 * i]) | (static_cast<DWORD>(row[2 * i + 1]) << 8);
     case 24:
       return static_cast<DWORD>(row[3 * i]) | (static_cast<DWORD>(row[3 * i + 1]) << 8) |
              (static_cast<DWORD>(row[3 * i + 2]) << 16);
     case 32:
       return static_cast<DWORD>(row[4 * i]) | (static_cast<DWORD>(row[4 * i + 1]) << 8) |
              (static_cast<DWORD>(row[4 * i + 2]) << 16) | (static_cast<DWORD>(row[4 * i + 3]) << 24);
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -49,9 +43,7 @@ inline void WriteRowPixel(BYTE* row, LONG x, int bitCount, DWORD v) {
       row[i >> 1] = static_cast<BYTE>((row[i >> 1] & ~(15 << shift)) | ((v & 15) << shift));
       break;
     }
-    case 8:
-      row[i] = static_cast<BYTE>(v);
-      break;
+    case 8: row[i] = static_cast<BYTE>(v); break;
     case 16:
       row[2 * i] = static_cast<BYTE>(v);
       row[2 * i + 1] = static_cast<BYTE>(v >> 8);
@@ -67,7 +59,6 @@ inline void WriteRowPixel(BYTE* row, LONG x, int bitCount, DWORD v) {
       row[4 * i + 2] = static_cast<BYTE>(v >> 16);
       row[4 * i + 3] = static_cast<BYTE>(v >> 24);
       break;
-    default:
-      break;
+    default: break;
   }
 }

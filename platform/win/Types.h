@@ -67,8 +67,7 @@ struct GUID {
   WORD Data3 = 0;
   BYTE Data4[8] = {};
   friend bool operator==(const GUID& a, const GUID& b) {
-    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-           std::memcmp(a.Data4, b.Data4, 8) == 0;
+    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 && std::memcmp(a.Data4, b.Data4, 8) == 0;
   }
 };
 using IID = GUID;

@@ -32,12 +32,12 @@ class TRefCounted {
 };
 
 // Defines AddRef and Release of a class that holds a TRefCounted member FRef.
-#define BRASK_REFCOUNT_METHODS                  \
+#define BRASK_REFCOUNT_METHODS                        \
   ULONG AddRef() override { return FRef.DoAddRef(); } \
-  ULONG Release() override {                    \
-    ULONG n = FRef.DoRelease();                 \
-    if (n == 0) delete this;                    \
-    return n;                                   \
+  ULONG Release() override {                          \
+    ULONG n = FRef.DoRelease();                       \
+    if (n == 0) delete this;                          \
+    return n;                                         \
   }
 
 // Drops a held interface: the pointer is cleared before Release runs, so code

@@ -23,9 +23,7 @@ TWindowBackend* WindowBackend() { return gBackend; }
 
 BOOL IsWindow(HWND hWnd) { return gBackend && hWnd && gBackend->IsWindow(hWnd); }
 
-BOOL GetClientRect(HWND hWnd, RECT* lpRect) {
-  return gBackend && lpRect && gBackend->GetClientRect(hWnd, lpRect);
-}
+BOOL GetClientRect(HWND hWnd, RECT* lpRect) { return gBackend && lpRect && gBackend->GetClientRect(hWnd, lpRect); }
 
 BOOL ClientToScreen(HWND hWnd, POINT* lpPoint) {
   return gBackend && lpPoint && gBackend->ClientToScreen(hWnd, lpPoint);

@@ -40,8 +40,9 @@ std::map<std::string, std::vector<std::uint8_t>> ReadTree(const fs::path& Root) 
 class TempDir {
  public:
   TempDir() {
-    Path = fs::temp_directory_path() / ("brask_assets_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    Path = fs::temp_directory_path() /
+           ("brask_assets_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(Path);
     fs::create_directories(Path);
   }
@@ -80,13 +81,27 @@ TEST(AssetBytes, EveryRunMakesTheSameBytes) {
 }
 
 TEST(AssetBytes, TheStartFoldersHoldWhatTheProgramsLoad) {
-  std::set<std::string> expected{"data/units/chlop.unt",      "data/units/lucznik.unt",   "data/units/mag.unt",
-                                 "data/units/mnich.unt",      "data/units/piechur.unt",   "data/units/rycerz.unt",
-                                 "data/units/zwiadowca.unt",  "data/buildings/wieza.bld", "data/buildings/zamek.bld",
-                                 "data/images/Chłop.bmp",     "data/images/Łucznik.bmp",  "data/images/Mag.bmp",
-                                 "data/images/Mnich.bmp",     "data/images/Piechur.bmp",  "data/images/Rycerz.bmp",
-                                 "data/images/Zwiadowca.bmp", "data/images/Wieża.bmp",    "data/images/Zamek.bmp",
-                                 "data/music/music1.MID",     "dolina.map",               "krolestwo.map"};
+  std::set<std::string> expected{"data/units/chlop.unt",
+                                 "data/units/lucznik.unt",
+                                 "data/units/mag.unt",
+                                 "data/units/mnich.unt",
+                                 "data/units/piechur.unt",
+                                 "data/units/rycerz.unt",
+                                 "data/units/zwiadowca.unt",
+                                 "data/buildings/wieza.bld",
+                                 "data/buildings/zamek.bld",
+                                 "data/images/Chłop.bmp",
+                                 "data/images/Łucznik.bmp",
+                                 "data/images/Mag.bmp",
+                                 "data/images/Mnich.bmp",
+                                 "data/images/Piechur.bmp",
+                                 "data/images/Rycerz.bmp",
+                                 "data/images/Zwiadowca.bmp",
+                                 "data/images/Wieża.bmp",
+                                 "data/images/Zamek.bmp",
+                                 "data/music/music1.MID",
+                                 "dolina.map",
+                                 "krolestwo.map"};
   std::set<std::string> found;
   for (auto& [name, bytes] : ReadTree(PlayDir)) found.insert(name);
   EXPECT_EQ(found, expected);
@@ -416,12 +431,8 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
       for (int col = 1; col <= m.MapCols; ++col) {
         kinds.insert(m.TerrainAt(r, col));
         heights.insert(m.HeightAt(r, col));
-        if (r > 1) {
-          EXPECT_LE(std::abs(m.HeightAt(r, col) - m.HeightAt(r - 1, col)), 1);
-        }
-        if (col > 1) {
-          EXPECT_LE(std::abs(m.HeightAt(r, col) - m.HeightAt(r, col - 1)), 1);
-        }
+        if (r > 1) { EXPECT_LE(std::abs(m.HeightAt(r, col) - m.HeightAt(r - 1, col)), 1); }
+        if (col > 1) { EXPECT_LE(std::abs(m.HeightAt(r, col) - m.HeightAt(r, col - 1)), 1); }
       }
     EXPECT_GE(kinds.size(), 5u);
     EXPECT_GE(heights.size(), 2u);
@@ -433,7 +444,8 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
     while (units < MaxUnits && !map.Units[static_cast<std::size_t>(units + 1)].Free()) ++units;
     while (buildings < MaxBuildings && !map.Buildings[static_cast<std::size_t>(buildings + 1)].Free()) ++buildings;
     for (int i = units + 1; i <= MaxUnits; ++i) EXPECT_EQ(map.Units[static_cast<std::size_t>(i)], TUnit{});
-    for (int i = buildings + 1; i <= MaxBuildings; ++i) EXPECT_EQ(map.Buildings[static_cast<std::size_t>(i)], TBuilding{});
+    for (int i = buildings + 1; i <= MaxBuildings; ++i)
+      EXPECT_EQ(map.Buildings[static_cast<std::size_t>(i)], TBuilding{});
     EXPECT_GE(units, 10);
     EXPECT_GE(buildings, 2);
 
@@ -441,7 +453,8 @@ TEST(SampleMaps, BothMapsReadBackWithEveryObjectOnTheMapAndOfAKnownType) {
     for (int i = 1; i <= units; ++i) {
       const TUnit& u = map.Units[static_cast<std::size_t>(i)];
       SCOPED_TRACE(ObjectIdentifier(u));
-      auto type = std::find_if(unitTypes.begin(), unitTypes.end(), [&](const TUnitType& t) { return t.Name == u.Name; });
+      auto type =
+          std::find_if(unitTypes.begin(), unitTypes.end(), [&](const TUnitType& t) { return t.Name == u.Name; });
       ASSERT_NE(type, unitTypes.end());
       unitKinds.insert(u.Name.Text());
       EXPECT_TRUE(editorTypes.count(u.Name.Text()));

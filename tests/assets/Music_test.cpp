@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "assets/generator/Music.h"

@@ -102,9 +102,9 @@ TEST(SoundLevels, EveryWaveLeavesHeadroomAndTheEffectsAreEquallyLoud) {
   const struct {
     const char* Name;
     double Peak, Loudness;
-  } rows[] = {{"position", -9.3, -26.5}, {"warrior", -9.3, -20.1}, {"archer", -10.5, -20.1},
-              {"buildcrash", -9.3, -21.0}, {"death", -11.0, -20.1}, {"boom", -9.7, -20.1},
-              {"magic", -9.7, -20.1},     {"build", -9.3, -20.9},   {"train", -9.9, -20.1}};
+  } rows[] = {{"position", -9.3, -26.5},   {"warrior", -9.3, -20.1}, {"archer", -10.5, -20.1},
+              {"buildcrash", -9.3, -21.0}, {"death", -11.0, -20.1},  {"boom", -9.7, -20.1},
+              {"magic", -9.7, -20.1},      {"build", -9.3, -20.9},   {"train", -9.9, -20.1}};
   for (int i = 0; i < 9; ++i) {
     SCOPED_TRACE(rows[i].Name);
     const TSound s = Stored(i);
@@ -158,7 +158,8 @@ TEST(SoundCharacter, TrainingIsAFanfareOnAMajorChord) {
   // The held chord: C, E and G sound far stronger than the notes between.
   const std::size_t from = static_cast<std::size_t>(s.Rate * 0.8), to = static_cast<std::size_t>(s.Rate * 1.5);
   for (double chord : {523.25, 783.99, 329.63})
-    for (double between : {466.16, 698.46, 370.0}) EXPECT_GT(Tone(s.Left, from, to, chord, s.Rate), 3 * Tone(s.Left, from, to, between, s.Rate));
+    for (double between : {466.16, 698.46, 370.0})
+      EXPECT_GT(Tone(s.Left, from, to, chord, s.Rate), 3 * Tone(s.Left, from, to, between, s.Rate));
 }
 
 TEST(SoundCharacter, DeathIsAVoiceThatFallsAndFades) {

@@ -129,9 +129,7 @@ TEST(StoredImageLists, CursorsPointWithTheirTopLeftPixelAndMarkersSitWhereTheyAr
     TDIB* dib = PictureOf(*list, "grid");
     for (int y = 0; y < dib->Height(); ++y)
       for (int x = 0; x < dib->Width(); ++x)
-        if (!IsKey(dib, x, y)) {
-          EXPECT_TRUE(InGroundDiamond(x, y)) << x << "," << y;
-        }
+        if (!IsKey(dib, x, y)) { EXPECT_TRUE(InGroundDiamond(x, y)) << x << "," << y; }
   }
 }
 
@@ -161,7 +159,9 @@ TEST(StoredData, UnknownKeysHaveNoDataAndRaiseWhenRead) {
   EXPECT_THROW(ReadStoredComponent(&list, "Sandreth.DXImageList9"), EReadError);
 }
 
-std::uint32_t U32(const std::uint8_t* P) { return P[0] | P[1] << 8 | P[2] << 16 | static_cast<std::uint32_t>(P[3]) << 24; }
+std::uint32_t U32(const std::uint8_t* P) {
+  return P[0] | P[1] << 8 | P[2] << 16 | static_cast<std::uint32_t>(P[3]) << 24;
+}
 std::uint16_t U16(const std::uint8_t* P) { return static_cast<std::uint16_t>(P[0] | P[1] << 8); }
 
 TEST(StoredWaves, TheNineWavesHaveTheirFormatsAndChunkLayout) {
@@ -169,11 +169,10 @@ TEST(StoredWaves, TheNineWavesHaveTheirFormatsAndChunkLayout) {
     const char* Name;
     int Channels, Rate, Bytes, FormatSize;
   };
-  const TRow rows[] = {{"position", 1, 22050, 1606, 16}, {"warrior", 1, 11025, 4361, 16},
-                       {"archer", 1, 11025, 7812, 16},   {"buildcrash", 1, 11025, 1828, 16},
-                       {"death", 1, 8000, 7941, 18},     {"boom", 1, 11025, 23540, 16},
-                       {"magic", 1, 11025, 6653, 16},    {"build", 2, 22050, 224794, 16},
-                       {"train", 1, 11025, 19382, 16}};
+  const TRow rows[] = {
+      {"position", 1, 22050, 1606, 16},   {"warrior", 1, 11025, 4361, 16}, {"archer", 1, 11025, 7812, 16},
+      {"buildcrash", 1, 11025, 1828, 16}, {"death", 1, 8000, 7941, 18},    {"boom", 1, 11025, 23540, 16},
+      {"magic", 1, 11025, 6653, 16},      {"build", 2, 22050, 224794, 16}, {"train", 1, 11025, 19382, 16}};
   TDXWaveList list(nullptr);
   ReadStoredComponent(&list, "Korvel.DXWaveList1");
   ASSERT_EQ(list.Items()->Count(), 9);
@@ -193,9 +192,7 @@ TEST(StoredWaves, TheNineWavesHaveTheirFormatsAndChunkLayout) {
     EXPECT_EQ(U32(f + 8), static_cast<std::uint32_t>(r.Rate * r.Channels));
     EXPECT_EQ(U16(f + 12), r.Channels);
     EXPECT_EQ(U16(f + 14), 8);
-    if (r.FormatSize == 18) {
-      EXPECT_EQ(U16(f + 16), 0);
-    }
+    if (r.FormatSize == 18) { EXPECT_EQ(U16(f + 16), 0); }
     EXPECT_EQ(wave->Size(), r.Bytes);
 
     // The stored value is the whole file: RIFF header, "fmt ", "data".
@@ -221,9 +218,9 @@ TEST(StoredWaves, TheNineWavesHaveTheirFormatsAndChunkLayout) {
 
 TEST(StoredGlyphs, EveryToolAndCommandButtonHasABitmapFile) {
   std::vector<std::string> controls;
-  for (const char* c : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5",
-                        "SpeedButton6", "SpeedButton7", "SpeedButton8", "SpeedButton9", "SpeedButton10",
-                        "SpeedButton11", "SpeedButton12", "SpeedButton13", "SpeedButton14", "TerrainButton1"})
+  for (const char* c : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5", "SpeedButton6",
+                        "SpeedButton7", "SpeedButton8", "SpeedButton9", "SpeedButton10", "SpeedButton11",
+                        "SpeedButton12", "SpeedButton13", "SpeedButton14", "TerrainButton1"})
     controls.push_back(std::string("Sandreth.Glyph.") + c);
   for (const char* c : {"MusicButton1", "MusicButton2", "MenuButton1", "MenuButton2", "MenuButton3", "MenuButton4",
                         "MenuButton5", "MenuButton6", "MenuButton7", "MenuButton8", "MenuButton9"})

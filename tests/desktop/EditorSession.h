@@ -5,10 +5,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
+#include <QWindow>
 #include <string>
 
 #include "editor/MainForm.h"
@@ -36,9 +36,8 @@ inline std::string UnitId(int Slot) { return ObjectIdentifier(Form1->State().Uni
 inline std::string BuildingId(int Slot) { return ObjectIdentifier(Form1->State().Buildings[Slot]); }
 
 inline void WaitForEditor(TLiveRun& R) {
-  R.WaitSteady("the editor's main window shows, its types read", [] {
-    return Form1 && FormUp(Form1) && Form1->StartedUp() && Form1->ComboBox1->Items()->Count() > 0;
-  });
+  R.WaitSteady("the editor's main window shows, its types read",
+               [] { return Form1 && FormUp(Form1) && Form1->StartedUp() && Form1->ComboBox1->Items()->Count() > 0; });
   const unsigned long main = WindowOf(R, Form1);
   R.Step("the editor's window takes the keyboard");
   for (int i = 0; i < 200 && !R.X().HasFocus(main); ++i) R.Sleep(0.05);
@@ -54,8 +53,9 @@ inline void ShowTab(TLiveRun& R, int Index) {
   });
   R.Step("the tab " + std::to_string(Index));
   R.X().Click(p.x(), p.y());
-  R.WaitFor("the tab " + std::to_string(Index) + " shows",
-            [&] { return Form1->PageControl1->ActivePageIndex() == Index; }, 15);
+  R.WaitFor(
+      "the tab " + std::to_string(Index) + " shows", [&] { return Form1->PageControl1->ActivePageIndex() == Index; },
+      15);
 }
 
 // An item of the main menu: a click on its menu in the bar, then on the item
@@ -82,7 +82,8 @@ inline void ChooseMenuItem(TLiveRun& R, TMenuItem* Menu, TMenuItem* Item) {
   });
   R.Check(!item.isNull(), "the menu shows the item");
   R.X().Click(item.x(), item.y());
-  R.WaitFor("the menu closes", [] { return QApplication::activePopupWidget() == nullptr; }, 15);
+  R.WaitFor(
+      "the menu closes", [] { return QApplication::activePopupWidget() == nullptr; }, 15);
 }
 
 inline void WaitForFileDialog(TLiveRun& R) {
@@ -115,7 +116,8 @@ inline void UseFileDialog(TLiveRun& R, const std::string& Key, const std::string
 
 inline void OpenMap(TLiveRun& R, const std::string& HostPath) {
   UseFileDialog(R, "o", HostPath);
-  R.WaitFor("the map is open", [] { return !Form1->State().Map.MapName.Empty(); }, 20);
+  R.WaitFor(
+      "the map is open", [] { return !Form1->State().Map.MapName.Empty(); }, 20);
 }
 
 inline void CloseEditor(TLiveRun& R) {

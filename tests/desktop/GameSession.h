@@ -52,8 +52,7 @@ inline void OpenMapFromDialog(TLiveRun& R, const std::string& Name) {
   ChooseMap(R, Name);
   ClickControl(R, Form6->SpeedButton1);
   R.WaitSteady("the map " + Name + " is loaded and the game runs", [] {
-    return Form1->State.GameRunning == 1 && !Form1->State.Map.MapName.Empty() && !Form6->Visible() &&
-           FormUp(Form1);
+    return Form1->State.GameRunning == 1 && !Form1->State.Map.MapName.Empty() && !Form6->Visible() && FormUp(Form1);
   });
 }
 

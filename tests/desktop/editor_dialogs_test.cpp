@@ -36,7 +36,8 @@ TEST(EditorDialogs, TheFileDialogsBox) {
                  [] { return !Visible("QMessageBox") && Visible("QFileDialog"); });
     TypeFileName(R, folder.HostPathOf("dolina.map"));
     WaitForNoSystemDialog(R, "the file dialog closes");
-    R.WaitFor("the map is open", [] { return Form1->State().Map.MapName.Text() == Cp("Dolina nad Wartką"); }, 20);
+    R.WaitFor(
+        "the map is open", [] { return Form1->State().Map.MapName.Text() == Cp("Dolina nad Wartką"); }, 20);
     CloseEditor(R);
   });
 }

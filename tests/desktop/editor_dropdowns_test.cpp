@@ -40,9 +40,9 @@ TEST(EditorDropDowns, TheNextClickReachesItsTarget) {
     R.Check(R.OnMain([] { return Form1->ComboBox2->ItemIndex(); }) == 1, "the drop-down list's pick is the entry");
     R.Check(!PopupOpen(R), "no pop-up stays open");
     ClickControl(R, Form1->SpeedButton11);  // "Usuń"
-    R.WaitFor("the first click on \"Usuń\" after the list deletes " + Cp1250ToUtf8(picked), [&] {
-      return Form1->State().UnitCount == units - 1 && UnitIds().find(picked + ";") == std::string::npos;
-    }, 15);
+    R.WaitFor(
+        "the first click on \"Usuń\" after the list deletes " + Cp1250ToUtf8(picked),
+        [&] { return Form1->State().UnitCount == units - 1 && UnitIds().find(picked + ";") == std::string::npos; }, 15);
 
     // The type list, then "Utwórz" once: the unit dialog opens with that type.
     PickFromDropDown(R, Form1->ComboBox1, 2);
@@ -54,18 +54,22 @@ TEST(EditorDropDowns, TheNextClickReachesItsTarget) {
     PickFromDropDown(R, Form2->ComboBox1, 0);
     const std::string chosen = R.OnMain([] { return Form2->ComboBox1->Text(); });
     ClickControl(R, Form2->SpeedButton1);  // "OK"
-    R.WaitFor("the first click on \"OK\" after the dialog's list creates the unit", [&] {
-      return !Form2->Visible() && Form1->State().UnitCount == units &&
-             Form1->State().Units[Form1->State().UnitCount].Name.Text() == chosen;
-    }, 15);
+    R.WaitFor(
+        "the first click on \"OK\" after the dialog's list creates the unit",
+        [&] {
+          return !Form2->Visible() && Form1->State().UnitCount == units &&
+                 Form1->State().Units[Form1->State().UnitCount].Name.Text() == chosen;
+        },
+        15);
 
     ShowTab(R, 3);  // "Budynki"
     const int buildings = R.OnMain([] { return Form1->State().BuildingCount; });
     R.Check(buildings >= 1, "the sample map has buildings");
     PickFromDropDown(R, Form1->ComboBox4, buildings - 1);
     ClickControl(R, Form1->SpeedButton14);  // "Usuń"
-    R.WaitFor("the first click on \"Usuń\" after the building list deletes the building",
-              [&] { return Form1->State().BuildingCount == buildings - 1; }, 15);
+    R.WaitFor(
+        "the first click on \"Usuń\" after the building list deletes the building",
+        [&] { return Form1->State().BuildingCount == buildings - 1; }, 15);
     CloseEditor(R);
   });
 }
@@ -78,12 +82,15 @@ TEST(EditorDropDowns, TheNextClickAfterTheMenu) {
     WaitForEditor(R);
     // "Teren" -> "Losuj": random terrain.
     ChooseMenuItem(R, Form1->Teren1, Form1->Losuj1);
-    R.WaitFor("the menu item fills the map with random terrain", [] {
-      for (int i = 1; i <= 48; ++i)
-        for (int j = 1; j <= 48; ++j)
-          if (Form1->State().Map.TerrainAt(i, j) != 0) return true;
-      return false;
-    }, 15);
+    R.WaitFor(
+        "the menu item fills the map with random terrain",
+        [] {
+          for (int i = 1; i <= 48; ++i)
+            for (int j = 1; j <= 48; ++j)
+              if (Form1->State().Map.TerrainAt(i, j) != 0) return true;
+          return false;
+        },
+        15);
     R.Check(!PopupOpen(R), "no pop-up stays open after the menu");
     ShowTab(R, 1);  // "Teren": one click
     R.Check(R.OnMain([] { return Form1->PageControl1->ActivePageIndex(); }) == 1,

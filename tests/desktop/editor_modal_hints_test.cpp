@@ -27,15 +27,16 @@ void CheckDialogHints(TLiveRun& R, const TDialogCase& C, unsigned long Main) {
   ShowTab(R, C.Tab);
   ClickControl(R, C.Opener());
   TObjectDialog* dialog = C.Dialog();
-  R.WaitSteady(std::string(C.What) + " shows", [dialog] { return FormUp(dialog); }, 0.5);
+  R.WaitSteady(
+      std::string(C.What) + " shows", [dialog] { return FormUp(dialog); }, 0.5);
   const unsigned long window = WindowOf(R, dialog);
   const TWindowHints hints = ReadWindowHints(window);
   const QRect shown = R.X().Geometry(window);
   std::printf("  %s: %d x %d at (%d, %d); %s\n", C.What, shown.width(), shown.height(), shown.x(), shown.y(),
               hints.Describe().c_str());
   R.Screenshot(std::string("modal-") + C.What);
-  R.Check(hints.TransientFor == Main, std::string(C.What) + " stands over the main window (" +
-                                          std::to_string(Main) + "): " + hints.Describe());
+  R.Check(hints.TransientFor == Main,
+          std::string(C.What) + " stands over the main window (" + std::to_string(Main) + "): " + hints.Describe());
   R.Check(hints.Modal(), std::string(C.What) + " carries the modal state: " + hints.Describe());
   R.Check(shown.size() == C.Designed, std::string(C.What) + " opens at its designed size " +
                                           std::to_string(C.Designed.width()) + " x " +
@@ -49,7 +50,8 @@ void CheckDialogHints(TLiveRun& R, const TDialogCase& C, unsigned long Main) {
     R.Check(hints.FixedSize() && hints.MinSize == C.Designed,
             std::string(C.What) + " is fixed-size to the window manager: " + hints.Describe());
   ClickControl(R, dialog->SpeedButton2);  // "Anuluj"
-  R.WaitFor(std::string(C.What) + " closes on \"Anuluj\"", [dialog] { return !dialog->Visible(); }, 15);
+  R.WaitFor(
+      std::string(C.What) + " closes on \"Anuluj\"", [dialog] { return !dialog->Visible(); }, 15);
 }
 
 }  // namespace

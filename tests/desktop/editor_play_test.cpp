@@ -45,9 +45,9 @@ std::pair<QPoint, TCell> HoverNear(TLiveRun& R, QPoint Near) {
   R.Check(aim.second.Row > 0, "a point near the middle of the view lies over a cell");
   const QPoint p = ScreenPoint(R, Form1->DXDraw1, aim.first.x(), aim.first.y());
   R.X().MoveTo(p.x(), p.y());
-  R.WaitFor("the editor finds the cell under the pointer", [&] {
-    return Form1->State().HoverRow == aim.second.Row && Form1->State().HoverCol == aim.second.Col;
-  }, 15);
+  R.WaitFor(
+      "the editor finds the cell under the pointer",
+      [&] { return Form1->State().HoverRow == aim.second.Row && Form1->State().HoverCol == aim.second.Col; }, 15);
   return aim;
 }
 
@@ -57,7 +57,8 @@ void PlaceUnit(TLiveRun& R, int TypeIndex) {
   ClickControl(R, Form1->SpeedButton9);  // "Utwórz"
   R.WaitSteady("the unit dialog shows", [] { return FormUp(Form2); });
   ClickControl(R, Form2->SpeedButton1);  // "OK"
-  R.WaitFor("OK places the unit", [count] { return !Form2->Visible() && Form1->State().UnitCount == count + 1; }, 15);
+  R.WaitFor(
+      "OK places the unit", [count] { return !Form2->Visible() && Form1->State().UnitCount == count + 1; }, 15);
 }
 
 }  // namespace
@@ -74,12 +75,14 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     ShowTab(R, 0);
     ClickControl(R, Form1->Edit1);
     R.X().Type("Wyspa");
-    R.WaitFor("the name field takes the name", [] { return Form1->Edit1->Text() == "Wyspa"; }, 15);
+    R.WaitFor(
+        "the name field takes the name", [] { return Form1->Edit1->Text() == "Wyspa"; }, 15);
 
     // "Teren": water, painted by a stroke that starts where the pointer is.
     ShowTab(R, 1);
     ClickControl(R, Form1->SpeedButton5);
-    R.WaitFor("the water tool is chosen", [] { return Form1->State().PaintTerrain == 2; }, 15);
+    R.WaitFor(
+        "the water tool is chosen", [] { return Form1->State().PaintTerrain == 2; }, 15);
     const QPoint middle = R.OnMain([] { return QPoint(Form1->DXDraw1->Width() / 2, Form1->DXDraw1->Height() / 2); });
     const auto [start, cell] = HoverNear(R, middle);
     painted = cell;
@@ -101,27 +104,31 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     // Pressed there, moved a pixel within the cell, then on to the south-east.
     R.Step("a stroke of water");
     R.X().ButtonDown();
-    R.WaitFor("the press starts a stroke", [] { return Form1->State().Painting; }, 15);
+    R.WaitFor(
+        "the press starts a stroke", [] { return Form1->State().Painting; }, 15);
     R.X().MoveTo(a.x() + within, a.y());
-    R.WaitFor("the cell under the pointer is water",
-              [&] { return Form1->State().Map.TerrainAt(painted.Row, painted.Col) == 2; }, 15);
+    R.WaitFor(
+        "the cell under the pointer is water",
+        [&] { return Form1->State().Map.TerrainAt(painted.Row, painted.Col) == 2; }, 15);
     for (int i = 1; i <= 8; ++i) R.X().MoveTo(a.x() + within + 8 * i, a.y() + 4 * i);
     R.X().ButtonUp();
-    R.WaitFor("the release ends the stroke", [&] { return !Form1->State().Painting; }, 15);
+    R.WaitFor(
+        "the release ends the stroke", [&] { return !Form1->State().Painting; }, 15);
 
     // "Jednostki": two units, then the first picked in the list and deleted
     // with the very next click.
     ShowTab(R, 2);
     PlaceUnit(R, 0);
     PlaceUnit(R, 1);
-    R.WaitFor("the unit list holds both", [] { return Form1->ComboBox2->Items()->Count() == 2; }, 15);
+    R.WaitFor(
+        "the unit list holds both", [] { return Form1->ComboBox2->Items()->Count() == 2; }, 15);
     PickFromDropDown(R, Form1->ComboBox2, 0);
     const std::string gone = R.OnMain([] { return Form1->ComboBox2->Text(); });
     kept = R.OnMain([] { return Form1->ComboBox2->Items()->Strings(1); });
     ClickControl(R, Form1->SpeedButton11);  // "Usuń"
-    R.WaitFor("the first click on \"Usuń\" deletes " + Cp1250ToUtf8(gone), [&] {
-      return Form1->State().UnitCount == 1 && UnitId(1) == kept;
-    }, 15);
+    R.WaitFor(
+        "the first click on \"Usuń\" deletes " + Cp1250ToUtf8(gone),
+        [&] { return Form1->State().UnitCount == 1 && UnitId(1) == kept; }, 15);
 
     // "Budynki": a building.
     ShowTab(R, 3);
@@ -129,14 +136,18 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     ClickControl(R, Form1->SpeedButton12);  // "Utwórz"
     R.WaitSteady("the building dialog shows", [] { return FormUp(Form3); });
     ClickControl(R, Form3->SpeedButton1);  // "OK"
-    R.WaitFor("OK places the building", [] { return !Form3->Visible() && Form1->State().BuildingCount == 1; }, 15);
+    R.WaitFor(
+        "OK places the building", [] { return !Form3->Visible() && Form1->State().BuildingCount == 1; }, 15);
 
     // Saved, then read back from the file.
     UseFileDialog(R, "s", saved);
-    R.WaitFor("the map file is written", [&] {
-      std::error_code ec;
-      return std::filesystem::file_size(saved, ec) == TMapFile::SerializedSize;
-    }, 20);
+    R.WaitFor(
+        "the map file is written",
+        [&] {
+          std::error_code ec;
+          return std::filesystem::file_size(saved, ec) == TMapFile::SerializedSize;
+        },
+        20);
     auto file = std::make_unique<TMapFile>();
     ReadMapFile(Utf8ToCp1250(saved), *file);
     R.Check(file->Map.MapName.Text() == "Wyspa", "the file holds the map's name");
@@ -160,7 +171,8 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
     R.Check(R.OnMain([&] {
       return Form1->State().UnitCount == 1 && UnitId(1) == kept && Form1->ComboBox2->Items()->Count() == 1 &&
              Form1->ComboBox2->Items()->Strings(0) == kept;
-    }), "the opened map has the unit, listed");
+    }),
+            "the opened map has the unit, listed");
     R.Check(R.OnMain([] { return Form1->State().BuildingCount == 1 && Form1->ComboBox4->Items()->Count() == 1; }),
             "the opened map has the building, listed");
     CloseEditor(R);

@@ -28,7 +28,8 @@ TEST(EditorWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
       return Form1->ClientWidth() == w && Form1->ClientHeight() == h && Form1->DXDraw1->Width() == w &&
              Form1->DXDraw1->Height() == h - 68 && Form1->PageControl1->Top() == h - 68 &&
              Form1->PageControl1->Width() == w;
-    }), "the view fills the client area above the tabs, the tabs keep to the bottom edge");
+    }),
+            "the view fills the client area above the tabs, the tabs keep to the bottom edge");
     CloseEditor(R);
   });
 }

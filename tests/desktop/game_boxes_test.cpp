@@ -27,10 +27,10 @@ TSystemDialog CheckBoxWaits(TLiveRun& R, const std::string& What, unsigned long 
                             double Seconds) {
   TSystemDialog box = WaitForPaintedBox(R, What);
   R.Sleep(0.3);
-  R.Check(TextShows(R, Under), What + ": the window under the box still shows \"" +
-                                   R.OnMain([&] { return Under->Name(); }) + "\"");
-  R.Check(box.Title == "Brask Engine", What + ": the box is titled with the application's title, not \"" +
-                                           box.Title + "\"");
+  R.Check(TextShows(R, Under),
+          What + ": the window under the box still shows \"" + R.OnMain([&] { return Under->Name(); }) + "\"");
+  R.Check(box.Title == "Brask Engine",
+          What + ": the box is titled with the application's title, not \"" + box.Title + "\"");
   R.Check(box.TransientFor == Owner, What + ": the box is kept above the window that was modal (" +
                                          std::to_string(Owner) + "), not " + std::to_string(box.TransientFor));
   if (Seconds > 0) {
@@ -70,7 +70,6 @@ void Dismiss(TLiveRun& R, const TSystemDialog& Box, TDismiss How, const std::str
   }
   WaitForNoSystemDialog(R, What + ": the box closes on " + DismissName(How), 20);
 }
-
 
 }  // namespace
 
@@ -124,9 +123,8 @@ TEST(GameBoxes, FromTheOpenMapDialogDuringPlay) {
     Dismiss(R, box, dsClick, "box over the open-map dialog during play");
     R.WaitSteady("the open-map dialog stays open", [] { return FormUp(Form6); });
     ClickControl(R, Form6->SpeedButton2);  // "Anuluj"
-    R.WaitFor("the dialog closes and the map stays", [] {
-      return !Form6->Visible() && Form1->State.UnitCount > 0 && Form1->Caption() != "Korvel";
-    });
+    R.WaitFor("the dialog closes and the map stays",
+              [] { return !Form6->Visible() && Form1->State.UnitCount > 0 && Form1->Caption() != "Korvel"; });
     const int tick = R.OnMain([] { return Form1->State.Tick; });
     R.WaitFor("the game goes on", [tick] { return Form1->State.Tick != tick; });
     CloseGame(R);
@@ -181,12 +179,11 @@ TEST(GameBoxes, AtStartUp) {
       R.WaitFor(what + ": the main window exists", [] { return Form1 && Form1->Widget(); });
       const TSystemDialog box =
           CheckBoxWaits(R, what, WindowOf(R, Form1), Form1->SpeedButton6, how == dsReturn ? 10 : 0);
-      R.Check(box.Text == "Read beyond end of file", what + ": the box shows the runtime's error, not \"" +
-                                                          box.Text + "\"");
+      R.Check(box.Text == "Read beyond end of file",
+              what + ": the box shows the runtime's error, not \"" + box.Text + "\"");
       Dismiss(R, box, how, what);
-      R.WaitSteady(what + ": the main window stays, without the open-map dialog", [] {
-        return FormUp(Form1) && !Form6->Visible() && Form1->State.GameRunning == 0;
-      });
+      R.WaitSteady(what + ": the main window stays, without the open-map dialog",
+                   [] { return FormUp(Form1) && !Form6->Visible() && Form1->State.GameRunning == 0; });
       CloseGame(R);
     });
   }

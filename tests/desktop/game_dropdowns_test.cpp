@@ -18,14 +18,16 @@ TEST(GameDropDowns, TheNextClickReachesItsTarget) {
     R.Check(row >= 0, "the dialog lists dolina.map");
     const QPoint file = ListRowPoint(R, Form6->FileListBox1, row);
     R.X().Click(file.x(), file.y());
-    R.WaitFor("the first click on the file list after the file-type list chooses the file",
-              [row] { return Form6->FileListBox1->ItemIndex() == row; }, 15);
+    R.WaitFor(
+        "the first click on the file list after the file-type list chooses the file",
+        [row] { return Form6->FileListBox1->ItemIndex() == row; }, 15);
     // The drive list, then one click on "Otwórz".
     PickFromDropDown(R, Form6->DriveComboBox1, 0);
     R.Check(R.OnMain([row] { return Form6->FileListBox1->ItemIndex() == row; }), "the file stays chosen");
     ClickControl(R, Form6->SpeedButton1);
-    R.WaitFor("the first click on \"Otwórz\" after the drive list opens the map",
-              [] { return Form1->State.GameRunning == 1 && !Form1->State.Map.MapName.Empty(); }, 15);
+    R.WaitFor(
+        "the first click on \"Otwórz\" after the drive list opens the map",
+        [] { return Form1->State.GameRunning == 1 && !Form1->State.Map.MapName.Empty(); }, 15);
     CloseGame(R);
   });
 }

@@ -68,7 +68,8 @@ bool SelectFirstBuilding(const std::string& Type) {
 // The dialog is up and tells the window manager what a modal dialog does:
 // it stands over Owner, is modal, fixed-size and at its designed size.
 void CheckModalDialog(TLiveRun& R, TCustomForm* Dialog, const std::string& What, unsigned long Owner, QSize Designed) {
-  R.WaitSteady(What + " shows", [Dialog] { return FormUp(Dialog); }, 0.5);
+  R.WaitSteady(
+      What + " shows", [Dialog] { return FormUp(Dialog); }, 0.5);
   const unsigned long window = WindowOf(R, Dialog);
   const TWindowHints hints = ReadWindowHints(window);
   const QRect shown = R.X().Geometry(window);
@@ -76,11 +77,11 @@ void CheckModalDialog(TLiveRun& R, TCustomForm* Dialog, const std::string& What,
   R.Check(hints.TransientFor == Owner,
           What + " stands over the window under it (" + std::to_string(Owner) + "): " + hints.Describe());
   R.Check(hints.Modal(), What + " carries the modal state: " + hints.Describe());
-  R.Check(hints.FixedSize() && hints.MinSize == Designed, What + " is fixed-size to the window manager: " +
-                                                             hints.Describe());
-  R.Check(shown.size() == Designed, What + " opens at its designed size " + std::to_string(Designed.width()) +
-                                        " x " + std::to_string(Designed.height()) + ", not " +
-                                        std::to_string(shown.width()) + " x " + std::to_string(shown.height()));
+  R.Check(hints.FixedSize() && hints.MinSize == Designed,
+          What + " is fixed-size to the window manager: " + hints.Describe());
+  R.Check(shown.size() == Designed, What + " opens at its designed size " + std::to_string(Designed.width()) + " x " +
+                                        std::to_string(Designed.height()) + ", not " + std::to_string(shown.width()) +
+                                        " x " + std::to_string(shown.height()));
 }
 
 int Luma(QRgb C) { return (qRed(C) * 299 + qGreen(C) * 587 + qBlue(C) * 114) / 1000; }
@@ -98,9 +99,7 @@ int DarkestLuma(const QImage& Image) {
 }
 
 // What the control shows on the screen.
-QImage Pixels(TLiveRun& R, TControl* Control) {
-  return R.X().Grab(WindowOf(R, Form1), RectInWindow(R, Control));
-}
+QImage Pixels(TLiveRun& R, TControl* Control) { return R.X().Grab(WindowOf(R, Form1), RectInWindow(R, Control)); }
 
 // Greyed as a desktop's disabled control: not as it shows enabled, its
 // darkest ink lighter, and still standing out from its ground.
@@ -133,9 +132,12 @@ TEST(GameLooks, DialogsButtonsAndBoxes) {
     ClickControl(R, Form1->MenuButton7);  // "Czaruj"
     CheckModalDialog(R, Form3, "the spell dialog", main, QSize(360, 246));
     ClickControl(R, Form3->SpeedButton1);  // "OK"
-    R.WaitFor("spell mode, the three buttons disabled", [] {
-      return Game().CommandMode == cmSpell && !Form1->SpeedButton4->Enabled() && !Form1->MenuButton4->Enabled();
-    }, kReacts);
+    R.WaitFor(
+        "spell mode, the three buttons disabled",
+        [] {
+          return Game().CommandMode == cmSpell && !Form1->SpeedButton4->Enabled() && !Form1->MenuButton4->Enabled();
+        },
+        kReacts);
     R.Sleep(0.5);
     R.Screenshot("spell-mode");
     CheckGreyed(R, wybierz, Pixels(R, Form1->SpeedButton4), "\"Wybierz\" in spell mode");
@@ -148,28 +150,35 @@ TEST(GameLooks, DialogsButtonsAndBoxes) {
     R.Check(Pixels(R, Form1->SpeedButton4) == greyed, "a click on the disabled \"Wybierz\" shows nothing");
     // The cast: the buttons enabled again, looking as before.
     ClickControl(R, Form1->DXDraw1, 150, 150);
-    R.WaitFor("the cast ends spell mode and enables the buttons", [] {
-      return Game().CommandMode == cmNormal && Form1->SpeedButton4->Enabled() && Form1->MenuButton4->Enabled();
-    }, kReacts);
+    R.WaitFor(
+        "the cast ends spell mode and enables the buttons",
+        [] {
+          return Game().CommandMode == cmNormal && Form1->SpeedButton4->Enabled() && Form1->MenuButton4->Enabled();
+        },
+        kReacts);
     R.X().MoveTo(5, 5);
-    R.WaitSteady("\"Wybierz\" looks enabled again", [&] { return true; }, 0.5);
+    R.WaitSteady(
+        "\"Wybierz\" looks enabled again", [&] { return true; }, 0.5);
     R.Check(Pixels(R, Form1->SpeedButton4) == wybierz, "\"Wybierz\" looks as before once enabled again");
 
     // The select, train and build dialogs.
     ClickControl(R, Form1->SpeedButton4);  // "Wybierz"
     CheckModalDialog(R, Form2, "the select dialog", main, QSize(185, 255));
     ClickControl(R, Form2->SpeedButton2);  // "Anuluj"
-    R.WaitFor("the select dialog closes", [] { return !Form2->Visible(); }, kReacts);
+    R.WaitFor(
+        "the select dialog closes", [] { return !Form2->Visible(); }, kReacts);
     R.Check(R.OnMain([] { return SelectFirstBuilding("Zamek"); }), "the map has a castle");
     ClickControl(R, Form1->MenuButton8);  // "Wyszkol"
     CheckModalDialog(R, Form4, "the train dialog", main, QSize(358, 246));
     ClickControl(R, Form4->SpeedButton2);
-    R.WaitFor("the train dialog closes", [] { return !Form4->Visible(); }, kReacts);
+    R.WaitFor(
+        "the train dialog closes", [] { return !Form4->Visible(); }, kReacts);
     R.Check(R.OnMain([] { return SelectFirstUnit(Cp("Chłop")); }), "the map has a peasant");
     ClickControl(R, Form1->MenuButton9);  // "Zbuduj"
     CheckModalDialog(R, Form5, "the build dialog", main, QSize(360, 246));
     ClickControl(R, Form5->SpeedButton2);
-    R.WaitFor("the build dialog closes", [] { return !Form5->Visible(); }, kReacts);
+    R.WaitFor(
+        "the build dialog closes", [] { return !Form5->Visible(); }, kReacts);
 
     // The open-map dialog during play, and the error box over it: as wide
     // as its title "Brask Engine" needs.
@@ -187,7 +196,8 @@ TEST(GameLooks, DialogsButtonsAndBoxes) {
     R.X().Key("Return");
     WaitForNoSystemDialog(R, "Return closes the box");
     ClickControl(R, Form6->SpeedButton2);  // "Anuluj"
-    R.WaitFor("the open-map dialog closes", [] { return !Form6->Visible(); }, kReacts);
+    R.WaitFor(
+        "the open-map dialog closes", [] { return !Form6->Visible(); }, kReacts);
     CloseGame(R);
   });
 }
@@ -204,10 +214,11 @@ TEST(GameLooks, AttackOrdersKeepNoMemory) {
     auto orders = [&](int Count) {
       for (int i = 0; i < Count; ++i) {
         R.X().Click(attack.x(), attack.y());
-        R.WaitFor("\"Atakuj\": attack mode", [] { return Game().CommandMode == cmAttack; }, kReacts);
+        R.WaitFor(
+            "\"Atakuj\": attack mode", [] { return Game().CommandMode == cmAttack; }, kReacts);
         R.X().Click(ground.x(), ground.y());
-        R.WaitFor("the click on the ground ends attack mode", [] { return Game().CommandMode == cmNormal; },
-                  kReacts);
+        R.WaitFor(
+            "the click on the ground ends attack mode", [] { return Game().CommandMode == cmNormal; }, kReacts);
       }
     };
     R.Step("20 orders first");

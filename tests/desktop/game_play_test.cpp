@@ -115,12 +115,15 @@ void PointAt(TLiveRun& R, std::int32_t X, std::int32_t Y) {
   R.X().MoveTo(s.x() + 1, s.y());
   R.X().MoveTo(s.x(), s.y());
   std::optional<std::int32_t> seenOnTick;
-  R.WaitFor("the game sees the pointer at " + At(X, Y), [&] {
-    const TPoint p = WorldToScreen(Game(), X, Y);
-    if (Game().MouseX != p.x || Game().MouseY != p.y) return false;
-    if (!seenOnTick) seenOnTick = Game().Tick;
-    return Game().Tick != *seenOnTick;
-  }, kReacts);
+  R.WaitFor(
+      "the game sees the pointer at " + At(X, Y),
+      [&] {
+        const TPoint p = WorldToScreen(Game(), X, Y);
+        if (Game().MouseX != p.x || Game().MouseY != p.y) return false;
+        if (!seenOnTick) seenOnTick = Game().Tick;
+        return Game().Tick != *seenOnTick;
+      },
+      kReacts);
 }
 
 void ClickWorld(TLiveRun& R, std::int32_t X, std::int32_t Y) {
@@ -186,8 +189,9 @@ void ClickUnit(TLiveRun& R, const std::string& Id, TReach Reach, int Button, con
 // A left click on the unit: it alone is selected.
 void SelectAlone(TLiveRun& R, const std::string& Id, const std::string& What) {
   ClickUnit(R, Id, kSelectReach, 1, What);
-  R.WaitFor("the click selects " + What + " alone",
-            [&] { return SelectionIs({Id}) && Form1->ListBox2->Items()->Count() == 1; }, kReacts);
+  R.WaitFor(
+      "the click selects " + What + " alone",
+      [&] { return SelectionIs({Id}) && Form1->ListBox2->Items()->Count() == 1; }, kReacts);
 }
 
 // Whether a unit walks from (X1, Y1) to (X2, Y2) on plain ground of the map whichever
@@ -243,8 +247,8 @@ QPoint OpenGround(TLiveRun& R, const std::vector<std::string>& Walkers, std::int
       }
     return std::nullopt;
   });
-  R.Check(found.has_value(), "there is open ground on the view " + std::to_string(Near) + " to " +
-                                 std::to_string(Far) + " pixels from " + At(Cx, Cy) + " to go to");
+  R.Check(found.has_value(), "there is open ground on the view " + std::to_string(Near) + " to " + std::to_string(Far) +
+                                 " pixels from " + At(Cx, Cy) + " to go to");
   return *found;
 }
 
@@ -332,16 +336,20 @@ TBand BandRound(const std::string& Id, std::size_t Wanted) {
 void OkOf(TLiveRun& R, TCustomForm* Dialog, TSpeedButton* Ok, const std::string& What) {
   R.WaitSteady(What + " shows", [Dialog] { return FormUp(Dialog); });
   ClickControl(R, Ok);
-  R.WaitFor(What + " closes on OK", [Dialog] { return !Dialog->Visible(); }, kReacts);
+  R.WaitFor(
+      What + " closes on OK", [Dialog] { return !Dialog->Visible(); }, kReacts);
 }
 
 void Stop(TLiveRun& R, const std::string& Id) {
   R.Step("\"Zatrzymaj\"");
   ClickControl(R, Form1->MenuButton3);
-  R.WaitFor("\"Zatrzymaj\" ends the attack of " + Quoted(Id), [&] {
-    const TUnit* u = UnitNamed(Id);
-    return u && u->AttackTarget.Empty();
-  }, kReacts);
+  R.WaitFor(
+      "\"Zatrzymaj\" ends the attack of " + Quoted(Id),
+      [&] {
+        const TUnit* u = UnitNamed(Id);
+        return u && u->AttackTarget.Empty();
+      },
+      kReacts);
 }
 
 }  // namespace
@@ -361,15 +369,18 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     const std::int32_t firstScroll = R.OnMain([] { return Game().ScrollY; });
     R.Step("the Down arrow held");
     R.X().KeyDown("Down");
-    R.WaitFor("the view scrolls while the Down arrow is held",
-              [&] { return Game().ScrollY <= firstScroll - 100; }, kReacts);
+    R.WaitFor(
+        "the view scrolls while the Down arrow is held", [&] { return Game().ScrollY <= firstScroll - 100; }, kReacts);
     R.X().KeyUp("Down");
     std::int32_t lastScroll = INT32_MIN;
-    R.WaitSteady("the view stops when the key is let go", [&] {
-      const bool still = Game().ScrollY == lastScroll;
-      lastScroll = Game().ScrollY;
-      return still;
-    }, 0.5, kReacts);
+    R.WaitSteady(
+        "the view stops when the key is let go",
+        [&] {
+          const bool still = Game().ScrollY == lastScroll;
+          lastScroll = Game().ScrollY;
+          return still;
+        },
+        0.5, kReacts);
 
     // A click on the knight nearest the castle selects him alone.
     const std::string knight = R.OnMain([] {
@@ -388,8 +399,9 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     const QPoint from = ScreenOfWorld(R, band.Left, band.Top), to = ScreenOfWorld(R, band.Right, band.Bottom);
     R.Step("a rubber band round the knight and his neighbours, " + std::to_string(band.Units.size()) + " units");
     R.X().Drag(from.x(), from.y(), to.x(), to.y());
-    R.WaitFor("the band selects the knight and his neighbours and no one else",
-              [&] { return SelectionIs(band.Units, band.Buildings); }, kReacts);
+    R.WaitFor(
+        "the band selects the knight and his neighbours and no one else",
+        [&] { return SelectionIs(band.Units, band.Buildings); }, kReacts);
 
     // A right click on open ground: they walk there. A group stops as soon
     // as one of them arrives, so the others end up short of it, each at
@@ -402,25 +414,31 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
       before.push_back(Distance(u.X, u.Y, goal.x(), goal.y()));
     }
     RightClickWorld(R, goal.x(), goal.y());
-    R.WaitFor("the right click sends them to " + At(goal.x(), goal.y()), [&] {
-      if (Game().ClickX != goal.x() || Game().ClickY != goal.y()) return false;
-      for (const std::string& id : band.Units) {
-        const TUnit* u = UnitNamed(id);
-        if (!u || !u->AttackTarget.Empty()) return false;
-      }
-      return true;
-    }, kReacts);
-    R.WaitFor("the selected units walk to the point and one arrives", [&] {
-      bool arrived = false;
-      for (std::size_t i = 0; i < band.Units.size(); ++i) {
-        const TUnit* u = UnitNamed(band.Units[i]);
-        if (!u) return false;
-        const std::int32_t d = Distance(u->X, u->Y, goal.x(), goal.y());
-        if (d > before[i] - 40 && d > 40) return false;
-        arrived = arrived || d <= 9;  // on the point, give or take a push
-      }
-      return arrived;
-    }, kTakesTicks);
+    R.WaitFor(
+        "the right click sends them to " + At(goal.x(), goal.y()),
+        [&] {
+          if (Game().ClickX != goal.x() || Game().ClickY != goal.y()) return false;
+          for (const std::string& id : band.Units) {
+            const TUnit* u = UnitNamed(id);
+            if (!u || !u->AttackTarget.Empty()) return false;
+          }
+          return true;
+        },
+        kReacts);
+    R.WaitFor(
+        "the selected units walk to the point and one arrives",
+        [&] {
+          bool arrived = false;
+          for (std::size_t i = 0; i < band.Units.size(); ++i) {
+            const TUnit* u = UnitNamed(band.Units[i]);
+            if (!u) return false;
+            const std::int32_t d = Distance(u->X, u->Y, goal.x(), goal.y());
+            if (d > before[i] - 40 && d > 40) return false;
+            arrived = arrived || d <= 9;  // on the point, give or take a push
+          }
+          return arrived;
+        },
+        kTakesTicks);
 
     // An attack on a unit: a footman selected, a right click on the archer
     // nearest him, to whom he has an open way.
@@ -443,12 +461,16 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     SelectAlone(R, footman, "the footman");
     const TUnit victim = UnitNow(R, archer);
     ClickUnit(R, archer, kAimReach, 3, "the archer");
-    R.WaitFor("the right click on the archer makes it the footman's target",
-              [&] { return UnitNamed(footman) && UnitNamed(footman)->AttackTarget.Text() == archer; }, kReacts);
-    R.WaitFor("the footman wounds the archer", [&] {
-      const TUnit* a = UnitNamed(archer);
-      return !a || a->HP < victim.HP;  // wounded or fallen
-    }, kTakesTicks);
+    R.WaitFor(
+        "the right click on the archer makes it the footman's target",
+        [&] { return UnitNamed(footman) && UnitNamed(footman)->AttackTarget.Text() == archer; }, kReacts);
+    R.WaitFor(
+        "the footman wounds the archer",
+        [&] {
+          const TUnit* a = UnitNamed(archer);
+          return !a || a->HP < victim.HP;  // wounded or fallen
+        },
+        kTakesTicks);
     Stop(R, footman);
 
     // An attack on a building from afar: an archer selected, a right click
@@ -481,13 +503,17 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     const TUnit shooter = UnitNow(R, bowman);
     R.Step("a right click on the tower " + Quoted(tower));
     RightClickWorld(R, aimed.X, aimed.Y);
-    R.WaitFor("the right click on the tower makes it the archer's target",
-              [&] { return UnitNamed(bowman) && UnitNamed(bowman)->AttackTarget.Text() == tower; }, kReacts);
-    R.WaitFor("the archer's arrows wound the tower from afar", [&] {
-      const TBuilding* t = BuildingNamed(tower);
-      const TUnit* a = UnitNamed(bowman);
-      return t && a && t->HP < aimed.HP && Distance(a->X, a->Y, shooter.X, shooter.Y) <= 12;
-    }, kTakesTicks);
+    R.WaitFor(
+        "the right click on the tower makes it the archer's target",
+        [&] { return UnitNamed(bowman) && UnitNamed(bowman)->AttackTarget.Text() == tower; }, kReacts);
+    R.WaitFor(
+        "the archer's arrows wound the tower from afar",
+        [&] {
+          const TBuilding* t = BuildingNamed(tower);
+          const TUnit* a = UnitNamed(bowman);
+          return t && a && t->HP < aimed.HP && Distance(a->X, a->Y, shooter.X, shooter.Y) <= 12;
+        },
+        kTakesTicks);
     Stop(R, bowman);
 
     // Training: the castle selected, "Wyszkol", OK: the new unit comes out.
@@ -498,22 +524,29 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     const std::int32_t gold = R.OnMain([] { return Game().Player.Gold; });
     R.Step("a click on the castle");
     ClickWorld(R, castle.X, castle.Y);
-    R.WaitFor("the castle is selected", [&] {
-      const TBuilding* b = BuildingNamed(castleId);
-      return b && b->Selected == 1 && Selection().empty();
-    }, kReacts);
+    R.WaitFor(
+        "the castle is selected",
+        [&] {
+          const TBuilding* b = BuildingNamed(castleId);
+          return b && b->Selected == 1 && Selection().empty();
+        },
+        kReacts);
     ClickControl(R, Form1->MenuButton8);  // "Wyszkol"
     OkOf(R, Form4, Form4->SpeedButton1, "the train dialog");
     std::string trained;
-    R.WaitFor("the castle trains and the gold is paid", [&] {
-      const TBuilding* b = BuildingNamed(castleId);
-      if (!b || b->TrainUnit.Empty() || Game().Player.Gold >= gold) return false;
-      trained = b->TrainUnit.Text();
-      return true;
-    }, kReacts);
-    R.WaitFor("the new " + Cp1250ToUtf8(trained) + " comes out", [&] {
-      return Game().UnitCount == units + 1 && Game().Units[Game().UnitCount].Name.Text() == trained;
-    }, kTakesTicks);
+    R.WaitFor(
+        "the castle trains and the gold is paid",
+        [&] {
+          const TBuilding* b = BuildingNamed(castleId);
+          if (!b || b->TrainUnit.Empty() || Game().Player.Gold >= gold) return false;
+          trained = b->TrainUnit.Text();
+          return true;
+        },
+        kReacts);
+    R.WaitFor(
+        "the new " + Cp1250ToUtf8(trained) + " comes out",
+        [&] { return Game().UnitCount == units + 1 && Game().Units[Game().UnitCount].Name.Text() == trained; },
+        kTakesTicks);
 
     // Construction: a peasant selected, "Zbuduj", the tower, OK, a site on
     // open ground: he walks there and builds.
@@ -526,22 +559,30 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     R.Check(towerRow >= 0, "the build dialog offers the tower");
     const QPoint row = ListRowPoint(R, Form5->ListBox2, towerRow);
     R.X().Click(row.x(), row.y());
-    R.WaitFor("the tower is chosen", [&] { return Form5->ListBox2->ItemIndex() == towerRow; }, kReacts);
+    R.WaitFor(
+        "the tower is chosen", [&] { return Form5->ListBox2->ItemIndex() == towerRow; }, kReacts);
     OkOf(R, Form5, Form5->SpeedButton1, "the build dialog");
-    R.WaitFor("the order is taken: placement mode", [] { return Game().CommandMode == cmPlace; }, kReacts);
+    R.WaitFor(
+        "the order is taken: placement mode", [] { return Game().CommandMode == cmPlace; }, kReacts);
     const TUnit builder = UnitNow(R, peasant);
     const QPoint site = OpenGround(R, {peasant}, builder.X, builder.Y, 50, 200, 80);
     R.Step("the site at " + At(site.x(), site.y()));
     ClickWorld(R, site.x(), site.y());
-    R.WaitFor("the site is the peasant's target", [&] {
-      const TUnit* u = UnitNamed(peasant);
-      return u && Game().CommandMode == cmNormal && u->TargetX == site.x() && u->TargetY == site.y() &&
-             u->BuildName.Text() == Cp("Wieża");
-    }, kReacts);
-    R.WaitFor("the peasant walks there and builds", [&] {
-      const TUnit* u = UnitNamed(peasant);
-      return u && u->BuildProgress > 2 && u->X == site.x() && u->Y == site.y();
-    }, kTakesTicks);
+    R.WaitFor(
+        "the site is the peasant's target",
+        [&] {
+          const TUnit* u = UnitNamed(peasant);
+          return u && Game().CommandMode == cmNormal && u->TargetX == site.x() && u->TargetY == site.y() &&
+                 u->BuildName.Text() == Cp("Wieża");
+        },
+        kReacts);
+    R.WaitFor(
+        "the peasant walks there and builds",
+        [&] {
+          const TUnit* u = UnitNamed(peasant);
+          return u && u->BuildProgress > 2 && u->X == site.x() && u->Y == site.y();
+        },
+        kTakesTicks);
 
     // A spell: the mage selected, "Czaruj", OK (the first spell, fire), a
     // click on the monk nearest him.
@@ -553,15 +594,19 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     SelectAlone(R, mage, "the mage");
     ClickControl(R, Form1->MenuButton7);  // "Czaruj"
     OkOf(R, Form3, Form3->SpeedButton1, "the spell dialog");
-    R.WaitFor("the mage paid: spell mode", [&] {
-      return Game().CommandMode == cmSpell && UnitNamed(mage) && UnitNamed(mage)->Mana < caster.Mana;
-    }, kReacts);
+    R.WaitFor(
+        "the mage paid: spell mode",
+        [&] { return Game().CommandMode == cmSpell && UnitNamed(mage) && UnitNamed(mage)->Mana < caster.Mana; },
+        kReacts);
     const TUnit target = UnitNow(R, monk);
     ClickUnit(R, monk, kSpellReach, 1, "the monk");
-    R.WaitFor("the fire hurts the monk and the spell mode ends", [&] {
-      const TUnit* m = UnitNamed(monk);
-      return Game().CommandMode == cmNormal && (!m || m->HP < target.HP);
-    }, kReacts);
+    R.WaitFor(
+        "the fire hurts the monk and the spell mode ends",
+        [&] {
+          const TUnit* m = UnitNamed(monk);
+          return Game().CommandMode == cmNormal && (!m || m->HP < target.HP);
+        },
+        kReacts);
 
     // A map cut short from the panel's "Otwórz": the box, Return, the dialog
     // stays; then the other sample map.
@@ -579,10 +624,13 @@ TEST(GamePlayThrough, ASessionOfTheGame) {
     ReadMapFile(folder.PathOf("krolestwo.map"), *other);
     int otherUnits = 0;
     for (int u = 1; u <= MaxUnits; ++u) otherUnits += other->Units[u].Name.Empty() ? 0 : 1;
-    R.WaitFor("the other map replaces the first", [&] {
-      return Game().Map.MapName == other->Map.MapName && Game().UnitCount == otherUnits &&
-             Form1->Caption() == "Korvel - " + other->Map.MapName.Text();
-    }, kReacts);
+    R.WaitFor(
+        "the other map replaces the first",
+        [&] {
+          return Game().Map.MapName == other->Map.MapName && Game().UnitCount == otherUnits &&
+                 Form1->Caption() == "Korvel - " + other->Map.MapName.Text();
+        },
+        kReacts);
     CloseGame(R);
   });
 }

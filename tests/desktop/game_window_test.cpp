@@ -40,26 +40,29 @@ TEST(GameWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
       return Form1->ClientWidth() == w && Form1->ClientHeight() == h && Form1->DXDraw1->Width() == w &&
              Form1->DXDraw1->Height() == h - 88 && Form1->Panel2->Top() == h - 88 && Form1->Panel2->Width() == w &&
              Form1->Panel1->Left() == w - 104 && Form1->Panel3->Left() == w - 215;
-    }), "the view fills the client area above the command bar, the panels keep to the right and bottom edges");
+    }),
+            "the view fills the client area above the command bar, the panels keep to the right and bottom edges");
 
     // The code box opens at the foot of the view, across it, and shows its text there.
     R.Step("Return opens the code box");
     R.X().Key("Return");
-    R.WaitFor("the code box shows", [] { return Form1->Edit1->Visible() && Form1->Edit1->Focused(); }, 15);
+    R.WaitFor(
+        "the code box shows", [] { return Form1->Edit1->Visible() && Form1->Edit1->Focused(); }, 15);
     R.Check(R.OnMain([&] {
       return Form1->Edit1->Left() == CodeBoxLeft && Form1->Edit1->Top() == h - 88 - 30 &&
              Form1->Edit1->Width() == w - 15 && Form1->Edit1->Height() == CodeBoxHeight;
-    }), "the code box lies 30 pixels above the command bar, across the view");
-    const QRect box = R.OnMain([] {
-      return QRect(Form1->Edit1->Left(), Form1->Edit1->Top(), Form1->Edit1->Width(), Form1->Edit1->Height());
-    });
+    }),
+            "the code box lies 30 pixels above the command bar, across the view");
+    const QRect box = R.OnMain(
+        [] { return QRect(Form1->Edit1->Left(), Form1->Edit1->Top(), Form1->Edit1->Width(), Form1->Edit1->Height()); });
     R.Step("the code box's text is painted at its place");
     bool painted = false;
     for (int i = 0; i < 40 && !painted; ++i, R.Sleep(0.05))
       painted = InkShare(R.X().Grab(WindowOf(R, Form1), QRect(box.x(), box.y(), 160, box.height()))) > 0.02;
     R.Check(painted, "the code box's text shows at the foot of the view");
     R.X().Key("Return");
-    R.WaitFor("Return closes the code box", [] { return !Form1->Edit1->Visible(); }, 15);
+    R.WaitFor(
+        "Return closes the code box", [] { return !Form1->Edit1->Visible(); }, 15);
 
     // The game's own cursor follows the pointer all over the view, the parts
     // beyond the designed 792 x 478 included.
@@ -68,14 +71,16 @@ TEST(GameWindow, KeepsItsSizeOrLaysOutTheOneItGets) {
     for (const QPoint& p : points) {
       const std::string at = "(" + std::to_string(p.x()) + ", " + std::to_string(p.y()) + ")";
       R.X().MoveTo(client.x() + p.x(), client.y() + p.y());
-      R.WaitFor("the game's cursor follows the pointer to " + at,
-                [&] { return Form1->State.MouseX == p.x() && Form1->State.MouseY == p.y(); }, 15);
+      R.WaitFor(
+          "the game's cursor follows the pointer to " + at,
+          [&] { return Form1->State.MouseX == p.x() && Form1->State.MouseY == p.y(); }, 15);
       R.Sleep(0.1);
       const QRect spot(p.x(), p.y(), 24, 24);
       const QImage with = R.X().Grab(WindowOf(R, Form1), spot);
       const QPoint away = p.x() > w / 2 ? QPoint(p.x() - 200, p.y()) : QPoint(p.x() + 200, p.y());
       R.X().MoveTo(client.x() + away.x(), client.y() + away.y());
-      R.WaitFor("the cursor moves on", [&] { return Form1->State.MouseX == away.x(); }, 15);
+      R.WaitFor(
+          "the cursor moves on", [&] { return Form1->State.MouseX == away.x(); }, 15);
       R.Sleep(0.1);
       const QImage without = R.X().Grab(WindowOf(R, Form1), spot);
       int differ = 0;

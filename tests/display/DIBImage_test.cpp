@@ -30,9 +30,7 @@ std::string LoadError(const Bytes& data, std::int64_t pixelOffset = -1) {
     return "EInvalidGraphic: " + e.Message();
   } catch (const EInvalidGraphicOperation& e) {
     return "EInvalidGraphicOperation: " + e.Message();
-  } catch (const EReadError& e) {
-    return "EReadError";
-  }
+  } catch (const EReadError& e) { return "EReadError"; }
   return "loaded";
 }
 
@@ -43,7 +41,9 @@ Bytes Saved(const TDIBSharedImage& img) {
 }
 
 // Row y (0 = top) of an uncompressed image.
-const BYTE* Row(const TDIBSharedImage& img, int y) { return img.TopBits() + static_cast<std::int64_t>(y) * img.NextLine(); }
+const BYTE* Row(const TDIBSharedImage& img, int y) {
+  return img.TopBits() + static_cast<std::int64_t>(y) * img.NextLine();
+}
 
 ImagePtr Expanded(const TDIBSharedImage& src) {
   ImagePtr img(new TDIBSharedImage);
@@ -57,12 +57,8 @@ TEST(ChannelLayout, MasksAndCounts) {
   struct {
     int r, g, b;
     DWORD rm, gm, bm;
-  } cases[] = {{8, 8, 8, 0xFF0000, 0xFF00, 0xFF},
-               {5, 5, 5, 0x7C00, 0x3E0, 0x1F},
-               {5, 6, 5, 0xF800, 0x7E0, 0x1F},
-               {32, 0, 0, 0xFFFFFFFF, 0, 0},
-               {0, 0, 32, 0, 0, 0xFFFFFFFF},
-               {16, 16, 16, 0, 0xFFFF0000, 0xFFFF}};
+  } cases[] = {{8, 8, 8, 0xFF0000, 0xFF00, 0xFF}, {5, 5, 5, 0x7C00, 0x3E0, 0x1F}, {5, 6, 5, 0xF800, 0x7E0, 0x1F},
+               {32, 0, 0, 0xFFFFFFFF, 0, 0},      {0, 0, 32, 0, 0, 0xFFFFFFFF},   {16, 16, 16, 0, 0xFFFF0000, 0xFFFF}};
   for (const auto& c : cases) {
     TDIBChannelLayout l = MakeChannelLayout(c.r, c.g, c.b);
     EXPECT_EQ(l.RMask, c.rm) << c.r << c.g << c.b;
@@ -73,7 +69,8 @@ TEST(ChannelLayout, MasksAndCounts) {
   struct {
     DWORD mask;
     int bits;
-  } counts[] = {{0, 0}, {1, 1}, {0x7E0, 6}, {0xF800, 5}, {0xF0F, 4}, {0x80000000, 1}, {0xFFFFFFFF, 32}, {0xFFFFFFFE, 31}};
+  } counts[] = {{0, 0},     {1, 1},          {0x7E0, 6},       {0xF800, 5},
+                {0xF0F, 4}, {0x80000000, 1}, {0xFFFFFFFF, 32}, {0xFFFFFFFE, 31}};
   for (const auto& c : counts) EXPECT_EQ(CountMaskBits(c.mask), c.bits) << std::hex << c.mask;
   // Only the counts of the masks matter.
   EXPECT_TRUE(SameMasks(MakeChannelLayoutFromMasks(0xF800, 0x7E0, 0x1F), Layout565()));
@@ -145,9 +142,7 @@ TEST(DIBImage, InitImageChecksBitCountAndLayout) {
       try {
         img.InitImage(3, 3, c.bits, c.layout, t, true, false);
         ADD_FAILURE() << c.bits;
-      } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_EQ(e.Message(), c.error);
-      }
+      } catch (const EInvalidGraphicOperation& e) { EXPECT_EQ(e.Message(), c.error); }
       EXPECT_EQ(img.Size(), 0);
     } else {
       img.InitImage(3, 3, c.bits, c.layout, t, true, false);
@@ -226,7 +221,8 @@ TEST(DIBImage, TopDownReadsToTheSameMemoryAsBottomUp) {
   Bytes bottomUp = InfoHeader(w, h, 24);
   Append(bottomUp, pixels);
   Bytes topDown = InfoHeader(w, -h, 24);
-  for (int i = h - 1; i >= 0; --i) topDown.insert(topDown.end(), pixels.begin() + i * wb, pixels.begin() + (i + 1) * wb);
+  for (int i = h - 1; i >= 0; --i)
+    topDown.insert(topDown.end(), pixels.begin() + i * wb, pixels.begin() + (i + 1) * wb);
   ImagePtr a = Load(bottomUp), b = Load(topDown);
   ASSERT_EQ(a->Size(), wb * h);
   ASSERT_EQ(b->Size(), wb * h);
@@ -465,7 +461,7 @@ TEST(DIBImage, WriteThenReadIsIdentity) {
   const struct {
     int bits;
     TDIBChannelLayout layout;
-  } formats[] = {{1, Layout888()}, {4, Layout888()}, {8, Layout888()},  {16, Layout555()},
+  } formats[] = {{1, Layout888()},  {4, Layout888()},  {8, Layout888()}, {16, Layout555()},
                  {16, Layout565()}, {24, Layout888()}, {32, Layout888()}};
   for (const auto& f : formats) {
     TDIBColorTable table;
@@ -537,9 +533,7 @@ TEST(DIBImage, FileFormHonoursThePixelOffset) {
   auto error = [&](const Bytes& file) {
     try {
       load(file);
-    } catch (const EInvalidGraphic& e) {
-      return e.Message();
-    }
+    } catch (const EInvalidGraphic& e) { return e.Message(); }
     return std::string("loaded");
   };
   // Pixels right behind the tables, and after a gap of 6 bytes.

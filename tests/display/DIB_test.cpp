@@ -316,7 +316,8 @@ TEST(DIB, PalettesAreSharedAndCounted) {
   auto* log = reinterpret_cast<LOGPALETTE*>(block.data());
   log->palVersion = 0x300;
   log->palNumEntries = 256;
-  for (int i = 0; i < 256; ++i) log->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(255 - i), 0, static_cast<BYTE>(i), 0};
+  for (int i = 0; i < 256; ++i)
+    log->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(255 - i), 0, static_cast<BYTE>(i), 0};
   HPALETTE own = CreatePalette(log);
   d.SetPalette(own);
   EXPECT_EQ(GetPaletteEntries(own, 0, 256, nullptr), 0u);
@@ -401,8 +402,10 @@ TEST(DIB, AssignFromAnotherGraphicDrawsItOnA24BitPicture) {
     const char* What;
     int Bits;
     TDIBChannelLayout Layout;
-  } before[] = {{"24 bits", 24, Layout888()}, {"16 bits 5-6-5", 16, Layout565()},
-                {"16 bits 5-5-5", 16, Layout555()}, {"8 bits", 8, Layout888()}};
+  } before[] = {{"24 bits", 24, Layout888()},
+                {"16 bits 5-6-5", 16, Layout565()},
+                {"16 bits 5-5-5", 16, Layout555()},
+                {"8 bits", 8, Layout888()}};
   for (const auto& b : before) {
     SCOPED_TRACE(b.What);
     TSolidGraphic g(3, 2, static_cast<TColor>(RGB(0x10, 0x20, 0x30)));
@@ -461,7 +464,9 @@ TEST(DIBToolkit, StoredPictureDataAndTheDIBProperty) {
   class Holder : public TPersistent {
    public:
     TPicture Picture;
-    void GetProperties(TPropertyList& L) override { L.Persistent("Picture", [this] { return &Picture; }); }
+    void GetProperties(TPropertyList& L) override {
+      L.Persistent("Picture", [this] { return &Picture; });
+    }
   };
   Holder h;
   TDIB dib;
@@ -493,7 +498,9 @@ TEST(DIBToolkit, StoredPictureDataAndTheDIBProperty) {
   class DIBHolder : public TPersistent {
    public:
     TDIB Dib;
-    void GetProperties(TPropertyList& L) override { L.Persistent("Pic", [this] { return &Dib; }); }
+    void GetProperties(TPropertyList& L) override {
+      L.Persistent("Pic", [this] { return &Dib; });
+    }
   };
   Bytes file = File8(4, 1, {7, 8, 9, 10});
   FilerBytes stored = ShortStr("Pic.DIB");

@@ -33,9 +33,7 @@ class LibraryLoader : public ::testing::Test {
 std::string MessageOf(const std::string& dll, const std::string& proc) {
   try {
     BindLibraryProc(dll, proc);
-  } catch (const Exception& e) {
-    return e.Message();
-  }
+  } catch (const Exception& e) { return e.Message(); }
   return "no exception";
 }
 
@@ -117,9 +115,7 @@ TEST(DirectX, CheckRecordsEveryResultAndReportsNonZero) {
 TEST(DirectX, ErrorIsAnException) {
   try {
     throw EDirectXError("x");
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "x");
-  }
+  } catch (const Exception& e) { EXPECT_EQ(e.Message(), "x"); }
 }
 
 // Window-procedure subclasses
@@ -149,7 +145,8 @@ struct TLoggingSubClass {
   std::function<void()> During;  // run inside the handler, before passing on
   bool PassOn = true;
 
-  TLoggingSubClass(TControl* control, std::string name, std::vector<std::string>& log) : Name(std::move(name)), Log(log) {
+  TLoggingSubClass(TControl* control, std::string name, std::vector<std::string>& log)
+      : Name(std::move(name)), Log(log) {
     Sub = std::make_unique<TControlSubClass>(control, TSubClassHandler(this, &TLoggingSubClass::Handle));
   }
   void Handle(TMessage& Message, const TWndMethod& DefWindowProc) {

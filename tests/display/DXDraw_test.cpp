@@ -23,12 +23,15 @@ TEST(DrawOptions, EffectiveSetOfAControlNotInitialised) {
   const OptionsCase cases[] = {
       {"default set", DefaultDXDrawOptions, {doWaitVBlank, doCenter}},
       {"flip needs full screen", {doFlip, doCenter}, {doCenter}},
-      {"full-screen flags kept", {doFullScreen, doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip},
+      {"full-screen flags kept",
+       {doFullScreen, doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip},
        {doFullScreen, doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip}},
       {"system memory drops flip", {doFullScreen, doFlip, doSystemMemory}, {doFullScreen, doSystemMemory}},
-      {"3D flags need 3D", {doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer, doStretch},
+      {"3D flags need 3D",
+       {doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer, doStretch},
        {doStretch}},
-      {"DirectX 7 mode drops retained mode", {do3D, doDirectX7Mode, doRetainedMode, doSelectDriver, doZBuffer},
+      {"DirectX 7 mode drops retained mode",
+       {do3D, doDirectX7Mode, doRetainedMode, doSelectDriver, doZBuffer},
        {do3D, doDirectX7Mode, doSelectDriver, doZBuffer}},
       {"retained mode without DirectX 7", {do3D, doRetainedMode}, {do3D, doRetainedMode}},
       {"hardware always removed", {do3D, doHardware, doFullScreen}, {do3D, doFullScreen}},
@@ -148,8 +151,8 @@ TEST_F(DrawControl, AListenerRemovedDuringANotificationIsNotCalledAgain) {
   };
   Log.clear();
   Form->Show();
-  EXPECT_EQ(Log, (Strings{"C:Initializing", "B:Initializing", "C:SurfaceSize", "C:Initialize",
-                          "C:InitializeSurface", "C:Restore"}));
+  EXPECT_EQ(Log, (Strings{"C:Initializing", "B:Initializing", "C:SurfaceSize", "C:Initialize", "C:InitializeSurface",
+                          "C:Restore"}));
 }
 
 TEST_F(DrawControl, FinalisationTellsEveryListenerWhenOneRaisesAndReleasesEverything) {
@@ -169,9 +172,7 @@ TEST_F(DrawControl, FinalisationTellsEveryListenerWhenOneRaisesAndReleasesEveryt
   try {
     draw->Finalize();
     FAIL() << "the listener's exception is passed on";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "first");
-  }
+  } catch (const std::runtime_error& e) { EXPECT_STREQ(e.what(), "first"); }
   EXPECT_EQ(Log, (Strings{"B:FinalizeSurface", "A:FinalizeSurface", "B:Finalize", "A:Finalize"}));
   EXPECT_EQ(finalizeEvents, 1);
   EXPECT_FALSE(draw->Initialized());
@@ -183,7 +184,7 @@ TEST_F(DrawControl, FinalisationTellsEveryListenerWhenOneRaisesAndReleasesEveryt
 TEST_F(DrawControl, BusyIsClearedWhenAListenerRaisesDuringRestore) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   Form->Show();
-  TRecordingListener &a = Rec[0];
+  TRecordingListener& a = Rec[0];
   bool raise = true;
   a.Action = [&](TCustomDXDraw*, TDrawNotifyCode code) {
     if (code == dnRestore && raise) throw std::runtime_error("restore");
@@ -211,25 +212,22 @@ TEST_F(DrawControl, NothingIsDrawnOrPresentedWhileNotInitialised) {
   try {
     orphan->Initialize();
     FAIL();
-  } catch (const EDXDrawError& e) {
-    EXPECT_STREQ(e.what(), "Form not found");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_STREQ(e.what(), "Form not found"); }
   EXPECT_FALSE(orphan->Initialized());
 }
 
 TEST_F(DrawControl, AFailedInitialisationEndsFinalisedAndLaterFramesDoNothing) {
-  TRefusingDDrawModule refusing([](const DDSURFACEDESC& d) { return (d.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0; });
+  TRefusingDDrawModule refusing(
+      [](const DDSURFACEDESC& d) { return (d.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0; });
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   draw->SetOptions(DefaultDXDrawOptions - TDXDrawOptions{doDirectX7Mode});
-  TRecordingListener &a = Rec[0];
+  TRecordingListener& a = Rec[0];
   Listen(a, draw, "A");
   Log.clear();
   try {
     draw->Initialize();
     FAIL();
-  } catch (const EDXDrawError& e) {
-    EXPECT_STREQ(e.what(), "Primary Surface cannot be made");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_STREQ(e.what(), "Primary Surface cannot be made"); }
   EXPECT_EQ(Log, (Strings{"A:Initializing"}));
   EXPECT_FALSE(draw->Initialized());
   EXPECT_EQ(draw->DDraw(), nullptr);
@@ -254,7 +252,7 @@ TEST_F(DrawControl, BackSurfaceFallsBackToSystemMemoryAndNotesIt) {
 TEST_F(DrawControl, SizeZeroMakesOneByOneOnceAndRepeatingItSendsNothing) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100, false);
   Form->Show();
-  TRecordingListener &a = Rec[0];
+  TRecordingListener& a = Rec[0];
   Listen(a, draw, "A");
   Log.clear();
   draw->SetSize(0, 0);
@@ -273,7 +271,7 @@ TEST_F(DrawControl, SizeZeroMakesOneByOneOnceAndRepeatingItSendsNothing) {
 TEST_F(DrawControl, FlipWithBothSurfacesLostRestoresClearsAndPresents) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
   Form->Show();
-  TRecordingListener &a = Rec[0];
+  TRecordingListener& a = Rec[0];
   Listen(a, draw, "A");
   draw->Surface()->Fill(0x00FF0000);
   draw->Flip();
@@ -364,7 +362,7 @@ TEST_F(Presentation, CentresTheSurfaceWithTheOddPixelRightAndBelow) {
   EXPECT_EQ(p.At(109, 40), 0x000000FFu);
   EXPECT_EQ(p.At(110, 40), 0u);  // the primary as the restore cleared it
   EXPECT_EQ(p.At(120, 40), 0u);  // the primary as the restore cleared it
-  EXPECT_EQ(p.At(50, 9), 0u);  // the primary as the restore cleared it
+  EXPECT_EQ(p.At(50, 9), 0u);    // the primary as the restore cleared it
   EXPECT_EQ(p.At(50, 10), 0x000000FFu);
   EXPECT_EQ(p.At(50, 69), 0x000000FFu);
   EXPECT_EQ(p.At(50, 70), 0u);  // the primary as the restore cleared it
@@ -412,7 +410,7 @@ TEST_F(DrawControl, ColorTableBecomesPaletteEntries) {
 
 TEST_F(DrawControl, DestroyingTheWindowFinalisesAndDestroyingTheControlTellsListeners) {
   TDXDraw* draw = MakeDraw(0, 0, 200, 100);
-  TRecordingListener &a = Rec[0];
+  TRecordingListener& a = Rec[0];
   Listen(a, draw, "A");
   Form->Show();
   Log.clear();
@@ -556,9 +554,7 @@ TEST_F(DrawControl, AFullScreenModeThatCannotBeSetFailsWithItsSize) {
   try {
     draw->Initialize();
     FAIL();
-  } catch (const EDXDrawError& e) {
-    EXPECT_STREQ(e.what(), "Display mode cannot be changed (640x480 8bit)");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_STREQ(e.what(), "Display mode cannot be changed (640x480 8bit)"); }
   EXPECT_FALSE(draw->Initialized());
   EXPECT_EQ(draw->DDraw(), nullptr);
 }
@@ -572,9 +568,7 @@ TEST_F(DrawControl, A3DSetUpWithoutADeviceEndsFinalised) {
   try {
     draw->Initialize();
     FAIL();
-  } catch (const EDXDrawError& e) {
-    EXPECT_STREQ(e.what(), "3D device not found");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_STREQ(e.what(), "3D device not found"); }
   EXPECT_FALSE(draw->Initialized());
   EXPECT_EQ(draw->DDraw(), nullptr);
   EXPECT_EQ(draw->D3DSlots().D3DDevice7, nullptr);

@@ -51,7 +51,8 @@ class ImageListFrames : public DrawControlTest {
       const char* Name;
       int W, H;
       TColor Fill, Frame;
-    } sprites[] = {{"tile", 32, 16, clGreen, clLime}, {"tree", 24, 32, clLime, clBlack}, {"hand", 16, 16, clRed, clWhite}};
+    } sprites[] = {
+        {"tile", 32, 16, clGreen, clLime}, {"tree", 24, 32, clLime, clBlack}, {"hand", 16, 16, clRed, clWhite}};
     for (const auto& s : sprites) {
       auto picture = Sprite(s.W, s.H, s.Fill, s.Frame);
       TPictureCollectionItem* item = List->Items()->Add();
@@ -118,9 +119,9 @@ TEST_F(ImageListFrames, EveryTickDrawsNamedPicturesThroughTheImageList) {
   ASSERT_EQ(p.Width, 320);
   const DWORD navy = 0x000080, green = 0x008000, red = 0xFF0000;
   EXPECT_EQ(p.At(1, 239), navy);
-  EXPECT_EQ(p.At(16 + 16, 40 + 8), green);   // the middle of the first tile
-  EXPECT_EQ(p.At(16, 40), navy);             // its magenta corner is keyed out
-  EXPECT_EQ(p.At(290 + 8, 200 + 8), red);    // the hand
+  EXPECT_EQ(p.At(16 + 16, 40 + 8), green);  // the middle of the first tile
+  EXPECT_EQ(p.At(16, 40), navy);            // its magenta corner is keyed out
+  EXPECT_EQ(p.At(290 + 8, 200 + 8), red);   // the hand
   EXPECT_EQ(p.At(290, 200), navy);
 
   if (const char* path = std::getenv("BRASK_SCREENSHOT")) {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/toolkit/Filer.h"
@@ -237,7 +237,7 @@ TEST_F(FrameTimer, IntervalSetterTakesSignedValues) {
   EXPECT_EQ(t->Interval(), 0u);
   AdvanceMs(6);
   EXPECT_EQ(Pass(), Ticks{6});  // divisor 1
-  t->SetInterval(0);  // already 0: the divisor stays 1
+  t->SetInterval(0);            // already 0: the divisor stays 1
   AdvanceMs(3);
   EXPECT_EQ(Pass(), Ticks{3});
   t->SetInterval(4);

@@ -14,7 +14,7 @@ struct TFakeDevice {
   GUID Guid;
   D3DDEVICEDESC Hardware;  // dwFlags 0: a software device
   D3DDEVICEDESC Software;
-  bool Fails = false;      // CreateDevice refuses it
+  bool Fails = false;  // CreateDevice refuses it
 };
 
 struct TFakeDevice7 {
@@ -25,7 +25,7 @@ struct TFakeDevice7 {
 struct TFakeDriver {
   bool Primary = true;  // named by a nil GUID
   GUID Guid;
-  bool Has3D = true;    // DDCAPS_3D and DDSCAPS_TEXTURE in the driver caps
+  bool Has3D = true;  // DDCAPS_3D and DDSCAPS_TEXTURE in the driver caps
   DWORD VideoMemory = 0;
   std::vector<TFakeDevice> Devices;
   std::vector<TFakeDevice7> Devices7;
@@ -36,7 +36,10 @@ struct TFakeDriver {
 
 // Devices made by the fake Direct3D: they take render states and answer
 // the queries the set-up makes.
-class TFakeD3DDevice : public IDirect3DDevice7, public IDirect3DDevice3, public IDirect3DDevice2, public IDirect3DDevice {
+class TFakeD3DDevice : public IDirect3DDevice7,
+                       public IDirect3DDevice3,
+                       public IDirect3DDevice2,
+                       public IDirect3DDevice {
  public:
   explicit TFakeD3DDevice(TFakeDriver* Driver) : FDriver(Driver) {}
   HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -110,8 +113,7 @@ class TFakeDirect3D : public IDirect3D, public IDirect3D2, public IDirect3D3, pu
     }
     return DD_OK;
   }
-  HRESULT CreateDevice(REFGUID device, IDirectDrawSurface4* surface, IDirect3DDevice3** created,
-                       IUnknown*) override {
+  HRESULT CreateDevice(REFGUID device, IDirectDrawSurface4* surface, IDirect3DDevice3** created, IUnknown*) override {
     *created = nullptr;
     FDriver->Created.push_back(device);
     if (!surface) return DDERR_INVALIDPARAMS;
@@ -242,10 +244,9 @@ class TFake3DModule {
                                            {"DirectDrawCreate", reinterpret_cast<FARPROC>(&Create)}});
   }
   ~TFake3DModule() {
-    ModuleRegistry::Register("DDraw.dll",
-                             {{"DirectDrawEnumerateA", reinterpret_cast<FARPROC>(&DirectDrawEnumerateA)},
-                              {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
-                              {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
+    ModuleRegistry::Register("DDraw.dll", {{"DirectDrawEnumerateA", reinterpret_cast<FARPROC>(&DirectDrawEnumerateA)},
+                                           {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
+                                           {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
     Drivers = nullptr;
   }
   TFake3DModule(const TFake3DModule&) = delete;

@@ -222,10 +222,9 @@ class TRefusingDDrawModule {
                               {"DirectDrawCreate", reinterpret_cast<FARPROC>(&TRefusingDirectDraw::Create)}});
   }
   ~TRefusingDDrawModule() {
-    ModuleRegistry::Register("DDraw.dll",
-                             {{"DirectDrawEnumerateA", reinterpret_cast<FARPROC>(&DirectDrawEnumerateA)},
-                              {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
-                              {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
+    ModuleRegistry::Register("DDraw.dll", {{"DirectDrawEnumerateA", reinterpret_cast<FARPROC>(&DirectDrawEnumerateA)},
+                                           {"DirectDrawCreateEx", reinterpret_cast<FARPROC>(&DirectDrawCreateEx)},
+                                           {"DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)}});
     TRefusingDirectDraw::Refuse = nullptr;
     TRefusingDirectDraw::RefuseClipper = false;
     TRefusingDirectDraw::RefuseDirect3D = false;

@@ -18,9 +18,7 @@ template <class F>
 std::string MessageOf(F&& f) {
   try {
     f();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
+  } catch (const Exception& e) { return e.Message(); }
   return "no exception";
 }
 
@@ -578,10 +576,16 @@ struct FormatCase {
 };
 
 TEST_F(Surface, ColorMatchAnswersWhatGdiDrawsAndKeepsPixelZero) {
-  const FormatCase formats[] = {{"32", 32, false}, {"16 (5-6-5)", 16, false}, {"16 (5-5-5)", 16, true},
-                                {"24", 24, false}};
-  const TColor colors[] = {clRed, clLime, clBlue, clWhite, clBlack, static_cast<TColor>(RGB(10, 200, 77)),
-                           static_cast<TColor>(RGB(131, 7, 250)), clBtnFace};
+  const FormatCase formats[] = {
+      {"32", 32, false}, {"16 (5-6-5)", 16, false}, {"16 (5-5-5)", 16, true}, {"24", 24, false}};
+  const TColor colors[] = {clRed,
+                           clLime,
+                           clBlue,
+                           clWhite,
+                           clBlack,
+                           static_cast<TColor>(RGB(10, 200, 77)),
+                           static_cast<TColor>(RGB(131, 7, 250)),
+                           clBtnFace};
   for (const FormatCase& f : formats) {
     SCOPED_TRACE(f.Name);
     ASSERT_TRUE(SetEmulatedDisplayFormat(f.Bits, f.Rgb555));
@@ -653,8 +657,8 @@ class TTestGraphic : public TGraphic {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    StretchDIBits(ACanvas->Handle(), R.left, R.top, R.right - R.left, R.bottom - R.top, 0, 0, FW, FH,
-                  FPixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(ACanvas->Handle(), R.left, R.top, R.right - R.left, R.bottom - R.top, 0, 0, FW, FH, FPixels.data(),
+                  &info, DIB_RGB_COLORS, SRCCOPY);
   }
 
  private:
@@ -728,10 +732,18 @@ TEST_F(Surface, EmptyGraphicOrRectangleLeavesTheSurfaceEmpty) {
   for (auto load : std::vector<std::function<void()>>{
            [&] { s.LoadFromGraphic(&nothing); },
            [&] { s.LoadFromGraphic(nullptr); },
-           [&] { s.LoadFromGraphicRect(&picture, 0, 0, RECT{2, 2, 2, 4}); },
-           [&] { s.LoadFromGraphicRect(&picture, 0, 0, RECT{3, 0, 1, 4}); },
-           [&] { s.LoadFromGraphicRect(&picture, 8, 8, RECT{0, 3, 4, 3}); },
-           [&] { s.LoadFromGraphicRect(&picture, -2, 0, RECT{0, 0, 4, 4}); },
+           [&] {
+             s.LoadFromGraphicRect(&picture, 0, 0, RECT{2, 2, 2, 4});
+           },
+           [&] {
+             s.LoadFromGraphicRect(&picture, 0, 0, RECT{3, 0, 1, 4});
+           },
+           [&] {
+             s.LoadFromGraphicRect(&picture, 8, 8, RECT{0, 3, 4, 3});
+           },
+           [&] {
+             s.LoadFromGraphicRect(&picture, -2, 0, RECT{0, 0, 4, 4});
+           },
        }) {
     s.SetSize(2, 2);
     EXPECT_NO_THROW(load());

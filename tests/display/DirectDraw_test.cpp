@@ -14,9 +14,7 @@ template <class F>
 std::string MessageOf(F&& f) {
   try {
     f();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
+  } catch (const Exception& e) { return e.Message(); }
   return "no exception";
 }
 
@@ -59,9 +57,7 @@ TEST_F(DirectDrawObject, CreationFailures) {
     try {
       TDirectDraw dd(&unknown, dx7);
       ADD_FAILURE() << "made on an unknown driver";
-    } catch (const EDirectDrawError& e) {
-      EXPECT_EQ(e.Message(), "DirectDraw cannot be initialized");
-    }
+    } catch (const EDirectDrawError& e) { EXPECT_EQ(e.Message(), "DirectDraw cannot be initialized"); }
   }
   FreeBoundLibraries();
   ModuleRegistry::SetMissing("DDraw.dll", true);
@@ -131,8 +127,8 @@ TEST_F(DirectDrawObject, FreesSurfacesThenPalettesThenClippersLastMadeFirst) {
   EXPECT_EQ(dd->ClipperCount(), 2);
   EXPECT_EQ(dd->Surfaces(1), s2);
   delete dd;
-  EXPECT_EQ(FreeLog, (std::vector<std::string>{"surface 2", "surface 1", "palette 2", "palette 1", "clipper 2",
-                                               "clipper 1"}));
+  EXPECT_EQ(FreeLog,
+            (std::vector<std::string>{"surface 2", "surface 1", "palette 2", "palette 1", "clipper 2", "clipper 1"}));
 }
 
 TEST_F(DirectDrawObject, WrappersFreedFirstLeaveTheLists) {
@@ -225,9 +221,7 @@ TEST_F(DirectDrawObject, ClipperThatCannotBeMadeLeavesTheList) {
   try {
     new TDirectDrawClipper(&dd);
     ADD_FAILURE() << "a clipper was made";
-  } catch (const EDirectDrawClipperError& e) {
-    EXPECT_EQ(e.Message(), "Clipper cannot be made");
-  }
+  } catch (const EDirectDrawClipperError& e) { EXPECT_EQ(e.Message(), "Clipper cannot be made"); }
   EXPECT_EQ(dd.LastResult(), DDERR_OUTOFMEMORY);
   ASSERT_EQ(dd.ClipperCount(), 1);
   EXPECT_EQ(dd.Clippers(0), &first);
@@ -266,10 +260,22 @@ TEST(ClipBlitRects, Table) {
       {"source past its bottom", {0, 0, 4, 4}, {0, 8, 4, 12}, b12, b12, true, {0, 0, 4, 2}, {0, 8, 4, 10}},
       {"wholly left of its bound", {-8, 0, -2, 4}, {0, 0, 6, 4}, b12, b12, false, {0, 0, -2, 4}, {8, 0, 6, 4}},
       {"touching the right edge", {12, 0, 16, 4}, {0, 0, 4, 4}, b12, b12, false, {12, 0, 12, 4}, {0, 0, 0, 4}},
-      {"bounds not at the origin", {0, 0, 10, 10}, {0, 0, 10, 10}, {2, 2, 8, 8}, {0, 0, 5, 5}, true,
-       {2, 2, 5, 5}, {2, 2, 5, 5}},
-      {"far outside without overflow", {INT32_MIN, 0, INT32_MIN + 4, 4}, {0, 0, 4, 4}, b12, b12, false,
-       {0, 0, INT32_MIN + 4, 4}, {INT32_MAX, 0, 4, 4}},
+      {"bounds not at the origin",
+       {0, 0, 10, 10},
+       {0, 0, 10, 10},
+       {2, 2, 8, 8},
+       {0, 0, 5, 5},
+       true,
+       {2, 2, 5, 5},
+       {2, 2, 5, 5}},
+      {"far outside without overflow",
+       {INT32_MIN, 0, INT32_MIN + 4, 4},
+       {0, 0, 4, 4},
+       b12,
+       b12,
+       false,
+       {0, 0, INT32_MIN + 4, 4},
+       {INT32_MAX, 0, 4, 4}},
   };
   for (const ClipCase& c : cases) {
     RECT dest = c.Dest, src = c.Src;

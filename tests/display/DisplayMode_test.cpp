@@ -29,7 +29,8 @@ TShownMode CurrentDisplayMode(TDirectDraw& dd) {
 
 std::vector<TShownMode> ListOf(TDXDrawDisplay& d) {
   std::vector<TShownMode> out;
-  for (int i = 0; i < d.Count(); ++i) out.push_back({d.Modes(i)->Width(), d.Modes(i)->Height(), d.Modes(i)->BitCount()});
+  for (int i = 0; i < d.Count(); ++i)
+    out.push_back({d.Modes(i)->Width(), d.Modes(i)->Height(), d.Modes(i)->BitCount()});
   return out;
 }
 
@@ -54,9 +55,7 @@ TEST_F(DisplayModes, DefaultsAndSetters) {
     try {
       d.SetBitCount(bits);
       ADD_FAILURE() << bits;
-    } catch (const EDirectDrawError& e) {
-      EXPECT_EQ(e.Message(), "It should be either of 8 or 16 or 24 or 32");
-    }
+    } catch (const EDirectDrawError& e) { EXPECT_EQ(e.Message(), "It should be either of 8 or 16 or 24 or 32"); }
     EXPECT_EQ(d.BitCount(), 32);
   }
 }
@@ -83,8 +82,8 @@ TEST_F(DisplayModes, AssignCopiesTheSetting) {
 }
 
 TEST_F(DisplayModes, ListIsSortedAndReadFromTheControlsObjectOrATemporaryOne) {
-  SetEmulatedDisplayModes({{800, 600, 32}, {640, 480, 16}, {800, 600, 8}, {640, 480, 8}, {1024, 768, 16},
-                           {800, 480, 16}});
+  SetEmulatedDisplayModes(
+      {{800, 600, 32}, {640, 480, 16}, {800, 600, 8}, {640, 480, 8}, {1024, 768, 16}, {800, 480, 16}});
   const std::vector<TShownMode> sorted{{640, 480, 8}, {640, 480, 16}, {800, 480, 16},
                                        {800, 600, 8}, {800, 600, 32}, {1024, 768, 16}};
   TFakeDXDraw control;
@@ -180,8 +179,8 @@ TEST_F(DisplayModes, BadRequestsDoNotTouchTheDisplay) {
   TFakeDXDraw control;
   control.DD = &dd;
   const TShownMode before = CurrentDisplayMode(dd);
-  for (auto [w, h, b] : {std::tuple{0, 480, 8}, std::tuple{640, 0, 8}, std::tuple{-640, 480, 8},
-                         std::tuple{640, 480, 15}}) {
+  for (auto [w, h, b] :
+       {std::tuple{0, 480, 8}, std::tuple{640, 0, 8}, std::tuple{-640, 480, 8}, std::tuple{640, 480, 15}}) {
     EXPECT_FALSE(control.Disp.SetSizeBestFit(w, h, b));
   }
   EXPECT_EQ(CurrentDisplayMode(dd), before);

@@ -137,12 +137,8 @@ TEST_F(DrawAlpha, GuardsAndTheOperationChosen) {
       EXPECT_TRUE(Calls[0].Transparent);
       EXPECT_EQ(Calls[0].ColorKey, 0x123456u);  // the source's blit key
     }
-    if (!c.Dest->Empty()) {
-      EXPECT_TRUE(Unlocked(*c.Dest));
-    }
-    if (c.Source && !c.Source->Empty()) {
-      EXPECT_TRUE(Unlocked(*c.Source));
-    }
+    if (!c.Dest->Empty()) { EXPECT_TRUE(Unlocked(*c.Dest)); }
+    if (c.Source && !c.Source->Empty()) { EXPECT_TRUE(Unlocked(*c.Source)); }
   }
   // Not transparent: the flag is passed as it stands.
   Calls.clear();
@@ -440,7 +436,7 @@ TEST_F(PictureDrawAlpha, DrawsANamedPatternBlendedAndNothingOutOfRange) {
   List->Items()->Find("farm")->DrawAlpha(back, RECT{20, 20, 40, 40}, 1, 255);
   EXPECT_EQ(back->GetPixel(30, 30), 0x00FF00u);  // lime, stretched twice
   EXPECT_EQ(back->GetPixel(39, 39), 0x00FF00u);
-  EXPECT_EQ(back->GetPixel(21, 21), 0u);         // the key leaves the background
+  EXPECT_EQ(back->GetPixel(21, 21), 0u);  // the key leaves the background
   EXPECT_EQ(back->GetPixel(40, 40), 0u);
 
   back->Fill(0);

@@ -9,9 +9,8 @@
 namespace {
 
 TEST(DDBitDepthFlag, Table) {
-  const std::pair<int, DWORD> cases[] = {{1, 0x4000}, {2, 0x2000}, {4, 0x1000}, {8, 0x800}, {16, 0x400},
-                                         {24, 0x200}, {32, 0x100}, {0, 0},      {15, 0},    {3, 0},
-                                         {64, 0},     {-8, 0}};
+  const std::pair<int, DWORD> cases[] = {{1, 0x4000}, {2, 0x2000}, {4, 0x1000}, {8, 0x800}, {16, 0x400}, {24, 0x200},
+                                         {32, 0x100}, {0, 0},      {15, 0},     {3, 0},     {64, 0},     {-8, 0}};
   for (auto [bits, flag] : cases) EXPECT_EQ(DDBitDepthFlag(bits), flag) << bits;
 }
 
@@ -49,7 +48,8 @@ using DriverSelection = DirectDrawTest;
 
 TEST_F(DriverSelection, WithoutA3DDeviceNothingChanges) {
   const GUID chosen{0xAABBCCDD, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
-  for (TDriverSelectFlags flags : {TDriverSelectFlags(dsSelectDriver), TDriverSelectFlags(dsSelectDriver | dsBitCountChange)}) {
+  for (TDriverSelectFlags flags :
+       {TDriverSelectFlags(dsSelectDriver), TDriverSelectFlags(dsSelectDriver | dsBitCountChange)}) {
     int bits = 15;
     TDriverGUID driver(chosen);
     FindDriver(flags, bits, driver);
@@ -86,18 +86,14 @@ TEST_F(DriverSelection, MissingDirect3DInterfaces) {
   try {
     Init3DLegacy(&back, z, intf, flags);
     ADD_FAILURE();
-  } catch (const EIntfCastError& e) {
-    EXPECT_EQ(e.Message(), "Interface not supported");
-  }
+  } catch (const EIntfCastError& e) { EXPECT_EQ(e.Message(), "Interface not supported"); }
   EXPECT_EQ(intf.D3D3, nullptr);
   IDirect3D7* d3d7 = nullptr;
   IDirect3DDevice7* device7 = nullptr;
   try {
     Init3D7(&back, z, d3d7, flags, device7);
     ADD_FAILURE();
-  } catch (const EDirectDrawError& e) {
-    EXPECT_EQ(e.Message(), "IDirectDraw7 not made");
-  }
+  } catch (const EDirectDrawError& e) { EXPECT_EQ(e.Message(), "IDirectDraw7 not made"); }
   EXPECT_EQ(flags, dsZBuffer);
 }
 
@@ -171,9 +167,7 @@ TEST_F(ZBuffer, SetUpsFindNo3DDeviceAndLeaveNothingBehind) {
   try {
     Init3D7(Back.get(), z, d3d7, flags, device7);
     ADD_FAILURE() << "a device was found";
-  } catch (const EDXDrawError& e) {
-    EXPECT_EQ(e.Message(), "3D device not found");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_EQ(e.Message(), "3D device not found"); }
   EXPECT_EQ(z, nullptr);
   EXPECT_EQ(d3d7, nullptr);
   EXPECT_EQ(device7, nullptr);
@@ -183,9 +177,7 @@ TEST_F(ZBuffer, SetUpsFindNo3DDeviceAndLeaveNothingBehind) {
   try {
     Init3DLegacy(Back.get(), z, intf, flags);
     ADD_FAILURE() << "a device was found";
-  } catch (const EDXDrawError& e) {
-    EXPECT_EQ(e.Message(), "3D device not found");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_EQ(e.Message(), "3D device not found"); }
   EXPECT_EQ(z, nullptr);
   EXPECT_EQ(intf.D3D, nullptr);
   EXPECT_EQ(intf.D3D3, nullptr);
@@ -240,9 +232,9 @@ using DriverSearch = DirectDrawTest;
 
 TEST_F(DriverSearch, PicksTheDriverWithAQualifyingDevice) {
   std::vector<TFakeDriver> drivers{
-      DriverWith(true, 0, 8 << 20, {LegacyDevice(1, false, DDBD_16)}),        // software only
+      DriverWith(true, 0, 8 << 20, {LegacyDevice(1, false, DDBD_16)}),  // software only
       DriverWith(false, 7, 8 << 20, {LegacyDevice(2, true, DDBD_16 | DDBD_32)}),
-      DriverWith(false, 8, 4 << 20, {LegacyDevice(3, true, DDBD_16)}),       // less video memory
+      DriverWith(false, 8, 4 << 20, {LegacyDevice(3, true, DDBD_16)}),  // less video memory
   };
   drivers[2].Has3D = true;
   TFake3DModule module(drivers);
@@ -363,9 +355,7 @@ TEST_F(SetUp3D, DirectX7TriesSoftwareOnceWhenTheHardwareDeviceFails) {
   try {
     Init3D7(Back.get(), z, d3d7, flags, device);
     ADD_FAILURE();
-  } catch (const EDXDrawError& e) {
-    EXPECT_EQ(e.Message(), "IDirect3DDevice7 cannot be made");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_EQ(e.Message(), "IDirect3DDevice7 cannot be made"); }
   EXPECT_EQ(z, nullptr);
   EXPECT_EQ(d3d7, nullptr);
   EXPECT_EQ(device, nullptr);
@@ -402,8 +392,8 @@ TEST_F(SetUp3D, OlderPathSetsRenderStatesAndFailsOnTheRetainedModeDevice) {
   EXPECT_NE(intf.D3DDevice, nullptr);
   EXPECT_NE(intf.D3D, nullptr);
   EXPECT_EQ(drivers[0].RenderStates,
-            (std::vector<std::pair<DWORD, DWORD>>{{D3DRENDERSTATE_DITHERENABLE, 1}, {D3DRENDERSTATE_ZENABLE, 1},
-                                                  {D3DRENDERSTATE_ZWRITEENABLE, 1}}));
+            (std::vector<std::pair<DWORD, DWORD>>{
+                {D3DRENDERSTATE_DITHERENABLE, 1}, {D3DRENDERSTATE_ZENABLE, 1}, {D3DRENDERSTATE_ZWRITEENABLE, 1}}));
   ReleaseZBuffer(Back.get(), z);
 
   // The display's retained mode makes no device over a Direct3D device.
@@ -412,12 +402,10 @@ TEST_F(SetUp3D, OlderPathSetsRenderStatesAndFailsOnTheRetainedModeDevice) {
   try {
     Init3DLegacy(Back.get(), z, intf, flags);
     ADD_FAILURE();
-  } catch (const EDXDrawError& e) {
-    EXPECT_EQ(e.Message(), "IDirect3DRMDevice2 cannot be made");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_EQ(e.Message(), "IDirect3DRMDevice2 cannot be made"); }
   EXPECT_EQ(drivers[0].RenderStates,
-            (std::vector<std::pair<DWORD, DWORD>>{{D3DRENDERSTATE_DITHERENABLE, 1}, {D3DRENDERSTATE_ZENABLE, 0},
-                                                  {D3DRENDERSTATE_ZWRITEENABLE, 0}}));
+            (std::vector<std::pair<DWORD, DWORD>>{
+                {D3DRENDERSTATE_DITHERENABLE, 1}, {D3DRENDERSTATE_ZENABLE, 0}, {D3DRENDERSTATE_ZWRITEENABLE, 0}}));
   EXPECT_EQ(intf.D3DDevice3, nullptr);
   EXPECT_EQ(intf.D3D, nullptr);
   EXPECT_NE(intf.D3DRM3, nullptr);  // the retained-mode object is kept
@@ -441,9 +429,7 @@ TEST_F(SetUp3D, OlderPathFailsTwiceWithItsOwnText) {
   try {
     Init3DLegacy(Back.get(), z, intf, flags);
     ADD_FAILURE();
-  } catch (const EDXDrawError& e) {
-    EXPECT_EQ(e.Message(), "IDirect3DDevice3 cannot be made");
-  }
+  } catch (const EDXDrawError& e) { EXPECT_EQ(e.Message(), "IDirect3DDevice3 cannot be made"); }
   EXPECT_EQ(drivers[0].Created, (std::vector<GUID>{MakeGuid(4), MakeGuid(2)}));
   EXPECT_EQ(intf.D3D3, nullptr);
 }

@@ -181,8 +181,9 @@ TEST(HashCollection, PublishesTheName) {
 
 TEST(HashCollection, RandomisedAgainstAModel) {
   // Names from a small pool with case variants and colliding buckets.
-  const std::vector<std::string> pool = {"", "a", "B", "tile", "TILE", "Tile", "up1", "Up1", "tree", "water",
-                                         "ab", "ba", Cp("łucznik"), Cp("ŁUCZNIK"), "hand", "c3", "x", "y"};
+  const std::vector<std::string> pool = {"",     "a",    "B",     "tile", "TILE", "Tile",        "up1",
+                                         "Up1",  "tree", "water", "ab",   "ba",   Cp("łucznik"), Cp("ŁUCZNIK"),
+                                         "hand", "c3",   "x",     "y"};
   std::mt19937 rng(20261210);
   THashCollection c(CollectionItemClassOf<THashCollectionItem>());
   // The model: names in order, and for each item when it was last named.

@@ -71,16 +71,42 @@ TEST_F(Pictures, PatternsAndTilesAsTheStepsCutThem) {
   ASSERT_TRUE(List->Items()->Initialized());
   const CutCase cases[] = {
       {"whole picture", 64, 32, 0, 0, 0, 0, false, 1, {{64, 32}}, {{0, 0, {0, 0, 64, 32}}}},
-      {"three patterns on one tile", 100, 40, 30, 40, 5, 0, false, 3, {{100, 40}},
+      {"three patterns on one tile",
+       100,
+       40,
+       30,
+       40,
+       5,
+       0,
+       false,
+       3,
+       {{100, 40}},
        {{0, 0, {0, 0, 30, 40}}, {1, 0, {35, 0, 65, 40}}, {2, 0, {70, 0, 100, 40}}}},
       {"system memory: one surface", 100, 40, 30, 40, 5, 0, true, 3, {{100, 40}}, {{2, 0, {70, 0, 100, 40}}}},
-      {"tiles of 600 pixels", 1000, 50, 100, 0, 0, 0, false, 10, {{600, 50}, {400, 50}},
+      {"tiles of 600 pixels",
+       1000,
+       50,
+       100,
+       0,
+       0,
+       0,
+       false,
+       10,
+       {{600, 50}, {400, 50}},
        {{5, 0, {500, 0, 600, 50}}, {6, 1, {0, 0, 100, 50}}, {9, 1, {300, 0, 400, 50}}}},
-      {"tile rows", 40, 1200, 0, 100, 0, 0, false, 12, {{40, 600}, {40, 600}},
+      {"tile rows",
+       40,
+       1200,
+       0,
+       100,
+       0,
+       0,
+       false,
+       12,
+       {{40, 600}, {40, 600}},
        {{5, 0, {0, 500, 40, 600}}, {6, 1, {0, 0, 40, 100}}}},
       {"grid", 64, 64, 16, 16, 0, 0, false, 16, {{64, 64}}, {{5, 0, {16, 16, 32, 32}}, {15, 0, {48, 48, 64, 64}}}},
-      {"negative skip: one surface", 100, 40, 30, 0, -10, 0, false, 4, {{100, 40}},
-       {{3, 0, {60, 0, 90, 40}}}},
+      {"negative skip: one surface", 100, 40, 30, 0, -10, 0, false, 4, {{100, 40}}, {{3, 0, {60, 0, 90, 40}}}},
       {"zero step", 100, 40, 10, 0, -10, 0, false, 0, {}, {}},
       {"negative step", 100, 40, 10, 0, -25, 0, false, 0, {}, {}},
       {"zero height step", 100, 40, 0, 20, 0, -20, true, 0, {}, {}},
@@ -145,15 +171,11 @@ TEST_F(Pictures, FindIgnoresCaseOfPolishLettersAndReportsMissingNamesLiterally) 
   try {
     List->Items()->Find(Cp("Żołnierz"));
     FAIL();
-  } catch (const EPictureCollectionError& e) {
-    EXPECT_EQ(std::string(e.what()), Cp("Image 'Żołnierz' not found"));
-  }
+  } catch (const EPictureCollectionError& e) { EXPECT_EQ(std::string(e.what()), Cp("Image 'Żołnierz' not found")); }
   try {
     List->Items()->Find("%s%d%n");
     FAIL();
-  } catch (const EPictureCollectionError& e) {
-    EXPECT_STREQ(e.what(), "Image '%s%d%n' not found");
-  }
+  } catch (const EPictureCollectionError& e) { EXPECT_STREQ(e.what(), "Image '%s%d%n' not found"); }
   EXPECT_EQ(List->Items()->Items(1), hand);
   EXPECT_THROW(List->Items()->Items(2), EListError);
   EXPECT_THROW(List->Items()->Items(-1), EListError);
@@ -274,9 +296,7 @@ TEST_F(Pictures, InitialisingWithoutAnInitialisedControlFails) {
   try {
     List->Items()->InitializeImages(Draw);
     FAIL();
-  } catch (const EPictureCollectionError& e) {
-    EXPECT_STREQ(e.what(), "TPictureCollection cannot be initialized");
-  }
+  } catch (const EPictureCollectionError& e) { EXPECT_STREQ(e.what(), "TPictureCollection cannot be initialized"); }
   EXPECT_EQ(List->Items()->DXDraw(), nullptr);
   EXPECT_THROW(List->Items()->InitializeImages(nullptr), EPictureCollectionError);
 }
@@ -302,7 +322,7 @@ TEST_F(Pictures, AssignCopiesSettingsPictureAndNameAndRebuilds) {
   EXPECT_FALSE(copy->Transparent());
   EXPECT_TRUE(copy->SystemMemory());
   EXPECT_EQ(copy->Picture()->Width(), 60);
-  EXPECT_EQ(copy->PatternCount(), 3);  // rebuilt at once
+  EXPECT_EQ(copy->PatternCount(), 3);              // rebuilt at once
   EXPECT_EQ(List->Items()->IndexOf("source"), 1);  // of two items so named, the one named last
 }
 
@@ -397,7 +417,7 @@ TEST_F(Pictures, SurfacesOutliveTheirDirectDrawObjectDetachedAndAreFreedByTheirI
   EXPECT_TRUE(surface->Empty());
   Draw->Initialize();
   item->Draw(Draw->Surface(), 0, 0, 0);  // draws nothing
-  pictures.Restore();  // rebuilt on the control's new DirectDraw object
+  pictures.Restore();                    // rebuilt on the control's new DirectDraw object
   ASSERT_EQ(item->SurfaceCount(), 1);
   EXPECT_EQ(item->Surfaces(0)->DDraw(), Draw->DDraw());
   Draw->Finalize();

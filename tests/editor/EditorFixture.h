@@ -28,9 +28,9 @@
 #include "platform/toolkit/TestDriverControls.h"
 #include "platform/win/KeyState.h"
 #include "platform/win/Time.h"
-#include "world/Records.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/StartFolder.h"
+#include "world/Records.h"
 #include "world/WorldFiles.h"
 
 namespace editor_test {
@@ -124,14 +124,14 @@ class EditorTest : public ::testing::Test {
       TColor Fill;
     };
     const std::vector<TItem> items = {
-        {F1->DXImageList1, "tile", 34, 50, 0x008000}, {F1->DXImageList1, "tree", 34, 50, 0x00FF00},
-        {F1->DXImageList1, "water", 34, 50, 0xFF0000}, {F1->DXImageList1, "up1", 34, 50, 0x808080},
-        {F1->DXImageList1, "up2", 34, 50, 0x909090},   {F1->DXImageList1, "up3", 34, 50, 0xA0A0A0},
-        {F1->DXImageList1, "up4", 34, 50, 0xB0B0B0},   {F1->DXImageList2, "grid", 34, 50, 0xFFFFFF},
-        {F1->DXImageList2, "hand", 32, 32, 0x0000FF},  {F1->DXImageList2, "up1", 34, 50, 0x404040},
-        {F1->DXImageList2, "up2", 34, 50, 0x505050},   {F1->DXImageList2, "up3", 34, 50, 0x606060},
-        {F1->DXImageList2, "up4", 34, 50, 0x707070},   {F1->DXImageList3, "piechur", 38, 50, 0x00FFFF},
-        {F1->DXImageList3, "mag", 38, 50, 0xFF00C0},   {F1->DXImageList3, "łucznik", 38, 50, 0x00C0FF},
+        {F1->DXImageList1, "tile", 34, 50, 0x008000},   {F1->DXImageList1, "tree", 34, 50, 0x00FF00},
+        {F1->DXImageList1, "water", 34, 50, 0xFF0000},  {F1->DXImageList1, "up1", 34, 50, 0x808080},
+        {F1->DXImageList1, "up2", 34, 50, 0x909090},    {F1->DXImageList1, "up3", 34, 50, 0xA0A0A0},
+        {F1->DXImageList1, "up4", 34, 50, 0xB0B0B0},    {F1->DXImageList2, "grid", 34, 50, 0xFFFFFF},
+        {F1->DXImageList2, "hand", 32, 32, 0x0000FF},   {F1->DXImageList2, "up1", 34, 50, 0x404040},
+        {F1->DXImageList2, "up2", 34, 50, 0x505050},    {F1->DXImageList2, "up3", 34, 50, 0x606060},
+        {F1->DXImageList2, "up4", 34, 50, 0x707070},    {F1->DXImageList3, "piechur", 38, 50, 0x00FFFF},
+        {F1->DXImageList3, "mag", 38, 50, 0xFF00C0},    {F1->DXImageList3, "łucznik", 38, 50, 0x00C0FF},
         {F1->DXImageList4, "zamek", 98, 110, 0x0080FF}, {F1->DXImageList4, "wieża", 98, 110, 0x8000FF},
         {F1->DXImageList3, "golem", 38, 50, 0x404080},  {F1->DXImageList4, "ruina", 98, 110, 0x408040}};
     for (TDXImageList* list : {F1->DXImageList1, F1->DXImageList2, F1->DXImageList3, F1->DXImageList4})

@@ -188,7 +188,7 @@ TEST_F(MapFileTest, OpeningReplacesObjectsClampsTheSizeAndClosesSlotGaps) {
   a.Players[1].Gold = 99999;
   a.Players[1].Wood = 0;
   a.Units[1] = Unit("Piechur", 1, 0, 0);
-  a.Units[4] = Unit("Mag", 1, 0, 0);     // slots 2 and 3 free
+  a.Units[4] = Unit("Mag", 1, 0, 0);  // slots 2 and 3 free
   a.Units[150] = Unit("Mnich", 1, 0, 0);
   a.Buildings[2].Name.Assign("Zamek");
   a.Buildings[2].Number = 1;

@@ -334,9 +334,8 @@ TEST_F(ObjectsTest, RefusalsSayWhyAndWriteNothing) {
   } kinds[] = {
       {"units", Form2, Form2->ComboBox1, Form2->SpinEdit1, Form2->SpeedButton1, Form2->SpeedButton2, F1->ComboBox1,
        F1->SpeedButton9, &S().UnitCount, MaxUnits, "Wybierz rodzaj jednostki!", "Za dużo jednostek!"},
-      {"buildings", Form3, Form3->ComboBox1, Form3->SpinEdit1, Form3->SpeedButton1, Form3->SpeedButton2,
-       F1->ComboBox3, F1->SpeedButton12, &S().BuildingCount, MaxBuildings, "Wybierz rodzaj budynku!",
-       "Za dużo budynków!"},
+      {"buildings", Form3, Form3->ComboBox1, Form3->SpinEdit1, Form3->SpeedButton1, Form3->SpeedButton2, F1->ComboBox3,
+       F1->SpeedButton12, &S().BuildingCount, MaxBuildings, "Wybierz rodzaj budynku!", "Za dużo budynków!"},
   };
   for (const TKind& k : kinds) {
     SCOPED_TRACE(k.Name);
@@ -397,6 +396,6 @@ TEST_F(ObjectsTest, PlacedObjectsAreDrawn) {
   Advance(20);
   Advance(20);
   TPixels px = Driver->ReadPixels(F1->DXDraw1);
-  EXPECT_EQ(px.At(30 + 378 + 19, 60 + 207 + 25), 0xFFFF00u);         // "piechur"
+  EXPECT_EQ(px.At(30 + 378 + 19, 60 + 207 + 25), 0xFFFF00u);             // "piechur"
   EXPECT_EQ(px.At(-200 + 378 - 30 + 49, 0 + 207 - 30 + 55), 0xFF8000u);  // "zamek"
 }

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "EditorFixture.h"
-#include "platform/rtl/Exceptions.h"
 #include "input_sound/InputDevice.h"
 #include "input_sound/Keyboard.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/toolkit/Menus.h"
 #include "platform/win/Window.h"
 
@@ -58,10 +58,17 @@ TEST_F(EditorTest, WindowsAndTheirControlsAreMadeAsStored) {
   struct {
     TSpinEdit* Field;
     int Min, Max, Value;
-  } spins[] = {{F1->SpinEdit1, 10, 250, 48}, {F1->SpinEdit2, 10, 250, 48}, {F1->SpinEdit3, 1, 50, 10},
-               {F1->SpinEdit5, 0, 99999, 1000}, {F1->SpinEdit6, 0, 99999, 1000}, {F1->SpinEdit4, 0, 9, 0},
-               {Form2->SpinEdit1, -2147483647, 2147483647, 0}, {Form2->SpinEdit2, 0, 2147483647, 0},
-               {Form2->SpinEdit5, 1, 100, 100}, {Form2->SpinEdit9, 0, 9, 0}, {Form3->SpinEdit6, 0, 9, 0}};
+  } spins[] = {{F1->SpinEdit1, 10, 250, 48},
+               {F1->SpinEdit2, 10, 250, 48},
+               {F1->SpinEdit3, 1, 50, 10},
+               {F1->SpinEdit5, 0, 99999, 1000},
+               {F1->SpinEdit6, 0, 99999, 1000},
+               {F1->SpinEdit4, 0, 9, 0},
+               {Form2->SpinEdit1, -2147483647, 2147483647, 0},
+               {Form2->SpinEdit2, 0, 2147483647, 0},
+               {Form2->SpinEdit5, 1, 100, 100},
+               {Form2->SpinEdit9, 0, 9, 0},
+               {Form3->SpinEdit6, 0, 9, 0}};
   for (const auto& s : spins) {
     SCOPED_TRACE(s.Field->Name());
     EXPECT_EQ(s.Field->MinValue(), s.Min);
@@ -75,22 +82,26 @@ TEST_F(EditorTest, WindowsAndTheirControlsAreMadeAsStored) {
   struct {
     TControl* Control;
     const char* Hint;
-  } hints[] = {{F1->SpinEdit1, "Szerokość mapy"}, {F1->SpinEdit2, "Wysokość mapy"},
-               {F1->SpinEdit3, "Stopień losowości krajobrazu"}, {F1->SpeedButton1, "Losuj"},
-               {F1->SpeedButton2, "Zeruj"}, {F1->SpeedButton9, "Utwórz"}, {F1->SpeedButton10, "Edytuj"},
-               {F1->SpeedButton11, "Usuń"}, {F1->SpeedButton12, "Utwórz"}, {F1->SpeedButton13, "Edytuj"},
+  } hints[] = {{F1->SpinEdit1, "Szerokość mapy"},
+               {F1->SpinEdit2, "Wysokość mapy"},
+               {F1->SpinEdit3, "Stopień losowości krajobrazu"},
+               {F1->SpeedButton1, "Losuj"},
+               {F1->SpeedButton2, "Zeruj"},
+               {F1->SpeedButton9, "Utwórz"},
+               {F1->SpeedButton10, "Edytuj"},
+               {F1->SpeedButton11, "Usuń"},
+               {F1->SpeedButton12, "Utwórz"},
+               {F1->SpeedButton13, "Edytuj"},
                {F1->SpeedButton14, "Usuń"}};
   for (const auto& h : hints) EXPECT_EQ(h.Control->Hint(), Cp(h.Hint)) << h.Control->Name();
 
   // The tools: one group, the first one down.
   TSpeedButton* tools[] = {F1->SpeedButton3, F1->TerrainButton1, F1->SpeedButton5, F1->SpeedButton4,
-                           F1->SpeedButton7, F1->SpeedButton6, F1->SpeedButton8};
+                           F1->SpeedButton7, F1->SpeedButton6,   F1->SpeedButton8};
   for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(tools[i]->GroupIndex(), tools[0]->GroupIndex());
     EXPECT_EQ(tools[i]->Down(), i == 0);
-    if (i > 0) {
-      EXPECT_GT(tools[i]->Left(), tools[i - 1]->Left());
-    }
+    if (i > 0) { EXPECT_GT(tools[i]->Left(), tools[i - 1]->Left()); }
   }
   EXPECT_EQ(F1->Label4->Caption(), "X: 1, Y: 1");
 
@@ -99,10 +110,14 @@ TEST_F(EditorTest, WindowsAndTheirControlsAreMadeAsStored) {
     TMenuItem* Item;
     const char* Caption;
     TShortCut Key;
-  } items[] = {{F1->Nowy1, "Nowy", ShortCut('N', {ssCtrl})},          {F1->Otwrz1, "Otwórz", ShortCut('O', {ssCtrl})},
-               {F1->Zapisz1, "Zapisz", ShortCut('S', {ssCtrl})},      {F1->N1, "-", scNone},
-               {F1->Zamknij1, "Zamknij", ShortCut(VK_F1 + 11, {ssCtrl})}, {F1->Losuj1, "Losuj", ShortCut('L', {ssCtrl})},
-               {F1->Zeruj1, "Zeruj", ShortCut('K', {ssCtrl})},       {F1->Oprogramie1, "O programie", ShortCut(VK_F1, {})}};
+  } items[] = {{F1->Nowy1, "Nowy", ShortCut('N', {ssCtrl})},
+               {F1->Otwrz1, "Otwórz", ShortCut('O', {ssCtrl})},
+               {F1->Zapisz1, "Zapisz", ShortCut('S', {ssCtrl})},
+               {F1->N1, "-", scNone},
+               {F1->Zamknij1, "Zamknij", ShortCut(VK_F1 + 11, {ssCtrl})},
+               {F1->Losuj1, "Losuj", ShortCut('L', {ssCtrl})},
+               {F1->Zeruj1, "Zeruj", ShortCut('K', {ssCtrl})},
+               {F1->Oprogramie1, "O programie", ShortCut(VK_F1, {})}};
   for (const auto& i : items) {
     EXPECT_EQ(i.Item->Caption(), Cp(i.Caption));
     EXPECT_EQ(i.Item->ShortCut(), i.Key) << i.Caption;

@@ -41,10 +41,10 @@ TEST_F(EditorTest, StoredPicturesHoldTheNamedItemsInOrder) {
     }
   EXPECT_EQ(F1->DXImageList2->Items()->Find("grid")->Width(), 34);
   EXPECT_EQ(F1->DXImageList2->Items()->Find("hand")->Width(), 32);
-  for (TSpeedButton* b : {F1->SpeedButton1, F1->SpeedButton2, F1->SpeedButton3, F1->TerrainButton1, F1->SpeedButton4,
-                          F1->SpeedButton5, F1->SpeedButton6, F1->SpeedButton7, F1->SpeedButton8, F1->SpeedButton9,
-                          F1->SpeedButton10, F1->SpeedButton11, F1->SpeedButton12, F1->SpeedButton13,
-                          F1->SpeedButton14})
+  for (TSpeedButton* b :
+       {F1->SpeedButton1, F1->SpeedButton2, F1->SpeedButton3, F1->TerrainButton1, F1->SpeedButton4, F1->SpeedButton5,
+        F1->SpeedButton6, F1->SpeedButton7, F1->SpeedButton8, F1->SpeedButton9, F1->SpeedButton10, F1->SpeedButton11,
+        F1->SpeedButton12, F1->SpeedButton13, F1->SpeedButton14})
     EXPECT_TRUE(b->HasGlyph()) << b->Name();
 }
 

@@ -127,13 +127,11 @@ TEST(EditorTerrain, HitTestAtCornersAndPastTheEdges) {
       {0, 0, 384, 239, false, 0, 0},   //   just outside
       {0, 0, 384, 248, true, 2, 1},    // lower left edge, the next row's side
       {-20, 0, 372, 244, true, 1, 1},  // scrolled by amounts not a multiple of 16 or 8
-      {7, -5, 399, 239, true, 1, 1},
-      {7, -5, 384, 235, false, 0, 0},
-      {0, 0, 536, 316, true, 1, 10},   // the right-hand corner cell of a 10 x 10 map
-      {0, 0, 552, 324, false, 0, 0},   //   one column past it
-      {0, 0, 248, 316, true, 10, 1},   // the left-hand corner cell
-      {0, -300, 392, 72, true, 9, 9},
-      {-100, -50, 5, 5, false, 0, 0},
+      {7, -5, 399, 239, true, 1, 1},  {7, -5, 384, 235, false, 0, 0},
+      {0, 0, 536, 316, true, 1, 10},  // the right-hand corner cell of a 10 x 10 map
+      {0, 0, 552, 324, false, 0, 0},  //   one column past it
+      {0, 0, 248, 316, true, 10, 1},  // the left-hand corner cell
+      {0, -300, 392, 72, true, 9, 9}, {-100, -50, 5, 5, false, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.ScrollX << "," << c.ScrollY << " at " << c.X << "," << c.Y);
@@ -143,9 +141,7 @@ TEST(EditorTerrain, HitTestAtCornersAndPastTheEdges) {
     int row = 0, col = 0;
     const bool hit = HitTestCell(s, 10, 10, W, H, c.X, c.Y, row, col);
     EXPECT_EQ(hit, c.Hit);
-    if (hit && c.Hit) {
-      EXPECT_EQ(std::tie(row, col), std::tie(c.Row, c.Col));
-    }
+    if (hit && c.Hit) { EXPECT_EQ(std::tie(row, col), std::tie(c.Row, c.Col)); }
   }
   // Scrolled to the 32-bit limits the test still finds nothing, without overflow.
   TEditorState far;
@@ -210,7 +206,7 @@ TEST_F(EditorTest, DraggingOverTheViewPaintsTheChosenToolAndElevation) {
 
   // Every tool sets its kind.
   const std::pair<TSpeedButton*, int> tools[] = {{F1->SpeedButton3, 0}, {F1->TerrainButton1, 1}, {F1->SpeedButton5, 2},
-                                                 {F1->SpeedButton4, 3}, {F1->SpeedButton7, 4},    {F1->SpeedButton6, 5},
+                                                 {F1->SpeedButton4, 3}, {F1->SpeedButton7, 4},   {F1->SpeedButton6, 5},
                                                  {F1->SpeedButton8, 6}};
   Controls->ClickTab(F1->PageControl1, 1);
   for (const auto& [button, kind] : tools) {
@@ -233,12 +229,12 @@ TEST_F(EditorTest, StrokesLandUnderThePointerAtAnyScrollAndViewSize) {
   struct {
     int ScrollX, ScrollY, ClientW, ClientH, Row, Col;
   } cases[] = {
-      {0, 0, 792, 546, 1, 1},      {7, -5, 792, 546, 3, 4},        {-203, 117, 792, 546, 2, 3},
+      {0, 0, 792, 546, 1, 1},      {7, -5, 792, 546, 3, 4},       {-203, 117, 792, 546, 2, 3},
       {-203, 117, 792, 546, 6, 1}, {333, -250, 1280, 968, 20, 2}, {-41, 13, 1280, 968, 8, 5},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "cell " << c.Row << "," << c.Col << " scrolled " << c.ScrollX << ","
-                                    << c.ScrollY << " window " << c.ClientW << "x" << c.ClientH);
+    SCOPED_TRACE(testing::Message() << "cell " << c.Row << "," << c.Col << " scrolled " << c.ScrollX << "," << c.ScrollY
+                                    << " window " << c.ClientW << "x" << c.ClientH);
     if (F1->ClientWidth() != c.ClientW) {
       F1->SetClientWidth(c.ClientW);
       F1->SetClientHeight(c.ClientH);

@@ -250,7 +250,7 @@ TEST_F(EditorTest, FrameShowsTheTerrainAndThePreview) {
   TPixels px = Driver->ReadPixels(F1->DXDraw1);
   ASSERT_EQ(px.Width, 792);
   EXPECT_EQ(px.At(2, 470), 0u);
-  EXPECT_EQ(px.At(380, 258), 0x008000u);        // plain cells around (1, 1)
+  EXPECT_EQ(px.At(380, 258), 0x008000u);            // plain cells around (1, 1)
   EXPECT_EQ(px.At(376 + 17, 199 + 25), 0xFFFFFFu);  // the marker, no cell hovered yet
   EXPECT_EQ(px.At(376 + 17, 359 + 25), 0x0000FFu);  // cell (10, 10), water
   EXPECT_EQ(px.At(10 + 17, 10 + 25), 0x0000FFu);    // the preview

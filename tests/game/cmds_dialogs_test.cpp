@@ -200,8 +200,8 @@ TEST_F(SpellDialog, WithTwoTypesChosenEachSpellIsCastByTheTypeThatListsIt) {
     std::vector<int> Casters;
     std::int32_t Cost;
   } cases[] = {
-      {0, "Teleportacja", {2}, 35},      // the druid's first slot overwrote the mage's
-      {1, "Uzdrowienie", {1, 3}, 20},     // the mage's third slot
+      {0, "Teleportacja", {2}, 35},    // the druid's first slot overwrote the mage's
+      {1, "Uzdrowienie", {1, 3}, 20},  // the mage's third slot
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Spell);

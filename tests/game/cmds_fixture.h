@@ -46,7 +46,8 @@ struct TCmdWorld {
     S.BuildingTypes[++S.BuildingTypeCount] = t;
     return S.BuildingTypes[S.BuildingTypeCount];
   }
-  TUnit& Unit(const std::string& Name, std::int32_t X, std::int32_t Y, std::uint8_t Selected = 0, std::int32_t Number = -1) {
+  TUnit& Unit(const std::string& Name, std::int32_t X, std::int32_t Y, std::uint8_t Selected = 0,
+              std::int32_t Number = -1) {
     TUnit u;
     u.Name.Assign(Name);
     u.X = u.TargetX = X;

@@ -56,8 +56,9 @@ TEST_F(Mouse, ControlPointsBecomeWorldPoints) {
     int Scroll, P;
     std::int32_t WorldX, ClickX, WorldY, ClickY;
   };
-  for (const Case& c : {Case{0, 400, 5, 3, 160, 159}, Case{0, 300, -96, -96, 59, 57}, Case{0, 10, -385, -384, -230, -228},
-                        Case{7, 400, -3, -3, 152, 150}, Case{-5, 0, -389, -387, -234, -234}}) {
+  for (const Case& c :
+       {Case{0, 400, 5, 3, 160, 159}, Case{0, 300, -96, -96, 59, 57}, Case{0, 10, -385, -384, -230, -228},
+        Case{7, 400, -3, -3, 152, 150}, Case{-5, 0, -389, -387, -234, -234}}) {
     S.ScrollX = S.ScrollY = c.Scroll;
     EXPECT_EQ(ControlToWorldX(S, c.P, W), c.WorldX) << c.Scroll << " " << c.P;
     EXPECT_EQ(ControlToWorldY(S, c.P, H), c.WorldY) << c.Scroll << " " << c.P;

@@ -57,8 +57,7 @@ TEST_F(Training, RefusalsPayNothing) {
   };
   for (const Case& c : {Case{"training already", 1000, 1000, "Rycerz", 0, Busy},
                         Case{"progress without a unit", 1000, 1000, "", 5, Busy},
-                        Case{"wood short", 1000, 19, "", 0, Short},
-                        Case{"gold short", 99, 1000, "", 0, Short}}) {
+                        Case{"wood short", 1000, 19, "", 0, Short}, Case{"gold short", 99, 1000, "", 0, Short}}) {
     TCmdWorld w = W;
     TMessages m;
     w.S.Player.Gold = c.Gold;
@@ -179,8 +178,7 @@ TEST_F(Building, RefusalsKeepTheModeAndTheStock) {
   };
   for (const Case& c : {Case{"building already", 1000, 1000, "Farma", 3, WorkerBusy},
                         Case{"progress without a name", 1000, 1000, "", 1, WorkerBusy},
-                        Case{"gold short", 199, 1000, "", 0, Short},
-                        Case{"wood short", 1000, 99, "", 0, Short}}) {
+                        Case{"gold short", 199, 1000, "", 0, Short}, Case{"wood short", 1000, 99, "", 0, Short}}) {
     TCmdWorld w = W;
     TMessages m;
     w.S.Player.Gold = c.Gold;

@@ -56,7 +56,7 @@ TEST_F(Panel, RowsLeftBehindByTheTickActOnNothing) {
   W.Unit("Rycerz", 0, 0, 0, 1);
   W.Building("Zamek", 0, 0, 0, 1);
   Refresh();
-  RemoveUnit(W.S, 1);  // the knight moves into slot 1; row 1 names no slot now
+  RemoveUnit(W.S, 1);               // the knight moves into slot 1; row 1 names no slot now
   W.Building("Farma", 0, 0, 0, 1);  // built meanwhile: it has no row
   Mark({0, 1, 2});
   SelectMarkedRows(W.S, ListBox1);

@@ -70,7 +70,8 @@ TEST_F(SpellChoice, OtherTypesAndEveryBuildingAreDeselected) {
 }
 
 TEST_F(SpellChoice, ASpellTheTypeDoesNotListOrTheTableDoesNotHoldIsNotCast) {
-  for (auto [type, spell] : {std::pair{std::string("Mag"), Bolt}, std::pair{std::string("Druid"), std::string("Deszcz")}}) {
+  for (auto [type, spell] :
+       {std::pair{std::string("Mag"), Bolt}, std::pair{std::string("Druid"), std::string("Deszcz")}}) {
     TCmdWorld w;
     w.UnitType("Mag", {"Kula Ognia"});
     w.UnitType("Druid", {"Deszcz"});
@@ -104,12 +105,12 @@ class SpellCast : public ::testing::Test {
 };
 
 TEST_F(SpellCast, BoltHitsEveryUnitAndBuildingUnderTheCursorCasterIncluded) {
-  W.Unit("Mag", 100, 100, 1);             // the caster, under the cursor
-  W.Unit("Piechur", 110, 115, 0);         // overlapping
-  W.Unit("Piechur", 116, 100, 0);         // 16 across: outside
-  W.Unit("Piechur", 100, 120, 0);         // 20 down: outside
-  W.Building("Zamek", 159, 40, 0);        // 59 and 60 away: outside on y
-  W.Building("Zamek", 159, 41, 0);        // inside
+  W.Unit("Mag", 100, 100, 1);       // the caster, under the cursor
+  W.Unit("Piechur", 110, 115, 0);   // overlapping
+  W.Unit("Piechur", 116, 100, 0);   // 16 across: outside
+  W.Unit("Piechur", 100, 120, 0);   // 20 down: outside
+  W.Building("Zamek", 159, 40, 0);  // 59 and 60 away: outside on y
+  W.Building("Zamek", 159, 41, 0);  // inside
   W.S.SpellName = Cp("Błyskawica");
   W.S.CommandMode = cmSpell;
   Cast(100, 100);

@@ -20,10 +20,10 @@ TEST(CodeBox, EntriesChangeTheCodeResourcesAndSpeedUpInSequence) {
       {"Bring copper to the Mill", false, 1005, 1007, false},
       {"Bring copper to the Mill", false, 2005, 2007, false},  // once per entry
       {"Harvest of the Old Moon", false, 2005, 2007, true},
-      {"Lumina", true, 2005, 2007, false},                     // another text ends the speed-up
+      {"Lumina", true, 2005, 2007, false},  // another text ends the speed-up
       {"Harvest of the Old Moon", false, 2005, 2007, true},
-      {"", false, 2005, 2007, false},                          // an empty one too
-      {"harvest of the old moon", false, 2005, 2007, false},   // case counts
+      {"", false, 2005, 2007, false},                         // an empty one too
+      {"harvest of the old moon", false, 2005, 2007, false},  // case counts
       {"lumina", false, 2005, 2007, false},
       {"Bring copper to the Mill ", false, 2005, 2007, false},
   };
@@ -38,7 +38,8 @@ TEST(CodeBox, EntriesChangeTheCodeResourcesAndSpeedUpInSequence) {
 
 TEST(CodeBox, HelpTextAndBoxSettings) {
   EXPECT_EQ(CodeHelpTitle(), "Kody");
-  EXPECT_EQ(CodeHelpText(), Cp("Harvest of the Old Moon - przyspiesza pracę\nBring copper to the Mill - dodatkowe surowce"));
+  EXPECT_EQ(CodeHelpText(),
+            Cp("Harvest of the Old Moon - przyspiesza pracę\nBring copper to the Mill - dodatkowe surowce"));
   EXPECT_EQ(CodeBoxInitialText(), Cp("Wprowadź kod."));
   EXPECT_TRUE(OpensCodeBox(13));
   EXPECT_FALSE(OpensCodeBox(27));

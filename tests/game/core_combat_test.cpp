@@ -17,11 +17,20 @@ TEST(AttackInterval, StrikesOnTicksWhereTheRemainderIsOne) {
     std::int32_t Interval;
     int Strikes;  // over ticks 0..999
     std::int32_t First;
-  } cases[] = {{1, 0, -1},     {0, 0, -1},    {50, 20, 1},    {3, 333, 1},     {2, 500, 1},
-               {1000, 1, 1},   {2000, 1, 1},
+  } cases[] = {{1, 0, -1},
+               {0, 0, -1},
+               {50, 20, 1},
+               {3, 333, 1},
+               {2, 500, 1},
+               {1000, 1, 1},
+               {2000, 1, 1},
                // The remainder takes the tick's sign: a negative interval
                // strikes like its magnitude.
-               {-1, 0, -1},    {-5, 200, 1},  {-50, 20, 1},   {-1000, 1, 1},  {INT32_MIN, 1, 1}};
+               {-1, 0, -1},
+               {-5, 200, 1},
+               {-50, 20, 1},
+               {-1000, 1, 1},
+               {INT32_MIN, 1, 1}};
   for (const auto& c : cases) {
     int strikes = 0;
     std::int32_t first = -1;
@@ -173,9 +182,9 @@ TEST(UnitPass, ARemovedSlotTakesTheLastRecordAndSlotsBeyondTheCountNeverAct) {
   w.AddUnitType("A", 100, 1000, 1);
   w.S.Tick = 1;
   w.S.UnitTypes[1].AttackInterval = 2;
-  TUnit& a = w.AddUnit("A", 0, 300, 0);    // dead on load
+  TUnit& a = w.AddUnit("A", 0, 300, 0);  // dead on load
   TUnit& b = w.AddUnit("A", 40, 300, 30);
-  TUnit& c = w.AddUnit("A", 80, 300, 0);   // dead on load, in the last slot
+  TUnit& c = w.AddUnit("A", 80, 300, 0);  // dead on load, in the last slot
   b.Attack = 5;
   Aim(b, a);
   c.Attack = 7;
@@ -287,7 +296,7 @@ TEST(BuildingPass, BuildingsStrikeUnitsOnlyWithinTheirRange) {
   w.AddBuildingType("Wieza", 100, 60, 2);
   TBuilding& tower = w.AddBuilding("Wieza", 0, 300, 100);
   tower.Attack = 9;
-  TUnit& near = w.AddUnit("A", 60, 300 - 100, 20);   // distance 116: out
+  TUnit& near = w.AddUnit("A", 60, 300 - 100, 20);  // distance 116: out
   near.X = 0;
   near.Y = 360;  // distance 60: in
   near.TargetX = 0;
@@ -343,36 +352,36 @@ TEST(UnitAgainstBuilding, AnAttackLandsFromAnyDistance) {
   for (const std::int32_t distance : {60, 150, 400})
     for (const TApproach a : approaches)
       for (const bool second : {false, true}) {
-      SCOPED_TRACE(std::to_string(distance) + " from " + std::to_string(a.DX) + "," + std::to_string(a.DY) +
-                   (second ? ", a second building before it" : ""));
-      TCoreWorld w;
-      w.S.Map.MapRows = w.S.Map.MapCols = 100;
-      w.AddUnitType("Piechur", 100, 20, 25);
-      w.AddBuildingType("Zamek", 1000);
-      TBuilding& castle = w.AddBuilding("Zamek", 0, 900, 1000);
-      const double length = std::sqrt(double(a.DX) * a.DX + double(a.DY) * a.DY);
-      // A building 36 pixels before the target, on the attacker's side,
-      // does not push it off.
-      if (second)
-        w.AddBuilding("Zamek", std::int32_t(std::lround(36 * a.DX / length)),
-                      900 + std::int32_t(std::lround(36 * a.DY / length)), 1000);
-      TUnit& u = w.AddUnit("Piechur", Snap3(std::int32_t(std::lround(distance * a.DX / length))),
-                           Snap3(900 + std::int32_t(std::lround(distance * a.DY / length))), 100);
-      u.Attack = 12;
-      u.Selected = 1;
-      Aim(u, castle);
-      int struck = -1;
-      for (int t = 0; t < 400 && struck < 0; ++t) {
-        MoveAndFight(w);
-        if (castle.HP < 1000) struck = t;
+        SCOPED_TRACE(std::to_string(distance) + " from " + std::to_string(a.DX) + "," + std::to_string(a.DY) +
+                     (second ? ", a second building before it" : ""));
+        TCoreWorld w;
+        w.S.Map.MapRows = w.S.Map.MapCols = 100;
+        w.AddUnitType("Piechur", 100, 20, 25);
+        w.AddBuildingType("Zamek", 1000);
+        TBuilding& castle = w.AddBuilding("Zamek", 0, 900, 1000);
+        const double length = std::sqrt(double(a.DX) * a.DX + double(a.DY) * a.DY);
+        // A building 36 pixels before the target, on the attacker's side,
+        // does not push it off.
+        if (second)
+          w.AddBuilding("Zamek", std::int32_t(std::lround(36 * a.DX / length)),
+                        900 + std::int32_t(std::lround(36 * a.DY / length)), 1000);
+        TUnit& u = w.AddUnit("Piechur", Snap3(std::int32_t(std::lround(distance * a.DX / length))),
+                             Snap3(900 + std::int32_t(std::lround(distance * a.DY / length))), 100);
+        u.Attack = 12;
+        u.Selected = 1;
+        Aim(u, castle);
+        int struck = -1;
+        for (int t = 0; t < 400 && struck < 0; ++t) {
+          MoveAndFight(w);
+          if (castle.HP < 1000) struck = t;
+        }
+        EXPECT_GE(struck, 0) << "the unit stands at " << u.X << "," << u.Y;
+        EXPECT_LE(Distance(u.X, u.Y, castle.X, castle.Y), 20 + 45);
+        // It keeps striking where it stopped.
+        const std::int32_t hp = castle.HP;
+        for (int t = 0; t < 60; ++t) MoveAndFight(w);
+        EXPECT_LT(castle.HP, hp);
       }
-      EXPECT_GE(struck, 0) << "the unit stands at " << u.X << "," << u.Y;
-      EXPECT_LE(Distance(u.X, u.Y, castle.X, castle.Y), 20 + 45);
-      // It keeps striking where it stopped.
-      const std::int32_t hp = castle.HP;
-      for (int t = 0; t < 60; ++t) MoveAndFight(w);
-      EXPECT_LT(castle.HP, hp);
-    }
 
   // Sent next to the castle without an attack, a unit is stopped short of
   // its target and pushed back 3 pixels on each axis, every tick.
@@ -488,11 +497,11 @@ TEST(Combat, ATargetNamesTheObjectWithThatWholeIdentifier) {
       {"Piechur", "piechur 1", {1}, {}},
       {"Piechur", "Piechur 1 ", {1}, {}},
       {"Piechur", "Piechur -1", {1, -1, -10}, {-1}},
-      {n97, n97 + " 1", {1, 10, 100}, {1}},            // 99 and 100 characters: whole
+      {n97, n97 + " 1", {1, 10, 100}, {1}},                   // 99 and 100 characters: whole
       {n97, n97 + " 10", {1, 10, 100, 101}, {10, 100, 101}},  // 101 characters, cut to "... 10"
       {n98, n98 + " 1", {1, 2, 10, 19, 20}, {1, 10, 19}},
       {n98, n98 + " 2", {1, 2, 10, 20}, {2, 20}},
-      {n99, n99 + " ", {1, 7, 123}, {1, 7, 123}},      // every identifier is cut to the name and a space
+      {n99, n99 + " ", {1, 7, 123}, {1, 7, 123}},  // every identifier is cut to the name and a space
       {n100, n100, {1, 5}, {1, 5}},
       {n99, n99, {1}, {}},
   };
@@ -504,7 +513,8 @@ TEST(Combat, ATargetNamesTheObjectWithThatWholeIdentifier) {
     a.Attack = 3;
     a.AttackTarget.Assign(c.Target);
     ASSERT_EQ(a.AttackTarget.Text(), c.Target.substr(0, 100));
-    for (std::size_t k = 0; k < c.Numbers.size(); ++k) w.AddUnit(c.Name, 20 * static_cast<int>(k + 1), 300, 20, c.Numbers[k]);
+    for (std::size_t k = 0; k < c.Numbers.size(); ++k)
+      w.AddUnit(c.Name, 20 * static_cast<int>(k + 1), 300, 20, c.Numbers[k]);
     w.S.Tick = 1;
     RunUnitsAgainstUnits(w.S, nullptr);
     std::vector<std::int32_t> hit;

@@ -1,8 +1,8 @@
 // Small worlds for the rule tests: types and objects added in a line each.
 #pragma once
 
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +23,8 @@ struct TCoreWorld {
     return [this](int Wave) { Sounds.push_back(Wave); };
   }
 
-  TUnitType& AddUnitType(const std::string& Name, std::int32_t MaxHP, std::int32_t Range = 0,
-                         std::int32_t Interval = 0, std::uint8_t Class = 0, std::int32_t MaxMana = 0) {
+  TUnitType& AddUnitType(const std::string& Name, std::int32_t MaxHP, std::int32_t Range = 0, std::int32_t Interval = 0,
+                         std::uint8_t Class = 0, std::int32_t MaxMana = 0) {
     TUnitType& t = S.UnitTypes[++S.UnitTypeCount];
     t.Name.Assign(Name);
     t.MaxHP = MaxHP;

@@ -56,7 +56,8 @@ TEST_F(ObjectLists, UnitRowsComeFirstAndTheVisibleListHoldsSelectedNames) {
   W.AddBuilding("Koszary", 0, 0, 10, 5).Selected = 7;  // any non-zero byte selects
   W.AddBuilding(Cp("Wieża"), 0, 0, 10, -2);
   Refresh();
-  EXPECT_EQ(Rows(*List1), (std::vector<std::string>{Cp("Łucznik 3"), "Robotnik 0", Cp("Łucznik 12"), "Koszary 5", Cp("Wieża -2")}));
+  EXPECT_EQ(Rows(*List1),
+            (std::vector<std::string>{Cp("Łucznik 3"), "Robotnik 0", Cp("Łucznik 12"), "Koszary 5", Cp("Wieża -2")}));
   EXPECT_EQ(W.S.ListUnitCount, 3);
   const bool selected[] = {true, false, true, true, false};
   for (int r = 0; r < 5; ++r) EXPECT_EQ(List1->Selected(r), selected[r]) << r;

@@ -23,9 +23,9 @@ TEST(Distance, RoundsTheEuclideanDistanceWithoutOverflow) {
     std::int32_t X1, Y1, X2, Y2, Expected;
   } cases[] = {
       {0, 0, 3, 4, 5},
-      {0, 0, 1, 1, 1},          // 1.414
+      {0, 0, 1, 1, 1},  // 1.414
       {0, 0, 0, 0, 0},
-      {3, 4, 0, 0, 5},          // symmetric
+      {3, 4, 0, 0, 5},  // symmetric
       {-3, -4, 0, 0, 5},
       {0, 0, 1, 2, 2},          // 2.236
       {0, 0, 2, 3, 4},          // 3.606
@@ -149,9 +149,9 @@ struct TProbeOffset {
   bool Inside;
 };
 const TProbeOffset ProbeOffsets[] = {
-    {0, 0, true},    {14, 0, true},   {-15, 0, true}, {0, 7, true},   {0, -8, true},  {8, 3, true},
-    {-8, 3, true},   {8, -4, true},   {-8, -4, true}, {15, 0, false}, {-16, 0, false}, {0, 8, false},
-    {0, -9, false},  {8, 4, false},   {-8, 4, false}, {8, -5, false}, {-8, -5, false},
+    {0, 0, true},   {14, 0, true}, {-15, 0, true}, {0, 7, true},   {0, -8, true},   {8, 3, true},
+    {-8, 3, true},  {8, -4, true}, {-8, -4, true}, {15, 0, false}, {-16, 0, false}, {0, 8, false},
+    {0, -9, false}, {8, 4, false}, {-8, 4, false}, {8, -5, false}, {-8, -5, false},
 };
 
 class Terrain : public ::testing::Test {
@@ -184,7 +184,8 @@ TEST_F(Terrain, AUnitIsHeldBackExactlyWhereBlockingGroundIsDrawnUnderIt) {
     SCOPED_TRACE(size);
     LayOut(size);
     // The corners and the middle of the map, and a row of cells of every kind.
-    std::vector<std::pair<int, int>> cells = {{1, 1}, {1, size}, {size, 1}, {size, size}, {size / 2, size / 2}, {2, size - 1}};
+    std::vector<std::pair<int, int>> cells = {{1, 1},       {1, size}, {size, 1}, {size, size}, {size / 2, size / 2},
+                                              {2, size - 1}};
     for (int j = 3; j < 10; ++j) cells.push_back({size - 4, j});
     bool kinds[7] = {};
     int held = 0, free = 0;
@@ -195,8 +196,8 @@ TEST_F(Terrain, AUnitIsHeldBackExactlyWhereBlockingGroundIsDrawnUnderIt) {
       W.S.UnitCount = 0;
       // Each probe on its way somewhere: far off in one of eight directions,
       // or close by on one axis only.
-      const std::int32_t aims[][2] = {{300, 0}, {-300, 0}, {0, 200}, {0, -200}, {250, 120}, {-250, -120},
-                                      {1, 0},   {0, -1},   {200, -90}};
+      const std::int32_t aims[][2] = {{300, 0},     {-300, 0}, {0, 200}, {0, -200}, {250, 120},
+                                      {-250, -120}, {1, 0},    {0, -1},  {200, -90}};
       int a = 0;
       for (const TProbeOffset& o : ProbeOffsets) {
         TUnit& u = W.AddUnit("Wojownik", cx + o.DX, cy + o.DY);
@@ -232,9 +233,8 @@ TEST_F(Terrain, AUnitIsHeldBackExactlyWhereBlockingGroundIsDrawnUnderIt) {
             onTheWay = onTheWay || DrawnTerrainUnder(W.S, unit.X + k * step(unit.X, unit.TargetX),
                                                      unit.Y + k * step(unit.Y, unit.TargetY)) != tkPlain;
           const bool expected = !here && onTheWay;
-          EXPECT_EQ(W.S.SlowFlags[u], expected ? 1 : 0)
-              << "cell " << row << "," << col << " probe " << o.DX << "," << o.DY << " scroll " << v.ScrollX << ","
-              << v.ScrollY;
+          EXPECT_EQ(W.S.SlowFlags[u], expected ? 1 : 0) << "cell " << row << "," << col << " probe " << o.DX << ","
+                                                        << o.DY << " scroll " << v.ScrollX << "," << v.ScrollY;
           (expected ? held : free) += 1;
         }
       }
@@ -264,8 +264,8 @@ TEST_F(Terrain, OffTheMapIsPlainGroundAndNothingPastTheGridIsRead) {
   // Sizes from a file are taken unchecked: beyond 250 only the 250 x 250
   // grid is the map.
   W.S.Map.MapRows = W.S.Map.MapCols = 1000;
-  EXPECT_EQ(under(-4, 8 * 500 - 11), 1);      // cell (250, 250)
-  EXPECT_EQ(under(-4, 8 * 502 - 11), 0);      // cell (251, 251)
+  EXPECT_EQ(under(-4, 8 * 500 - 11), 1);            // cell (250, 250)
+  EXPECT_EQ(under(-4, 8 * 502 - 11), 0);            // cell (251, 251)
   EXPECT_EQ(under(16 * 249 - 4, 8 * 251 - 11), 1);  // cell (1, 250)
   EXPECT_EQ(under(16 * 250 - 4, 8 * 252 - 11), 0);  // cell (1, 251)
   W.S.Map.MapRows = -3;

@@ -49,7 +49,8 @@ struct TSampleWorld {
     std::string held;
     for (int u = 1; u <= S.UnitCount && held.empty(); ++u)
       if (S.SlowFlags[u] != 0)
-        held = ObjectIdentifier(S.Units[u]) + " at " + std::to_string(S.Units[u].X) + "," + std::to_string(S.Units[u].Y);
+        held =
+            ObjectIdentifier(S.Units[u]) + " at " + std::to_string(S.Units[u].X) + "," + std::to_string(S.Units[u].Y);
     AdvanceTraining(S, {});
     AdvanceConstruction(S, {});
     MoveUnits(S);
@@ -144,7 +145,8 @@ std::string RouteName(const TSampleMap& Map, const TSampleRoute& R) {
 // and 16 high.
 std::vector<std::pair<int, int>> CellsHolding(const TMapBlock& Map, std::int32_t X, std::int32_t Y) {
   std::vector<std::pair<int, int>> out;
-  const int r0 = static_cast<int>(((Y + 11) / 8.0 - (X + 4) / 16.0) / 2), c0 = static_cast<int>(((Y + 11) / 8.0 + (X + 4) / 16.0) / 2);
+  const int r0 = static_cast<int>(((Y + 11) / 8.0 - (X + 4) / 16.0) / 2),
+            c0 = static_cast<int>(((Y + 11) / 8.0 + (X + 4) / 16.0) / 2);
   for (int r = r0 - 2; r <= r0 + 2; ++r)
     for (int c = c0 - 2; c <= c0 + 2; ++c) {
       if (r < 1 || c < 1 || r > Map.MapRows || c > Map.MapCols) continue;
@@ -204,8 +206,23 @@ TEST(SampleMapGround, TheGeneratorsTestOfBlockingGroundIsTheGames) {
     int blocking = 0;
     for (int r = 1; r <= map.MapRows; ++r)
       for (int c = 1; c <= map.MapCols; ++c)
-        for (auto [dx, dy] : {std::pair{0, 0}, {-15, 0}, {15, 0}, {0, -7}, {0, 7}, {-8, -4}, {8, 4}, {-8, 3}, {7, -4},
-                              {-16, 0}, {16, 0}, {0, -8}, {0, 8}, {-17, 1}, {17, -1}, {-19, 0}, {-18, 0}}) {
+        for (auto [dx, dy] : {std::pair{0, 0},
+                              {-15, 0},
+                              {15, 0},
+                              {0, -7},
+                              {0, 7},
+                              {-8, -4},
+                              {8, 4},
+                              {-8, 3},
+                              {7, -4},
+                              {-16, 0},
+                              {16, 0},
+                              {0, -8},
+                              {0, 8},
+                              {-17, 1},
+                              {17, -1},
+                              {-19, 0},
+                              {-18, 0}}) {
           probe.X = CellCentreX(r, c) + dx;
           probe.Y = CellCentreY(r, c) + dy;
           probe.TargetX = probe.X + 3;
@@ -240,7 +257,8 @@ TEST(SampleMapGround, NoGroundIsThinnerThanTwoCells) {
             inBlock = ClassOf(map.TerrainAt(br, bc)) == own && ClassOf(map.TerrainAt(br + 1, bc)) == own &&
                       ClassOf(map.TerrainAt(br, bc + 1)) == own && ClassOf(map.TerrainAt(br + 1, bc + 1)) == own;
           }
-        if (!inBlock && ++thin <= 10) ADD_FAILURE() << "thin ground of kind " << int(map.TerrainAt(r, c)) << " at " << r << "," << c;
+        if (!inBlock && ++thin <= 10)
+          ADD_FAILURE() << "thin ground of kind " << int(map.TerrainAt(r, c)) << " at " << r << "," << c;
       }
     EXPECT_EQ(thin, 0);
   }
@@ -260,8 +278,10 @@ TEST(SampleMapGround, NeighboursDifferByAtMostOneLevel) {
         raised += map.TerrainAt(r, c) >= 3;
         for (auto [nr, nc] : {std::pair{r + 1, c}, {r, c + 1}}) {
           if (nr > map.MapRows || nc > map.MapCols) continue;
-          const bool bad = std::abs(map.HeightAt(r, c) - map.HeightAt(nr, nc)) > 1 || std::abs(drawn(r, c) - drawn(nr, nc)) > 1;
-          if (bad && ++steep <= 10) ADD_FAILURE() << "a step of more than one level between " << r << "," << c << " and " << nr << "," << nc;
+          const bool bad =
+              std::abs(map.HeightAt(r, c) - map.HeightAt(nr, nc)) > 1 || std::abs(drawn(r, c) - drawn(nr, nc)) > 1;
+          if (bad && ++steep <= 10)
+            ADD_FAILURE() << "a step of more than one level between " << r << "," << c << " and " << nr << "," << nc;
         }
       }
     EXPECT_EQ(steep, 0);

@@ -32,8 +32,7 @@ void DrawMapEveryCell(TGameState& S, const TScene& Scene) {
           continue;
         tile->Draw(Scene.Surface, p.x, p.y, 0);
       }
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 class SceneAtTheLimits : public ::testing::Test {
@@ -43,7 +42,7 @@ class SceneAtTheLimits : public ::testing::Test {
     for (const TRigPicture& p : TSceneRig::InterfacePictures()) TSceneRig::AddPicture(Rig->Lists[0], p);
     // Terrain pictures of several sizes: trees stand tall, raised ground is wide.
     const TRigPicture terrain[] = {{"tile", 40, 24, 0x208020}, {"tree", 40, 64, 0x105010}, {"water", 40, 24, 0xC06020},
-                                   {"up1", 40, 32, 0x3070A0},  {"up2", 56, 32, 0x4080B0}, {"up3", 40, 40, 0x5090C0},
+                                   {"up1", 40, 32, 0x3070A0},  {"up2", 56, 32, 0x4080B0},  {"up3", 40, 40, 0x5090C0},
                                    {"up4", 72, 48, 0x60A0D0}};
     for (const TRigPicture& p : terrain) TSceneRig::AddPicture(Rig->Lists[3], p);
     const char* unitNames[] = {"Wojownik", "\xA3ucznik", "Mag", "Robotnik"};  // "Łucznik", windows-1250
@@ -145,8 +144,9 @@ class SceneAtTheLimits : public ::testing::Test {
     const DDSURFACEDESC& d = Rig->Back()->SurfaceDesc();
     for (size_t i = 0; i < Fast.size(); ++i)
       if (Fast[i] != Slow[i])
-        return ::testing::AssertionFailure() << "first difference at (" << (i % d.lPitch) * 8 / d.ddpfPixelFormat.dwRGBBitCount
-                                             << ", " << i / d.lPitch << ")";
+        return ::testing::AssertionFailure()
+               << "first difference at (" << (i % d.lPitch) * 8 / d.ddpfPixelFormat.dwRGBBitCount << ", "
+               << i / d.lPitch << ")";
     return ::testing::AssertionSuccess();
   }
 

@@ -35,14 +35,15 @@ class TSceneRig {
   // The interface pictures in their stored order, the terrain pictures by
   // kind; unit and building pictures are added per type.
   static std::vector<TRigPicture> InterfacePictures() {
-    return {{"c1", 32, 16, 0x0000C0}, {"c2", 32, 16, 0x0000A0}, {"c3", 32, 16, 0x000080},
+    return {{"c1", 32, 16, 0x0000C0},   {"c2", 32, 16, 0x0000A0},   {"c3", 32, 16, 0x000080},
             {"gold", 16, 16, 0x00D7FF}, {"wood", 16, 16, 0x13458B}, {"grid", 40, 24, 0x404040},
-            {"hand", 8, 8, 0xF0F0F0}, {"select", 8, 8, 0xE0E0E0}, {"spell", 8, 8, 0xD0D0D0},
+            {"hand", 8, 8, 0xF0F0F0},   {"select", 8, 8, 0xE0E0E0}, {"spell", 8, 8, 0xD0D0D0},
             {"attack", 8, 8, 0xC0C0C1}};
   }
   static std::vector<TRigPicture> TerrainPictures() {
     return {{"tile", 40, 24, 0x208020}, {"tree", 40, 24, 0x105010}, {"water", 40, 24, 0xC06020},
-            {"up1", 40, 24, 0x3070A0}, {"up2", 40, 24, 0x4080B0}, {"up3", 40, 24, 0x5090C0}, {"up4", 40, 24, 0x60A0D0}};
+            {"up1", 40, 24, 0x3070A0},  {"up2", 40, 24, 0x4080B0},  {"up3", 40, 24, 0x5090C0},
+            {"up4", 40, 24, 0x60A0D0}};
   }
 
   // With OwnPictures false the interface and terrain lists start empty (a

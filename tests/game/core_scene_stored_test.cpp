@@ -27,7 +27,8 @@ std::unique_ptr<TBitmap> ToBitmap(const TPixelPicture& P) {
   for (int y = 0; y < P.Height; ++y)
     for (int x = 0; x < P.Width; ++x) {
       const std::uint8_t* c = P.At(x, y);
-      b->Canvas()->Pixels[x][y] = P.Opaque(x, y) ? static_cast<TColor>(c[0] | (c[1] << 8) | (c[2] << 16)) : TSceneRig::Key;
+      b->Canvas()->Pixels[x][y] =
+          P.Opaque(x, y) ? static_cast<TColor>(c[0] | (c[1] << 8) | (c[2] << 16)) : TSceneRig::Key;
     }
   return b;
 }
@@ -177,8 +178,8 @@ TEST(StoredScene, ThePlacementGridLiesAroundTheCellUnderThePointer) {
   for (const TScroll scroll : {TScroll{0, -60}, TScroll{-203, 117}, TScroll{7, -5}}) {
     s.ScrollX = scroll.X;
     s.ScrollY = scroll.Y;
-    for (const auto& [row, col] : {std::pair{5, 5}, std::pair{12, 9}, std::pair{9, 14}, std::pair{15, 15},
-                                   std::pair{3, 20}, std::pair{20, 3}}) {
+    for (const auto& [row, col] :
+         {std::pair{5, 5}, std::pair{12, 9}, std::pair{9, 14}, std::pair{15, 15}, std::pair{3, 20}, std::pair{20, 3}}) {
       // Only cells whose footprint the view shows whole.
       const TRect whole = footprint(row, col);
       if (whole.left < 0 || whole.top < 60 || whole.right > scene.Width || whole.bottom > scene.Height) continue;

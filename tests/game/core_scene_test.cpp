@@ -11,9 +11,7 @@ namespace {
 
 class Scene : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Rig = std::make_unique<TSceneRig>();
-  }
+  void SetUp() override { Rig = std::make_unique<TSceneRig>(); }
   void TearDown() override { Rig.reset(); }
   TGameState& S() { return Rig->S; }
   TColor At(int X, int Y) { return Rig->At(X, Y); }
@@ -147,9 +145,7 @@ TEST_F(Scene, BuildingsAndUnitsAreCentredOnTheirPositions) {
   try {
     DrawObjects(S(), Rig->Scene());
     FAIL() << "no error";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Image 'duch' not found");
-  }
+  } catch (const Exception& e) { EXPECT_EQ(e.Message(), "Image 'duch' not found"); }
 }
 
 TEST_F(Scene, ABuildingUnderConstructionIsBlendedByProgressAboveItsBuilder) {
@@ -220,9 +216,9 @@ TEST_F(Scene, TheCursorKindFollowsObjectsDraggingAndTheMode) {
     std::uint8_t Dragging, Mode;
     std::int32_t Kind;
   } cases[] = {
-      {0, 0, 0, cmNormal, ckHand},        {111, 119, 0, cmNormal, ckSelect}, {112, 100, 0, cmNormal, ckHand},
-      {100, 120, 0, cmNormal, ckHand},    {-241, 59, 0, cmNormal, ckSelect}, {-240, 0, 0, cmNormal, ckHand},
-      {0, 0, 1, cmNormal, ckSelect},      {0, 0, 0, cmSpell, ckSpell},       {100, 100, 1, cmAttack, ckAttack},
+      {0, 0, 0, cmNormal, ckHand},     {111, 119, 0, cmNormal, ckSelect}, {112, 100, 0, cmNormal, ckHand},
+      {100, 120, 0, cmNormal, ckHand}, {-241, 59, 0, cmNormal, ckSelect}, {-240, 0, 0, cmNormal, ckHand},
+      {0, 0, 1, cmNormal, ckSelect},   {0, 0, 0, cmSpell, ckSpell},       {100, 100, 1, cmAttack, ckAttack},
       {0, 0, 0, cmPlace, ckHand},
   };
   for (const auto& c : cases) {
@@ -291,8 +287,7 @@ TEST_F(Scene, TheBorderJoinsItsFourPointsAndTheBandFollowsThePointer) {
   auto along = [&](int X0, int Y0, int X1, int Y1) {
     const int steps = std::max(std::abs(X1 - X0), std::abs(Y1 - Y0));
     int hits = 0;
-    for (int k = 0; k <= steps; ++k)
-      hits += near(X0 + (X1 - X0) * k / steps, Y0 + (Y1 - Y0) * k / steps);
+    for (int k = 0; k <= steps; ++k) hits += near(X0 + (X1 - X0) * k / steps, Y0 + (Y1 - Y0) * k / steps);
     return static_cast<double>(hits) / (steps + 1);
   };
   EXPECT_GT(along(392, 237, 712, 397), 0.4);
@@ -376,9 +371,9 @@ class SelectionLabels : public Scene {
 };
 
 TEST_F(SelectionLabels, HitPointAndManaBarsShowTheShareOfTheMaximum) {
-  Unit("Mag", -200, 0, 100, 10);     // full hit points, a quarter of the mana
-  Unit("Mag", 0, 0, 50, 80);         // half; mana above the maximum
-  Unit("Robotnik", 200, 0, 29, 0);   // 29 of 60 = 14; no mana bar
+  Unit("Mag", -200, 0, 100, 10);    // full hit points, a quarter of the mana
+  Unit("Mag", 0, 0, 50, 80);        // half; mana above the maximum
+  Unit("Robotnik", 200, 0, 29, 0);  // 29 of 60 = 14; no mana bar
   Unit("Robotnik", 200, 150, 70, 0).Selected = 0;
   Rig->Clear();
   DrawSelectionLabels(S(), Rig->Scene());
@@ -388,9 +383,7 @@ TEST_F(SelectionLabels, HitPointAndManaBarsShowTheShareOfTheMaximum) {
   for (int i = 0; i < 3; ++i) {
     const int x = sx[i], y = 239;
     EXPECT_EQ(Bar(x - 10, y - 45, clLime), expectedHP[i]) << i;
-    if (expectedHP[i] < 30) {
-      EXPECT_EQ(At(x - 10 + expectedHP[i], y - 45), clGreen) << i;
-    }
+    if (expectedHP[i] < 30) { EXPECT_EQ(At(x - 10 + expectedHP[i], y - 45), clGreen) << i; }
     // Frames are 32 x 6: black from x - 11 to x + 20, y - 46 to y - 41.
     EXPECT_EQ(At(x - 11, y - 46), clBlack);
     EXPECT_EQ(At(x + 20, y - 45), clBlack);

@@ -51,7 +51,7 @@ struct TWorldKind {
   // Which side of the ground a point lies on (0 on it), for the worlds
   // that part the map in two; for the others the side of the order.
   std::function<std::int64_t(std::int32_t X, std::int32_t Y)> Side;
-  bool Sealed;  // no plain way leads through it
+  bool Sealed;           // no plain way leads through it
   bool AlongHorizontal;  // it runs along a screen row through the middle
   // Small enough for an attacker held at it, sliding along its shore, to
   // get round it on plain ground.
@@ -59,16 +59,17 @@ struct TWorldKind {
 };
 
 const TWorldKind Worlds[] = {
-    {"thick wood 13 x 13", [](int i, int j) { return i >= 44 && i <= 56 && j >= 44 && j <= 56; }, tkTree, nullptr,
-     true, false},
+    {"thick wood 13 x 13", [](int i, int j) { return i >= 44 && i <= 56 && j >= 44 && j <= 56; }, tkTree, nullptr, true,
+     false},
     {"one-cell wall along a map row", [](int i, int j) { return i == 50 && j >= 10 && j <= 90; }, tkTree,
      [](std::int32_t X, std::int32_t Y) { return 2 * std::int64_t{Y - CY} - (X - CX); }, true, false},
     {"one-cell line meeting at corners", [](int i, int j) { return i + j == 100 && i >= 10 && i <= 90; }, tkTree,
      [](std::int32_t, std::int32_t Y) { return std::int64_t{Y} - CY; }, false, true},
-    {"two-cell wall along a screen row", [](int i, int j) { return (i + j == 100 || i + j == 101) && i >= 10 && i <= 90; },
-     tkTree, [](std::int32_t, std::int32_t Y) { return 2 * std::int64_t{Y} - (2 * CY + 8); }, true, true},
-    {"lake 5 x 5", [](int i, int j) { return i >= 48 && i <= 52 && j >= 48 && j <= 52; }, tkWater, nullptr, true,
-     false, true},
+    {"two-cell wall along a screen row",
+     [](int i, int j) { return (i + j == 100 || i + j == 101) && i >= 10 && i <= 90; }, tkTree,
+     [](std::int32_t, std::int32_t Y) { return 2 * std::int64_t{Y} - (2 * CY + 8); }, true, true},
+    {"lake 5 x 5", [](int i, int j) { return i >= 48 && i <= 52 && j >= 48 && j <= 52; }, tkWater, nullptr, true, false,
+     true},
 };
 
 void LayOut(TCoreWorld& W, const TWorldKind& K) {
@@ -132,9 +133,11 @@ TEST(TerrainRule, MoveOrdersFromEverySideStopAtTheGround) {
       EXPECT_FALSE(t.WentDeep) << "walked into it, to " << u.X << "," << u.Y;
       EXPECT_FALSE(t.CrossedAwayFromAJoint) << "crossed the line away from a joint";
       if (k.Sealed) {
-        if (k.Side) EXPECT_EQ(k.Side(sx, sy) > 0, k.Side(u.X, u.Y) > 0) << "got through, to " << u.X << "," << u.Y;
-        else EXPECT_GT(std::int64_t{u.X - CX} * d.DX * 150 + std::int64_t{u.Y - CY} * d.DY * 90, 0)
-                 << "got through, to " << u.X << "," << u.Y;
+        if (k.Side)
+          EXPECT_EQ(k.Side(sx, sy) > 0, k.Side(u.X, u.Y) > 0) << "got through, to " << u.X << "," << u.Y;
+        else
+          EXPECT_GT(std::int64_t{u.X - CX} * d.DX * 150 + std::int64_t{u.Y - CY} * d.DY * 90, 0)
+              << "got through, to " << u.X << "," << u.Y;
       }
     }
 }

@@ -95,11 +95,11 @@ class GameProgramTest : public ::testing::Test {
   void SetUp() override {
     namespace fs = std::filesystem;
     OldDir = fs::current_path();
-    Root = fs::temp_directory_path() /
-           ("korvel_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    Root = fs::temp_directory_path() / ("korvel_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(Root);
-    for (const char* d : {"data/units", "data/buildings", "data/images", "data/music"}) fs::create_directories(Root / d);
+    for (const char* d : {"data/units", "data/buildings", "data/images", "data/music"})
+      fs::create_directories(Root / d);
     fs::current_path(Root);
     RegisterGameModules();
     ResetDDrawEmulation();
@@ -150,9 +150,8 @@ class GameProgramTest : public ::testing::Test {
   }
   // A minimal Standard MIDI File: one track with one note.
   void AddMusic() {
-    WriteBytes("data/music/music1.MID",
-               {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, 60, 100,
-                96, 0x80, 60, 0, 0, 0xFF, 0x2F, 0});
+    WriteBytes("data/music/music1.MID", {'M', 'T', 'h', 'd', 0,  0, 0,    6,  0,   0,  0,    1,  0, 96, 'M',  'T',  'r',
+                                         'k', 0,   0,   0,   12, 0, 0x90, 60, 100, 96, 0x80, 60, 0, 0,  0xFF, 0x2F, 0});
   }
   void AddMap(const std::string& FileName, const TMapFile& Map) { WriteMapFile(Path(FileName), Map); }
 

@@ -27,8 +27,10 @@ class MapReaderTest : public GameProgramTest {
   // button, answering a message box with OK.
   void Open(const std::string& FileName) {
     Form6->FileListBox1->Update();
-    if (!FileName.empty()) Form6->FileListBox1->SetFileName(FileName);
-    else Form6->FileListBox1->SetItemIndex(-1);
+    if (!FileName.empty())
+      Form6->FileListBox1->SetFileName(FileName);
+    else
+      Form6->FileListBox1->SetItemIndex(-1);
     Driver->AnswerNext([](TDialogEvent& D) { D.ClickOk(); });
     Form1->OpenButton->Click();
   }
@@ -40,8 +42,8 @@ TEST(MapFileNames, TheReaderTakesOnlyNamesEndingInDotMap) {
   const struct {
     const char* Path;
     bool Taken;
-  } cases[] = {{"/x/a.map", true},   {"/x/a.MAP", false}, {"/x/a.map.bak", false}, {"/x/", false},
-               {"", false},          {"/x/.map", true},   {"C:a.map", true},       {"/x/map", false}};
+  } cases[] = {{"/x/a.map", true}, {"/x/a.MAP", false}, {"/x/a.map.bak", false}, {"/x/", false},
+               {"", false},        {"/x/.map", true},   {"C:a.map", true},       {"/x/map", false}};
   for (const auto& c : cases) EXPECT_EQ(IsMapFileName(c.Path), c.Taken) << c.Path;
 }
 
@@ -126,9 +128,7 @@ TEST_F(MapReaderTest, FilesItDoesNotTakeOrCannotReadLeaveTheLoadedMap) {
     EXPECT_EQ(Form1->Caption(), "Korvel - Pierwsza") << c.File;
     const std::vector<std::string> texts = ErrorTexts();
     ASSERT_EQ(texts.size(), boxes + (c.Message ? 1 : 0)) << c.File;
-    if (c.Message) {
-      EXPECT_EQ(texts.back(), Cp("Zła nazwa pliku!"));
-    }
+    if (c.Message) { EXPECT_EQ(texts.back(), Cp("Zła nazwa pliku!")); }
   }
   EXPECT_EQ(Driver->MessageBoxes().back().Caption, "Brask Engine");
 }

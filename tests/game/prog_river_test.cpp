@@ -51,7 +51,8 @@ class River : public GameProgramTest {
   void Play(int N, const std::vector<TUnit*>& Group) {
     for (int t = 0; t < N; ++t) {
       Ticks(1, 17);
-      for (const TUnit* u : Group) ASSERT_FALSE(DeepInWater(*u)) << ObjectIdentifier(*u) << " at " << u->X << "," << u->Y;
+      for (const TUnit* u : Group)
+        ASSERT_FALSE(DeepInWater(*u)) << ObjectIdentifier(*u) << " at " << u->X << "," << u->Y;
     }
   }
 };

@@ -84,7 +84,8 @@ TEST_F(GameProgramTest, TheLargeSampleMapPlays) {
   EXPECT_NE(g.Units[1].X, startX);
   bool hit = true;
   for (int u = 1; u <= g.UnitCount; ++u)
-    if (ObjectIdentifier(g.Units[static_cast<size_t>(u)]) == victimId) hit = g.Units[static_cast<size_t>(u)].HP < victimHP;
+    if (ObjectIdentifier(g.Units[static_cast<size_t>(u)]) == victimId)
+      hit = g.Units[static_cast<size_t>(u)].HP < victimHP;
   EXPECT_TRUE(hit) << "the attacked unit kept its hit points";
   EXPECT_EQ(g.Buildings[1].TrainProgress, 0);
   EXPECT_TRUE(g.Buildings[1].TrainUnit.Empty());

@@ -5,17 +5,17 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/dinput/DInputTest.h"
 #include "platform/dsound/DSoundTest.h"
 #include "platform/media/MediaTest.h"
 #include "platform/rtl/Cp1250.h"
-#include "platform/dinput/DInputTest.h"
 #include "tests/game/prog_fixture.h"
 #include "tests/support/PermissionsApply.h"
 
 TEST_F(GameProgramTest, StartUpReadsTypesInNameOrderAndOpensTheMap) {
   AddUnitType("b.unt", MakeUnitType(Cp("Łucznik"), 1));
   AddUnitType("a.unt", MakeUnitType("Wojownik"));
-  AddUnitType("c.UNT", MakeUnitType("Upper"), false);     // extension case counts
+  AddUnitType("c.UNT", MakeUnitType("Upper"), false);       // extension case counts
   AddUnitType("d.unt.bak", MakeUnitType("Backup"), false);  // a further extension
   AddBuildingType("k.bld", MakeBuildingType("Koszary"));
   AddMusic();

@@ -141,8 +141,10 @@ TEST(GameSimulation, TheBuilderMustStandOnItsTargetSnappedToThrees) {
   const struct {
     std::int32_t X, Y, TargetX, TargetY;
     bool Advances;
-  } cases[] = {{150, 201, 150, 201, true}, {150, 201, 152, 203, true},  // 152 and 203 snap to 150 and 201
-               {150, 201, 153, 201, false}, {150, 201, 150, 204, false},
+  } cases[] = {{150, 201, 150, 201, true},
+               {150, 201, 152, 203, true},  // 152 and 203 snap to 150 and 201
+               {150, 201, 153, 201, false},
+               {150, 201, 150, 204, false},
                {-150, -201, -152, -203, true}};  // toward zero: -152 snaps to -150
   for (const auto& c : cases) {
     auto g = std::make_unique<TGameState>();
@@ -164,9 +166,7 @@ TEST(GameSimulation, ATrainedUnitStandsAtTheSnappedPointBelowTheBuilding) {
   g->UnitTypes[1] = MakeUnitType("W");
   g->UnitTypes[1].TrainTime = 0;  // done in the same step
   g->UnitTypeCount = 1;
-  const struct {
-    std::int32_t BX, BY, X, Y;
-  } cases[] = {{40, 40, 99, 99}, {-100, -65, -39, -3}, {0, 0, 60, 60}};
+  const struct { std::int32_t BX, BY, X, Y; } cases[] = {{40, 40, 99, 99}, {-100, -65, -39, -3}, {0, 0, 60, 60}};
   for (const auto& c : cases) {
     g->UnitCount = 0;
     g->Buildings[1] = MakeBuilding("K", c.BX, c.BY);

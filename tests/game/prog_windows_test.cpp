@@ -15,8 +15,12 @@ TEST_F(GameProgramTest, TheSixWindowsAreMadeInOrderWithTheirCaptions) {
   CreateForms();
   EXPECT_EQ(Application->Title(), "Brask Engine");
   const TCustomForm* forms[] = {Form1, Form2, Form3, Form4, Form5, Form6};
-  const char* captions[] = {"Korvel", "Wybierz", "Wybierz jednostki i czar", "Wybierz budynki i jednostkę",
-                            "Wybierz budowniczych i budynek", "Otwórz mapę"};
+  const char* captions[] = {"Korvel",
+                            "Wybierz",
+                            "Wybierz jednostki i czar",
+                            "Wybierz budynki i jednostkę",
+                            "Wybierz budowniczych i budynek",
+                            "Otwórz mapę"};
   int index = 0;
   for (int i = 0; i < Application->ComponentCount(); ++i) {
     auto* form = dynamic_cast<TCustomForm*>(Application->Components(i));
@@ -67,12 +71,8 @@ TEST_F(GameProgramTest, TheMainWindowsControlsStandWhereThePanelsPutThem) {
     ASSERT_NE(control, nullptr) << c.Name;
     EXPECT_EQ(control->Left(), c.Left) << c.Name;
     EXPECT_EQ(control->Top(), c.Top) << c.Name;
-    if (c.Width >= 0) {
-      EXPECT_EQ(control->Width(), c.Width) << c.Name;
-    }
-    if (c.Height >= 0) {
-      EXPECT_EQ(control->Height(), c.Height) << c.Name;
-    }
+    if (c.Width >= 0) { EXPECT_EQ(control->Width(), c.Width) << c.Name; }
+    if (c.Height >= 0) { EXPECT_EQ(control->Height(), c.Height) << c.Name; }
     EXPECT_EQ(control->Hint(), Cp(c.Hint)) << c.Name;
   }
   for (TControl* hidden : {static_cast<TControl*>(Form1->ListBox1), static_cast<TControl*>(Form1->Edit1),

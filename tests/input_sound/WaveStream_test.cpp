@@ -13,9 +13,7 @@ using namespace WaveTestFiles;
 std::string ErrorOf(const std::function<void()>& f) {
   try {
     f();
-  } catch (const EWaveStreamError& e) {
-    return e.Message();
-  }
+  } catch (const EWaveStreamError& e) { return e.Message(); }
   return "";
 }
 
@@ -41,8 +39,14 @@ TEST_F(WaveStreamFixture, ReadsTheHeaderAndKeepsThePositionInsideTheData) {
     int origin;
     std::int64_t result;
   } seeks[] = {
-      {-10, soFromBeginning, 0}, {7, soFromBeginning, 7}, {3, soFromCurrent, 10}, {-20, soFromCurrent, 0},
-      {5, soFromEnd, 20},        {-3, soFromEnd, 17},     {4, 9, 17},           {25, soFromBeginning, 20},
+      {-10, soFromBeginning, 0},
+      {7, soFromBeginning, 7},
+      {3, soFromCurrent, 10},
+      {-20, soFromCurrent, 0},
+      {5, soFromEnd, 20},
+      {-3, soFromEnd, 17},
+      {4, 9, 17},
+      {25, soFromBeginning, 20},
   };
   for (const SeekCase& c : seeks) EXPECT_EQ(s.Seek(c.offset, c.origin), c.result) << c.offset << " " << c.origin;
 

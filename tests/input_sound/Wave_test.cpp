@@ -164,9 +164,9 @@ TEST(Wave, ChunkOrderAndTruncation) {
   const ReadCase cases[] = {
       {"plain", good, fmt, data},
       {"data before fmt", Riff({Chunk("data", data), Chunk("fmt ", fmt)}), fmt, data},
-      {"other chunks between", Riff({Chunk("LIST", Samples(6)), Chunk("fmt ", fmt), Chunk("fact", {4, 0, 0, 0}),
-                                     Chunk("data", data)}),
-       fmt, data},
+      {"other chunks between",
+       Riff({Chunk("LIST", Samples(6)), Chunk("fmt ", fmt), Chunk("fact", {4, 0, 0, 0}), Chunk("data", data)}), fmt,
+       data},
       {"odd chunk with a pad byte", Riff({Chunk("fmt ", fmt), Chunk("LIST", Samples(5), true), Chunk("data", data)}),
        fmt, data},
       {"odd chunk without a pad byte", Riff({Chunk("fmt ", fmt), Chunk("LIST", Samples(5)), Chunk("data", data)}), fmt,
@@ -175,24 +175,50 @@ TEST(Wave, ChunkOrderAndTruncation) {
        Riff({Chunk("fmt ", fmt), Chunk("data", data, true), Chunk("LIST", Samples(4))}), fmt, data},
       {"a later fmt replaces an earlier one", Riff({Chunk("fmt ", fmt), Chunk("data", data), Chunk("fmt ", fmt2)}),
        fmt2, data},
-      {"a later data replaces an earlier one", Riff({Chunk("data", Samples(3)), Chunk("fmt ", fmt), Chunk("data", data)}),
-       fmt, data},
+      {"a later data replaces an earlier one",
+       Riff({Chunk("data", Samples(3)), Chunk("fmt ", fmt), Chunk("data", data)}), fmt, data},
       {"no data chunk", Riff({Chunk("fmt ", fmt)}), fmt, {}},
       {"no fmt chunk", Riff({Chunk("data", data)}), Bytes{}, data},
-      {"a zero identifier ends the walk", Riff({Chunk("fmt ", fmt), Header(std::string(4, '\0'), 0), Chunk("data", data)}),
-       fmt, {}},
+      {"a zero identifier ends the walk",
+       Riff({Chunk("fmt ", fmt), Header(std::string(4, '\0'), 0), Chunk("data", data)}),
+       fmt,
+       {}},
       {"a short header at the end ends the walk", with(good, {'L', 'I', 'S', 'T', 9}), fmt, data},
       {"an unknown chunk running past the end", with(good, Header("JUNK", 0xFFFFFFFFu)), fmt, data},
-      {"an unknown chunk of 2^31 bytes", Riff({Chunk("fmt ", fmt), Header("JUNK", 0x80000000u), Chunk("data", data)}),
-       fmt, {}},
-      {"not RIFF", [&] { Bytes b = good; b[0] = 'X'; return b; }(), std::nullopt, {}, "Wave is invalid"},
-      {"not WAVE", [&] { Bytes b = good; b[11] = 'X'; return b; }(), std::nullopt, {}, "Wave is invalid"},
+      {"an unknown chunk of 2^31 bytes",
+       Riff({Chunk("fmt ", fmt), Header("JUNK", 0x80000000u), Chunk("data", data)}),
+       fmt,
+       {}},
+      {"not RIFF",
+       [&] {
+         Bytes b = good;
+         b[0] = 'X';
+         return b;
+       }(),
+       std::nullopt,
+       {},
+       "Wave is invalid"},
+      {"not WAVE",
+       [&] {
+         Bytes b = good;
+         b[11] = 'X';
+         return b;
+       }(),
+       std::nullopt,
+       {},
+       "Wave is invalid"},
       {"shorter than the RIFF header", cut(good, 7), std::nullopt, {}, nullptr},
       {"fmt running past the end", cut(good, 30), std::nullopt, {}, "Wave is invalid"},
       {"data running past the end", cut(good, good.size() - 1), std::nullopt, {}, "Wave is invalid"},
-      {"data of 2^32 - 16 bytes", Riff({Chunk("fmt ", fmt), Header("data", 0xFFFFFFF0u)}), std::nullopt, {},
+      {"data of 2^32 - 16 bytes",
+       Riff({Chunk("fmt ", fmt), Header("data", 0xFFFFFFF0u)}),
+       std::nullopt,
+       {},
        "Wave is invalid"},
-      {"fmt of 2^31 bytes", Riff({Header("fmt ", 0x80000000u), Chunk("data", data)}), std::nullopt, {},
+      {"fmt of 2^31 bytes",
+       Riff({Header("fmt ", 0x80000000u), Chunk("data", data)}),
+       std::nullopt,
+       {},
        "Wave is invalid"},
   };
   for (const ReadCase& c : cases) {
@@ -209,9 +235,7 @@ TEST(Wave, ChunkOrderAndTruncation) {
       try {
         Load(w, c.file);
         ADD_FAILURE() << "loaded";
-      } catch (const EWaveStreamError& e) {
-        EXPECT_EQ(e.Message(), c.message);
-      }
+      } catch (const EWaveStreamError& e) { EXPECT_EQ(e.Message(), c.message); }
     } else {
       EXPECT_THROW(Load(w, c.file), EReadError);
     }
@@ -272,9 +296,7 @@ TEST(WaveProperty, ABrokenValueFailsTheReadAndLeavesTheWaveEmpty) {
   try {
     ReadPersistentProperties(&in, &w);
     ADD_FAILURE() << "read";
-  } catch (const EWaveStreamError& e) {
-    EXPECT_EQ(e.Message(), "Wave is invalid");
-  }
+  } catch (const EWaveStreamError& e) { EXPECT_EQ(e.Message(), "Wave is invalid"); }
   EXPECT_EQ(w.Size(), 0);
 }
 

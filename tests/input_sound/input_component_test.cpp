@@ -1,6 +1,6 @@
+#include <unistd.h>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "input_fixture.h"
@@ -247,9 +247,7 @@ TEST_F(InputComponent, AnEnabledMouseNeedsDirectInput) {
   try {
     input->Loaded();
     FAIL() << "no exception";
-  } catch (const EDXInputError& e) {
-    EXPECT_EQ(e.Message(), "DirectInput is necessary to use the mouse");
-  }
+  } catch (const EDXInputError& e) { EXPECT_EQ(e.Message(), "DirectInput is necessary to use the mouse"); }
   input->Free();
   // The editor's mouse (disabled) never asks.
   TDXInput* editor = MakeInput(Main, false);
@@ -263,9 +261,7 @@ TEST_F(InputComponent, UseDirectInputSwitchesAtOnceToTheFallbacks) {
   try {
     input->SetUseDirectInput(false);
     FAIL() << "the enabled mouse should have raised";
-  } catch (const EDXInputError& e) {
-    EXPECT_EQ(e.Message(), "DirectInput is necessary to use the mouse");
-  }
+  } catch (const EDXInputError& e) { EXPECT_EQ(e.Message(), "DirectInput is necessary to use the mouse"); }
   EXPECT_EQ(input->DInput(), nullptr);
   EXPECT_EQ(input->Keyboard()->Device(), nullptr);
   EXPECT_TRUE(input->Keyboard()->Initialized());
@@ -285,9 +281,7 @@ TEST_F(InputComponent, AnOwnerThatIsNoFormIsRefused) {
   try {
     static_cast<void>(new TDXInput(&holder));
     FAIL() << "no exception";
-  } catch (const EDXInputError& e) {
-    EXPECT_EQ(e.Message(), "Form not found");
-  }
+  } catch (const EDXInputError& e) { EXPECT_EQ(e.Message(), "Form not found"); }
   EXPECT_EQ(holder.ComponentCount(), 0);
   // A form further up the owner chain will do.
   auto* middle = new TComponent(Main);
@@ -377,9 +371,9 @@ TEST_F(InputComponent, TheFormHookAcquiresTheDevicesWhenTheWindowOrTheApplicatio
     WPARAM WParam;
     bool Acquires;
   } cases[] = {
-      {WM_ACTIVATE, WA_ACTIVE, true},        {WM_ACTIVATE, WA_CLICKACTIVE, true},
-      {WM_ACTIVATE, WA_INACTIVE, false},     {WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), false},
-      {WM_ACTIVATEAPP, 1, true},             {WM_ACTIVATEAPP, 0, false},
+      {WM_ACTIVATE, WA_ACTIVE, true},    {WM_ACTIVATE, WA_CLICKACTIVE, true},
+      {WM_ACTIVATE, WA_INACTIVE, false}, {WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), false},
+      {WM_ACTIVATEAPP, 1, true},         {WM_ACTIVATEAPP, 0, false},
       {WM_SETFOCUS, 0, false},
   };
   for (const auto& c : cases) {

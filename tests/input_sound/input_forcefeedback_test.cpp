@@ -81,9 +81,7 @@ TEST_F(ForceFeedback, ANodeWithoutParentMustBeARoot) {
   try {
     TForceFeedbackEffect orphan(nullptr);
     FAIL() << "no exception";
-  } catch (const EInvalidCast& e) {
-    EXPECT_EQ(e.Message(), "Invalid class typecast");
-  }
+  } catch (const EInvalidCast& e) { EXPECT_EQ(e.Message(), "Invalid class typecast"); }
 }
 
 TEST_F(ForceFeedback, EffectBlocksFollowTheNodesValues) {
@@ -455,7 +453,12 @@ struct TBytes {
 // The resource around a component stream.
 std::vector<BYTE> Resource(const std::vector<BYTE>& Body) {
   TBytes r;
-  r.Byte(0xFF).Le(10, 2).Raw("VEXELFORCEFEEDBACKEFFECT").Byte(0).Le(0x1030, 2).Le(static_cast<std::uint32_t>(Body.size()), 4);
+  r.Byte(0xFF)
+      .Le(10, 2)
+      .Raw("VEXELFORCEFEEDBACKEFFECT")
+      .Byte(0)
+      .Le(0x1030, 2)
+      .Le(static_cast<std::uint32_t>(Body.size()), 4);
   r.B.insert(r.B.end(), Body.begin(), Body.end());
   return r.B;
 }
@@ -575,9 +578,7 @@ TEST_F(ForceFeedback, DeeplyNestedStoredTreesStopAtTheNestingLimit) {
     try {
       ReadInto(root, ChainBytes(levels));
       ADD_FAILURE() << levels << ": no exception";
-    } catch (const EReadError& e) {
-      EXPECT_EQ(e.Message(), "Invalid stream format") << levels;
-    }
+    } catch (const EReadError& e) { EXPECT_EQ(e.Message(), "Invalid stream format") << levels; }
   }
 }
 
@@ -591,9 +592,7 @@ TEST_F(ForceFeedback, DamagedOrEmptyStoredTreesFailWithTheToolkitsErrors) {
   try {
     ReadInto(root, Resource(empty.B));
     FAIL() << "no exception";
-  } catch (const EListError& e) {
-    EXPECT_EQ(e.Message(), "List index out of bounds (0)");
-  }
+  } catch (const EListError& e) { EXPECT_EQ(e.Message(), "List index out of bounds (0)"); }
   std::vector<BYTE> good = DefaultTreeBytes();
   std::vector<BYTE> badMarker = good;
   badMarker[0] = 0xFE;

@@ -37,7 +37,8 @@ TEST(DIKToVKTable, MapsTheHundredScanCodesAndNothingElse) {
     if (DIKToVK(static_cast<BYTE>(scan))) ++mapped;
   }
   EXPECT_EQ(mapped, 100);
-  for (int unmapped : {0x00, 0x0C, 0x29, 0x54, 0x55, 0x56, 0xB7, 0xC5, 0xFF}) EXPECT_EQ(DIKToVK(static_cast<BYTE>(unmapped)), 0);
+  for (int unmapped : {0x00, 0x0C, 0x29, 0x54, 0x55, 0x56, 0xB7, 0xC5, 0xFF})
+    EXPECT_EQ(DIKToVK(static_cast<BYTE>(unmapped)), 0);
 }
 
 TEST(KeyAssignTable, DefaultTableAndItsStoredBytes) {
@@ -244,10 +245,10 @@ TEST_F(StoredInput, TheComponentStoresItsDevicesAssignsAndEffects) {
   TMemoryStream s;
   WritePersistentProperties(&s, input);
   std::vector<BYTE> data = Bytes(s);
-  for (const char* name : {"ActiveOnly", "UseDirectInput", "Joystick.BindInputStates", "Joystick.Enabled",
-                           "Joystick.ForceFeedback", "Joystick.AutoCenter", "Joystick.DeadZoneX", "Joystick.ID",
-                           "Joystick.RangeZ", "Joystick.Effects.Effects", "Keyboard.Effects.Effects",
-                           "Mouse.Effects.Effects", "Mouse.Enabled", "Keyboard.Assigns"})
+  for (const char* name :
+       {"ActiveOnly", "UseDirectInput", "Joystick.BindInputStates", "Joystick.Enabled", "Joystick.ForceFeedback",
+        "Joystick.AutoCenter", "Joystick.DeadZoneX", "Joystick.ID", "Joystick.RangeZ", "Joystick.Effects.Effects",
+        "Keyboard.Effects.Effects", "Mouse.Effects.Effects", "Mouse.Enabled", "Keyboard.Assigns"})
     EXPECT_NE(FindProperty(data, name), std::string::npos) << name;
   EXPECT_EQ(FindProperty(data, "Keyboard.Aissgns"), std::string::npos) << "the old name is never written";
 

@@ -165,9 +165,7 @@ TEST_F(SoundComponentTest, FailuresThatLoadingPassesOn) {
   try {
     orphan->Loaded();
     ADD_FAILURE() << "no exception";
-  } catch (const EDXSoundError& e) {
-    EXPECT_EQ(e.Message(), "Form not found");
-  }
+  } catch (const EDXSoundError& e) { EXPECT_EQ(e.Message(), "Form not found"); }
   EXPECT_EQ(DSoundTest::DeviceCount(), 0);
 
   // No primary buffer: finalised, device released, error passed on.
@@ -178,9 +176,7 @@ TEST_F(SoundComponentTest, FailuresThatLoadingPassesOn) {
   try {
     sound->Loaded();
     ADD_FAILURE() << "no exception";
-  } catch (const EDXSoundError& e) {
-    EXPECT_EQ(e.Message(), "Primary Buffer cannot be made");
-  }
+  } catch (const EDXSoundError& e) { EXPECT_EQ(e.Message(), "Primary Buffer cannot be made"); }
   EXPECT_FALSE(sound->Initialized());
   EXPECT_EQ(DSoundTest::DeviceCount(), 0);
   EXPECT_EQ(Events, (Strings{"L:snInitializing", "L:snFinalize"}));
@@ -191,9 +187,7 @@ TEST_F(SoundComponentTest, FailuresThatLoadingPassesOn) {
   try {
     sound->Initialize();
     ADD_FAILURE() << "no exception";
-  } catch (const EDirectSoundError&) {
-    ADD_FAILURE() << "taken for a device failure";
-  } catch (const Exception& e) {
+  } catch (const EDirectSoundError&) { ADD_FAILURE() << "taken for a device failure"; } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "DSound.dll not loaded");
   }
 }
@@ -254,9 +248,7 @@ TEST_F(SoundComponentTest, WindowLoadingAttachesTheWavesOrFailsWithoutTheLibrary
   try {
     App->CreateForm(form);
     ADD_FAILURE() << "the window loaded";
-  } catch (const EDirectSoundError&) {
-    ADD_FAILURE() << "taken for a device failure";
-  } catch (const Exception& e) {
+  } catch (const EDirectSoundError&) { ADD_FAILURE() << "taken for a device failure"; } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "DSound.dll not loaded");
   }
 }

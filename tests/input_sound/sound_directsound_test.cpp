@@ -56,8 +56,17 @@ TEST_F(DirectSoundTest, DeviceCreationFailures) {
   const Case cases[] = {
       {"no device", [] { DSoundTest::InjectFault(DSoundTest::TFault::Create, DSERR_NODRIVER); },
        "DirectSound cannot be initialized", true},
-      {"no library", [] { FreeBoundLibraries(); ModuleRegistry::SetMissing("DSound.dll", true); }, "DSound.dll not loaded", false},
-      {"no entry point", [] { FreeBoundLibraries(); ModuleRegistry::SetEntryMissing("DSound.dll", "DirectSoundCreate", true); },
+      {"no library",
+       [] {
+         FreeBoundLibraries();
+         ModuleRegistry::SetMissing("DSound.dll", true);
+       },
+       "DSound.dll not loaded", false},
+      {"no entry point",
+       [] {
+         FreeBoundLibraries();
+         ModuleRegistry::SetEntryMissing("DSound.dll", "DirectSoundCreate", true);
+       },
        "DSound.dll not loaded", false},
   };
   for (const Case& c : cases) {
@@ -143,9 +152,7 @@ TEST_F(DirectSoundTest, FormatsOtherThanPcmOfOneOrTwoChannelsNeverReachDirectSou
       try {
         buffer.LoadFromMemory(c.Format.data(), c.FormatSize, samples.data(), 64);
         ADD_FAILURE() << "no exception";
-      } catch (const EDirectSoundBufferError& e) {
-        EXPECT_EQ(e.Message(), "Sound Buffer cannot be made");
-      }
+      } catch (const EDirectSoundBufferError& e) { EXPECT_EQ(e.Message(), "Sound Buffer cannot be made"); }
       EXPECT_EQ(buffer.IBuffer(), nullptr);
       EXPECT_TRUE(Log().empty()) << Log().front();
     }
@@ -160,9 +167,7 @@ TEST_F(DirectSoundTest, BufferThatDirectSoundRefusesIsReportedAndRecordedOnBoth)
   try {
     buffer.MakeBuffer(format.data(), 16, 64);
     ADD_FAILURE() << "no exception";
-  } catch (const EDirectSoundBufferError& e) {
-    EXPECT_EQ(e.Message(), "Sound Buffer cannot be made");
-  }
+  } catch (const EDirectSoundBufferError& e) { EXPECT_EQ(e.Message(), "Sound Buffer cannot be made"); }
   EXPECT_EQ(device.LastResult(), DSERR_BADFORMAT);
   EXPECT_EQ(buffer.LastResult(), DSERR_BADFORMAT);
   EXPECT_EQ(buffer.IBuffer(), nullptr);
@@ -247,9 +252,7 @@ TEST_F(DirectSoundTest, LoadingFromMemory) {
   try {
     failed.LoadFromMemory(format.data(), 16, data.data(), 50);
     ADD_FAILURE() << "no exception";
-  } catch (const EDirectSoundBufferError& e) {
-    EXPECT_EQ(e.Message(), "Sound Buffer cannot be locked");
-  }
+  } catch (const EDirectSoundBufferError& e) { EXPECT_EQ(e.Message(), "Sound Buffer cannot be locked"); }
   EXPECT_EQ(failed.IBuffer(), nullptr);
   EXPECT_EQ(failed.Caps().dwBufferBytes, 50u);
   EXPECT_EQ(failed.FormatSize(), static_cast<std::int32_t>(WaveFormatExBytes));
@@ -331,9 +334,7 @@ TEST_F(DirectSoundTest, DeviceGoingFirstReleasesTheVoicesAndLeavesTheBuffersToTh
   try {
     Load(*first, Bytes(20, 0x80));
     ADD_FAILURE() << "no exception";
-  } catch (const EDirectSoundError& e) {
-    EXPECT_EQ(e.Message(), "IDirectSound not made");
-  }
+  } catch (const EDirectSoundError& e) { EXPECT_EQ(e.Message(), "IDirectSound not made"); }
   first.reset();
   third.reset();
 }
@@ -342,17 +343,15 @@ TEST_F(DirectSoundTest, CallsWithoutADirectSoundBufferRaise) {
   TDirectSound device(nullptr);
   TDirectSoundBuffer buffer(&device);
   const std::function<void()> calls[] = {
-      [&] { buffer.Play(false); },     [&] { buffer.Stop(); },          [&] { buffer.SetPosition(0); },
-      [&] { buffer.SetFrequency(0); }, [&] { buffer.SetPan(0); },        [&] { buffer.SetVolume(0); },
-      [&] { buffer.GetStatus(); },     [&] { buffer.Playing(); },       [&] { buffer.IDSBuffer(); },
+      [&] { buffer.Play(false); },     [&] { buffer.Stop(); },    [&] { buffer.SetPosition(0); },
+      [&] { buffer.SetFrequency(0); }, [&] { buffer.SetPan(0); }, [&] { buffer.SetVolume(0); },
+      [&] { buffer.GetStatus(); },     [&] { buffer.Playing(); }, [&] { buffer.IDSBuffer(); },
   };
   for (const auto& call : calls) {
     try {
       call();
       ADD_FAILURE() << "no exception";
-    } catch (const EDirectSoundBufferError& e) {
-      EXPECT_EQ(e.Message(), "IDirectSoundBuffer not made");
-    }
+    } catch (const EDirectSoundBufferError& e) { EXPECT_EQ(e.Message(), "IDirectSoundBuffer not made"); }
   }
 }
 
@@ -402,9 +401,7 @@ class TLosingDevice : public TDirectSound {
   void DoBufferLost() override {
     ++Restores;
     InRestoreSeen = InRestore();
-    if (LoseAgain) {
-      EXPECT_FALSE(LoseAgain->Play(false));
-    }
+    if (LoseAgain) { EXPECT_FALSE(LoseAgain->Play(false)); }
     if (Raise) throw EDirectSoundError("restore failed");
   }
 };

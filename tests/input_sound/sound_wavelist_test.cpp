@@ -86,14 +86,14 @@ TEST_F(WaveListTest, CallsOnTheChosenBufferAndOnALoopedItem) {
   EXPECT_EQ(Item(0)->Frequency(), 30000);
   ASSERT_NE(Item(0)->StaticBuffer(), nullptr);
   const int staticId = IdOf(Item(0)->StaticBuffer());
-  EXPECT_EQ(CallsOn(staticId), (Strings{"Lock(0,1606)", "Unlock(1606,0)", "SetFrequency(30000)", "SetPan(-2500)",
-                                        "SetVolume(-700)"}));
+  EXPECT_EQ(CallsOn(staticId),
+            (Strings{"Lock(0,1606)", "Unlock(1606,0)", "SetFrequency(30000)", "SetPan(-2500)", "SetVolume(-700)"}));
 
   SoundSpy::Log().clear();
   Item(0)->Play(false);
   ASSERT_EQ(Item(0)->DuplicateCount(), 1);
-  EXPECT_EQ(CallsOn(IdOf(Item(0)->Duplicates(0))),
-            (Strings{"Stop()", "SetPosition(0)", "SetFrequency(30000)", "SetPan(-2500)", "SetVolume(-700)", "Play(0)"}));
+  EXPECT_EQ(CallsOn(IdOf(Item(0)->Duplicates(0))), (Strings{"Stop()", "SetPosition(0)", "SetFrequency(30000)",
+                                                            "SetPan(-2500)", "SetVolume(-700)", "Play(0)"}));
   EXPECT_TRUE(CallsOn(staticId).empty());
 
   // A looped item plays its static buffer from 0, looping, each time.
@@ -193,9 +193,7 @@ TEST_F(WaveListTest, ItemsWithoutAUsableBufferAreNeverPlayed) {
   try {
     List->Items()->RestoreAll();
     ADD_FAILURE() << "no exception";
-  } catch (const EDirectSoundBufferError& e) {
-    EXPECT_EQ(e.Message(), "Sound Buffer cannot be made");
-  }
+  } catch (const EDirectSoundBufferError& e) { EXPECT_EQ(e.Message(), "Sound Buffer cannot be made"); }
   EXPECT_EQ(Item(1)->StaticBuffer()->IBuffer(), nullptr);
   ASSERT_NE(Item(2)->StaticBuffer()->IBuffer(), nullptr);
   // The restore dropped the duplicates of the reloaded buffer.

@@ -106,7 +106,8 @@ TEST(StretchBlendCompare, PackedSpansMatchInterpreter) {
         for (int round = 0; round < 24; ++round) {
           const int sw = 1 + round * 3 % 70, sh = 1 + static_cast<int>(rng() % 6);
           const bool stretch = round % 3 == 2;
-          const int dw = stretch ? 1 + static_cast<int>(rng() % 90) : sw + 6, dh = stretch ? 1 + static_cast<int>(rng() % 9) : sh + 2;
+          const int dw = stretch ? 1 + static_cast<int>(rng() % 90) : sw + 6,
+                    dh = stretch ? 1 + static_cast<int>(rng() % 9) : sh + 2;
           SCOPED_TRACE(std::string(sf->Name) + " -> " + df->Name + " op " + std::to_string(op) + " round " +
                        std::to_string(round));
           TTestSurface src(*sf, sw, sh, round % 3, rng);

@@ -112,7 +112,7 @@ TEST_P(SpanCode, OneBitTexelsThroughThePalette) {
 }
 
 TEST_P(SpanCode, TwoAndFourBitTexels) {
-  BYTE two[1] = {0x1B};   // 0, 1, 2, 3
+  BYTE two[1] = {0x1B};         // 0, 1, 2, 3
   BYTE four[2] = {0x5A, 0x0F};  // 5, 10, 0, 15
   TRenderSurface s2, s4, d;
   InitIndexedSurface(s2, 4, 1, 2, two, 4, 3, 0);
@@ -273,7 +273,7 @@ struct TOpCase {
   TRenderBlendOp Op;
   int X[4];
   int Y[4];
-  int Expect[4];   // R, G, B, A of the result; -1: not checked
+  int Expect[4];  // R, G, B, A of the result; -1: not checked
   bool IntegerOnly;
 };
 }  // namespace
@@ -314,9 +314,7 @@ TEST_P(SpanCode, BlendOperationValues) {
     M->Run(1);
     const int got[4] = {int(out[0] >> 16) & 255, int(out[0] >> 8) & 255, int(out[0]) & 255, int(out[0] >> 24)};
     for (int ch = 0; ch < 4; ++ch)
-      if (c.Expect[ch] >= 0) {
-        EXPECT_EQ(got[ch], c.Expect[ch]) << "channel " << ch;
-      }
+      if (c.Expect[ch] >= 0) { EXPECT_EQ(got[ch], c.Expect[ch]) << "channel " << ch; }
   }
 }
 
@@ -374,7 +372,7 @@ TEST_P(SpanCode, WrappedRowsWithWidePowerOfTwoPitches) {
       t.Surface = &s;
       t.Addressing = raWrap;
       t.DU = 0x10000;
-      t.U = 0x20000;          // column 2 wraps to 0
+      t.U = 0x20000;           // column 2 wraps to 0
       t.V = 0x30000 + 0x1234;  // row 3 wraps to 1
       M->Compile(M->NewTextureNode(0));
       ExpectMode();

@@ -13,8 +13,7 @@
 #include "platform/ddraw/PixelFormat.h"
 
 // An off-screen surface of Format, made through the version 1 interface.
-inline IDirectDrawSurface* MakeFormatSurface(IDirectDraw* dd, LONG width, LONG height,
-                                             const TDDrawPixelFormat& format,
+inline IDirectDrawSurface* MakeFormatSurface(IDirectDraw* dd, LONG width, LONG height, const TDDrawPixelFormat& format,
                                              DWORD caps = DDSCAPS_OFFSCREENPLAIN) {
   DDSURFACEDESC d;
   d.dwSize = 108;

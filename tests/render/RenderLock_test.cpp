@@ -167,8 +167,7 @@ TEST_F(RenderLockTest, LocksThatCannotBeAddressedSafelyAreGivenBack) {
       {"unknown bit count", [](DDSURFACEDESC& d) { d.ddpfPixelFormat.dwRGBBitCount = 12; }},
       {"width beyond the record", [](DDSURFACEDESC& d) { d.dwWidth = 0x80000000u; }},
       {"height beyond the record", [](DDSURFACEDESC& d) { d.dwHeight = 0xFFFFFFFFu; }},
-      {"indexed with 16 bits",
-       [](DDSURFACEDESC& d) { d.ddpfPixelFormat.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8; }},
+      {"indexed with 16 bits", [](DDSURFACEDESC& d) { d.ddpfPixelFormat.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8; }},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -220,8 +219,7 @@ TEST_F(RenderLockTest, GuardsUnlockInReverseOrderAlsoWhenTheDrawRaises) {
     ASSERT_TRUE(sourceLock.Lock(source, desc, s));
     EXPECT_TRUE(sourceLock.Locked());
     throw std::runtime_error("draw failed");
-  } catch (const std::runtime_error&) {
-  }
+  } catch (const std::runtime_error&) {}
   EXPECT_EQ(log, (std::vector<std::string>{"lock dest", "lock source", "unlock source", "unlock dest"}));
   EXPECT_TRUE(Lockable(dest));
   EXPECT_TRUE(Lockable(source));

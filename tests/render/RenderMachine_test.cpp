@@ -31,9 +31,12 @@ class MachineTest : public testing::Test {
 }  // namespace
 
 TEST(BlendNeeds, TableAndRejectedOperation) {
-  struct TCase { TRenderBlendOp Op; TBlendChannelNeeds N; };
+  struct TCase {
+    TRenderBlendOp Op;
+    TBlendChannelNeeds N;
+  };
   const TCase cases[] = {
-      {0, {0, 0, 0, 0}}, {1, {15, 0, 0, 0}}, {2, {0, 0, 15, 0}}, {5, {15, 0, 15, 0}}, {7, {7, 8, 0, 0}},
+      {0, {0, 0, 0, 0}},   {1, {15, 0, 0, 0}}, {2, {0, 0, 15, 0}}, {5, {15, 0, 15, 0}},  {7, {7, 8, 0, 0}},
       {10, {7, 8, 15, 0}}, {12, {7, 0, 0, 8}}, {13, {7, 8, 7, 8}}, {14, {15, 0, 15, 0}},
   };
   for (const auto& c : cases) {
@@ -77,9 +80,16 @@ TEST_F(MachineTest, AlphaBlendAsksTextureForAlphaAndDestinationForColour) {
 }
 
 TEST_F(MachineTest, FoldsOfAddSubtractAndDroppedOperands) {
-  struct TCase { TRenderBlendOp Op; bool ZeroLeft; bool ExpectLeft; bool ExpectRight; };
+  struct TCase {
+    TRenderBlendOp Op;
+    bool ZeroLeft;
+    bool ExpectLeft;
+    bool ExpectRight;
+  };
   const TCase cases[] = {
-      {3, true, false, true}, {3, false, true, false}, {4, false, true, false},
+      {3, true, false, true},
+      {3, false, true, false},
+      {4, false, true, false},
   };
   for (const auto& c : cases) {
     M->Reset();
@@ -252,8 +262,8 @@ TEST(MachineCodeBuffer, RepeatedCompileKeepsTheRoutineAndAChangedOneReplacesIt) 
     bool Installs;  // whether this compile must write new code
   };
   const TDraw draws[] = {
-      {texA, 10, 0x00FF00FF, true},  {texA, 10, 0x00FF00FF, false}, {texB, 10, 0x00FF00FF, false},
-      {texB, 1, 0x00FF00FF, true},   {texA, 1, 0x00FF00FF, false},  {texA, 1, 0x00102030, false},
+      {texA, 10, 0x00FF00FF, true}, {texA, 10, 0x00FF00FF, false}, {texB, 10, 0x00FF00FF, false},
+      {texB, 1, 0x00FF00FF, true},  {texA, 1, 0x00FF00FF, false},  {texA, 1, 0x00102030, false},
       {texA, 10, 0x00FF00FF, true},
   };
   for (const TDraw& d : draws) {

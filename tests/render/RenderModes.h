@@ -29,6 +29,5 @@ inline std::string RenderModeName(const testing::TestParamInfo<std::tuple<bool, 
          (std::get<1>(info.param) ? "Mmx" : "Integer");
 }
 
-#define INSTANTIATE_RENDER_MODES(Suite)                                                              \
-  INSTANTIATE_TEST_SUITE_P(Modes, Suite,                                                          \
-                           testing::Combine(testing::Bool(), testing::Bool()), RenderModeName)
+#define INSTANTIATE_RENDER_MODES(Suite) \
+  INSTANTIATE_TEST_SUITE_P(Modes, Suite, testing::Combine(testing::Bool(), testing::Bool()), RenderModeName)

@@ -21,8 +21,8 @@ struct TChannelCase {
 
 TEST(RenderSurface, DescribeChannelTable) {
   const TChannelCase cases[] = {
-      {0xF800, 5, 8, 0}, {0x07E0, 6, 3, 0}, {0x001F, 5, 0, 3}, {0x7C00, 5, 7, 0}, {0x03E0, 5, 2, 0},
-      {0xFF0000, 8, 16, 0}, {0xFF00, 8, 8, 0}, {0xFF, 8, 0, 0}, {0, 0, 23, 0},
+      {0xF800, 5, 8, 0},    {0x07E0, 6, 3, 0}, {0x001F, 5, 0, 3}, {0x7C00, 5, 7, 0}, {0x03E0, 5, 2, 0},
+      {0xFF0000, 8, 16, 0}, {0xFF00, 8, 8, 0}, {0xFF, 8, 0, 0},   {0, 0, 23, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Mask);

@@ -46,8 +46,7 @@ struct TTestSurface {
   int Height = 0;
 
   // PitchMode 0: tight rows rounded to 4 bytes; 1: power-of-two pitch; 2: negative pitch.
-  TTestSurface(const TTestFormat& f, int Width, int Height_, int PitchMode, std::mt19937& rng)
-      : Height(Height_) {
+  TTestSurface(const TTestFormat& f, int Width, int Height_, int PitchMode, std::mt19937& rng) : Height(Height_) {
     RowBytes = static_cast<int>((static_cast<std::int64_t>(Width) * f.BitCount + 7) / 8);
     Pitch = (RowBytes + 3) & ~3;
     if (PitchMode == 1) {
@@ -70,8 +69,8 @@ struct TTestSurface {
         e.peGreen = static_cast<BYTE>(rng());
         e.peBlue = static_cast<BYTE>(rng());
       }
-      InitIndexedSurface(S, Width, Height, f.BitCount, first, pitch, (DWORD{1} << f.BitCount) - 1, 0,
-                         Palette.data(), 256);
+      InitIndexedSurface(S, Width, Height, f.BitCount, first, pitch, (DWORD{1} << f.BitCount) - 1, 0, Palette.data(),
+                         256);
     } else {
       InitRGBSurface(S, Width, Height, f.BitCount, first, pitch, f.R, f.G, f.B, f.A);
     }
@@ -88,14 +87,21 @@ struct TTestSurface {
       case 8: return r[x];
       case 16: return r[2 * x] | (DWORD{r[2 * x + 1]} << 8);
       case 24: return r[3 * x] | (DWORD{r[3 * x + 1]} << 8) | (DWORD{r[3 * x + 2]} << 16);
-      default: { DWORD v; std::memcpy(&v, r + 4 * x, 4); return v; }
+      default: {
+        DWORD v;
+        std::memcpy(&v, r + 4 * x, 4);
+        return v;
+      }
     }
   }
   void Put(int x, int y, DWORD v) {
     BYTE* r = Row(y);
     switch (S.BitCount) {
       case 8: r[x] = static_cast<BYTE>(v); break;
-      case 16: r[2 * x] = static_cast<BYTE>(v); r[2 * x + 1] = static_cast<BYTE>(v >> 8); break;
+      case 16:
+        r[2 * x] = static_cast<BYTE>(v);
+        r[2 * x + 1] = static_cast<BYTE>(v >> 8);
+        break;
       case 24:
         r[3 * x] = static_cast<BYTE>(v);
         r[3 * x + 1] = static_cast<BYTE>(v >> 8);

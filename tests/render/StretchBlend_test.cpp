@@ -40,17 +40,19 @@ class StretchDraw : public RenderModeTest {
 }  // namespace
 
 TEST_P(StretchDraw, RectanglesThatDrawNothing) {
-  const struct { RECT Dest, Src; } cases[] = {
-      {{0, 0, 0, 4}, {0, 0, 8, 4}},      // empty destination
-      {{3, 2, 1, 4}, {0, 0, 8, 4}},      // reversed destination
-      {{0, 0, 4, 4}, {0, 0, 9, 4}},      // source right = width + 1
-      {{0, 0, 4, 4}, {0, 0, 8, 5}},      // source bottom beyond the source
-      {{0, 0, 4, 4}, {-1, 0, 8, 4}},     // source left negative
-      {{0, 0, 4, 4}, {4, 0, 4, 4}},      // empty source
-      {{12, 0, 20, 4}, {0, 0, 8, 4}},    // wholly right of the destination
-      {{0, 6, 4, 9}, {0, 0, 8, 4}},      // wholly below
-      {{-9, 0, 0, 4}, {0, 0, 8, 4}},     // right 0 after clipping
-      {{0, -5, 4, -1}, {0, 0, 8, 4}},    // bottom negative
+  const struct {
+    RECT Dest, Src;
+  } cases[] = {
+      {{0, 0, 0, 4}, {0, 0, 8, 4}},    // empty destination
+      {{3, 2, 1, 4}, {0, 0, 8, 4}},    // reversed destination
+      {{0, 0, 4, 4}, {0, 0, 9, 4}},    // source right = width + 1
+      {{0, 0, 4, 4}, {0, 0, 8, 5}},    // source bottom beyond the source
+      {{0, 0, 4, 4}, {-1, 0, 8, 4}},   // source left negative
+      {{0, 0, 4, 4}, {4, 0, 4, 4}},    // empty source
+      {{12, 0, 20, 4}, {0, 0, 8, 4}},  // wholly right of the destination
+      {{0, 6, 4, 9}, {0, 0, 8, 4}},    // wholly below
+      {{-9, 0, 0, 4}, {0, 0, 8, 4}},   // right 0 after clipping
+      {{0, -5, 4, -1}, {0, 0, 8, 4}},  // bottom negative
   };
   for (const auto& c : cases) {
     Draw(c.Dest, c.Src);
@@ -165,12 +167,13 @@ TEST_P(StretchBlend32, AlphaIsClampedToTheByteRange) {
   TRenderSurface s, d;
   InitRGBSurface(s, 1, 1, 32, src, 4, 0xFF0000, 0xFF00, 0xFF, 0);
   InitRGBSurface(d, 1, 1, 32, dst, 4, 0xFF0000, 0xFF00, 0xFF, 0);
-  const struct { LONG Alpha; DWORD Expect; } cases[] = {
-      {300, Xrgb(199, 199, 199)},   // as 255: (200 * 255 + 100 * 0) / 256, blue 100 + 99
-      {255, Xrgb(199, 199, 199)},
-      {-5, Xrgb(99, 99, 100)},      // as 0
-      {0, Xrgb(99, 99, 100)},
-      {128, Xrgb(149, 149, 150)},
+  const struct {
+    LONG Alpha;
+    DWORD Expect;
+  } cases[] = {
+      {300, Xrgb(199, 199, 199)},                           // as 255: (200 * 255 + 100 * 0) / 256, blue 100 + 99
+      {255, Xrgb(199, 199, 199)}, {-5, Xrgb(99, 99, 100)},  // as 0
+      {0, Xrgb(99, 99, 100)},     {128, Xrgb(149, 149, 150)},
   };
   for (const auto& c : cases) {
     dst[0] = Xrgb(100, 100, 100);

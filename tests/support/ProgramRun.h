@@ -15,8 +15,8 @@
 // the program's state), then puts the clocks and stand-ins back.
 #pragma once
 
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>

@@ -83,7 +83,8 @@ class TSmallForm : public TForm {
     }
     for (int i = 1; i <= s.UnitTypeCount; ++i) {
       TPictureCollectionItem* item = DXImageList1->Items()->Add();
-      item->Picture()->LoadFromFile(s.AppDir + "\\data\\images\\" + s.UnitTypes[static_cast<size_t>(i)].Name.Text() + ".bmp");
+      item->Picture()->LoadFromFile(s.AppDir + "\\data\\images\\" + s.UnitTypes[static_cast<size_t>(i)].Name.Text() +
+                                    ".bmp");
       item->SetTransparentColor(0xFF00FF);
       item->SetName(AsciiLowerCase(s.UnitTypes[static_cast<size_t>(i)].Name.Text()));
     }
@@ -169,7 +170,7 @@ TEST(SmallProgram, StartsFromATemporaryStartFolderAndRunsAHundredFrames) {
   EXPECT_EQ(s.Frames, framesBefore + 100);
   TPixels px = run.Driver().ReadPixels(form->DXDraw1);
   ASSERT_GT(px.Width, 100);
-  const int last = (s.Frames - 1) % 8;  // where the last frame put the pictures
+  const int last = (s.Frames - 1) % 8;             // where the last frame put the pictures
   EXPECT_EQ(px.At(10 + last + 8, 18), 0xFF0000u);  // the archer, red
   EXPECT_EQ(px.At(50 + last + 8, 18), 0x00FF00u);
   EXPECT_EQ(px.At(5, 5), 0u);

@@ -52,7 +52,8 @@ void TTempStartFolder::AddFolder(const std::string& RelDir) {
 }
 
 void TTempStartFolder::AddCopyOf(const std::string& HostFolder) {
-  fs::copy(fs::path(HostFolder), fs::path(FHostPath), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  fs::copy(fs::path(HostFolder), fs::path(FHostPath),
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 void TTempStartFolder::AddFile(const std::string& RelPath, const std::vector<std::uint8_t>& Bytes) {
@@ -95,12 +96,12 @@ std::vector<std::uint8_t> TTempStartFolder::BitmapBytes(int Width, int Height, s
   PutLE(b, 14 + 40, 4);           // offset of the pixels
   PutLE(b, 40, 4);                // info header size
   PutLE(b, w, 4);
-  PutLE(b, h, 4);                 // positive: rows bottom-up
-  PutLE(b, 1, 2);                 // planes
-  PutLE(b, 24, 2);                // bits per pixel
-  PutLE(b, 0, 4);                 // no compression
+  PutLE(b, h, 4);   // positive: rows bottom-up
+  PutLE(b, 1, 2);   // planes
+  PutLE(b, 24, 2);  // bits per pixel
+  PutLE(b, 0, 4);   // no compression
   PutLE(b, pixels, 4);
-  PutLE(b, 2835, 4);              // 72 dpi
+  PutLE(b, 2835, 4);  // 72 dpi
   PutLE(b, 2835, 4);
   PutLE(b, 0, 4);
   PutLE(b, 0, 4);

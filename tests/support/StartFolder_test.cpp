@@ -88,7 +88,8 @@ TEST(StartFolder, TheMidiFileIsOneTrackOfFormatZeroWithOneNote) {
   EXPECT_EQ(m[9], 0);   // format 0
   EXPECT_EQ(m[11], 1);  // one track
   EXPECT_EQ(std::string(m.begin() + 14, m.begin() + 18), "MTrk");
-  const std::size_t length = (std::size_t{m[18]} << 24) | (std::size_t{m[19]} << 16) | (std::size_t{m[20]} << 8) | m[21];
+  const std::size_t length =
+      (std::size_t{m[18]} << 24) | (std::size_t{m[19]} << 16) | (std::size_t{m[20]} << 8) | m[21];
   EXPECT_EQ(m.size(), 22 + length);
   // One note on and its note off, then the end of the track.
   int on = 0, off = 0;

@@ -9,23 +9,23 @@
 // virtual display this program starts).
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
-#include <QCoreApplication>
-#include <QEvent>
 
-#include <csignal>
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <spawn.h>
 
@@ -148,7 +148,6 @@ class WindowOnAServer : public ::testing::TestWithParam<TFormatCase> {
     EXPECT_EQ(compared, 320 * 200 - 60 * 100);
     EXPECT_EQ(wrong, 0) << "first at " << first;
   }
-
 
   // A colour no pixel has: the frame's colour there is not known.
   static constexpr DWORD Unknown = 0xFFFFFFFFu;

@@ -43,9 +43,18 @@ std::vector<std::uint8_t> Expected(Kind type, int k) {
   return b;
 }
 
-#define INT_FIELD(R, f, off) Field<R>{#f, off, Kind::Int32, [](R& r, int k) { r.f = IntValue(k); }}
-#define BYTE_FIELD(R, f, off) Field<R>{#f, off, Kind::Byte, [](R& r, int k) { r.f = ByteValue(k); }}
-#define STR_FIELD(R, f, off) Field<R>{#f, off, Kind::Str, [](R& r, int k) { r.f = StrValue(k); }}
+#define INT_FIELD(R, f, off)                                      \
+  Field<R> {                                                      \
+#f, off, Kind::Int32, [](R & r, int k) { r.f = IntValue(k); } \
+  }
+#define BYTE_FIELD(R, f, off)                                     \
+  Field<R> {                                                      \
+#f, off, Kind::Byte, [](R & r, int k) { r.f = ByteValue(k); } \
+  }
+#define STR_FIELD(R, f, off)                                    \
+  Field<R> {                                                    \
+#f, off, Kind::Str, [](R & r, int k) { r.f = StrValue(k); } \
+  }
 
 template <typename R>
 void CheckLayout(const std::vector<Field<R>>& fields) {
@@ -84,28 +93,45 @@ void CheckLayout(const std::vector<Field<R>>& fields) {
 
 TEST(Layout, Unit) {
   CheckLayout<TUnit>({
-      INT_FIELD(TUnit, HP, 0),          INT_FIELD(TUnit, Attack, 4),        INT_FIELD(TUnit, Defense, 8),
-      INT_FIELD(TUnit, Mana, 12),       INT_FIELD(TUnit, BuildProgress, 16), STR_FIELD(TUnit, Name, 20),
-      INT_FIELD(TUnit, X, 121),         INT_FIELD(TUnit, Y, 125),           INT_FIELD(TUnit, TargetX, 129),
-      INT_FIELD(TUnit, TargetY, 133),   BYTE_FIELD(TUnit, Selected, 137),   INT_FIELD(TUnit, Number, 138),
-      INT_FIELD(TUnit, Group, 142),     STR_FIELD(TUnit, AttackTarget, 146), STR_FIELD(TUnit, BuildName, 247),
+      INT_FIELD(TUnit, HP, 0),
+      INT_FIELD(TUnit, Attack, 4),
+      INT_FIELD(TUnit, Defense, 8),
+      INT_FIELD(TUnit, Mana, 12),
+      INT_FIELD(TUnit, BuildProgress, 16),
+      STR_FIELD(TUnit, Name, 20),
+      INT_FIELD(TUnit, X, 121),
+      INT_FIELD(TUnit, Y, 125),
+      INT_FIELD(TUnit, TargetX, 129),
+      INT_FIELD(TUnit, TargetY, 133),
+      BYTE_FIELD(TUnit, Selected, 137),
+      INT_FIELD(TUnit, Number, 138),
+      INT_FIELD(TUnit, Group, 142),
+      STR_FIELD(TUnit, AttackTarget, 146),
+      STR_FIELD(TUnit, BuildName, 247),
   });
 }
 
 TEST(Layout, Building) {
   CheckLayout<TBuilding>({
-      INT_FIELD(TBuilding, HP, 0),           INT_FIELD(TBuilding, Attack, 4),   INT_FIELD(TBuilding, Defense, 8),
-      INT_FIELD(TBuilding, TrainProgress, 12), STR_FIELD(TBuilding, Name, 16),  INT_FIELD(TBuilding, X, 117),
-      INT_FIELD(TBuilding, Y, 121),          BYTE_FIELD(TBuilding, Selected, 125), INT_FIELD(TBuilding, Number, 126),
-      INT_FIELD(TBuilding, Group, 130),      STR_FIELD(TBuilding, AttackTarget, 134),
+      INT_FIELD(TBuilding, HP, 0),
+      INT_FIELD(TBuilding, Attack, 4),
+      INT_FIELD(TBuilding, Defense, 8),
+      INT_FIELD(TBuilding, TrainProgress, 12),
+      STR_FIELD(TBuilding, Name, 16),
+      INT_FIELD(TBuilding, X, 117),
+      INT_FIELD(TBuilding, Y, 121),
+      BYTE_FIELD(TBuilding, Selected, 125),
+      INT_FIELD(TBuilding, Number, 126),
+      INT_FIELD(TBuilding, Group, 130),
+      STR_FIELD(TBuilding, AttackTarget, 134),
       STR_FIELD(TBuilding, TrainUnit, 235),
   });
 }
 
 TEST(Layout, UnitType) {
   std::vector<Field<TUnitType>> fields = {
-      INT_FIELD(TUnitType, MaxHP, 0),   INT_FIELD(TUnitType, Attack, 4),          INT_FIELD(TUnitType, Defense, 8),
-      INT_FIELD(TUnitType, MaxMana, 12), INT_FIELD(TUnitType, Range, 16),         INT_FIELD(TUnitType, AttackInterval, 20),
+      INT_FIELD(TUnitType, MaxHP, 0),      INT_FIELD(TUnitType, Attack, 4), INT_FIELD(TUnitType, Defense, 8),
+      INT_FIELD(TUnitType, MaxMana, 12),   INT_FIELD(TUnitType, Range, 16), INT_FIELD(TUnitType, AttackInterval, 20),
       INT_FIELD(TUnitType, TrainTime, 24), STR_FIELD(TUnitType, Name, 28),
   };
   for (int i = 1; i <= 5; ++i)
@@ -122,8 +148,8 @@ TEST(Layout, UnitType) {
 
 TEST(Layout, BuildingType) {
   std::vector<Field<TBuildingType>> fields = {
-      INT_FIELD(TBuildingType, MaxHP, 0),  INT_FIELD(TBuildingType, Attack, 4),
-      INT_FIELD(TBuildingType, Defense, 8), INT_FIELD(TBuildingType, Range, 12),
+      INT_FIELD(TBuildingType, MaxHP, 0),           INT_FIELD(TBuildingType, Attack, 4),
+      INT_FIELD(TBuildingType, Defense, 8),         INT_FIELD(TBuildingType, Range, 12),
       INT_FIELD(TBuildingType, AttackInterval, 16), INT_FIELD(TBuildingType, BuildTime, 20),
       STR_FIELD(TBuildingType, Name, 24),
   };
@@ -171,7 +197,9 @@ TEST(Layout, MapFile) {
   EXPECT_EQ(bytes[62499], 3);
   EXPECT_EQ(bytes[62500], 9);
   EXPECT_EQ(bytes[125000 - 1], 8);
-  auto slice = [&](std::size_t off, std::size_t n) { return std::vector<std::uint8_t>(bytes.begin() + off, bytes.begin() + off + n); };
+  auto slice = [&](std::size_t off, std::size_t n) {
+    return std::vector<std::uint8_t>(bytes.begin() + off, bytes.begin() + off + n);
+  };
   EXPECT_EQ(slice(125000, 101), Expected(Kind::Str, 40));
   EXPECT_EQ(slice(125101, 4), Expected(Kind::Int32, 1));
   EXPECT_EQ(slice(125105, 4), Expected(Kind::Int32, 2));

@@ -98,8 +98,12 @@ TEST(PictureName, LowerCasesAsciiOnly) {
     const char* TypeName;  // UTF-8
     const char* Picture;
   } cases[] = {
-      {"Piechur", "piechur"}, {"RYCERZ", "rycerz"}, {"Łucznik", "Łucznik"},
-      {"ŁUCZNIK", "Łucznik"}, {"Wieża", "wieża"},   {"ZAMEK 2", "zamek 2"},
+      {"Piechur", "piechur"},
+      {"RYCERZ", "rycerz"},
+      {"Łucznik", "Łucznik"},
+      {"ŁUCZNIK", "Łucznik"},
+      {"Wieża", "wieża"},
+      {"ZAMEK 2", "zamek 2"},
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(PictureName(TShortString::From(Cp(c.TypeName))), Cp(c.Picture)) << c.TypeName;

@@ -45,9 +45,7 @@ class WorldFiles : public ::testing::Test {
   static std::string IoText(const std::function<void()>& action) {
     try {
       action();
-    } catch (const EInOutError& e) {
-      return e.Message();
-    }
+    } catch (const EInOutError& e) { return e.Message(); }
     return "no error";
   }
   std::string Dir;
@@ -99,7 +97,8 @@ TEST_F(WorldFiles, MapWrittenFromFieldsReadsBack) {
   EXPECT_EQ(back->Map.TerrainAt(48, 250), 2);
   // Empty slots are zero bytes.
   auto bytes = ReadBytes("a.map");
-  for (std::size_t i = TMapFile::UnitsOffset + 3 * TUnit::SerializedSize; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], 0) << i;
+  for (std::size_t i = TMapFile::UnitsOffset + 3 * TUnit::SerializedSize; i < bytes.size(); ++i)
+    ASSERT_EQ(bytes[i], 0) << i;
 }
 
 TEST_F(WorldFiles, ShortFilesFailAndLongerFilesGiveTheirFirstRecord) {

@@ -91,8 +91,7 @@ TEST(Spells, StartUpFillsFourSpells) {
       if (spells[i].Name == Cp(name)) found = i;
     EXPECT_NE(found, 0) << name;
   }
-  for (int i = SpellsInUse + 1; i <= MaxSpells; ++i)
-    EXPECT_TRUE(spells[i] == TSpell()) << i;
+  for (int i = SpellsInUse + 1; i <= MaxSpells; ++i) EXPECT_TRUE(spells[i] == TSpell()) << i;
 }
 
 TEST(Arith, WrapsAndDividesSafely) {
@@ -103,9 +102,16 @@ TEST(Arith, WrapsAndDividesSafely) {
   const struct {
     std::int32_t A, B, Div, Mod;
   } cases[] = {
-      {7, 2, 3, 1},   {-7, 2, -3, -1}, {7, -2, -3, 1}, {-7, -2, 3, -1},
-      {5, 0, 0, 0},   {0, 0, 0, 0},    {INT_MIN, -1, INT_MIN, 0}, {INT_MAX, -1, -INT_MAX, 0},
-      {INT_MIN, 1, INT_MIN, 0}, {255 * 30, 60, 127, 30},
+      {7, 2, 3, 1},
+      {-7, 2, -3, -1},
+      {7, -2, -3, 1},
+      {-7, -2, 3, -1},
+      {5, 0, 0, 0},
+      {0, 0, 0, 0},
+      {INT_MIN, -1, INT_MIN, 0},
+      {INT_MAX, -1, -INT_MAX, 0},
+      {INT_MIN, 1, INT_MIN, 0},
+      {255 * 30, 60, 127, 30},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SafeDiv(c.A, c.B), c.Div) << c.A << " div " << c.B;

@@ -5,8 +5,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QDialog>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QMetaObject>
 #include <atomic>
 #include <chrono>
@@ -69,9 +69,7 @@ struct TLiveRun::TShared {
 
 TLiveRun::TLiveRun(TShared* Shared) : FShared(Shared) {}
 
-double TLiveRun::Elapsed() const {
-  return std::chrono::duration<double>(Clock::now() - FShared->Start).count();
-}
+double TLiveRun::Elapsed() const { return std::chrono::duration<double>(Clock::now() - FShared->Start).count(); }
 
 bool TLiveRun::ProgramEnded() const { return FShared->ProgramEnded; }
 
@@ -95,9 +93,7 @@ void TLiveRun::RunOnMain(const std::function<void()>& Fn) {
       [call, fn] {
         try {
           (*fn)();
-        } catch (...) {
-          call->Error = std::current_exception();
-        }
+        } catch (...) { call->Error = std::current_exception(); }
         std::lock_guard<std::mutex> g(call->Lock);
         call->Finished = true;
         call->Done.notify_all();
@@ -228,9 +224,7 @@ int TLiveRun::Run(const std::function<int()>& Program, const std::function<void(
   int result = 0;
   try {
     result = Program();
-  } catch (...) {
-    ADD_FAILURE() << "the program's start-up function threw";
-  }
+  } catch (...) { ADD_FAILURE() << "the program's start-up function threw"; }
   shared.ProgramEnded = true;
   // The script may still read files and state; its probes run here now.
   while (!shared.ScriptDone) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

@@ -111,10 +111,13 @@ TSystemDialog OpenSystemDialog(TLiveRun& Run) {
 }
 
 TSystemDialog WaitForPaintedBox(TLiveRun& Run, const std::string& What, double Seconds) {
-  Run.WaitFor(What + ": the box is up", [] {
-    QDialog* d = LastSystemDialog();
-    return d && qobject_cast<QMessageBox*>(d) && d->windowHandle() && d->windowHandle()->isExposed();
-  }, Seconds);
+  Run.WaitFor(
+      What + ": the box is up",
+      [] {
+        QDialog* d = LastSystemDialog();
+        return d && qobject_cast<QMessageBox*>(d) && d->windowHandle() && d->windowHandle()->isExposed();
+      },
+      Seconds);
   TSystemDialog box;
   Run.Step(What + ": its text is painted");
   for (int i = 0; i < Seconds * 20; ++i) {
@@ -126,7 +129,8 @@ TSystemDialog WaitForPaintedBox(TLiveRun& Run, const std::string& What, double S
 }
 
 void WaitForNoSystemDialog(TLiveRun& Run, const std::string& What, double Seconds) {
-  Run.WaitFor(What, [] { return LastSystemDialog() == nullptr; }, Seconds);
+  Run.WaitFor(
+      What, [] { return LastSystemDialog() == nullptr; }, Seconds);
 }
 
 void PickFromDropDown(TLiveRun& Run, TComboBox* Combo, int Index) {

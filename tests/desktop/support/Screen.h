@@ -41,11 +41,11 @@ struct TSystemDialog {
   bool Open = false;
   bool Exposed = false;
   unsigned long Window = 0;
-  std::string Title;  // UTF-8
-  std::string Text;   // UTF-8, a message box's text
-  QRect TextRect;     // the text's label, in the window's coordinates
-  QPoint Button;      // the centre of its first button, on the screen
-  QPoint Edit;        // a file dialog's file-name field, on the screen
+  std::string Title;               // UTF-8
+  std::string Text;                // UTF-8, a message box's text
+  QRect TextRect;                  // the text's label, in the window's coordinates
+  QPoint Button;                   // the centre of its first button, on the screen
+  QPoint Edit;                     // a file dialog's file-name field, on the screen
   unsigned long TransientFor = 0;  // the window it is kept above, as Qt set it
 };
 TSystemDialog OpenSystemDialog(TLiveRun& Run);

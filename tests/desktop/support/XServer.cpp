@@ -155,8 +155,9 @@ QImage TXServer::Grab(unsigned long Window, QRect Rect) {
   for (int y = 0; y < Rect.height(); ++y)
     for (int i = 0; i < Rect.width(); ++i) {
       const unsigned long p = XGetPixel(x, i, y);
-      out.setPixel(i, y, qRgb(static_cast<int>((p & x->red_mask) >> 16), static_cast<int>((p & x->green_mask) >> 8),
-                              static_cast<int>(p & x->blue_mask)));
+      out.setPixel(i, y,
+                   qRgb(static_cast<int>((p & x->red_mask) >> 16), static_cast<int>((p & x->green_mask) >> 8),
+                        static_cast<int>(p & x->blue_mask)));
     }
   XDestroyImage(x);
   return out;

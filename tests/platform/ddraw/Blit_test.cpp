@@ -271,8 +271,8 @@ TEST_P(BlitPerFormat, KeyedSpritesMatchThePlainModelAtEveryEdge) {
   constexpr LONG SW = 37, SH = 9, DW = 70, DH = 30;
   // The clip window covers surface (5, 4) to (65, 26).
   const RECT clipRect{5, 4, 65, 26};
-  HWND window = Backend.AddWindow(clipRect.left, clipRect.top, clipRect.right - clipRect.left,
-                                  clipRect.bottom - clipRect.top);
+  HWND window =
+      Backend.AddWindow(clipRect.left, clipRect.top, clipRect.right - clipRect.left, clipRect.bottom - clipRect.top);
   std::mt19937 random(777);
   const DWORD mask = f.ValueMask();
   IDirectDrawSurface7* src = Make(SW, SH, f);
@@ -309,8 +309,8 @@ TEST_P(BlitPerFormat, KeyedSpritesMatchThePlainModelAtEveryEdge) {
   };
   // A single key, a range of three values, and a range whose ends are swapped.
   const TKey keys[] = {{key, key}, {key, key + 2}, {key + 1, key}};
-  const POINT places[] = {{20, 10}, {-10, 10}, {50, 10}, {20, -3}, {20, 22}, {-20, -5}, {55, 24}, {1, 1},
-                          {-40, 10}, {66, 10}, {20, -12}, {20, 27}, {5, 4}, {28, 17}};
+  const POINT places[] = {{20, 10}, {-10, 10}, {50, 10}, {20, -3},  {20, 22}, {-20, -5}, {55, 24},
+                          {1, 1},   {-40, 10}, {66, 10}, {20, -12}, {20, 27}, {5, 4},    {28, 17}};
   std::vector<BYTE> dstBytes = bytesOf(dst, nullptr);
   for (const TKey& k : keys)
     for (const POINT& at : places)

@@ -43,7 +43,9 @@ class TFakeWindowBackend : public TWindowBackend {
     Windows[h] = w;
     return h;
   }
-  DWORD Pixel(HWND h, LONG x, LONG y) { return Windows.at(h).Pixels.at(static_cast<size_t>(y) * Windows.at(h).Width + x); }
+  DWORD Pixel(HWND h, LONG x, LONG y) {
+    return Windows.at(h).Pixels.at(static_cast<size_t>(y) * Windows.at(h).Width + x);
+  }
 
   bool IsWindow(HWND h) override { return Windows.count(h) != 0; }
   bool GetClientRect(HWND h, RECT* r) override {

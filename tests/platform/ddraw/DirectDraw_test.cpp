@@ -155,9 +155,10 @@ TEST_F(DirectDrawTest, DisplayModesComeFromTheEmulatedList) {
   EXPECT_EQ(seen.size(), 2u);
   // A callback that cancels stops the enumeration.
   int calls = 0;
-  ASSERT_EQ(dd1->EnumDisplayModes(
-                0, nullptr, &calls,
-                [](DDSURFACEDESC*, void* c) -> HRESULT { return ++*static_cast<int*>(c) == 2 ? DDENUMRET_CANCEL : DDENUMRET_OK; }),
+  ASSERT_EQ(dd1->EnumDisplayModes(0, nullptr, &calls,
+                                  [](DDSURFACEDESC*, void* c) -> HRESULT {
+                                    return ++*static_cast<int*>(c) == 2 ? DDENUMRET_CANCEL : DDENUMRET_OK;
+                                  }),
             DD_OK);
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(dd1->EnumDisplayModes(0, nullptr, nullptr, nullptr), DDERR_INVALIDPARAMS);
@@ -251,10 +252,13 @@ TEST_F(DirectDrawTest, Direct3DFindsNoDeviceAndMakesNone) {
   IDirect3D7* d3d7 = nullptr;
   ASSERT_EQ(DD->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&d3d7)), DD_OK);
   int calls = 0;
-  ASSERT_EQ(d3d7->EnumDevices([](char*, char*, D3DDEVICEDESC7*, void* c) -> HRESULT {
-    ++*static_cast<int*>(c);
-    return 1;
-  }, &calls), DD_OK);
+  ASSERT_EQ(d3d7->EnumDevices(
+                [](char*, char*, D3DDEVICEDESC7*, void* c) -> HRESULT {
+                  ++*static_cast<int*>(c);
+                  return 1;
+                },
+                &calls),
+            DD_OK);
   EXPECT_EQ(calls, 0);
   IDirectDrawSurface7* s = Make(8, 8, TDDrawPixelFormat::Rgb565(), DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
   IDirect3DDevice7* device = reinterpret_cast<IDirect3DDevice7*>(1);

@@ -109,8 +109,8 @@ TEST_F(PresentationTest, OtherDisplayFormatsArePresentedAsXrgb) {
     DWORD Bits;
     bool Rgb555;
     DWORD Pixel, Shown;
-  } cases[] = {{16, false, 0xF800, 0x00FF0000}, {16, false, 0x07E0, 0x0000FF00}, {16, false, 0x0841, 0x00080808},
-               {16, true, 0x7C00, 0x00FF0000},  {16, true, 0x03FF, 0x0000FFFF},  {24, false, 0x123456, 0x00123456},
+  } cases[] = {{16, false, 0xF800, 0x00FF0000},    {16, false, 0x07E0, 0x0000FF00}, {16, false, 0x0841, 0x00080808},
+               {16, true, 0x7C00, 0x00FF0000},     {16, true, 0x03FF, 0x0000FFFF},  {24, false, 0x123456, 0x00123456},
                {32, false, 0xAA123456, 0x00123456}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.Bits << " " << std::hex << c.Pixel);

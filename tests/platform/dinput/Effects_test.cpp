@@ -228,8 +228,7 @@ TEST_F(Effects, EnumerationByTypeFindsTheFirstOfEach) {
 }
 
 TEST_F(Effects, StickWithoutSquareWaveOffersSineFirst) {
-  Open({.Axes = 2, .ForceFeedback = true,
-        .EffectKinds = 0x3FF & ~StickEffectBit(TStickEffectKind::Square)});
+  Open({.Axes = 2, .ForceFeedback = true, .EffectKinds = 0x3FF & ~StickEffectBit(TStickEffectKind::Square)});
   GUID first{};
   Dev2->EnumEffects(
       [](const DIEFFECTINFOA* i, void* ref) -> BOOL {

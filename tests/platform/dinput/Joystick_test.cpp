@@ -181,18 +181,18 @@ TEST_F(Joystick, RangeDeadZoneAndSaturation) {
       {0, 65535, 0, 10000, 32767, 65535},
       {0, 65535, 0, 10000, -32768, 0},
       {-1000, 1000, 5000, 10000, 0, 0},
-      {-1000, 1000, 5000, 10000, 16383, 0},     // inside the dead zone
+      {-1000, 1000, 5000, 10000, 16383, 0},  // inside the dead zone
       {-1000, 1000, 5000, 10000, -16383, 0},
-      {-1000, 1000, 5000, 10000, 24575, 500},   // half way out of it
+      {-1000, 1000, 5000, 10000, 24575, 500},  // half way out of it
       {-1000, 1000, 5000, 10000, -24575, -500},
       {-1000, 1000, 5000, 10000, 32767, 1000},
       {-1000, 1000, 5000, 10000, -32768, -1000},
-      {-1000, 1000, 10000, 10000, 32767, 0},    // all dead zone
-      {0, 100, 0, 9000, 29491, 100},            // past saturation
+      {-1000, 1000, 10000, 10000, 32767, 0},  // all dead zone
+      {0, 100, 0, 9000, 29491, 100},          // past saturation
       {0, 100, 0, 9000, -29491, 0},
       {0, 100, 0, 5000, 8192, 75},
       {-5, 5, 0, 10000, 0, 0},
-      {7, 7, 0, 10000, 12345, 7},               // an empty range
+      {7, 7, 0, 10000, 12345, 7},  // an empty range
   };
   for (const auto& c : cases) {
     Dev->Unacquire();
@@ -202,8 +202,8 @@ TEST_F(Joystick, RangeDeadZoneAndSaturation) {
     ASSERT_EQ(Dev->Acquire(), DI_POLLEDDEVICE);
     VirtualJoystickSetAxis(Id, 1, c.raw);
     DIJOYSTATE2 s = Read();
-    EXPECT_EQ(s.lY, c.expected) << c.min << ".." << c.max << " dz " << c.deadZone << " sat " << c.saturation
-                                << " raw " << c.raw;
+    EXPECT_EQ(s.lY, c.expected) << c.min << ".." << c.max << " dz " << c.deadZone << " sat " << c.saturation << " raw "
+                                << c.raw;
     EXPECT_EQ(s.lX, 32768) << "X keeps its own range";
   }
   Dev->Unacquire();

@@ -289,14 +289,12 @@ TEST_F(DSoundFixture, APlayedBufferReachesTheOutputWithItsVolumeAndPan) {
     LONG volume, pan;
     std::int16_t left, right;
   } cases[] = {
-      {0, 0, 16000, 16000},
-      {-2000, 0, 1600, 1600},       // -20 dB
-      {-600, 0, 8019, 8019},        // -6 dB
-      {0, 2000, 1600, 16000},       // right: the left channel 20 dB down
-      {0, -2000, 16000, 1600},      // left
-      {0, DSBPAN_RIGHT, 0, 16000},  // fully right
-      {-2000, -10000, 1600, 0},
-      {DSBVOLUME_MIN, 0, 0, 0},
+      {0, 0, 16000, 16000},        {-2000, 0, 1600, 1600},  // -20 dB
+      {-600, 0, 8019, 8019},                                // -6 dB
+      {0, 2000, 1600, 16000},                               // right: the left channel 20 dB down
+      {0, -2000, 16000, 1600},                              // left
+      {0, DSBPAN_RIGHT, 0, 16000},                          // fully right
+      {-2000, -10000, 1600, 0},    {DSBVOLUME_MIN, 0, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.volume << " " << c.pan);
@@ -493,10 +491,12 @@ std::vector<std::int16_t> Sine16(int Frames, double Freq) {
 TEST_F(DSoundFixture, ManyFullScaleBuffersTogetherAreLimitedNotClipped) {
   struct Case {
     const char* name;
-    bool sine;     // a 220 Hz sine at the output rate, or the 8-bit swing at 11025 Hz
-    int stagger;   // output frames between one buffer's start and the next
-  } kinds[] = {{"one wave, all at once", false, 0}, {"one wave, one after another", false, 37},
-               {"sines, all at once", true, 0},     {"sines, one after another", true, 101}};
+    bool sine;    // a 220 Hz sine at the output rate, or the 8-bit swing at 11025 Hz
+    int stagger;  // output frames between one buffer's start and the next
+  } kinds[] = {{"one wave, all at once", false, 0},
+               {"one wave, one after another", false, 37},
+               {"sines, all at once", true, 0},
+               {"sines, one after another", true, 101}};
   const std::vector<BYTE> swing = EightBitSwing(4410);
   const std::vector<std::int16_t> sine = Sine16(9600, 220);
   // The step a full-scale sine itself makes between neighbouring samples.
@@ -537,18 +537,14 @@ TEST_F(DSoundFixture, ManyFullScaleBuffersTogetherAreLimitedNotClipped) {
         EXPECT_GT(s.peak, 32767 * 8 / 10) << "channel " << c;
         // No steps: the gain moves smoothly, so the limited sine changes no
         // faster than a sine at full scale does.
-        if (k.sine) {
-          EXPECT_LE(s.largestStep, sineStep * 3 / 2) << "channel " << c;
-        }
+        if (k.sine) { EXPECT_LE(s.largestStep, sineStep * 3 / 2) << "channel " << c; }
       }
       if (!k.sine && !k.stagger) {
         // The limited sum keeps the wave's shape: it never flips its sign,
         // as a sum wrapped round the 16-bit range would.
         for (std::size_t f = 0; f + 5 < 9600; ++f) {
           const int here = swing[f * 11025 / 48000] - 128, next = swing[f * 11025 / 48000 + 1] - 128;
-          if (here * next > 40 * 40) {
-            ASSERT_GT(out[2 * f] * here, 0) << f;
-          }
+          if (here * next > 40 * 40) { ASSERT_GT(out[2 * f] * here, 0) << f; }
         }
       }
       for (IDirectSoundBuffer* b : loud) {
@@ -640,8 +636,7 @@ TEST_F(DSoundFixture, BufferCreationChecksTheFormatAndTheSize) {
       {"rate too high", PcmFormat(8, 1, 200000), 100, 0, DSERR_BADFORMAT},
       {"below the smallest size", PcmFormat(8, 1, 11025), DSBSIZE_MIN - 1, 0, DSERR_INVALIDPARAM},
       {"above the largest size", PcmFormat(8, 1, 11025), DSBSIZE_MAX + 1, 0, DSERR_INVALIDPARAM},
-      {"both focus kinds", PcmFormat(8, 1, 11025), 100, DSBCAPS_STICKYFOCUS | DSBCAPS_GLOBALFOCUS,
-       DSERR_INVALIDPARAM},
+      {"both focus kinds", PcmFormat(8, 1, 11025), 100, DSBCAPS_STICKYFOCUS | DSBCAPS_GLOBALFOCUS, DSERR_INVALIDPARAM},
       {"3D", PcmFormat(8, 1, 11025), 100, DSBCAPS_CTRL3D, DSERR_CONTROLUNAVAIL},
   };
   for (const Case& c : cases) {

@@ -249,8 +249,14 @@ TEST_F(MediaPlayerTest, AOneNoteSongSoundsWithTheSoundFont) {
 // The tempo halves after the first quarter: the note falls at 0.5 + 0.25 s.
 TEST_F(MediaPlayerTest, ANoteSoundsAtItsSample) {
   MediaTest::ResetSoundFontSearch();
-  OpenMusic(MidiFileBytes(0, 96, {TTrackBytes().At(0, {0xC0, 0x00}).At(96, {0xB0, 7, 127}).Tempo(0, 250000)
-                                      .At(96, {0x90, 60, 120}).At(96, {0x80, 60, 0}).End()}));
+  OpenMusic(MidiFileBytes(0, 96,
+                          {TTrackBytes()
+                               .At(0, {0xC0, 0x00})
+                               .At(96, {0xB0, 7, 127})
+                               .Tempo(0, 250000)
+                               .At(96, {0x90, 60, 120})
+                               .At(96, {0x80, 60, 0})
+                               .End()}));
   if (MediaTest::SoundFont(*Player).empty()) GTEST_SKIP() << "no General MIDI sound font installed";
   EXPECT_EQ(Player->Length(), 1000);
   Player->Play();
@@ -302,7 +308,7 @@ TEST_F(MediaPlayerTest, MusicAndEffectsShareTheMix) {
     swing = std::max(swing, std::abs(s - 4000));
   }
   EXPECT_NEAR(sum / static_cast<double>(out.size()), 4000, 400);  // the effect
-  EXPECT_GT(swing, 1000);                                        // the music over it
+  EXPECT_GT(swing, 1000);                                         // the music over it
 
   effect->Release();
   device->Release();

@@ -68,5 +68,6 @@ inline std::vector<std::uint8_t> MidiFileBytes(std::uint16_t Format, std::uint16
 // One note (middle C, loud, on the piano) held for Ticks at 96 ticks a quarter
 // and 120 beats a minute, so 96 ticks are half a second.
 inline std::vector<std::uint8_t> OneNoteFile(std::uint32_t Ticks = 192) {
-  return MidiFileBytes(0, 96, {TTrackBytes().At(0, {0xC0, 0x00}).At(0, {0x90, 60, 120}).At(Ticks, {0x80, 60, 0}).End()});
+  return MidiFileBytes(0, 96,
+                       {TTrackBytes().At(0, {0xC0, 0x00}).At(0, {0x90, 60, 120}).At(Ticks, {0x80, 60, 0}).End()});
 }

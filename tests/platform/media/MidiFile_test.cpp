@@ -52,37 +52,52 @@ TEST_P(MidiReaderGood, ReadsEventsAndTimes) {
 
 std::vector<TGoodCase> GoodCases() {
   std::vector<TGoodCase> cases;
-  cases.push_back({"format 0 at the default tempo", OneNoteFile(96),
+  cases.push_back({"format 0 at the default tempo",
+                   OneNoteFile(96),
                    {{0, 0xC0, 0, 0, 0}, {0, 0x90, 60, 120, 0}, {500000, 0x80, 60, 0, 0}},
                    500000});
   cases.push_back({"running status carries the status on",
-                   MidiFileBytes(0, 96, {TTrackBytes().At(0, {0x90, 60, 100}).At(0, {64, 100}).At(48, {60, 0})
-                                             .At(0, {0xB1, 7, 90}).At(48, {10, 64}).End()}),
-                   {{0, 0x90, 60, 100, 0}, {0, 0x90, 64, 100, 0}, {250000, 0x90, 60, 0, 0},
-                    {250000, 0xB1, 7, 90, 0}, {500000, 0xB1, 10, 64, 0}},
+                   MidiFileBytes(0, 96,
+                                 {TTrackBytes()
+                                      .At(0, {0x90, 60, 100})
+                                      .At(0, {64, 100})
+                                      .At(48, {60, 0})
+                                      .At(0, {0xB1, 7, 90})
+                                      .At(48, {10, 64})
+                                      .End()}),
+                   {{0, 0x90, 60, 100, 0},
+                    {0, 0x90, 64, 100, 0},
+                    {250000, 0x90, 60, 0, 0},
+                    {250000, 0xB1, 7, 90, 0},
+                    {500000, 0xB1, 10, 64, 0}},
                    500000});
   // Half a second for the first 96 ticks, a quarter for the next 96.
-  cases.push_back({"a tempo change times what follows",
-                   MidiFileBytes(0, 96, {TTrackBytes().Tempo(0, 500000).At(96, {0x90, 60, 100}).Tempo(0, 250000)
-                                             .At(96, {0x80, 60, 0}).End(96)}),
-                   {{500000, 0x90, 60, 100, 0}, {750000, 0x80, 60, 0, 0}},
-                   1000000});
+  cases.push_back(
+      {"a tempo change times what follows",
+       MidiFileBytes(
+           0, 96,
+           {TTrackBytes().Tempo(0, 500000).At(96, {0x90, 60, 100}).Tempo(0, 250000).At(96, {0x80, 60, 0}).End(96)}),
+       {{500000, 0x90, 60, 100, 0}, {750000, 0x80, 60, 0, 0}},
+       1000000});
   // The tempo track of format 1 times every track; events at one time keep
   // the order of their tracks.
   cases.push_back({"format 1 shares the tempo map",
-                   MidiFileBytes(1, 96, {TTrackBytes().Tempo(0, 1000000).Tempo(48, 500000).End(),
-                                         TTrackBytes().At(0, {0xC1, 5}).At(96, {0x91, 40, 90}).End(96),
-                                         TTrackBytes().At(0, {0xC2, 6}).At(96, {0x92, 41, 91}).End()}),
+                   MidiFileBytes(1, 96,
+                                 {TTrackBytes().Tempo(0, 1000000).Tempo(48, 500000).End(),
+                                  TTrackBytes().At(0, {0xC1, 5}).At(96, {0x91, 40, 90}).End(96),
+                                  TTrackBytes().At(0, {0xC2, 6}).At(96, {0x92, 41, 91}).End()}),
                    {{0, 0xC1, 5, 0, 1}, {0, 0xC2, 6, 0, 2}, {750000, 0x91, 40, 90, 1}, {750000, 0x92, 41, 91, 2}},
                    1250000});
   cases.push_back({"meta events and SysEx are stepped over",
-                   MidiFileBytes(0, 96, {TTrackBytes().At(0, {0x90, 60, 100})
-                                             .At(0, {0xFF, 0x01, 0x03, 'a', 'b', 'c'})
-                                             .At(0, {0xF0, 0x03, 0x7E, 0x7F, 0xF7})
-                                             .At(0, {0xF7, 0x02, 0x01, 0x02})
-                                             .At(0, {0xFF, 0x58, 0x04, 4, 2, 24, 8})
-                                             .At(96, {62, 100})
-                                             .End()}),
+                   MidiFileBytes(0, 96,
+                                 {TTrackBytes()
+                                      .At(0, {0x90, 60, 100})
+                                      .At(0, {0xFF, 0x01, 0x03, 'a', 'b', 'c'})
+                                      .At(0, {0xF0, 0x03, 0x7E, 0x7F, 0xF7})
+                                      .At(0, {0xF7, 0x02, 0x01, 0x02})
+                                      .At(0, {0xFF, 0x58, 0x04, 4, 2, 24, 8})
+                                      .At(96, {62, 100})
+                                      .End()}),
                    {{0, 0x90, 60, 100, 0}, {500000, 0x90, 62, 100, 0}},
                    500000});
   {
@@ -104,24 +119,28 @@ std::vector<TGoodCase> GoodCases() {
                    MidiFileBytes(0, 96, {TTrackBytes().At(0, {0x90, 60, 100}).End(96).Raw({0x00, 0x42, 0xF5})}),
                    {{0, 0x90, 60, 100, 0}},
                    500000});
-  cases.push_back({"a four-byte delta time", 
+  cases.push_back({"a four-byte delta time",
                    MidiFileBytes(0, 0xE728, {TTrackBytes().At(0x0FFFFFF, {0x90, 60, 100}).End()}),
                    {{0x0FFFFFFLL * 1000, 0x90, 60, 100, 0}},
                    0x0FFFFFFLL * 1000});
   return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MidiReaderGood, ::testing::ValuesIn(GoodCases()),
-                         [](const auto& Info) {
-                           std::string n;
-                           for (const char* p = Info.param.Name; *p; ++p) n += std::isalnum(*p) ? *p : '_';
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, MidiReaderGood, ::testing::ValuesIn(GoodCases()), [](const auto& Info) {
+  std::string n;
+  for (const char* p = Info.param.Name; *p; ++p) n += std::isalnum(*p) ? *p : '_';
+  return n;
+});
 
 TEST(MidiReader, TempoChangeTimingInSamples) {
-  const TMidiSong song = Read(MidiFileBytes(
-      0, 96, {TTrackBytes().At(96, {0x90, 60, 100}).Tempo(0, 250000).At(96, {0x80, 60, 0}).Tempo(0, 2000000)
-                  .At(48, {0x90, 61, 100}).End()}));
+  const TMidiSong song = Read(MidiFileBytes(0, 96,
+                                            {TTrackBytes()
+                                                 .At(96, {0x90, 60, 100})
+                                                 .Tempo(0, 250000)
+                                                 .At(96, {0x80, 60, 0})
+                                                 .Tempo(0, 2000000)
+                                                 .At(48, {0x90, 61, 100})
+                                                 .End()}));
   ASSERT_EQ(song.Events.size(), 3u);
   EXPECT_EQ(MidiTimeToSamples(song.Events[0].Time, 48000), 24000);
   EXPECT_EQ(MidiTimeToSamples(song.Events[1].Time, 48000), 36000);
@@ -145,9 +164,7 @@ TEST_P(MidiReaderBad, IsRefused) {
   try {
     Read(c.File);
     FAIL() << "read without an error";
-  } catch (const EMidiFileError& e) {
-    EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message();
-  }
+  } catch (const EMidiFileError& e) { EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message(); }
 }
 
 std::vector<TBadCase> BadCases() {
@@ -171,10 +188,10 @@ std::vector<TBadCase> BadCases() {
   }
   cases.push_back({"running status with no previous status",
                    MidiFileBytes(0, 96, {TTrackBytes().At(0, {60, 100}).End()}), "running status with no previous"});
-  cases.push_back({"running status is per track",
-                   MidiFileBytes(1, 96, {TTrackBytes().At(0, {0x90, 60, 100}).End(),
-                                         TTrackBytes().At(0, {62, 100}).End()}),
-                   "running status with no previous status in track 2"});
+  cases.push_back(
+      {"running status is per track",
+       MidiFileBytes(1, 96, {TTrackBytes().At(0, {0x90, 60, 100}).End(), TTrackBytes().At(0, {62, 100}).End()}),
+       "running status with no previous status in track 2"});
   cases.push_back({"variable-length number over four bytes",
                    MidiFileBytes(0, 96, {TTrackBytes().Raw({0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 100}).End()}),
                    "longer than four bytes"});
@@ -187,10 +204,10 @@ std::vector<TBadCase> BadCases() {
                    "tempo event of the wrong length"});
   cases.push_back({"meta event past the end of its track",
                    MidiFileBytes(0, 96, {TTrackBytes().At(0, {0xFF, 0x01, 0x10, 'a'})}), "longer than the rest"});
-  cases.push_back({"SysEx past the end of its track",
-                   MidiFileBytes(0, 96, {TTrackBytes().At(0, {0xF0, 0x05, 0x7E})}), "longer than the rest"});
-  cases.push_back({"a message cut off by the track's end",
-                   MidiFileBytes(0, 96, {TTrackBytes().At(0, {0x90, 60})}), "cut off at the end of the track"});
+  cases.push_back({"SysEx past the end of its track", MidiFileBytes(0, 96, {TTrackBytes().At(0, {0xF0, 0x05, 0x7E})}),
+                   "longer than the rest"});
+  cases.push_back({"a message cut off by the track's end", MidiFileBytes(0, 96, {TTrackBytes().At(0, {0x90, 60})}),
+                   "cut off at the end of the track"});
   cases.push_back({"a delta time cut off by the track's end",
                    MidiFileBytes(0, 96, {TTrackBytes().At(0, {0x90, 60, 100}).Raw({0x81})}), "cut off"});
   cases.push_back({"a status byte where data belongs",
@@ -211,8 +228,8 @@ std::vector<TBadCase> BadCases() {
   cases.push_back({"format 0 with two tracks", MidiFileBytes(0, 96, {TTrackBytes().End(), TTrackBytes().End()}),
                    "format 0 with more than one track"});
   cases.push_back({"division 0", MidiFileBytes(0, 0, {TTrackBytes().End()}), "division of 0"});
-  cases.push_back({"SMPTE rate that does not exist", MidiFileBytes(0, 0xE928, {TTrackBytes().End()}),
-                   "invalid time division"});
+  cases.push_back(
+      {"SMPTE rate that does not exist", MidiFileBytes(0, 0xE928, {TTrackBytes().End()}), "invalid time division"});
   cases.push_back({"SMPTE without ticks", MidiFileBytes(0, 0xE700, {TTrackBytes().End()}), "invalid time division"});
   {
     std::vector<std::uint8_t> file = MidiFileBytes(1, 96, {TTrackBytes().End(), TTrackBytes().End()});
@@ -227,27 +244,29 @@ std::vector<TBadCase> BadCases() {
   return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MidiReaderBad, ::testing::ValuesIn(BadCases()),
-                         [](const auto& Info) {
-                           std::string n;
-                           for (const char* p = Info.param.Name; *p; ++p) n += std::isalnum(*p) ? *p : '_';
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, MidiReaderBad, ::testing::ValuesIn(BadCases()), [](const auto& Info) {
+  std::string n;
+  for (const char* p = Info.param.Name; *p; ++p) n += std::isalnum(*p) ? *p : '_';
+  return n;
+});
 
 // Every cut of a good file, at every length, is read or refused, never read
 // past its end.
 TEST(MidiReader, EveryTruncationIsReadOrRefused) {
-  const std::vector<std::uint8_t> file =
-      MidiFileBytes(1, 96, {TTrackBytes().Tempo(0, 400000).At(0, {0xFF, 0x03, 0x02, 'h', 'i'}).End(),
-                            TTrackBytes().At(0, {0xC0, 4}).At(0, {0x90, 60, 100}).At(10, {62, 100})
-                                .At(0, {0xF0, 0x02, 0x01, 0xF7}).At(96, {0x80, 60, 0}).End()});
+  const std::vector<std::uint8_t> file = MidiFileBytes(
+      1, 96,
+      {TTrackBytes().Tempo(0, 400000).At(0, {0xFF, 0x03, 0x02, 'h', 'i'}).End(), TTrackBytes()
+                                                                                     .At(0, {0xC0, 4})
+                                                                                     .At(0, {0x90, 60, 100})
+                                                                                     .At(10, {62, 100})
+                                                                                     .At(0, {0xF0, 0x02, 0x01, 0xF7})
+                                                                                     .At(96, {0x80, 60, 0})
+                                                                                     .End()});
   int refused = 0;
   for (std::size_t n = 0; n < file.size(); ++n) {
     try {
       Read(std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)));
-    } catch (const EMidiFileError&) {
-      ++refused;
-    }
+    } catch (const EMidiFileError&) { ++refused; }
   }
   EXPECT_EQ(refused, static_cast<int>(file.size()));
   EXPECT_NO_THROW(Read(file));

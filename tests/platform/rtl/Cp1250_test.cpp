@@ -48,12 +48,8 @@ TEST(Cp1250, CaseTablesAreConsistent) {
     auto lo = Cp1250LowerTable[b], up = Cp1250UpperTable[b];
     // A byte is never both changed by lower- and by upper-casing, and the pairs invert.
     EXPECT_TRUE(lo == b || up == b) << b;
-    if (lo != b) {
-      EXPECT_EQ(Cp1250UpperTable[lo], b) << b;
-    }
-    if (up != b) {
-      EXPECT_EQ(Cp1250LowerTable[up], b) << b;
-    }
+    if (lo != b) { EXPECT_EQ(Cp1250UpperTable[lo], b) << b; }
+    if (up != b) { EXPECT_EQ(Cp1250LowerTable[up], b) << b; }
   }
   // Signs and letters without a single-byte partner stay.
   for (std::uint8_t b : {0xD7, 0xF7, 0xDF, 0xB5, 0xFF, 0x80, 0x00, 0x40, 0x5B})
@@ -90,9 +86,8 @@ TEST(Cp1250, KnownCharactersConvert) {
     char32_t CodePoint;
     const char* Utf8;
   } cases[] = {
-      {0x80, 0x20AC, "€"}, {0x8A, 0x0160, "Š"}, {0x96, 0x2013, "–"},
-      {0xA3, 0x0141, "Ł"}, {0xB9, 0x0105, "ą"}, {0xFF, 0x02D9, "˙"},
-      {0x81, 0x0081, "\xC2\x81"}, {0x41, 0x0041, "A"},
+      {0x80, 0x20AC, "€"}, {0x8A, 0x0160, "Š"}, {0x96, 0x2013, "–"},        {0xA3, 0x0141, "Ł"},
+      {0xB9, 0x0105, "ą"}, {0xFF, 0x02D9, "˙"}, {0x81, 0x0081, "\xC2\x81"}, {0x41, 0x0041, "A"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(int(c.Byte));
@@ -102,7 +97,9 @@ TEST(Cp1250, KnownCharactersConvert) {
     ASSERT_TRUE(UnicodeToCp1250(c.CodePoint, back));
     EXPECT_EQ(back, c.Byte);
   }
-  EXPECT_EQ(Cp("Zła nazwa pliku!"), "Z\xB3" "a nazwa pliku!");
+  EXPECT_EQ(Cp("Zła nazwa pliku!"),
+            "Z\xB3"
+            "a nazwa pliku!");
   EXPECT_EQ(Cp1250ToUtf8(Cp("Wybierz budynki i jednostkę")), "Wybierz budynki i jednostkę");
 }
 
@@ -111,15 +108,18 @@ TEST(Cp1250, Utf8ThatTheCodePageCannotHoldIsDropped) {
     const char* Utf8;
     const char* Cp1250;
   } cases[] = {
-      {"a\xE2\x82\xAC" "b", "a\x80" "b"},   // the euro sign is held
-      {"a日b", "ab"},                        // CJK: dropped
-      {"x😀y", "xy"},                        // outside the basic plane
-      {"a\x80z", "az"},                      // stray continuation byte
-      {"a\xC5", "a"},                        // truncated at the end
-      {"a\xC5z", "az"},                      // truncated before ASCII: the ASCII stays
-      {"\xC0\xAF", ""},                      // overlong "/"
-      {"\xED\xA0\x80!", "!"},                // surrogate
-      {"\xF8\x88\x80\x80\x80!", "!"},        // invalid lead bytes
+      {"a\xE2\x82\xAC"
+       "b",
+       "a\x80"
+       "b"},                           // the euro sign is held
+      {"a日b", "ab"},                  // CJK: dropped
+      {"x😀y", "xy"},                   // outside the basic plane
+      {"a\x80z", "az"},                // stray continuation byte
+      {"a\xC5", "a"},                  // truncated at the end
+      {"a\xC5z", "az"},                // truncated before ASCII: the ASCII stays
+      {"\xC0\xAF", ""},                // overlong "/"
+      {"\xED\xA0\x80!", "!"},          // surrogate
+      {"\xF8\x88\x80\x80\x80!", "!"},  // invalid lead bytes
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1250(c.Utf8), c.Cp1250) << c.Utf8;
 }

@@ -154,8 +154,8 @@ struct TSetup {
   // A file with the old contents and the given permission bits.
   void File(const char* Name, unsigned Mode) const {
     const TBytes old = OldBytes(OldSize);
-    std::ofstream(Dir / Name, std::ios::binary).write(reinterpret_cast<const char*>(old.data()),
-                                                      static_cast<std::streamsize>(old.size()));
+    std::ofstream(Dir / Name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(old.data()), static_cast<std::streamsize>(old.size()));
     fs::permissions(Dir / Name, static_cast<fs::perms>(Mode));
   }
   void Folder(const char* Name) const { fs::create_directories(Dir / Name); }
@@ -179,10 +179,8 @@ struct TSetup {
   void FillUp() const {
     const int fd = ::open((Dir / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const std::vector<char> block(4096, 'f');
-    while (::write(fd, block.data(), block.size()) > 0) {
-    }
-    while (::write(fd, block.data(), 1) > 0) {
-    }
+    while (::write(fd, block.data(), block.size()) > 0) {}
+    while (::write(fd, block.data(), 1) > 0) {}
     ::close(fd);
   }
 };
@@ -222,9 +220,9 @@ std::string Found(const TCase& C, const fs::path& Dir, const std::string& Error)
   struct stat st {};
   if (::stat((Dir / C.Watch).c_str(), &st) == 0) {
     const TBytes now = ReadAll(Dir / C.Watch);
-    content = now == NewBytes()               ? "new"
-              : now == OldBytes(C.OldSize)    ? "old"
-                                              : "other (" + std::to_string(now.size()) + " bytes)";
+    content = now == NewBytes()            ? "new"
+              : now == OldBytes(C.OldSize) ? "old"
+                                           : "other (" + std::to_string(now.size()) + " bytes)";
     mode = st.st_mode & 07777;
     attributes = AttributesOf(Dir / C.Watch);
   }
@@ -278,9 +276,7 @@ std::string RunInChild(const TCase& C, const fs::path& Dir) {
   }
   try {
     C.Setup(TSetup{Dir, C.OldSize});
-  } catch (const TSkip& skip) {
-    return "skip: " + skip.Why;
-  }
+  } catch (const TSkip& skip) { return "skip: " + skip.Why; }
   if (root) {
     const passwd* pw = ::getpwnam("nobody");
     const uid_t uid = pw ? pw->pw_uid : 65534;
@@ -301,16 +297,15 @@ std::string RunInChild(const TCase& C, const fs::path& Dir) {
     // capability, as the ordinary owner of the files.
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capset, &header, data) != 0) return "skip: dropping capabilities: " + std::string(std::strerror(errno));
+    if (::syscall(SYS_capset, &header, data) != 0)
+      return "skip: dropping capabilities: " + std::string(std::strerror(errno));
   }
   if (::geteuid() == 0 && root) return "skip: still root";
 
   std::string error;
   try {
     ReplaceFileContents(Utf8ToCp1250((Dir / C.Save).string()), NewBytes().data(), NewBytes().size());
-  } catch (const EInOutError& e) {
-    error = e.Message();
-  }
+  } catch (const EInOutError& e) { error = e.Message(); }
   return Found(C, Dir, error);
 }
 
@@ -324,9 +319,7 @@ std::string RunCase(const TCase& C, const fs::path& Dir) {
     std::string report;
     try {
       report = RunInChild(C, Dir);
-    } catch (const std::exception& e) {
-      report = std::string("the case's set-up failed: ") + e.what();
-    }
+    } catch (const std::exception& e) { report = std::string("the case's set-up failed: ") + e.what(); }
     std::size_t done = 0;
     while (done < report.size()) {
       const ssize_t n = ::write(pipeFds[1], report.data() + done, report.size() - done);
@@ -358,7 +351,8 @@ class FileReplace : public ::testing::Test {
   void TearDown() override {
     std::error_code ec;
     for (const auto& e : fs::recursive_directory_iterator(Base, ec))
-      if (e.is_directory(ec) && !e.is_symlink(ec)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+      if (e.is_directory(ec) && !e.is_symlink(ec))
+        fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(Base, ec);
   }
 

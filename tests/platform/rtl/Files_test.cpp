@@ -63,18 +63,18 @@ TEST_F(CaseBlindTest, NamesResolveToTheSingleEntryThatMatchesIgnoringCase) {
     const char* Host;
   };
   const Case cases[] = {
-      {"data\\images\\Wojownik.bmp", "data/images/Wojownik.bmp"},        // exact
-      {"data\\images\\WOJOWNIK.BMP", "data/images/Wojownik.bmp"},        // other case
-      {"Data\\Images\\wojownik.bmp", "data/images/Wojownik.bmp"},        // folders too
-      {"data\\images\\Łucznik.BMP", "data/images/łucznik.bmp"},          // Polish letters
+      {"data\\images\\Wojownik.bmp", "data/images/Wojownik.bmp"},  // exact
+      {"data\\images\\WOJOWNIK.BMP", "data/images/Wojownik.bmp"},  // other case
+      {"Data\\Images\\wojownik.bmp", "data/images/Wojownik.bmp"},  // folders too
+      {"data\\images\\Łucznik.BMP", "data/images/łucznik.bmp"},    // Polish letters
       {"DATA\\IMAGES\\ŁUCZNIK.bmp", "data/images/łucznik.bmp"},
       {"data\\music\\music1.MID", "data/music/music1.mid"},
-      {"data\\units\\Mapa.map", "data/units/Mapa.map"},                  // two candidates: as written
-      {"data\\units\\ala.unt", "data/units/ala.unt"},                    // exact wins over the other
-      {"data\\units\\ALA.unt", "data/units/ALA.unt"},                    // two candidates
-      {"Twice\\x.txt", "Twice/x.txt"},                                   // two folders
-      {"data\\images\\Lucznik.bmp", "data/images/Lucznik.bmp"},          // none: "L" is not "Ł"
-      {"Data\\Nowy\\plik.map", "data/Nowy/plik.map"},                    // resolved as far as it goes
+      {"data\\units\\Mapa.map", "data/units/Mapa.map"},          // two candidates: as written
+      {"data\\units\\ala.unt", "data/units/ala.unt"},            // exact wins over the other
+      {"data\\units\\ALA.unt", "data/units/ALA.unt"},            // two candidates
+      {"Twice\\x.txt", "Twice/x.txt"},                           // two folders
+      {"data\\images\\Lucznik.bmp", "data/images/Lucznik.bmp"},  // none: "L" is not "Ł"
+      {"Data\\Nowy\\plik.map", "data/Nowy/plik.map"},            // resolved as far as it goes
       {"data\\images\\..\\IMAGES\\wojownik.BMP", "data/images/../images/Wojownik.bmp"},
       {"", ""},
   };
@@ -112,9 +112,7 @@ TEST_F(CaseBlindTest, AMissingOrAmbiguousNameFailsAsWritten) {
     try {
       f.Reset();
       ADD_FAILURE() << "opened";
-    } catch (const EInOutError& e) {
-      EXPECT_EQ(e.Message(), "File not found");
-    }
+    } catch (const EInOutError& e) { EXPECT_EQ(e.Message(), "File not found"); }
   }
   // A new file goes into the folder found ignoring case, under the name as given.
   { TFileStream s(Cp("DATA\\Units\\Nowa.map"), fmCreate); }

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,9 +40,7 @@ class TempDir : public ::testing::Test {
   static std::string IoText(const std::function<void()>& action) {
     try {
       action();
-    } catch (const EInOutError& e) {
-      return e.Message();
-    }
+    } catch (const EInOutError& e) { return e.Message(); }
     return "no error";
   }
   std::string Dir;
@@ -83,13 +81,12 @@ TEST_F(RecordFile, FailuresCarryTheRuntimeTexts) {
     std::string Name;
     std::string Text;
   } cases[] = {
-      {Path("short.bld"), "Read beyond end of file"},
-      {Path("missing.bld"), "File not found"},
-      {Path("folder"), "File access denied"},
-      {Path("missing-folder/x.bld"), "File not found"},
+      {Path("short.bld"), "Read beyond end of file"}, {Path("missing.bld"), "File not found"},
+      {Path("folder"), "File access denied"},         {Path("missing-folder/x.bld"), "File not found"},
       {Path("short.bld/x.bld"), "Path not found"},
   };
-  for (const auto& c : cases) EXPECT_EQ(IoText([&] { ReadRecordFile(c.Name, rec.data(), rec.size()); }), c.Text) << c.Name;
+  for (const auto& c : cases)
+    EXPECT_EQ(IoText([&] { ReadRecordFile(c.Name, rec.data(), rec.size()); }), c.Text) << c.Name;
   if (::geteuid() != 0) {  // root reads any file
     EXPECT_EQ(IoText([&] { ReadRecordFile(Path("locked.bld"), rec.data(), rec.size()); }), "File access denied");
   }
@@ -154,10 +151,10 @@ TEST(Mask, Wildcards) {
     const char* Mask;
     bool Match;
   } cases[] = {
-      {"a.map", "*.map", true},   {"A.MAP", "*.map", true},  {"a.mapx", "*.map", false},
-      {".map", "*.map", true},    {"map", "*.map", false},   {"x.map.map", "*.map", true},
-      {"abc", "a?c", true},       {"ac", "a?c", false},      {"anything", "*", true},
-      {"", "*", true},            {"a.b", "*.*", true},      {"abc", "abc", true},
+      {"a.map", "*.map", true}, {"A.MAP", "*.map", true}, {"a.mapx", "*.map", false},
+      {".map", "*.map", true},  {"map", "*.map", false},  {"x.map.map", "*.map", true},
+      {"abc", "a?c", true},     {"ac", "a?c", false},     {"anything", "*", true},
+      {"", "*", true},          {"a.b", "*.*", true},     {"abc", "abc", true},
   };
   for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Match) << c.Name << " " << c.Mask;
   EXPECT_TRUE(MatchesMask(Cp("ŁUK.map"), Cp("łuk.*")));

@@ -350,8 +350,9 @@ TEST(ProgramMain, AStartThatCannotGoOnSaysSoAndFails) {
     bool Missing;
   };
   const TEnv envs[] = {
-      {"", "", "", true},           {"", ":0", "", false},     {"", "", "wayland-0", false},
-      {"xcb", "", "wayland-0", true}, {"xcb", ":1", "", false}, {"wayland", ":0", "", true},
+      {"", "", "", true},           {"", ":0", "", false},
+      {"", "", "wayland-0", false}, {"xcb", "", "wayland-0", true},
+      {"xcb", ":1", "", false},     {"wayland", ":0", "", true},
       {"offscreen", "", "", false},
   };
   const char* const names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};

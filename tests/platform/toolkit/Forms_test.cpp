@@ -23,7 +23,7 @@ std::string MessageName(const TMessage& m) {
     case WM_ACTIVATE:
       return LOWORD(m.WParam) == WA_INACTIVE      ? "WM_ACTIVATE(inactive)"
              : LOWORD(m.WParam) == WA_CLICKACTIVE ? "WM_ACTIVATE(click)"
-                                                   : "WM_ACTIVATE(active)";
+                                                  : "WM_ACTIVATE(active)";
     case WM_ACTIVATEAPP: return m.WParam ? "WM_ACTIVATEAPP(1)" : "WM_ACTIVATEAPP(0)";
     case WM_SETFOCUS: return "WM_SETFOCUS";
     case WM_KILLFOCUS: return "WM_KILLFOCUS";
@@ -132,8 +132,8 @@ TEST_F(TToolkit, FirstShowActivatesBeforeTheShowingPositionChange) {
       "OnActivate",
       "WM_ACTIVATE(inactive)",  // the dialog takes the activation
       "dialog open",
-      "app CM_ACTIVATE",        // posted at activation, delivered by the dialog's loop
-      "WM_ACTIVATE(active)",    // back to the main form when the dialog goes
+      "app CM_ACTIVATE",      // posted at activation, delivered by the dialog's loop
+      "WM_ACTIVATE(active)",  // back to the main form when the dialog goes
       "WM_SETFOCUS",
       "OnActivate",
       "dialog ok",
@@ -242,16 +242,15 @@ TEST_F(TToolkit, MouseCaptureKeepsEventsOnThePressedControl) {
   logTo(Child, "child");
   logTo(Main, "form");
   Driver->MouseDown(Child, 50, 50);
-  Driver->MouseMove(Main, 150, 50);   // over the form, outside the child
-  Driver->MouseMove(Main, 250, -5);   // outside the window
+  Driver->MouseMove(Main, 150, 50);  // over the form, outside the child
+  Driver->MouseMove(Main, 250, -5);  // outside the window
   Driver->MouseUp(Main, 250, -5);
-  Driver->MouseMove(Main, 150, 50);   // no button: the form again
+  Driver->MouseMove(Main, 150, 50);  // no button: the form again
   Driver->Click(Child, 5, 6, mbRight);
   Driver->Click(Child, 5, 6);
   std::vector<std::string> expected = {
-      "child down 0 50,50 L", "child move 150,50", "child move 250,-5", "child up 0 250,-5",
-      "form move 150,50",     "child down 1 5,6 R", "child up 1 5,6",   "child down 0 5,6 L",
-      "child click",          "child up 0 5,6",
+      "child down 0 50,50 L", "child move 150,50", "child move 250,-5",  "child up 0 250,-5", "form move 150,50",
+      "child down 1 5,6 R",   "child up 1 5,6",    "child down 0 5,6 L", "child click",       "child up 0 5,6",
   };
   EXPECT_EQ(log, expected);
 }
@@ -282,7 +281,7 @@ TEST_F(TToolkit, LaterChildrenLieOverEarlierOnesAndTakeTheirClicks) {
     int X, Y;
     const char* Hit;
   } cases[] = {
-      {10, 10, "child 10,10"}, {60, 60, "panel 10,10"}, {140, 60, "panel 90,10"},
+      {10, 10, "child 10,10"}, {60, 60, "panel 10,10"},  {140, 60, "panel 90,10"},
       {130, 5, "label 10,5"},  {190, 95, "form 190,95"},
   };
   for (const TCase& c : cases) {
@@ -325,9 +324,9 @@ TEST_F(TToolkit, KeysGoOnceToTheFocusedControlAndFeedTheKeyState) {
   Driver->KeyUp('A');
   EXPECT_GE(GetKeyState('A'), 0);
   Driver->PressKey('B', "B", {ssShift});
-  std::vector<std::string> expected = {"form down 13", "form char \r", "form up 13",   "other down 65",
-                                       "other char a", "other up 65",  "other down 66 shift", "other char B",
-                                       "other up 66"};
+  std::vector<std::string> expected = {"form down 13",        "form char \r", "form up 13",
+                                       "other down 65",       "other char a", "other up 65",
+                                       "other down 66 shift", "other char B", "other up 66"};
   EXPECT_EQ(log, expected);
 
   // With KeyPreview the form sees the key first and may swallow it.
@@ -522,8 +521,8 @@ TEST_F(TToolkit, PresentedPixelsShowInTheWindow) {
   ASSERT_EQ(px.Height, 100);
   EXPECT_EQ(px.At(20, 30), 0x336699u);
   EXPECT_EQ(px.At(29, 34), 0x336699u);
-  EXPECT_EQ(px.At(150, 50), 0xFF0000u);   // the form's own colour
-  EXPECT_EQ(px.At(50, 50), 0xC0C0C0u);    // the child's button face
+  EXPECT_EQ(px.At(150, 50), 0xFF0000u);  // the form's own colour
+  EXPECT_EQ(px.At(50, 50), 0xC0C0C0u);   // the child's button face
   POINT p{5, 7};
   ASSERT_TRUE(ClientToScreen(h, &p));
   POINT origin = Main->ClientOrigin();
@@ -828,9 +827,7 @@ TEST_F(TToolkit, MessageBoxesWithoutAnAnswerTakeTheirSafeButton) {
   // Anything thrown that is not one of the runtime's exceptions still shows its text.
   try {
     throw std::runtime_error("plain failure");
-  } catch (...) {
-    App->HandleException(nullptr);
-  }
+  } catch (...) { App->HandleException(nullptr); }
   EXPECT_EQ(Driver->MessageBoxes().back().Text, "plain failure");
 }
 
@@ -839,7 +836,7 @@ TEST_F(TToolkit, TypedTextArrivesInWindows1250) {
   Main->Show();
   std::string typed;
   Main->OnKeyPress = [&](TObject*, char& c) { typed.push_back(c); };
-  Driver->PressKey('A', "\xB9");  // a-ogonek
+  Driver->PressKey('A', "\xB9");             // a-ogonek
   Driver->PressKey('Z', "\xAF", {ssShift});  // Z-dot
   Driver->PressKey(VK_BACK, "\b");
   EXPECT_EQ(typed, "\xB9\xAF\b");

@@ -69,7 +69,8 @@ TEST(Screen, AWindowShowsWhatItsControlsPaintAndPresent) {
   // A frame presented the way the drawing control presents its back surface.
   std::vector<DWORD> frame(64 * 64);
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) frame[static_cast<size_t>(y * 64 + x)] = ((x / 8 + y / 8) % 2) ? 0x00FF00FFu : 0x00000080u;
+    for (int x = 0; x < 64; ++x)
+      frame[static_cast<size_t>(y * 64 + x)] = ((x / 8 + y / 8) % 2) ? 0x00FF00FFu : 0x00000080u;
   WindowBackend()->PresentPixels(view->Handle(), RECT{0, 0, 64, 64}, frame.data(), 64 * 4);
   driver.Pump(20);
 

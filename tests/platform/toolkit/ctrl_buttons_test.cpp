@@ -55,7 +55,7 @@ TEST_F(TSpeedButtonTest, ExactlyOneButtonOfAGroupIsDown) {
   EXPECT_EQ(DownOnes(), (std::vector<int>{6}));
   EXPECT_EQ(Chosen, (std::vector<int>{3, 3, 6}));
   EXPECT_TRUE(edit->Focused());  // speed buttons never take the focus
-  Tools[1]->SetDown(true);  // code too keeps one down
+  Tools[1]->SetDown(true);       // code too keeps one down
   EXPECT_EQ(DownOnes(), (std::vector<int>{1}));
   Tools[1]->SetDown(false);
   EXPECT_EQ(DownOnes(), (std::vector<int>{1}));
@@ -183,7 +183,7 @@ TEST_F(TControlsTest, ShapePaintsItsBrushInsideItsPen) {
   Controls->SaveScreenshot(Main, "/dev/null");
   TPixels px = Driver->ReadPixels(Main);
   ASSERT_GE(px.Width, 40);
-  EXPECT_EQ(px.At(0, 0), 0x0000FFu);    // the pen (blue)
+  EXPECT_EQ(px.At(0, 0), 0x0000FFu);  // the pen (blue)
   EXPECT_EQ(px.At(39, 19), 0x0000FFu);
   EXPECT_EQ(px.At(20, 10), 0xFFFF00u);  // the brush (yellow)
   shape->Pen()->SetStyle(psClear);

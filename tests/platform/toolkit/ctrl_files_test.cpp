@@ -64,9 +64,7 @@ TEST_F(TFileControlsTest, FileListChangesTheCurrentDirectoryAndListsByMask) {
   try {
     files->SetDirectory(RootDir + "\\missing");
     ADD_FAILURE();
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode, ioPathNotFound);
-  }
+  } catch (const EInOutError& e) { EXPECT_EQ(e.ErrorCode, ioPathNotFound); }
   EXPECT_EQ(GetCurrentDir(), RootDir + "/maps");  // unchanged by the failure
   EXPECT_EQ(files->Items()->Count(), 2);
 }
@@ -130,7 +128,7 @@ TEST_F(TFileControlsTest, FileDialogsAreAnsweredWithAPath) {
   EXPECT_EQ(open->FileName(), RootDir + "/maps/b.map");
   EXPECT_TRUE(save->Execute());
   EXPECT_EQ(save->FileName(), RootDir + "/nowa");  // no extension added
-  EXPECT_FALSE(save->Execute());                     // nobody answers: cancelled
+  EXPECT_FALSE(save->Execute());                   // nobody answers: cancelled
   ASSERT_EQ(Controls->FileDialogs().size(), 4u);
   EXPECT_EQ(Controls->FileDialogs()[0].Title, Cp("Otwórz mapę"));
   EXPECT_EQ(Controls->FileDialogs()[0].Filter, "Pliki map|*.map");

@@ -64,8 +64,7 @@ TEST_F(TEveryControlTest, OneOfEachControlDrivenAndShown) {
   auto* plik = new TMenuItem(Main);
   plik->SetCaption("&Plik");
   menu->Items()->Add(plik);
-  for (auto [caption, sc, tag] : {std::tuple{"&Nowy", ShortCut('N', {ssCtrl}), "Nowy"},
-                                  std::tuple{"-", scNone, ""},
+  for (auto [caption, sc, tag] : {std::tuple{"&Nowy", ShortCut('N', {ssCtrl}), "Nowy"}, std::tuple{"-", scNone, ""},
                                   std::tuple{"Za&mknij", ShortCut(VK_F1 + 11, {ssCtrl}), "Zamknij"}}) {
     auto* i = new TMenuItem(Main);
     i->SetCaption(caption);
@@ -113,7 +112,8 @@ TEST_F(TEveryControlTest, OneOfEachControlDrivenAndShown) {
   list->SetMultiSelect(true);
   list->SetHint(Cp("Ctrl - wielokrotne zaznaczanie."));
   list->SetShowHint(true);
-  for (const char* s : {"Piechur", "Rycerz", "Łucznik", "Mag", "Mnich", "Chłop", "Zamek", "Wieża"}) list->Items()->Add(Cp(s));
+  for (const char* s : {"Piechur", "Rycerz", "Łucznik", "Mag", "Mnich", "Chłop", "Zamek", "Wieża"})
+    list->Items()->Add(Cp(s));
 
   auto* combo = Make<TComboBox>("ComboBox2", 320, 108, 150, 22);
   for (const char* s : {"Piechur 1", "Mag 1"}) combo->Items()->Add(s);

@@ -115,10 +115,10 @@ TEST_F(TControlsTest, SpinEditValueStaysInsideTheRange) {
     int Value;
   };
   const TCase cases[] = {
-      {"999", "999", 250},  // above the range: the maximum
-      {"5", "5", 10},       // below: the minimum
+      {"999", "999", 250},   // above the range: the maximum
+      {"5", "5", 10},        // below: the minimum
       {"1234", "123", 123},  // at most three digits
-      {"-", "-", 123},      // no number: the last number it held
+      {"-", "-", 123},       // no number: the last number it held
       {"", "", 123},
   };
   for (const TCase& c : cases) {

@@ -39,12 +39,12 @@ TEST_F(TListBoxTest, ExtendedSelectionFollowsClicksWithCtrlAndShift) {
     std::vector<int> Expected;
   };
   const TStep steps[] = {
-      {1, {}, {1}},               // a plain click selects one row
-      {3, {ssCtrl}, {1, 3}},      // Ctrl adds a row
-      {1, {ssCtrl}, {3}},         // Ctrl on a selected row takes it out
-      {0, {ssShift}, {0, 1}},        // Shift selects from the anchor (the last click) alone
+      {1, {}, {1}},                          // a plain click selects one row
+      {3, {ssCtrl}, {1, 3}},                 // Ctrl adds a row
+      {1, {ssCtrl}, {3}},                    // Ctrl on a selected row takes it out
+      {0, {ssShift}, {0, 1}},                // Shift selects from the anchor (the last click) alone
       {3, {ssShift, ssCtrl}, {0, 1, 2, 3}},  // Ctrl+Shift adds the range
-      {4, {}, {4}},               // a plain click starts again
+      {4, {}, {4}},                          // a plain click starts again
   };
   int clicks = 0;
   for (const TStep& s : steps) {
@@ -99,9 +99,7 @@ TEST_F(TListBoxTest, RowsOutsideTheListRaiseTheListError) {
     try {
       l->SetSelected(bad, true);
       ADD_FAILURE() << bad;
-    } catch (const EListError& e) {
-      EXPECT_EQ(e.Message(), "List index out of bounds (" + std::to_string(bad) + ")");
-    }
+    } catch (const EListError& e) { EXPECT_EQ(e.Message(), "List index out of bounds (" + std::to_string(bad) + ")"); }
     EXPECT_THROW(l->Selected(bad), EListError);
     EXPECT_THROW(l->Items()->Strings(bad), EListError);
   }
@@ -137,9 +135,9 @@ TEST_F(TListBoxTest, ColumnsAndItemHeightLayTheRowsOut) {
   ShowMain();
   RECT r0 = l->ItemRect(0), r1 = l->ItemRect(1), r2 = l->ItemRect(2);
   EXPECT_EQ(r0.bottom - r0.top, 16);
-  EXPECT_EQ(r1.left, r0.left);   // the second row under the first
+  EXPECT_EQ(r1.left, r0.left);  // the second row under the first
   EXPECT_EQ(r1.top, r0.bottom);
-  EXPECT_GT(r2.left, r0.left);   // the third starts the next column
+  EXPECT_GT(r2.left, r0.left);  // the third starts the next column
   EXPECT_EQ(r2.top, r0.top);
   Controls->ClickListRow(l, 2);
   EXPECT_EQ(SelectedRows(l), (std::vector<int>{2}));

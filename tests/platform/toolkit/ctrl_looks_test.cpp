@@ -119,22 +119,26 @@ TEST_F(TControlLooksTest, DisabledControlsShowGreyed) {
       {"flat speed button with a caption", [this]() -> TControl* { return CaptionButton(); }},
       {"flat speed button with a glyph", [this]() -> TControl* { return GlyphButton(); }},
       {"raised speed button with a glyph", [this]() -> TControl* { return GlyphButton(false); }},
-      {"button", [this]() -> TControl* {
+      {"button",
+       [this]() -> TControl* {
          auto* b = Make<TButton>("Button1", 8, 60, 90, 25);
          b->SetCaption("Anuluj");
          return b;
        }},
-      {"check box", [this]() -> TControl* {
+      {"check box",
+       [this]() -> TControl* {
          auto* c = Make<TCheckBox>("CheckBox2", 8, 100, 90, 20);
          c->SetCaption(Cp("Śledź"));
          return c;
        }},
-      {"edit box", [this]() -> TControl* {
+      {"edit box",
+       [this]() -> TControl* {
          auto* e = Make<TEdit>("Edit1", 8, 130, 120, 21);
          e->SetText("Wpisz");
          return e;
        }},
-      {"list box", [this]() -> TControl* {
+      {"list box",
+       [this]() -> TControl* {
          auto* l = Make<TListBox>("ListBox1", 150, 60, 120, 60);
          l->Items()->Add("Rycerz");
          l->Items()->Add("Łucznik");

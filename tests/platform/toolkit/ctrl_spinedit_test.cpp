@@ -83,7 +83,8 @@ TEST_F(TSpinEditTest, TheLargestNumberShowsWhole) {
   int left = 4;
   std::vector<TSpinEdit*> fields;
   for (const TCase& c : cases) {
-    fields.push_back(MakeSpin(("SpinEdit" + std::to_string(left)).c_str(), left, c.Width, 0, c.Max, c.Max, c.MaxLength));
+    fields.push_back(
+        MakeSpin(("SpinEdit" + std::to_string(left)).c_str(), left, c.Width, 0, c.Max, c.Max, c.MaxLength));
     left += c.Width + 8;
   }
   ShowMain();

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -134,10 +134,20 @@ TEST(Bitmap, ReadsEveryStoredVariant) {
     m.fileHeader(54);
     m.infoHeader(40, 2, 2, 24, BI_RGB);
     size_t r = m.b.size();
-    m.u8(0); m.u8(0); m.u8(255); m.u8(0); m.u8(255); m.u8(0);  // bottom row: red, lime
+    m.u8(0);
+    m.u8(0);
+    m.u8(255);
+    m.u8(0);
+    m.u8(255);
+    m.u8(0);  // bottom row: red, lime
     m.pad4(r);
     r = m.b.size();
-    m.u8(255); m.u8(0); m.u8(0); m.u8(255); m.u8(255); m.u8(255);  // top row: blue, white
+    m.u8(255);
+    m.u8(0);
+    m.u8(0);
+    m.u8(255);
+    m.u8(255);
+    m.u8(255);  // top row: blue, white
     m.pad4(r);
     variants.push_back({"24 bottom-up", m.b, clBlue, clWhite, clRed});
   }
@@ -146,10 +156,20 @@ TEST(Bitmap, ReadsEveryStoredVariant) {
     m.fileHeader(54);
     m.infoHeader(40, 2, -2, 24, BI_RGB);
     size_t r = m.b.size();
-    m.u8(255); m.u8(0); m.u8(0); m.u8(255); m.u8(255); m.u8(255);  // top row first
+    m.u8(255);
+    m.u8(0);
+    m.u8(0);
+    m.u8(255);
+    m.u8(255);
+    m.u8(255);  // top row first
     m.pad4(r);
     r = m.b.size();
-    m.u8(0); m.u8(0); m.u8(255); m.u8(0); m.u8(255); m.u8(0);
+    m.u8(0);
+    m.u8(0);
+    m.u8(255);
+    m.u8(0);
+    m.u8(255);
+    m.u8(0);
     m.pad4(r);
     variants.push_back({"24 top-down", m.b, clBlue, clWhite, clRed});
   }
@@ -163,13 +183,21 @@ TEST(Bitmap, ReadsEveryStoredVariant) {
     m.u16(8);
     for (int i = 0; i < 256; ++i) {
       BYTE c[3] = {0, 0, 0};
-      if (i == 1) c[2] = 255;         // red (B, G, R)
-      if (i == 2) c[1] = 255;         // lime
-      if (i == 3) c[0] = 255;         // blue
-      m.u8(c[0]); m.u8(c[1]); m.u8(c[2]);
+      if (i == 1) c[2] = 255;  // red (B, G, R)
+      if (i == 2) c[1] = 255;  // lime
+      if (i == 3) c[0] = 255;  // blue
+      m.u8(c[0]);
+      m.u8(c[1]);
+      m.u8(c[2]);
     }
-    m.u8(1); m.u8(2); m.u8(0); m.u8(0);  // bottom: red, lime
-    m.u8(3); m.u8(1); m.u8(0); m.u8(0);  // top: blue, red
+    m.u8(1);
+    m.u8(2);
+    m.u8(0);
+    m.u8(0);  // bottom: red, lime
+    m.u8(3);
+    m.u8(1);
+    m.u8(0);
+    m.u8(0);  // top: blue, red
     variants.push_back({"core 8", m.b, clBlue, clRed, clRed});
   }
   {  // 16-bit bit fields 5-6-5
@@ -179,32 +207,40 @@ TEST(Bitmap, ReadsEveryStoredVariant) {
     m.u32(0xF800);
     m.u32(0x07E0);
     m.u32(0x001F);
-    m.u16(0xF800); m.u16(0x07E0);  // bottom: red, lime
-    m.u16(0x001F); m.u16(0xFFFF);  // top: blue, white
+    m.u16(0xF800);
+    m.u16(0x07E0);  // bottom: red, lime
+    m.u16(0x001F);
+    m.u16(0xFFFF);  // top: blue, white
     variants.push_back({"16 565", m.b, clBlue, clWhite, clRed});
   }
   {  // 16-bit plain (5-5-5)
     BmpBuilder m;
     m.fileHeader(54);
     m.infoHeader(40, 2, 2, 16, BI_RGB);
-    m.u16(0x7C00); m.u16(0x03E0);
-    m.u16(0x001F); m.u16(0x7FFF);
+    m.u16(0x7C00);
+    m.u16(0x03E0);
+    m.u16(0x001F);
+    m.u16(0x7FFF);
     variants.push_back({"16 555", m.b, clBlue, clWhite, clRed});
   }
   {  // 32-bit bit fields in a 124-byte header, red in the low byte
     BmpBuilder m;
     m.fileHeader(14 + 124);
     m.infoHeader(124, 2, 2, 32, BI_BITFIELDS, 0, 0, 0xFF, 0xFF00, 0xFF0000);
-    m.u32(0x0000FF); m.u32(0x00FF00);
-    m.u32(0xFF0000); m.u32(0xFFFFFF);
+    m.u32(0x0000FF);
+    m.u32(0x00FF00);
+    m.u32(0xFF0000);
+    m.u32(0xFFFFFF);
     variants.push_back({"32 fields v5", m.b, clBlue, clWhite, clRed});
   }
   {  // 32-bit plain in a 108-byte header
     BmpBuilder m;
     m.fileHeader(14 + 108);
     m.infoHeader(108, 2, 2, 32, BI_RGB);
-    m.u32(0xFF0000); m.u32(0x00FF00);
-    m.u32(0x0000FF); m.u32(0xFFFFFF);
+    m.u32(0xFF0000);
+    m.u32(0x00FF00);
+    m.u32(0x0000FF);
+    m.u32(0xFFFFFF);
     variants.push_back({"32 v4", m.b, clBlue, clWhite, clRed});
   }
   {  // 1-bit with two colours
@@ -322,7 +358,8 @@ TEST(Bitmap, MalformedFilesAreRefused) {
   cases.push_back({"top-down RLE", valid(1, -1, 8, BI_RLE8).b});
   cases.push_back({"bit fields on 24 bits", valid(1, 1, 24, BI_BITFIELDS).b});
   cases.push_back({"masks missing", valid(1, 1, 16, BI_BITFIELDS).b});
-  for (auto masks : std::vector<std::vector<std::uint32_t>>{{0, 0x7E0, 0x1F}, {0xF800, 0xF800, 0x1F}, {0xF0F0, 0x0F00, 0x000F}, {0x1F0000, 0x7E0, 0x1F}}) {
+  for (auto masks : std::vector<std::vector<std::uint32_t>>{
+           {0, 0x7E0, 0x1F}, {0xF800, 0xF800, 0x1F}, {0xF0F0, 0x0F00, 0x000F}, {0x1F0000, 0x7E0, 0x1F}}) {
     BmpBuilder m = valid(1, 1, 16, BI_BITFIELDS);
     for (auto v : masks) m.u32(v);
     m.u32(0);
@@ -367,9 +404,7 @@ TEST(Bitmap, MalformedFilesAreRefused) {
     try {
       LoadInto(bmp, c.bytes);
       ADD_FAILURE() << "accepted";
-    } catch (const EInvalidGraphic& e) {
-      EXPECT_STREQ(e.what(), "Bitmap image is not valid");
-    }
+    } catch (const EInvalidGraphic& e) { EXPECT_STREQ(e.what(), "Bitmap image is not valid"); }
     EXPECT_EQ(bmp.Width(), 3);  // a failed read leaves the bitmap as it was
   }
   // An empty stream gives an empty bitmap.
@@ -422,9 +457,7 @@ TEST(Bitmap, CanvasDrawsIntoTheBitsAndScanLinesAreTopFirst) {
   try {
     bmp.ScanLine(3);
     FAIL();
-  } catch (const EInvalidGraphicOperation& e) {
-    EXPECT_STREQ(e.what(), "Scan line index out of range");
-  }
+  } catch (const EInvalidGraphicOperation& e) { EXPECT_STREQ(e.what(), "Scan line index out of range"); }
   EXPECT_THROW(bmp.ScanLine(-1), EInvalidGraphicOperation);
   // Growing keeps the picture at the top left.
   bmp.SetSize(6, 4);
@@ -511,8 +544,8 @@ TEST(BmpCodec, WritesTheStandardLayout) {
   EXPECT_EQ(f[2] | (f[3] << 8), static_cast<int>(f.size()));
   EXPECT_EQ(f[10] | (f[11] << 8), 14 + 40 + 1024);
   EXPECT_EQ(f[14], 40);
-  EXPECT_EQ(f[14 + 14], 8);       // bit count
-  EXPECT_EQ(f[14 + 40 + 4], 1);   // entry 1: blue first
+  EXPECT_EQ(f[14 + 14], 8);      // bit count
+  EXPECT_EQ(f[14 + 40 + 4], 1);  // entry 1: blue first
   EXPECT_EQ(f[14 + 40 + 6], 3);
   TBmpImage back = DecodeBmp(f.data(), f.size());
   EXPECT_EQ(back.Pixels, im.Pixels);

@@ -45,9 +45,7 @@ TEST(Canvas, RefusesToDrawWithoutAHandle) {
   try {
     canvas.FillRect(Rect(0, 0, 1, 1));
     FAIL();
-  } catch (const EInvalidOperation& e) {
-    EXPECT_STREQ(e.what(), "Canvas does not allow drawing");
-  }
+  } catch (const EInvalidOperation& e) { EXPECT_STREQ(e.what(), "Canvas does not allow drawing"); }
   EXPECT_THROW(canvas.TextOut(0, 0, "x"), EInvalidOperation);
   EXPECT_THROW(canvas.Handle(), EInvalidOperation);
 }

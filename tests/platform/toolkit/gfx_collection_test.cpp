@@ -74,7 +74,7 @@ TEST(Collection, AddInsertMoveAndDeleteKeepTheOrder) {
   c.Delete(0);
   EXPECT_EQ(Names(c), "ba");
   EXPECT_EQ(AddNamed(c, "c")->ID(), 3);  // IDs are never reused
-  delete c.Items(0);                      // freeing an item takes it out
+  delete c.Items(0);                     // freeing an item takes it out
   EXPECT_EQ(Names(c), "ac");
   EXPECT_EQ(a->Collection(), &c);
 
@@ -97,19 +97,15 @@ TEST(Collection, IndexesOutOfRangeRaiseTheListError) {
     std::function<void()> op;
     const char* text;
   } cases[] = {
-      {[&] { c.Items(2); }, "List index out of bounds (2)"},
-      {[&] { c.Items(-1); }, "List index out of bounds (-1)"},
-      {[&] { c.Delete(5); }, "List index out of bounds (5)"},
-      {[&] { a->SetIndex(2); }, "List index out of bounds (2)"},
+      {[&] { c.Items(2); }, "List index out of bounds (2)"},  {[&] { c.Items(-1); }, "List index out of bounds (-1)"},
+      {[&] { c.Delete(5); }, "List index out of bounds (5)"}, {[&] { a->SetIndex(2); }, "List index out of bounds (2)"},
       {[&] { c.Insert(3); }, "List index out of bounds (3)"},
   };
   for (const Case& k : cases) {
     try {
       k.op();
       ADD_FAILURE() << k.text;
-    } catch (const EListError& e) {
-      EXPECT_STREQ(e.what(), k.text);
-    }
+    } catch (const EListError& e) { EXPECT_STREQ(e.what(), k.text); }
   }
   EXPECT_EQ(Names(c), "ab");
 }

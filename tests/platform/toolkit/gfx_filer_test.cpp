@@ -38,8 +38,10 @@ class KeyTable : public TPersistent {
  protected:
   void DefineProperties(TFiler* Filer) override {
     TPersistent::DefineProperties(Filer);
-    Filer->DefineBinaryProperty("Aissgns", [this](TStream* s) { Read(s); }, nullptr, false);
-    Filer->DefineBinaryProperty("Assigns", [this](TStream* s) { Read(s); }, [this](TStream* s) { Write(s); }, true);
+    Filer->DefineBinaryProperty(
+        "Aissgns", [this](TStream* s) { Read(s); }, nullptr, false);
+    Filer->DefineBinaryProperty(
+        "Assigns", [this](TStream* s) { Read(s); }, [this](TStream* s) { Write(s); }, true);
   }
 
  private:
@@ -54,8 +56,10 @@ class FontLike : public TPersistent {
   std::string Name = "Arial";
   std::int64_t Size = 8;
   void GetProperties(TPropertyList& L) override {
-    L.String("Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
-    L.Integer("Size", [this] { return Size; }, [this](std::int64_t v) { Size = v; }, 8);
+    L.String(
+        "Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
+    L.Integer(
+        "Size", [this] { return Size; }, [this](std::int64_t v) { Size = v; }, 8);
   }
 };
 
@@ -70,20 +74,30 @@ class Everything : public TPersistent {
   std::int64_t Color = 0;
   FontLike Font;
   void GetProperties(TPropertyList& L) override {
-    L.Integer("Small", [this] { return Small; }, [this](std::int64_t v) { Small = v; });
-    L.Integer("Medium", [this] { return Medium; }, [this](std::int64_t v) { Medium = v; });
-    L.Integer("Large", [this] { return Large; }, [this](std::int64_t v) { Large = v; });
-    L.Int64("Huge", [this] { return Huge; }, [this](std::int64_t v) { Huge = v; });
-    L.Boolean("Flag", [this] { return Flag; }, [this](bool v) { Flag = v; }, false);
-    L.Enumeration("Mode", {"mdOff", "mdSlow", "mdFast"}, [this] { return ModeValue; },
-                  [this](std::int64_t v) { ModeValue = v; })
+    L.Integer(
+        "Small", [this] { return Small; }, [this](std::int64_t v) { Small = v; });
+    L.Integer(
+        "Medium", [this] { return Medium; }, [this](std::int64_t v) { Medium = v; });
+    L.Integer(
+        "Large", [this] { return Large; }, [this](std::int64_t v) { Large = v; });
+    L.Int64(
+        "Huge", [this] { return Huge; }, [this](std::int64_t v) { Huge = v; });
+    L.Boolean(
+        "Flag", [this] { return Flag; }, [this](bool v) { Flag = v; }, false);
+    L.Enumeration(
+         "Mode", {"mdOff", "mdSlow", "mdFast"}, [this] { return ModeValue; }, [this](std::int64_t v) { ModeValue = v; })
         .HasDefault = true;
-    L.Set("Styles", {"fsBold", "fsItalic", "fsUnderline"}, [this] { return Styles; },
-          [this](std::int64_t v) { Styles = v; });
-    L.Float("Ratio", [this] { return Ratio; }, [this](double v) { Ratio = v; });
-    L.String("Text", [this] { return Text; }, [this](const std::string& v) { Text = v; });
-    L.String("LongText", [this] { return LongText; }, [this](const std::string& v) { LongText = v; });
-    TPropertyInfo& c = L.Integer("Color", [this] { return Color; }, [this](std::int64_t v) { Color = v; });
+    L.Set(
+        "Styles", {"fsBold", "fsItalic", "fsUnderline"}, [this] { return Styles; },
+        [this](std::int64_t v) { Styles = v; });
+    L.Float(
+        "Ratio", [this] { return Ratio; }, [this](double v) { Ratio = v; });
+    L.String(
+        "Text", [this] { return Text; }, [this](const std::string& v) { Text = v; });
+    L.String(
+        "LongText", [this] { return LongText; }, [this](const std::string& v) { LongText = v; });
+    TPropertyInfo& c = L.Integer(
+        "Color", [this] { return Color; }, [this](std::int64_t v) { Color = v; });
     c.IntToIdent = [](std::int64_t v, std::string& s) {
       if (v != 0xFF) return false;
       s = "clRed";
@@ -105,16 +119,21 @@ class Wave : public TCollectionItem {
   std::int64_t Volume = 0;
   std::vector<BYTE> Data;
   void GetProperties(TPropertyList& L) override {
-    L.String("Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
-    L.Integer("Volume", [this] { return Volume; }, [this](std::int64_t v) { Volume = v; }, 0);
+    L.String(
+        "Name", [this] { return Name; }, [this](const std::string& v) { Name = v; });
+    L.Integer(
+        "Volume", [this] { return Volume; }, [this](std::int64_t v) { Volume = v; }, 0);
   }
 
  protected:
   void DefineProperties(TFiler* Filer) override {
-    Filer->DefineBinaryProperty("WAVE", [this](TStream* s) {
-      Data.resize(static_cast<size_t>(s->Size()));
-      s->ReadBuffer(Data.data(), s->Size());
-    }, [this](TStream* s) { s->WriteBuffer(Data.data(), static_cast<std::int64_t>(Data.size())); }, true);
+    Filer->DefineBinaryProperty(
+        "WAVE",
+        [this](TStream* s) {
+          Data.resize(static_cast<size_t>(s->Size()));
+          s->ReadBuffer(Data.data(), s->Size());
+        },
+        [this](TStream* s) { s->WriteBuffer(Data.data(), static_cast<std::int64_t>(Data.size())); }, true);
   }
 };
 
@@ -127,15 +146,18 @@ class WaveCollection : public TCollection {
 
  protected:
   void DefineProperties(TFiler* Filer) override {
-    Filer->DefineBinaryProperty("Table", [this](TStream* s) { s->ReadBuffer(Table.data(), 4); },
-                                [this](TStream* s) { s->WriteBuffer(Table.data(), 4); }, true);
+    Filer->DefineBinaryProperty(
+        "Table", [this](TStream* s) { s->ReadBuffer(Table.data(), 4); },
+        [this](TStream* s) { s->WriteBuffer(Table.data(), 4); }, true);
   }
 };
 
 class WaveList : public TPersistent {
  public:
   WaveCollection Items{this};
-  void GetProperties(TPropertyList& L) override { L.Persistent("Items", [this] { return &Items; }); }
+  void GetProperties(TPropertyList& L) override {
+    L.Persistent("Items", [this] { return &Items; });
+  }
 };
 
 Bytes Write(TPersistent* p) {
@@ -152,9 +174,7 @@ void Read(const Bytes& b, TPersistent* p) {
 std::string ReadError(const Bytes& b, TPersistent* p) {
   try {
     Read(b, p);
-  } catch (const EReadError& e) {
-    return e.what();
-  }
+  } catch (const EReadError& e) { return e.what(); }
   return "no error";
 }
 
@@ -201,18 +221,40 @@ TEST(Filer, PublishedPropertiesUseTheSmallestEncodingAndSkipDefaults) {
   e.Font.Name = "Comic Sans MS";
   Bytes w = Write(&e);
   Bytes expected = Cat({
-      Str("Small"), {vaInt8, 0xFB},
-      Str("Medium"), {vaInt16, 0xE8, 0x03},
-      Str("Large"), {vaInt32}, Le32(static_cast<std::uint32_t>(-100000)),
-      Str("Huge"), {vaInt64, 0, 0, 0, 0, 0, 1, 0, 0},
-      Str("Flag"), {vaTrue},
-      Str("Mode"), {vaIdent}, Str("mdFast"),
-      Str("Styles"), {vaSet}, Str("fsBold"), Str("fsUnderline"), {0},
-      Str("Ratio"), {vaExtended, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F},
-      Str("Text"), {vaString}, Str("abc"),
-      Str("LongText"), {vaLString}, Le32(300), Bytes(300, 'x'),
-      Str("Color"), {vaIdent}, Str("clRed"),
-      Str("Font.Name"), {vaString}, Str("Comic Sans MS"),  // Font.Size 8 is the default
+      Str("Small"),
+      {vaInt8, 0xFB},
+      Str("Medium"),
+      {vaInt16, 0xE8, 0x03},
+      Str("Large"),
+      {vaInt32},
+      Le32(static_cast<std::uint32_t>(-100000)),
+      Str("Huge"),
+      {vaInt64, 0, 0, 0, 0, 0, 1, 0, 0},
+      Str("Flag"),
+      {vaTrue},
+      Str("Mode"),
+      {vaIdent},
+      Str("mdFast"),
+      Str("Styles"),
+      {vaSet},
+      Str("fsBold"),
+      Str("fsUnderline"),
+      {0},
+      Str("Ratio"),
+      {vaExtended, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F},
+      Str("Text"),
+      {vaString},
+      Str("abc"),
+      Str("LongText"),
+      {vaLString},
+      Le32(300),
+      Bytes(300, 'x'),
+      Str("Color"),
+      {vaIdent},
+      Str("clRed"),
+      Str("Font.Name"),
+      {vaString},
+      Str("Comic Sans MS"),  // Font.Size 8 is the default
       {vaNull},
   });
   EXPECT_EQ(w, expected);
@@ -235,9 +277,22 @@ TEST(Filer, PublishedPropertiesUseTheSmallestEncodingAndSkipDefaults) {
   // Properties with a default, empty strings and zero floats are left out;
   // integers without a default are always stored.
   Everything empty;
-  EXPECT_EQ(Write(&empty), Cat({Str("Small"), {vaInt8, 0}, Str("Medium"), {vaInt8, 0}, Str("Large"), {vaInt8, 0},
-                                Str("Huge"), {vaInt8, 0}, Str("Styles"), {vaSet, 0}, Str("Color"), {vaInt8, 0},
-                                Str("Font.Name"), {vaString}, Str("Arial"), {vaNull}}));
+  EXPECT_EQ(Write(&empty), Cat({Str("Small"),
+                                {vaInt8, 0},
+                                Str("Medium"),
+                                {vaInt8, 0},
+                                Str("Large"),
+                                {vaInt8, 0},
+                                Str("Huge"),
+                                {vaInt8, 0},
+                                Str("Styles"),
+                                {vaSet, 0},
+                                Str("Color"),
+                                {vaInt8, 0},
+                                Str("Font.Name"),
+                                {vaString},
+                                Str("Arial"),
+                                {vaNull}}));
 }
 
 TEST(Filer, ExtendedFloatsConvertBothWays) {
@@ -256,13 +311,30 @@ TEST(Filer, ReadsAcceptOtherEncodingsOfTheSameValue) {
   Everything e;
   // Integers in any width, floats as integers, strings as wide strings,
   // booleans and enumerations as identifiers.
-  Read(Cat({Str("Small"), {vaInt32}, Le32(7), Str("Ratio"), {vaInt8, 3}, Str("Text"), {vaWString}, Le32(2),
-            {0x42, 0x01, 'a', 0}, Str("Flag"), {vaIdent}, Str("True"), Str("mode"), {vaIdent}, Str("MDSLOW"),
-            Str("font.size"), {vaInt16, 0x10, 0x00}, {vaNull}}),
+  Read(Cat({Str("Small"),
+            {vaInt32},
+            Le32(7),
+            Str("Ratio"),
+            {vaInt8, 3},
+            Str("Text"),
+            {vaWString},
+            Le32(2),
+            {0x42, 0x01, 'a', 0},
+            Str("Flag"),
+            {vaIdent},
+            Str("True"),
+            Str("mode"),
+            {vaIdent},
+            Str("MDSLOW"),
+            Str("font.size"),
+            {vaInt16, 0x10, 0x00},
+            {vaNull}}),
        &e);
   EXPECT_EQ(e.Small, 7);
   EXPECT_EQ(e.Ratio, 3.0);
-  EXPECT_EQ(e.Text, "\xB3" "a");  // U+0142 is byte 0xB3 in windows-1250
+  EXPECT_EQ(e.Text,
+            "\xB3"
+            "a");  // U+0142 is byte 0xB3 in windows-1250
   EXPECT_TRUE(e.Flag);
   EXPECT_EQ(e.ModeValue, mdSlow);
   EXPECT_EQ(e.Font.Size, 16);
@@ -297,20 +369,15 @@ TEST(Filer, ErrorsNameTheirCause) {
   try {
     r.ReadSignature();
     FAIL();
-  } catch (const EReadError& err) {
-    EXPECT_STREQ(err.what(), "Invalid stream format");
-  }
+  } catch (const EReadError& err) { EXPECT_STREQ(err.what(), "Invalid stream format"); }
 }
 
 TEST(Filer, CollectionsReadTheirItemsWithTheirProperties) {
   // As stored: an order number before an item is allowed.
   Bytes stored = Cat({
-      Str("Items.Table"), {vaBinary}, Le32(4), {1, 2, 3, 4},
-      Str("Items"), {vaCollection},
-      {vaList}, Str("Name"), {vaString}, Str("hit"), Str("Volume"), {vaInt8, 3}, Str("WAVE"), {vaBinary}, Le32(2),
-      {'R', 'I'}, {vaNull},
-      {vaInt8, 1}, {vaList}, Str("Name"), {vaString}, Str("miss"), {vaNull},
-      {vaNull},
+      Str("Items.Table"), {vaBinary},  Le32(4),       {1, 2, 3, 4}, Str("Items"), {vaCollection}, {vaList}, Str("Name"),
+      {vaString},         Str("hit"),  Str("Volume"), {vaInt8, 3},  Str("WAVE"),  {vaBinary},     Le32(2),  {'R', 'I'},
+      {vaNull},           {vaInt8, 1}, {vaList},      Str("Name"),  {vaString},   Str("miss"),    {vaNull}, {vaNull},
       {vaNull},
   });
   WaveList list;
@@ -330,20 +397,18 @@ TEST(Filer, CollectionsReadTheirItemsWithTheirProperties) {
   // Written back: the same stream, minus the order number; "WAVE" is always written.
   Bytes written = Write(&list);
   Bytes expected = Cat({
-      Str("Items.Table"), {vaBinary}, Le32(4), {1, 2, 3, 4},
-      Str("Items"), {vaCollection},
-      {vaList}, Str("Name"), {vaString}, Str("hit"), Str("Volume"), {vaInt8, 3}, Str("WAVE"), {vaBinary}, Le32(2),
-      {'R', 'I'}, {vaNull},
-      {vaList}, Str("Name"), {vaString}, Str("miss"), Str("WAVE"), {vaBinary}, Le32(0), {vaNull},
-      {vaNull},
-      {vaNull},
+      Str("Items.Table"), {vaBinary},  Le32(4),     {1, 2, 3, 4}, Str("Items"),  {vaCollection},
+      {vaList},           Str("Name"), {vaString},  Str("hit"),   Str("Volume"), {vaInt8, 3},
+      Str("WAVE"),        {vaBinary},  Le32(2),     {'R', 'I'},   {vaNull},      {vaList},
+      Str("Name"),        {vaString},  Str("miss"), Str("WAVE"),  {vaBinary},    Le32(0),
+      {vaNull},           {vaNull},    {vaNull},
   });
   EXPECT_EQ(written, expected);
   // An item property the item does not have.
-  EXPECT_EQ(ReadError(Cat({Str("Items"), {vaCollection}, {vaList}, Str("Pitch"), {vaInt8, 1}, {vaNull}, {vaNull},
-                           {vaNull}}),
-                      &list),
-            "Property Pitch does not exist");
+  EXPECT_EQ(
+      ReadError(Cat({Str("Items"), {vaCollection}, {vaList}, Str("Pitch"), {vaInt8, 1}, {vaNull}, {vaNull}, {vaNull}}),
+                &list),
+      "Property Pitch does not exist");
 }
 
 TEST(Filer, RootObjectsCarryClassAndNameAndSkipChildren) {
@@ -382,13 +447,17 @@ class TreeNode : public TCollectionItem {
   explicit TreeNode(TCollection* Collection)
       : TCollectionItem(Collection), Kids(CollectionItemClassOf<TreeNode>(), this) {}
   TCollection Kids;
-  void GetProperties(TPropertyList& L) override { L.Persistent("Kids", [this] { return &Kids; }); }
+  void GetProperties(TPropertyList& L) override {
+    L.Persistent("Kids", [this] { return &Kids; });
+  }
 };
 
 class Tree : public TPersistent {
  public:
   TCollection Roots{CollectionItemClassOf<TreeNode>(), this};
-  void GetProperties(TPropertyList& L) override { L.Persistent("Kids", [this] { return &Roots; }); }
+  void GetProperties(TPropertyList& L) override {
+    L.Persistent("Kids", [this] { return &Roots; });
+  }
 };
 
 // An object whose "Inner" property is read by its own reader as another
@@ -399,11 +468,14 @@ class Nested : public TPersistent {
 
  protected:
   void DefineProperties(TFiler* Filer) override {
-    Filer->DefineProperty("Inner", [this](TReader* r) {
-      r->ReadListBegin();
-      Inner = std::make_unique<Nested>();
-      r->ReadProperties(Inner.get());
-    }, nullptr, false);
+    Filer->DefineProperty(
+        "Inner",
+        [this](TReader* r) {
+          r->ReadListBegin();
+          Inner = std::make_unique<Nested>();
+          r->ReadProperties(Inner.get());
+        },
+        nullptr, false);
   }
 };
 
@@ -475,9 +547,7 @@ TEST(Filer, NestingIsLimitedOnEveryPathTheReaderRecursesOn) {
     try {
       r.ReadRootObject(&back);
       ADD_FAILURE() << "no error";
-    } catch (const EReadError& e) {
-      EXPECT_STREQ(e.what(), "Invalid stream format");
-    }
+    } catch (const EReadError& e) { EXPECT_STREQ(e.what(), "Invalid stream format"); }
   }
 }
 
@@ -485,7 +555,9 @@ TEST(Filer, PicturesStoreTheirClassNameAndGraphic) {
   class Holder : public TPersistent {
    public:
     TPicture Picture;
-    void GetProperties(TPropertyList& L) override { L.Persistent("Picture", [this] { return &Picture; }); }
+    void GetProperties(TPropertyList& L) override {
+      L.Persistent("Picture", [this] { return &Picture; });
+    }
   };
   Holder h;
   h.Picture.Bitmap()->SetPixelFormat(pf24bit);
@@ -519,7 +591,9 @@ TEST(Filer, GraphicsStoreTheirDataProperty) {
   class Button : public TPersistent {
    public:
     TBitmap Glyph;
-    void GetProperties(TPropertyList& L) override { L.Persistent("Glyph", [this] { return &Glyph; }); }
+    void GetProperties(TPropertyList& L) override {
+      L.Persistent("Glyph", [this] { return &Glyph; });
+    }
   };
   Button b;
   EXPECT_EQ(Write(&b), Bytes{vaNull});  // an empty bitmap stores nothing

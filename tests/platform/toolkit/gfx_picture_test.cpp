@@ -76,9 +76,7 @@ TEST(Picture, LoadsFilesThroughTheClassOfTheirExtension) {
   try {
     pic.LoadFromFile(TempName("picture_test.png"));
     FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Unknown picture file extension (.png)");
-  }
+  } catch (const EInvalidGraphic& e) { EXPECT_STREQ(e.what(), "Unknown picture file extension (.png)"); }
   // A file that fails to load leaves the picture as it was.
   std::string bad = TempName("broken.bmp");
   FILE* f = std::fopen(bad.c_str(), "wb");
@@ -143,9 +141,7 @@ TEST(Picture, RegistryTakesNewClassesAndForgetsThemAgain) {
   try {
     fromClip.LoadFromClipboardFormat(static_cast<WORD>(fmt), nullptr, nullptr);
     FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Unsupported clipboard format");
-  }
+  } catch (const EInvalidGraphic& e) { EXPECT_STREQ(e.what(), "Unsupported clipboard format"); }
   std::remove(file.c_str());
 }
 

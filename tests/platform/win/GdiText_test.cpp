@@ -22,9 +22,12 @@ struct TFormatCase {
 };
 
 const TFormatCase Formats[] = {
-    {"1-bit", 1, 0, 0, 0, 2},           {"4-bit", 4, 0, 0, 0, 16},
-    {"8-bit", 8, 0, 0, 0, 256},         {"16-bit 565", 16, 0xF800, 0x07E0, 0x001F, 0},
-    {"16-bit 555", 16, 0x7C00, 0x03E0, 0x001F, 0}, {"24-bit", 24, 0, 0, 0, 0},
+    {"1-bit", 1, 0, 0, 0, 2},
+    {"4-bit", 4, 0, 0, 0, 16},
+    {"8-bit", 8, 0, 0, 0, 256},
+    {"16-bit 565", 16, 0xF800, 0x07E0, 0x001F, 0},
+    {"16-bit 555", 16, 0x7C00, 0x03E0, 0x001F, 0},
+    {"24-bit", 24, 0, 0, 0, 0},
     {"32-bit", 32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
 };
 
@@ -82,8 +85,8 @@ struct TTextCase {
 const TTextCase Texts[] = {
     {"Wojownik", 3, 5, RGB(255, 255, 0), false, false},
     {"\xA3ucznik 45%", 10, 12, RGB(0, 255, 255), false, false},  // "Łucznik", windows-1250
-    {"Koszary", -9, -6, RGB(255, 255, 0), false, false},          // off the top left
-    {"Wieza 100%", 70, 30, RGB(128, 128, 128), false, false},     // off the bottom right; grey fits no 16-bit pixel
+    {"Koszary", -9, -6, RGB(255, 255, 0), false, false},         // off the top left
+    {"Wieza 100%", 70, 30, RGB(128, 128, 128), false, false},    // off the bottom right; grey fits no 16-bit pixel
     {"Mag", 20, 8, RGB(255, 255, 0), true, false},
     {"Robotnik", 4, 20, RGB(200, 40, 40), false, true},
     {"12345", 50, 2, PALETTEINDEX(2), false, false},

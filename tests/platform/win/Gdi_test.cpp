@@ -66,7 +66,7 @@ TEST(GdiColor, ConvertsColoursToPixelsOfEveryFormatAndBack) {
       {Masks(16, 0xF800, 0x7E0, 0x1F), RGB(8, 4, 8), 0x0821, RGB(8, 4, 8)},
       {Masks(16, 0x7C00, 0x3E0, 0x1F), RGB(255, 255, 255), 0x7FFF, RGB(255, 255, 255)},
       {Masks(16, 0x7C00, 0x3E0, 0x1F), RGB(0, 0, 255), 0x001F, RGB(0, 0, 255)},
-      {indexed, RGB(0, 0, 255), 2, RGB(0, 0, 250)},        // nearest entry
+      {indexed, RGB(0, 0, 255), 2, RGB(0, 0, 250)},          // nearest entry
       {indexed, RGB(200, 200, 200), 3, RGB(200, 200, 200)},  // exact entry
       {indexed, PALETTEINDEX(1), 1, RGB(255, 0, 0)},         // index as given
   };
@@ -138,8 +138,8 @@ TEST(GdiDraw, SolidOutlinesCoverWhatTheClosedLineThroughTheirCornersCovers) {
   // A rectangle's outline with a one-pixel solid pen, against the closed line
   // from corner to corner on the last pixels inside, each line leaving out
   // its last pixel; sizes down to one pixel and rectangles off the edges.
-  const RECT rects[] = {{2, 2, 10, 8}, {0, 0, 16, 12}, {3, 4, 4, 9}, {5, 5, 12, 6}, {6, 6, 7, 7},
-                        {-3, -2, 5, 4}, {12, 9, 20, 15}, {9, 3, 4, 10}};
+  const RECT rects[] = {{2, 2, 10, 8}, {0, 0, 16, 12}, {3, 4, 4, 9},    {5, 5, 12, 6},
+                        {6, 6, 7, 7},  {-3, -2, 5, 4}, {12, 9, 20, 15}, {9, 3, 4, 10}};
   for (const RECT& r : rects) {
     SCOPED_TRACE(testing::Message() << r.left << " " << r.top << " " << r.right << " " << r.bottom);
     Buffer32 outline, lines;
@@ -373,8 +373,8 @@ TEST(GdiBitmap, StretchDIBitsDrawsBottomUpTopDownAndRunLengthData) {
   info.colors[5] = RGBQUAD{0, 0, 255, 0};  // red
   const BYTE rle[8] = {0x03, 0x05, 0x00, 0x02, 0x01, 0x02, 0x00, 0x01};
   Buffer32 dst;
-  int lines = StretchDIBits(dst.dc, 0, 0, 8, 4, 0, 0, 8, 4, rle, reinterpret_cast<BITMAPINFO*>(&info),
-                            DIB_RGB_COLORS, SRCCOPY);
+  int lines =
+      StretchDIBits(dst.dc, 0, 0, 8, 4, 0, 0, 8, 4, rle, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
   EXPECT_EQ(lines, 4);
   EXPECT_EQ(dst.At(0, 3), 0xFF0000u);
   EXPECT_EQ(dst.At(2, 3), 0xFF0000u);
@@ -400,9 +400,9 @@ TEST(GdiBitmap, StretchDIBitsDrawsBottomUpTopDownAndRunLengthData) {
     std::memcpy(px, first, 8);
     std::memcpy(px + 2, second, 8);
     Buffer32 d;
-    EXPECT_EQ(StretchDIBits(d.dc, 1, 1, 2, 2, 0, 0, 2, 2, px, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
-                            SRCCOPY),
-              2);
+    EXPECT_EQ(
+        StretchDIBits(d.dc, 1, 1, 2, 2, 0, 0, 2, 2, px, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, SRCCOPY),
+        2);
     EXPECT_EQ(d.At(1, 1), 0x112233u);
     EXPECT_EQ(d.At(2, 1), 0x445566u);
     EXPECT_EQ(d.At(1, 2), 0x778899u);
@@ -427,10 +427,10 @@ TEST(GdiBitmap, RunLengthDecoderStaysInsideImageAndData) {
   // Runs crossing the end of a row keep their first nibbles in order and stop
   // there; a run on a row below the image changes nothing. Width 3, height 2.
   std::vector<BYTE> cut(4 * 2, 0xEE);
-  const BYTE c4[] = {0x05, 0xAB,                                // run A B A | B A
-                     0x00, 0x00, 0x00, 0x02, 0x01, 0x00,        // next row, one to the right
-                     0x00, 0x05, 0x12, 0x34, 0x50, 0x00,        // absolute 1 2 | 3 4 5, padded
-                     0x00, 0x00, 0xFF, 0x77, 0x00, 0x01};       // a row below the image, end
+  const BYTE c4[] = {0x05, 0xAB,                           // run A B A | B A
+                     0x00, 0x00, 0x00, 0x02, 0x01, 0x00,   // next row, one to the right
+                     0x00, 0x05, 0x12, 0x34, 0x50, 0x00,   // absolute 1 2 | 3 4 5, padded
+                     0x00, 0x00, 0xFF, 0x77, 0x00, 0x01};  // a row below the image, end
   EXPECT_TRUE(ExpandDibRle(c4, sizeof(c4), BI_RLE4, 3, 2, cut.data(), 4));
   EXPECT_EQ(cut, (std::vector<BYTE>{0xAB, 0xAE, 0xEE, 0xEE, 0xE1, 0x2E, 0xEE, 0xEE}));
 }
@@ -502,9 +502,9 @@ TEST(Kernel, MulDivRoundsWithAWideIntermediate) {
   struct {
     int a, b, c, r;
   } cases[] = {
-      {1, 1000, 16384, 0},  {65535 - 32767 - 16383, 1000, 16384, 1000}, {7, 1, 2, 4},
-      {-7, 1, 2, -4},       {7, -1, 2, -4},                             {100000, 100000, 100000, 100000},
-      {5, 5, 0, -1},        {0x7FFFFFFF, 2, 1, -1},                     {-8, 3, -4, 6},
+      {1, 1000, 16384, 0}, {65535 - 32767 - 16383, 1000, 16384, 1000}, {7, 1, 2, 4},  {-7, 1, 2, -4},
+      {7, -1, 2, -4},      {100000, 100000, 100000, 100000},           {5, 5, 0, -1}, {0x7FFFFFFF, 2, 1, -1},
+      {-8, 3, -4, 6},
   };
   for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.r) << c.a << "*" << c.b << "/" << c.c;
 }
@@ -548,9 +548,7 @@ TEST(GdiObjects, ManyObjectsMadeAndFreedInAnyOrderStayKnownUntilFreed) {
     EXPECT_EQ(GdiLiveObjectCount(), before + living);
   }
   for (size_t i = 0; i < objects.size(); ++i) {
-    if (alive[i]) {
-      ASSERT_TRUE(DeleteObject(objects[i]));
-    }
+    if (alive[i]) { ASSERT_TRUE(DeleteObject(objects[i])); }
   }
   EXPECT_EQ(GdiLiveObjectCount(), before);
   // A handle of the wrong kind is refused as well.
@@ -610,9 +608,9 @@ TEST(GdiBitmap, PaletteRelativeColourTablesUseTheSelectedPalette) {
   bi.index[0] = 0;
   bi.index[1] = 1;
   const BYTE pixel[4] = {0x80, 0, 0, 0};
-  EXPECT_EQ(StretchDIBits(dst.dc, 0, 0, 1, 1, 0, 0, 1, 1, pixel, reinterpret_cast<BITMAPINFO*>(&bi), DIB_PAL_COLORS,
-                          SRCCOPY),
-            1);
+  EXPECT_EQ(
+      StretchDIBits(dst.dc, 0, 0, 1, 1, 0, 0, 1, 1, pixel, reinterpret_cast<BITMAPINFO*>(&bi), DIB_PAL_COLORS, SRCCOPY),
+      1);
   EXPECT_EQ(dst.At(0, 0), 0x00FF00u);
   // PALETTEINDEX colours on a true-colour DC come from the selected palette.
   SetPixel(dst.dc, 1, 0, PALETTEINDEX(1));
