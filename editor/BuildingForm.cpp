@@ -5,6 +5,8 @@
 #include "editor/MainForm.h"
 #include "platform/toolkit/FormBuilder.h"
 
+namespace sandreth {
+
 TForm3* Form3 = nullptr;
 
 TForm3::TForm3(TComponent* AOwner) : TObjectDialog(AOwner, "Wybierz rodzaj budynku!", "Za dużo budynków!") {
@@ -30,3 +32,5 @@ TBuildingFields TForm3::Fields() const {
 void TForm3::SetFields(const TBuildingFields& F) { ShowCommon(F); }
 
 void TForm3::RefreshList() { Main()->RefreshBuildingList(); }
+
+}  // namespace sandreth

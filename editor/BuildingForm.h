@@ -4,6 +4,8 @@
 
 #include "editor/ObjectDialog.h"
 
+namespace sandreth {
+
 class TForm3 : public TObjectDialog {
  public:
   explicit TForm3(TComponent* AOwner);
@@ -25,3 +27,5 @@ class TForm3 : public TObjectDialog {
 };
 
 extern TForm3* Form3;
+
+}  // namespace sandreth

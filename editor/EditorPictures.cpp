@@ -2,6 +2,8 @@
 
 #include "display/PictureCollection.h"
 
+namespace sandreth {
+
 TPictureCollection* TImageListPictures::Items(int List) const {
   if (List < 1 || List > 4 || !FLists[static_cast<size_t>(List - 1)]) return nullptr;
   return FLists[static_cast<size_t>(List - 1)]->Items();
@@ -22,3 +24,5 @@ bool TImageListPictures::DrawNamed(int List, const std::string& Name, int X, int
   } catch (const EPictureCollectionError&) { return false; }
   return true;
 }
+
+}  // namespace sandreth

@@ -9,6 +9,8 @@
 #include "display/DirectDrawSurface.h"
 #include "editor/EditorView.h"
 
+namespace sandreth {
+
 class TImageListPictures : public TEditorPictures {
  public:
   TImageListPictures(TDirectDrawSurface* Dest, std::array<TDXImageList*, 4> Lists) : FDest(Dest), FLists(Lists) {}
@@ -20,3 +22,5 @@ class TImageListPictures : public TEditorPictures {
   TDirectDrawSurface* FDest;
   std::array<TDXImageList*, 4> FLists;
 };
+
+}  // namespace sandreth

@@ -15,6 +15,8 @@
 #include "world/Records.h"
 #include "world/World.h"
 
+namespace sandreth {
+
 // The size fields of the "Dane" tab hold 10 to 250 rows and columns; 48 at start.
 constexpr int MinMapSide = 10;
 constexpr int DefaultMapSide = 48;
@@ -40,3 +42,5 @@ struct TEditorState : TWorldTables {
 
 // A size field's value as the editor uses it: 10 to 250.
 int ClampMapSide(std::int64_t Value);
+
+}  // namespace sandreth

@@ -8,6 +8,8 @@
 #include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
+namespace sandreth {
+
 namespace {
 
 // Pictures drawn further than this from the view are off it whatever their
@@ -99,3 +101,5 @@ void ScrollView(TEditorState& State, std::int32_t Lag, bool Left, bool Right, bo
   if (Up) State.ScrollY = WrapAdd(State.ScrollY, d);
   if (Down) State.ScrollY = WrapSub(State.ScrollY, d);
 }
+
+}  // namespace sandreth

@@ -9,6 +9,8 @@
 
 #include "editor/EditorState.h"
 
+namespace sandreth {
+
 // The pictures the view draws, by image list (1 to 4 as the main window
 // numbers them) and by item index or name. The main window draws through its
 // image lists; tests record the calls.
@@ -34,3 +36,5 @@ void DrawFrame(TEditorState& State, int Rows, int Cols, int W, int H, TEditorPic
                std::vector<std::string>* NewlyMissing = nullptr);
 // Scrolls by Lag div 2 for each direction held.
 void ScrollView(TEditorState& State, std::int32_t Lag, bool Left, bool Right, bool Up, bool Down);
+
+}  // namespace sandreth

@@ -23,6 +23,8 @@
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
+namespace sandreth {
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -382,7 +384,7 @@ void TForm1::DXTimer1Timer(TObject*, std::int32_t LagCount) {
 void TForm1::DrawMap() {
   if (!DXDraw1->CanDraw()) return;
   TImageListPictures pictures(DXDraw1->Surface(), {DXImageList1, DXImageList2, DXImageList3, DXImageList4});
-  ::DrawMap(*FState, MapRows(), MapCols(), DXDraw1->Width(), DXDraw1->Height(), pictures);
+  sandreth::DrawMap(*FState, MapRows(), MapCols(), DXDraw1->Width(), DXDraw1->Height(), pictures);
 }
 
 // ---- Terrain editing --------------------------------------------------------
@@ -405,7 +407,7 @@ void TForm1::SpeedButton7Click(TObject*) { FState->PaintTerrain = 4; }
 void TForm1::SpeedButton6Click(TObject*) { FState->PaintTerrain = 5; }
 void TForm1::SpeedButton8Click(TObject*) { FState->PaintTerrain = 6; }
 
-void TForm1::RandomizeTerrain() { ::RandomizeTerrain(*FState, MapRows(), MapCols(), SpinEdit3->Value()); }
+void TForm1::RandomizeTerrain() { sandreth::RandomizeTerrain(*FState, MapRows(), MapCols(), SpinEdit3->Value()); }
 void TForm1::SpeedButton1Click(TObject*) { RandomizeTerrain(); }
 void TForm1::Losuj1Click(TObject*) { RandomizeTerrain(); }
 
@@ -506,3 +508,5 @@ void TForm1::SpeedButton14Click(TObject*) {
   const std::string id = i >= 0 ? ComboBox4->Items()->Strings(i) : std::string();
   if (!id.empty()) DeleteBuildings(*FState, id);
 }
+
+}  // namespace sandreth

@@ -23,6 +23,8 @@
 #include "platform/toolkit/StdCtrls.h"
 #include "platform/toolkit/XPMan.h"
 
+namespace sandreth {
+
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* AOwner);
@@ -161,3 +163,5 @@ class TForm1 : public TForm {
 };
 
 extern TForm1* Form1;
+
+}  // namespace sandreth

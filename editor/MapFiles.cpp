@@ -2,6 +2,8 @@
 
 #include "platform/rtl/Cp1250.h"
 
+namespace sandreth {
+
 TMapFile BuildMapFile(TEditorState& State, const TMapFields& Fields) {
   State.Map.MapName.Assign(Fields.Name);
   if (State.Map.MapName.Empty()) State.Map.MapName.Assign(Cp("Bez nazwy"));
@@ -45,3 +47,5 @@ TMapFields ApplyOpenedMap(TEditorState& State, const TMapFile& Map) {
   fields.Wood = Map.Players[1].Wood;
   return fields;
 }
+
+}  // namespace sandreth

@@ -9,6 +9,8 @@
 #include "editor/EditorState.h"
 #include "world/MapFile.h"
 
+namespace sandreth {
+
 struct TMapFields {
   int Rows = DefaultMapSide, Cols = DefaultMapSide;
   std::string Name;  // the name field's text
@@ -24,3 +26,5 @@ TMapFile BuildMapFile(TEditorState& State, const TMapFields& Fields);
 // named ones moved to 1..n in order) and their counts. Returns the fields the
 // main window shows (size as stored; the fields clamp it).
 TMapFields ApplyOpenedMap(TEditorState& State, const TMapFile& Map);
+
+}  // namespace sandreth

@@ -7,6 +7,8 @@
 #include "platform/toolkit/Dialogs.h"
 #include "platform/toolkit/FormBuilder.h"
 
+namespace sandreth {
+
 namespace {
 
 // The dialogs' boxes stand this far from the window's edges.
@@ -179,3 +181,5 @@ void TObjectDialog::SpeedButton2Click(TObject*) {
   ComboBox1->Clear();
   CheckBox1->SetChecked(false);
 }
+
+}  // namespace sandreth

@@ -17,6 +17,8 @@
 #include "platform/toolkit/Spin.h"
 #include "platform/toolkit/StdCtrls.h"
 
+namespace sandreth {
+
 class TForm1;
 
 class TObjectDialog : public TForm {
@@ -99,3 +101,5 @@ class TObjectDialog : public TForm {
 // The type list's choice for a slot's type name: the last equal entry, else
 // the name as text.
 void SelectTypeName(TComboBox* Combo, const std::string& Name);
+
+}  // namespace sandreth

@@ -8,6 +8,8 @@
 #include "world/Arith.h"
 #include "world/ObjectNames.h"
 
+namespace sandreth {
+
 std::vector<std::string> UnitIdentifiers(const TEditorState& State) {
   std::vector<std::string> ids;
   for (int i = 1; i <= State.UnitCount && i <= MaxUnits; ++i)
@@ -179,3 +181,5 @@ int DeleteUnits(TEditorState& State, const std::string& Id) { return DeleteSlots
 int DeleteBuildings(TEditorState& State, const std::string& Id) {
   return DeleteSlots(State.Buildings, State.BuildingCount, Id);
 }
+
+}  // namespace sandreth

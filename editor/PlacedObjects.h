@@ -9,6 +9,8 @@
 
 #include "editor/EditorState.h"
 
+namespace sandreth {
+
 // Values the dialogs show for a placed unit or building, and the values they
 // hand back. Percentages are 1 to 100.
 struct TObjectFields {
@@ -56,3 +58,5 @@ int WriteBuilding(TEditorState& State, const TBuildingFields& Fields);
 // many were removed.
 int DeleteUnits(TEditorState& State, const std::string& Id);
 int DeleteBuildings(TEditorState& State, const std::string& Id);
+
+}  // namespace sandreth

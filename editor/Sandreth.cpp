@@ -7,6 +7,8 @@
 #include "platform/dinput/DInput.h"
 #include "platform/toolkit/Forms.h"
 
+namespace sandreth {
+
 void CreateSandrethForms() {
   RegisterDDrawModules();
   RegisterDInputModule();
@@ -15,3 +17,5 @@ void CreateSandrethForms() {
   Application->CreateForm(Form2);
   Application->CreateForm(Form3);
 }
+
+}  // namespace sandreth

@@ -4,6 +4,10 @@
 // RunProgram; tests run it under the test driver.
 #pragma once
 
+namespace sandreth {
+
 // Registers DirectDraw and DirectInput, sets the title "Brask Mapmaker" and
 // creates Form1, Form2 and Form3 in the current application.
 void CreateSandrethForms();
+
+}  // namespace sandreth

@@ -5,6 +5,8 @@
 #include "platform/rtl/Random.h"
 #include "world/MapGeometry.h"
 
+namespace sandreth {
+
 bool HitTestCell(const TEditorState& State, int Rows, int Cols, int W, int H, int X, int Y, int& Row, int& Col) {
   // DrawMap lays the cells out as the game does, so the cell under the
   // pointer is the one whose ground diamond the shared geometry finds there.
@@ -50,3 +52,5 @@ void ZeroTerrain(TEditorState& State, int Rows, int Cols) {
   for (int i = 1; i <= Rows; ++i)
     for (int j = 1; j <= Cols; ++j) State.Map.SetTerrainAt(i, j, tkPlain);
 }
+
+}  // namespace sandreth

@@ -6,6 +6,8 @@
 
 #include "editor/EditorState.h"
 
+namespace sandreth {
+
 // The cell (row, column from 1) whose ground diamond, as DrawMap lays it out
 // for the scroll and a W x H view, holds the view pixel (X, Y); false when the
 // pixel is off the map. Elevations take no part.
@@ -18,3 +20,5 @@ bool PointerMoved(TEditorState& State, int Rows, int Cols, int W, int H, int X, 
 void RandomizeTerrain(TEditorState& State, int Rows, int Cols, int Randomness);
 // Every cell of the size becomes plain; elevations stay.
 void ZeroTerrain(TEditorState& State, int Rows, int Cols);
+
+}  // namespace sandreth

@@ -5,6 +5,8 @@
 #include "editor/MainForm.h"
 #include "platform/toolkit/FormBuilder.h"
 
+namespace sandreth {
+
 TForm2* Form2 = nullptr;
 
 TForm2::TForm2(TComponent* AOwner) : TObjectDialog(AOwner, "Wybierz rodzaj jednostki!", "Za dużo jednostek!") {
@@ -48,3 +50,5 @@ void TForm2::ResetOwnFields() {
   SpinEdit4->SetValue(0);
   SpinEdit6->SetValue(100);
 }
+
+}  // namespace sandreth

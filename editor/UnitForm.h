@@ -4,6 +4,8 @@
 
 #include "editor/ObjectDialog.h"
 
+namespace sandreth {
+
 class TForm2 : public TObjectDialog {
  public:
   explicit TForm2(TComponent* AOwner);
@@ -31,3 +33,5 @@ class TForm2 : public TObjectDialog {
 };
 
 extern TForm2* Form2;
+
+}  // namespace sandreth

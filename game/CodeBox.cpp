@@ -2,6 +2,8 @@
 
 #include "platform/rtl/Cp1250.h"
 
+namespace korvel {
+
 std::string CodeBoxInitialText() { return Cp("Wprowadź kod."); }
 
 bool OpensCodeBox(std::uint16_t Key) { return Key == 13; }
@@ -22,3 +24,5 @@ std::string CodeHelpText() {
 }
 
 bool SpeedUpActive(const TGameState& S) { return S.EnteredCode == SpeedUpCode; }
+
+}  // namespace korvel

@@ -20,6 +20,8 @@
 
 #include "game/GameState.h"
 
+namespace korvel {
+
 // The three codes, compared whole and case-sensitive.
 inline constexpr const char* HelpCode = "Lumina";
 inline constexpr const char* ResourcesCode = "Bring copper to the Mill";
@@ -48,3 +50,5 @@ std::string CodeHelpText();
 // Whether training and construction advance 10 per tick: the last entered
 // code is the speed-up code.
 bool SpeedUpActive(const TGameState& S);
+
+}  // namespace korvel

@@ -7,6 +7,8 @@
 #include "game/Movement.h"
 #include "game/TypeLookup.h"
 
+namespace korvel {
+
 namespace {
 
 void Play(const TSoundSink& Sound, int Wave) {
@@ -312,3 +314,5 @@ void RunCombat(TGameState& S, const TSoundSink& Sound) {
   RunUnitsAgainstBuildings(S, Sound);
   RunBuildingsAgainstBuildings(S, Sound);
 }
+
+}  // namespace korvel

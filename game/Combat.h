@@ -12,6 +12,8 @@
 
 #include "game/GameState.h"
 
+namespace korvel {
+
 using TSoundSink = std::function<void(int WaveIndex)>;
 
 void RunCombat(TGameState& S, const TSoundSink& Sound);
@@ -24,3 +26,5 @@ void RunBuildingsAgainstBuildings(TGameState& S, const TSoundSink& Sound);
 
 // Whether a strike lands on this tick for that interval.
 bool StrikesOnTick(std::int32_t Tick, std::int32_t AttackInterval);
+
+}  // namespace korvel

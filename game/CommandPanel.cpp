@@ -6,6 +6,8 @@
 #include "platform/toolkit/StdCtrls.h"
 #include "world/Arith.h"
 
+namespace korvel {
+
 namespace {
 
 int RowCount(const TListBox* ListBox1) { return ListBox1 ? ListBox1->Items()->Count() : 0; }
@@ -126,3 +128,5 @@ void MarkRowsOfSelectedNames(const TGameState& S, TListBox* ListBox1, const TLis
     }
   }
 }
+
+}  // namespace korvel

@@ -11,6 +11,8 @@
 
 class TListBox;
 
+namespace korvel {
+
 // "Zaznacz": exactly the objects whose rows are selected become selected.
 void SelectMarkedRows(TGameState& S, const TListBox* ListBox1);
 // "Odznacz": the objects whose rows are selected are deselected.
@@ -40,3 +42,5 @@ bool CentreOnSelectedUnit(TGameState& S);
 // rows of the selected objects of that name take the row's selected state
 // (a later row of the same name decides). Nothing else changes.
 void MarkRowsOfSelectedNames(const TGameState& S, TListBox* ListBox1, const TListBox* ListBox2);
+
+}  // namespace korvel

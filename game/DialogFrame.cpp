@@ -2,6 +2,8 @@
 
 #include "platform/toolkit/FormBuilder.h"
 
+namespace korvel {
+
 namespace {
 
 void UseDialogFont(TFont* Font, TColor Color) {
@@ -54,3 +56,5 @@ TSpeedButton* MakeDialogButton(TForm* Form, const char* Name, int Left, int Top,
   button->SetCaption(Caption);
   return button;
 }
+
+}  // namespace korvel

@@ -12,6 +12,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/StdCtrls.h"
 
+namespace korvel {
+
 struct TDialogFrame {
   TShape* Shape1 = nullptr;  // the title strip
   TLabel* Label1 = nullptr;  // the title
@@ -29,3 +31,5 @@ TListBox* MakeDialogList(TForm* Form, const char* Name, int Left, int Top, int W
 
 // A flat button with a caption.
 TSpeedButton* MakeDialogButton(TForm* Form, const char* Name, int Left, int Top, int Width, const std::string& Caption);
+
+}  // namespace korvel

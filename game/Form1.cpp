@@ -15,6 +15,8 @@
 #include "platform/win/KeyState.h"
 #include "platform/win/Window.h"
 
+namespace korvel {
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -235,3 +237,5 @@ void TForm1::PlaySound(int Index) {
   if (Index < 0 || Index >= waves->Count()) return;
   waves->Items(Index)->Play(false);
 }
+
+}  // namespace korvel

@@ -22,6 +22,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/StdCtrls.h"
 
+namespace korvel {
+
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* AOwner);
@@ -121,3 +123,5 @@ class TForm1 : public TForm {
 };
 
 extern TForm1* Form1;
+
+}  // namespace korvel

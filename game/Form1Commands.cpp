@@ -21,6 +21,8 @@
 #include "platform/toolkit/Dialogs.h"
 #include "platform/win/Window.h"
 
+namespace korvel {
+
 namespace {
 
 // The height of the view panel while it is hidden.
@@ -187,3 +189,5 @@ void TForm1::MenuButton9Click(TObject*) {
 }
 
 void TForm1::ListBox2Click(TObject*) { MarkRowsOfSelectedNames(State, ListBox1, ListBox2); }
+
+}  // namespace korvel

@@ -4,6 +4,8 @@
 #include "platform/toolkit/FormBuilder.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 TForm2* Form2 = nullptr;
 
 TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
@@ -59,3 +61,5 @@ void TForm2::SpeedButton1Click(TObject*) {
 }
 
 void TForm2::SpeedButton2Click(TObject*) { SetModalResult(mrCancel); }
+
+}  // namespace korvel

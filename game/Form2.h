@@ -12,6 +12,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/StdCtrls.h"
 
+namespace korvel {
+
 class TForm2 : public TForm {
  public:
   explicit TForm2(TComponent* AOwner);
@@ -41,3 +43,5 @@ class TForm2 : public TForm {
 };
 
 extern TForm2* Form2;
+
+}  // namespace korvel

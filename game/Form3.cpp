@@ -4,6 +4,8 @@
 #include "game/SpellCasting.h"
 #include "platform/rtl/Cp1250.h"
 
+namespace korvel {
+
 TForm3* Form3 = nullptr;
 
 TForm3::TForm3(TComponent* AOwner)
@@ -36,3 +38,5 @@ void TForm3::GiveChosenOrder(const std::string& Spell) {
   else
     GiveOrder(types[static_cast<std::size_t>(chosen)], Spell);
 }
+
+}  // namespace korvel

@@ -8,6 +8,8 @@
 
 #include "game/OrderDialog.h"
 
+namespace korvel {
+
 class TForm3 : public TOrderDialog {
  public:
   explicit TForm3(TComponent* AOwner);
@@ -24,3 +26,5 @@ class TForm3 : public TOrderDialog {
 };
 
 extern TForm3* Form3;
+
+}  // namespace korvel

@@ -4,6 +4,8 @@
 #include "game/TrainBuildOrders.h"
 #include "platform/rtl/Cp1250.h"
 
+namespace korvel {
+
 TForm4* Form4 = nullptr;
 
 TForm4::TForm4(TComponent* AOwner)
@@ -17,3 +19,5 @@ void TForm4::WriteItemsOfType(const std::string& TypeName, TListBox* Items) {
 void TForm4::GiveOrder(const std::string& TypeName, const std::string& Item) {
   StartTraining(*Game, TypeName, Item, ShowOrderMessage);
 }
+
+}  // namespace korvel

@@ -5,6 +5,8 @@
 
 #include "game/OrderDialog.h"
 
+namespace korvel {
+
 class TForm4 : public TOrderDialog {
  public:
   explicit TForm4(TComponent* AOwner);
@@ -15,3 +17,5 @@ class TForm4 : public TOrderDialog {
 };
 
 extern TForm4* Form4;
+
+}  // namespace korvel

@@ -4,6 +4,8 @@
 #include "game/TrainBuildOrders.h"
 #include "platform/rtl/Cp1250.h"
 
+namespace korvel {
+
 TForm5* Form5 = nullptr;
 
 TForm5::TForm5(TComponent* AOwner)
@@ -16,3 +18,5 @@ void TForm5::WriteItemsOfType(const std::string& TypeName, TListBox* Items) {
 void TForm5::GiveOrder(const std::string& TypeName, const std::string& Item) {
   StartBuilding(*Game, TypeName, Item, ShowOrderMessage);
 }
+
+}  // namespace korvel

@@ -5,6 +5,8 @@
 
 #include "game/OrderDialog.h"
 
+namespace korvel {
+
 class TForm5 : public TOrderDialog {
  public:
   explicit TForm5(TComponent* AOwner);
@@ -15,3 +17,5 @@ class TForm5 : public TOrderDialog {
 };
 
 extern TForm5* Form5;
+
+}  // namespace korvel

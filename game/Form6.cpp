@@ -7,6 +7,8 @@
 #include "platform/rtl/Cp1250.h"
 #include "platform/toolkit/FormBuilder.h"
 
+namespace korvel {
+
 TForm6* Form6 = nullptr;
 
 TForm6::TForm6(TComponent* AOwner) : TForm(AOwner) {
@@ -45,3 +47,5 @@ void TForm6::SpeedButton2Click(TObject*) {
   else
     Application->Terminate();
 }
+
+}  // namespace korvel

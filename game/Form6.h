@@ -10,6 +10,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/StdCtrls.h"
 
+namespace korvel {
+
 class TForm6 : public TForm {
  public:
   explicit TForm6(TComponent* AOwner);
@@ -32,3 +34,5 @@ class TForm6 : public TForm {
 };
 
 extern TForm6* Form6;
+
+}  // namespace korvel

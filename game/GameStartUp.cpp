@@ -11,6 +11,8 @@
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
+namespace korvel {
+
 namespace {
 
 // Reads every file of Folder whose extension is exactly Ext (case counts)
@@ -80,3 +82,5 @@ void TForm1::FormActivate(TObject*) {
   RefreshLists();
   g.GameRunning = 1;
 }
+
+}  // namespace korvel

@@ -1,1 +1,3 @@
 #include "game/GameState.h"
+
+namespace korvel {}  // namespace korvel

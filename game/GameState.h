@@ -15,6 +15,8 @@
 #include "world/Spells.h"
 #include "world/World.h"
 
+namespace korvel {
+
 // Command modes.
 constexpr std::uint8_t cmNormal = 0;
 constexpr std::uint8_t cmAttack = 1;
@@ -88,3 +90,5 @@ struct TGameState : TWorldTables {
 
   // Tick and simulation.
 };
+
+}  // namespace korvel

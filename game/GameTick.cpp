@@ -8,6 +8,8 @@
 #include "game/Scene.h"
 #include "game/Simulation.h"
 
+namespace korvel {
+
 void TForm1::DXTimer1Timer(TObject*, std::int32_t LagCount) {
   TGameState& g = State;
   if (g.GameRunning == 0) return;
@@ -59,3 +61,5 @@ void TForm1::DXTimer1Timer(TObject*, std::int32_t LagCount) {
     DXDraw1->Flip();
   }
 }
+
+}  // namespace korvel

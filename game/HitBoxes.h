@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace korvel {
+
 inline bool InBox(std::int32_t X, std::int32_t Y, std::int32_t HalfX, std::int32_t HalfY, std::int32_t Cx,
                   std::int32_t Cy) {
   const std::int64_t x = X, y = Y, cx = Cx, cy = Cy;
@@ -18,3 +20,5 @@ constexpr std::int32_t PressUnitHalfX = 16, PressUnitHalfY = 20;
 constexpr std::int32_t PressBuildingHalf = 60;
 constexpr std::int32_t ClickUnitHalf = 12;
 constexpr std::int32_t ClickBuildingHalf = 30;
+
+}  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include "platform/rtl/Files.h"
 
+namespace korvel {
+
 bool IsMapFileName(const std::string& Path) {
   if (ExtractFileName(Path).empty()) return false;
   return ExtractFileExt(Path) == ".map";
@@ -33,3 +35,5 @@ void ApplyMapFile(TGameState& Game, const TMapFile& File) {
   Game.UnitCount = PackSlots(Game.Units, File.Units);
   Game.BuildingCount = PackSlots(Game.Buildings, File.Buildings);
 }
+
+}  // namespace korvel

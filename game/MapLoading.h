@@ -7,6 +7,8 @@
 #include "game/GameState.h"
 #include "world/MapFile.h"
 
+namespace korvel {
+
 // Whether the map reader takes Path at all: its name part is not empty and
 // its extension is exactly ".map" (case counts).
 bool IsMapFileName(const std::string& Path);
@@ -17,3 +19,5 @@ bool IsMapFileName(const std::string& Path);
 // holds; the slots behind them are empty records. Rows and columns are kept
 // to the grid (0 to 250). Everything else of the game stays as it was.
 void ApplyMapFile(TGameState& Game, const TMapFile& File);
+
+}  // namespace korvel

@@ -9,6 +9,8 @@
 #include "platform/win/Window.h"
 #include "world/WorldFiles.h"
 
+namespace korvel {
+
 void TForm1::OpenButtonClick(TObject*) {
   try {
     const std::string path = Form6->FileListBox1->FileName();
@@ -32,3 +34,5 @@ void TForm1::OpenButtonClick(TObject*) {
     Application->MessageBox(Cp("Zła nazwa pliku!"), Application->Title(), MB_OK);
   }
 }
+
+}  // namespace korvel

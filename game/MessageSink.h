@@ -7,8 +7,12 @@
 #include <functional>
 #include <string>
 
+namespace korvel {
+
 using TMessageSink = std::function<void(const std::string& Text)>;
 
 inline void Tell(const TMessageSink& Sink, const std::string& Text) {
   if (Sink) Sink(Text);
 }
+
+}  // namespace korvel

@@ -9,6 +9,8 @@
 #include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 namespace {
 
 // Buildings closer than this to the press point keep a site from being chosen.
@@ -189,3 +191,5 @@ bool MouseMoveOver(TGameState& S, int X, int Y, int Width, int Height) {
 std::string HoverCaption(const TGameState& S) {
   return "X: " + std::to_string(S.HoverRow) + ", Y: " + std::to_string(S.HoverCol);
 }
+
+}  // namespace korvel

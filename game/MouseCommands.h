@@ -16,6 +16,8 @@
 #include "game/GameState.h"
 #include "platform/toolkit/Controls.h"
 
+namespace korvel {
+
 // The world point of a control point (not snapped).
 std::int32_t ControlToWorldX(const TGameState& S, int X, int Width);
 std::int32_t ControlToWorldY(const TGameState& S, int Y, int Height);
@@ -37,3 +39,5 @@ bool MouseMoveOver(TGameState& S, int X, int Y, int Width, int Height);
 
 // The caption of the hovered cell: "X: <row>, Y: <column>".
 std::string HoverCaption(const TGameState& S);
+
+}  // namespace korvel

@@ -7,6 +7,8 @@
 #include "game/TypeLookup.h"
 #include "world/MapGeometry.h"
 
+namespace korvel {
+
 std::int32_t Distance(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2) {
   using u128 = unsigned __int128;
   const std::int64_t dx = static_cast<std::int64_t>(X1) - X2;
@@ -176,3 +178,5 @@ void MoveUnits(TGameState& S) {
     }
   }
 }
+
+}  // namespace korvel

@@ -10,6 +10,8 @@
 #include "game/GameState.h"
 #include "world/MapGeometry.h"
 
+namespace korvel {
+
 // The rounded Euclidean distance of two points in world pixels. The squares
 // and their sum are taken without overflow; a distance beyond the 32-bit
 // range answers the largest 32-bit value.
@@ -71,3 +73,5 @@ std::uint8_t SlowFlagOf(const TGameState& S, int Slot);
 // ground onto blocking ground leaves it where the tick found it instead
 // (stopped), when that place lies inside the edges.
 void MoveUnits(TGameState& S);
+
+}  // namespace korvel

@@ -4,6 +4,8 @@
 #include "platform/toolkit/StdCtrls.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 void RefreshUnitLists(TGameState& S, TListBox* ListBox1, TListBox* ListBox2) {
   S.ListRows.clear();
   S.ListUnitCount = 0;
@@ -59,3 +61,5 @@ bool RowSelected(const TGameState& S, const TListBox* ListBox1, int Row) {
   if (RowUnitSlot(S, Row) == 0 && RowBuildingSlot(S, Row) == 0) return false;
   return ListBox1->Selected(Row);
 }
+
+}  // namespace korvel

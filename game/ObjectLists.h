@@ -14,6 +14,8 @@
 
 class TListBox;
 
+namespace korvel {
+
 void RefreshUnitLists(TGameState& S, TListBox* ListBox1, TListBox* ListBox2);
 
 // The slot of the unit (building) that row Row of the hidden list stands
@@ -25,3 +27,5 @@ int RowBuildingSlot(const TGameState& S, int Row);
 // Whether row Row of the hidden list is selected and still stands for its
 // object: a stale row counts as unselected.
 bool RowSelected(const TGameState& S, const TListBox* ListBox1, int Row);
+
+}  // namespace korvel

@@ -5,6 +5,8 @@
 #include "platform/toolkit/Dialogs.h"
 #include "platform/toolkit/FormBuilder.h"
 
+namespace korvel {
+
 TOrderDialog::TOrderDialog(TComponent* AOwner, const TMakeUp& MakeUp) : TForm(AOwner) {
   LoadForm(this, [this, &MakeUp] {
     const TDialogFrame frame =
@@ -70,3 +72,5 @@ void TOrderDialog::GiveChosenOrder(const std::string& Item) {
 void TOrderDialog::SpeedButton2Click(TObject*) { SetModalResult(mrCancel); }
 
 void TOrderDialog::ShowOrderMessage(const std::string& Text) { ShowMessage(Text); }
+
+}  // namespace korvel

@@ -14,6 +14,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/StdCtrls.h"
 
+namespace korvel {
+
 class TOrderDialog : public TForm {
  public:
   // The game the dialog works on; the main window sets it before showing.
@@ -65,3 +67,5 @@ class TOrderDialog : public TForm {
   // The item list: the items of the type rows Rows, the first one chosen.
   void ShowItemsOfRows(const std::vector<int>& Rows);
 };
+
+}  // namespace korvel

@@ -14,6 +14,8 @@
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/ProgramMain.h"
 
+namespace korvel {
+
 void RegisterGameModules() {
   RegisterDDrawModules();
   RegisterDInputModule();
@@ -48,3 +50,5 @@ int ProgramMain() {
     return RunGame();
   });
 }
+
+}  // namespace korvel

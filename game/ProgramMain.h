@@ -2,6 +2,8 @@
 // windows in their order, and the message loop.
 #pragma once
 
+namespace korvel {
+
 // Registers the DirectDraw, DirectInput and DirectSound stand-ins.
 void RegisterGameModules();
 // Sets the application title and creates the main window, the select, spell,
@@ -13,3 +15,5 @@ void CreateGameForms();
 int RunGame();
 // The whole program: the stand-ins, an application, then RunGame.
 int ProgramMain();
+
+}  // namespace korvel

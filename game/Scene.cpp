@@ -12,6 +12,8 @@
 #include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr const char* SceneFont = "Comic Sans MS";
@@ -340,3 +342,5 @@ void DrawSelectionLabels(const TGameState& S, const TScene& Scene) {
     c->Brush()->SetStyle(bsClear);
   }
 }
+
+}  // namespace korvel

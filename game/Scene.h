@@ -30,6 +30,8 @@
 class TDirectDrawSurface;
 class TDXImageList;
 
+namespace korvel {
+
 struct TScene {
   TDirectDrawSurface* Surface = nullptr;  // the drawing control's back surface
   TDXImageList* DXImageList1 = nullptr;   // "c1" "c2" "c3" "gold" "wood" "grid" "hand" "select" "spell" "attack"
@@ -80,3 +82,5 @@ std::int32_t ConstructionAlpha(std::int32_t Progress, std::int32_t BuildTime);
 std::int32_t BarLength(std::int32_t Value, std::int32_t Maximum);
 // The percentage a progress label shows; a time of 0 or less shows 100.
 std::int32_t ProgressPercent(std::int32_t Progress, std::int32_t Time);
+
+}  // namespace korvel

@@ -3,6 +3,8 @@
 #include "game/CodeBox.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 std::int32_t ProgressStep(const TGameState& Game) { return SpeedUpActive(Game) ? 10 : 1; }
 
 void AdvanceTickAndMana(TGameState& Game) {
@@ -131,3 +133,5 @@ void SetCursorWorld(TGameState& Game, POINT ControlPoint, int ControlWidth, int 
   Game.CursorWorldX = WrapSub(WrapSub(WrapSub(WrapSub(0, a), hw), a % 3), hw % 3);
   Game.CursorWorldY = WrapSub(WrapSub(WrapSub(WrapSub(0, c), hh), c % 3), hh % 3);
 }
+
+}  // namespace korvel

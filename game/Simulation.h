@@ -11,6 +11,8 @@
 #include "input_sound/DXInput.h"
 #include "platform/win/Types.h"
 
+namespace korvel {
+
 // Progress added per tick to training and construction: 10 while the
 // speed-up code is the code entered last, else 1.
 std::int32_t ProgressStep(const TGameState& Game);
@@ -40,3 +42,5 @@ void FollowSelected(TGameState& Game, bool Follow);
 // coordinates on a control of the given size; equal to what a mouse release
 // at that point stores.
 void SetCursorWorld(TGameState& Game, POINT ControlPoint, int ControlWidth, int ControlHeight);
+
+}  // namespace korvel

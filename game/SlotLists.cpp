@@ -2,6 +2,8 @@
 
 #include "platform/toolkit/StdCtrls.h"
 
+namespace korvel {
+
 void AddMissingRows(const TListBox* From, TListBox* To) {
   for (int r = 0; r < From->Items()->Count(); ++r) {
     const std::string& row = From->Items()->Strings(r);
@@ -38,3 +40,5 @@ bool ItemAtIndex(const TListBox* List, std::string& Text) {
   Text = List->Items()->Strings(index);
   return true;
 }
+
+}  // namespace korvel

@@ -8,6 +8,8 @@
 
 class TListBox;
 
+namespace korvel {
+
 // Adds each row of From that To does not hold yet (exact, case-sensitive
 // comparison), in first-seen order.
 void AddMissingRows(const TListBox* From, TListBox* To);
@@ -40,3 +42,5 @@ std::vector<std::string> SlotTexts(const TSlots& Slots) {
   for (std::size_t s = 1; s < Slots.size(); ++s) texts.push_back(Slots[s].Text());
   return texts;
 }
+
+}  // namespace korvel

@@ -4,6 +4,8 @@
 #include "platform/rtl/Cp1250.h"
 #include "world/Arith.h"
 
+namespace korvel {
+
 namespace {
 
 bool HasAnySpell(const TUnitType& T) {
@@ -158,3 +160,5 @@ void CastSpell(TGameState& S, const TSoundSink& Sound) {
     }
   }
 }
+
+}  // namespace korvel

@@ -17,6 +17,8 @@
 #include "game/GameState.h"
 #include "game/MessageSink.h"
 
+namespace korvel {
+
 // The second step of a teleport: the name SpellName holds between the two clicks.
 inline const std::string TeleportSecondStep = "Teleportacja2";
 
@@ -69,3 +71,5 @@ TSpellChoice ChooseSpell(TGameState& S, const std::string& CasterType, const std
 // The mode returns to normal after any cast that is not a teleport's first
 // step.
 void CastSpell(TGameState& S, const TSoundSink& Sound);
+
+}  // namespace korvel

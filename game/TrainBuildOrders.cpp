@@ -4,6 +4,8 @@
 #include "platform/rtl/Cp1250.h"
 #include "world/Arith.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr std::uint8_t BuilderClass = 3;
@@ -183,3 +185,5 @@ TOrderResult StartBuilding(TGameState& S, const std::string& UnitType, const std
   }
   return result;
 }
+
+}  // namespace korvel

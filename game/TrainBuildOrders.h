@@ -17,6 +17,8 @@
 #include "game/GameState.h"
 #include "game/MessageSink.h"
 
+namespace korvel {
+
 // The names of the selected buildings whose type lists at least one unit, in
 // slot order (once per building).
 std::vector<std::string> TrainerCandidates(const TGameState& S);
@@ -57,3 +59,5 @@ TOrderResult StartTraining(TGameState& S, const std::string& BuildingType, const
 // without an order.
 TOrderResult StartBuilding(TGameState& S, const std::string& UnitType, const std::string& Building,
                            const TMessageSink& Message);
+
+}  // namespace korvel

@@ -9,6 +9,8 @@
 #include "world/Records.h"
 #include "world/World.h"
 
+namespace korvel {
+
 inline int UsedUnitTypes(const TWorldTables& W) {
   return W.UnitTypeCount < 0 ? 0 : (W.UnitTypeCount > MaxUnitTypes ? MaxUnitTypes : W.UnitTypeCount);
 }
@@ -55,3 +57,5 @@ inline TTypeMatches MatchBuildingTypes(const TWorldTables& W, const TShortString
     if (W.BuildingTypes[t].Name == Name) m.Index[m.Count++] = static_cast<std::uint8_t>(t);
   return m;
 }
+
+}  // namespace korvel

@@ -10,6 +10,8 @@
 #include "game/ProgramMain.h"
 #include "previews/Previews.h"
 
+using namespace korvel;
+
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: brask_previews <start folder> <output folder>\n");

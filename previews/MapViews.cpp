@@ -19,6 +19,8 @@
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/Time.h"
 
+using namespace korvel;
+
 namespace {
 
 struct TPlace {

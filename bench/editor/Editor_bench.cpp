@@ -21,6 +21,8 @@
 #include "platform/toolkit/TestDriver.h"
 #include "world/WorldFiles.h"
 
+using namespace sandreth;
+
 namespace {
 
 // One editor, started from a temporary start folder, kept for every run.

@@ -16,6 +16,8 @@
 #include "game/Scene.h"
 #include "tests/game/core_scene_rig.h"
 
+using namespace korvel;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

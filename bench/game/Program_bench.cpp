@@ -18,6 +18,8 @@
 #include "game/ProgramMain.h"
 #include "platform/toolkit/TestDriver.h"
 
+using namespace korvel;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -39,6 +39,8 @@
 #include "platform/win/Window.h"
 #include "world/WorldFiles.h"
 
+using namespace korvel;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -2,4 +2,4 @@
 #include "editor/Sandreth.h"
 #include "platform/toolkit/ProgramMain.h"
 
-int main() { return RunProgram("Brask Mapmaker", CreateSandrethForms); }
+int main() { return RunProgram("Brask Mapmaker", sandreth::CreateSandrethForms); }

@@ -1,4 +1,4 @@
 // Korvel, the game.
 #include "game/ProgramMain.h"
 
-int main() { return ProgramMain(); }
+int main() { return korvel::ProgramMain(); }

@@ -22,6 +22,8 @@
 #include "tests/support/StartFolder.h"
 #include "world/ObjectNames.h"
 
+namespace sandreth {
+
 namespace editor_desktop {
 
 class TMapmakerFolder : public TTempStartFolder {
@@ -127,3 +129,5 @@ inline void CloseEditor(TLiveRun& R) {
 }
 
 }  // namespace editor_desktop
+
+}  // namespace sandreth

@@ -14,6 +14,8 @@
 #include "tests/desktop/support/Screen.h"
 #include "tests/support/StartFolder.h"
 
+namespace korvel {
+
 namespace game_desktop {
 
 // A copy of the build's start folder of the game, the current directory
@@ -63,3 +65,5 @@ inline void CloseGame(TLiveRun& R) {
 }
 
 }  // namespace game_desktop
+
+}  // namespace korvel

@@ -8,6 +8,7 @@
 #include "platform/rtl/Cp1250.h"
 #include "tests/desktop/EditorSession.h"
 
+using namespace sandreth;
 using namespace editor_desktop;
 
 namespace {

@@ -11,6 +11,7 @@
 #include "platform/rtl/Cp1250.h"
 #include "tests/desktop/EditorSession.h"
 
+using namespace sandreth;
 using namespace editor_desktop;
 
 namespace {

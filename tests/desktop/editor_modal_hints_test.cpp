@@ -10,6 +10,7 @@
 #include "tests/desktop/EditorSession.h"
 #include "tests/desktop/support/WindowHints.h"
 
+using namespace sandreth;
 using namespace editor_desktop;
 
 namespace {

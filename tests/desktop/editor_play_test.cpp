@@ -20,6 +20,7 @@
 #include "tests/desktop/EditorSession.h"
 #include "world/WorldFiles.h"
 
+using namespace sandreth;
 using namespace editor_desktop;
 
 namespace {

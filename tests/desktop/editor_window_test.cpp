@@ -8,6 +8,7 @@
 
 #include "tests/desktop/EditorSession.h"
 
+using namespace sandreth;
 using namespace editor_desktop;
 
 TEST(EditorWindow, KeepsItsSizeOrLaysOutTheOneItGets) {

@@ -16,6 +16,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/desktop/GameSession.h"
 
+using namespace korvel;
 using namespace game_desktop;
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "tests/desktop/GameSession.h"
 
+using namespace korvel;
 using namespace game_desktop;
 
 TEST(GameDropDowns, TheNextClickReachesItsTarget) {

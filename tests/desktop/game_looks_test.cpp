@@ -18,6 +18,7 @@
 #include "tests/desktop/GameSession.h"
 #include "tests/desktop/support/WindowHints.h"
 
+using namespace korvel;
 using namespace game_desktop;
 
 #if defined(__SANITIZE_ADDRESS__)

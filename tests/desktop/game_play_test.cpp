@@ -32,6 +32,7 @@
 #include "world/ObjectNames.h"
 #include "world/WorldFiles.h"
 
+using namespace korvel;
 using namespace game_desktop;
 
 namespace {

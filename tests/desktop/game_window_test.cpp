@@ -9,6 +9,7 @@
 #include "game/CodeBox.h"
 #include "tests/desktop/GameSession.h"
 
+using namespace korvel;
 using namespace game_desktop;
 
 namespace {

@@ -33,6 +33,8 @@
 #include "world/Records.h"
 #include "world/WorldFiles.h"
 
+namespace sandreth {
+
 namespace editor_test {
 
 inline TUnitType UnitType(const char* Utf8Name, std::int32_t MaxHP = 45, std::int32_t Attack = 10,
@@ -175,3 +177,5 @@ class EditorTest : public ::testing::Test {
 };
 
 }  // namespace editor_test
+
+}  // namespace sandreth

@@ -11,6 +11,7 @@
 #include "world/MapFile.h"
 #include "world/ObjectNames.h"
 
+using namespace sandreth;
 using namespace editor_test;
 namespace fs = std::filesystem;
 

@@ -8,6 +8,7 @@
 #include "editor/PlacedObjects.h"
 #include "world/ObjectNames.h"
 
+using namespace sandreth;
 using namespace editor_test;
 
 namespace {

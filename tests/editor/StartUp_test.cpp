@@ -11,6 +11,7 @@
 #include "platform/toolkit/Menus.h"
 #include "platform/win/Window.h"
 
+using namespace sandreth;
 using namespace editor_test;
 
 namespace {

@@ -7,6 +7,7 @@
 #include "EditorFixture.h"
 #include "world/ObjectNames.h"
 
+using namespace sandreth;
 using namespace editor_test;
 
 namespace {

@@ -9,6 +9,7 @@
 #include "editor/TerrainEditing.h"
 #include "platform/rtl/Random.h"
 
+using namespace sandreth;
 using namespace editor_test;
 
 namespace {

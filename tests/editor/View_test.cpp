@@ -7,6 +7,7 @@
 #include "EditorFixture.h"
 #include "editor/EditorView.h"
 
+using namespace sandreth;
 using namespace editor_test;
 
 namespace {

@@ -14,6 +14,8 @@
 #include "game/TrainBuildOrders.h"
 #include "platform/toolkit/Dialogs.h"
 
+using namespace korvel;
+
 namespace {
 
 std::vector<std::string> Rows(const TListBox* List) {

@@ -15,6 +15,8 @@
 #include "platform/toolkit/TestDriver.h"
 #include "platform/win/KeyState.h"
 
+namespace korvel {
+
 struct TCmdWorld {
   TGameState S;
 
@@ -108,3 +110,5 @@ struct TMessages {
     return [this](const std::string& T) { Texts.push_back(T); };
   }
 };
+
+}  // namespace korvel

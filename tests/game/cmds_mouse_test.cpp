@@ -8,6 +8,8 @@
 #include "game/MouseCommands.h"
 #include "game/Scene.h"
 
+using namespace korvel;
+
 namespace {
 
 constexpr int W = 792, H = 478;

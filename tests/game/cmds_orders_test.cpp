@@ -4,6 +4,8 @@
 #include "cmds_fixture.h"
 #include "game/TrainBuildOrders.h"
 
+using namespace korvel;
+
 namespace {
 
 const std::string Busy = Cp("Budynek jest zajęty!");

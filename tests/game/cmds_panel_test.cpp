@@ -8,6 +8,8 @@
 #include "game/ObjectLists.h"
 #include "platform/toolkit/StdCtrls.h"
 
+using namespace korvel;
+
 namespace {
 
 class Panel : public TCmdAppTest {

@@ -12,6 +12,8 @@
 #include "platform/win/Window.h"
 #include "tests/game/prog_fixture.h"
 
+using namespace korvel;
+
 namespace {
 
 class Commands : public GameProgramTest {

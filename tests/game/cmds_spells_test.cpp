@@ -4,6 +4,8 @@
 #include "cmds_fixture.h"
 #include "game/SpellCasting.h"
 
+using namespace korvel;
+
 namespace {
 
 const std::string Fire = Cp("Kula Ognia");        // damage 45, cost 45

@@ -5,6 +5,8 @@
 #include "platform/rtl/Cp1250.h"
 #include "tests/game/core_fixtures.h"
 
+using namespace korvel;
+
 namespace {
 
 TEST(CodeBox, EntriesChangeTheCodeResourcesAndSpeedUpInSequence) {

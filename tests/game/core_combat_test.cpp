@@ -8,6 +8,8 @@
 #include "game/Movement.h"
 #include "tests/game/core_fixtures.h"
 
+using namespace korvel;
+
 namespace {
 
 using Sounds = std::vector<int>;

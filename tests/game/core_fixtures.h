@@ -11,6 +11,8 @@
 #include "game/GameState.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 // Objects are numbered by their slot unless a number is given.
 constexpr std::int32_t NumberBySlot = INT32_MIN;
 
@@ -74,3 +76,5 @@ inline void Aim(TUnit& Attacker, const TUnit& Victim) { Attacker.AttackTarget = 
 inline void Aim(TUnit& Attacker, const TBuilding& Victim) { Attacker.AttackTarget = StoredIdentifier(Victim); }
 inline void Aim(TBuilding& Attacker, const TUnit& Victim) { Attacker.AttackTarget = StoredIdentifier(Victim); }
 inline void Aim(TBuilding& Attacker, const TBuilding& Victim) { Attacker.AttackTarget = StoredIdentifier(Victim); }
+
+}  // namespace korvel

@@ -10,6 +10,8 @@
 #include "platform/toolkit/StdCtrls.h"
 #include "tests/game/core_fixtures.h"
 
+using namespace korvel;
+
 namespace {
 
 class ObjectLists : public ::testing::Test {

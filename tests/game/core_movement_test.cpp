@@ -13,6 +13,8 @@
 #include "game/Scene.h"
 #include "tests/game/core_fixtures.h"
 
+using namespace korvel;
+
 namespace {
 
 constexpr std::int32_t I32Max = std::numeric_limits<std::int32_t>::max();

@@ -20,6 +20,8 @@
 #include "game/Simulation.h"
 #include "world/ObjectNames.h"
 
+using namespace korvel;
+
 namespace {
 
 constexpr std::int32_t Width = 792, Height = 478;

@@ -17,6 +17,8 @@
 #include "platform/win/Gdi.h"
 #include "tests/game/core_scene_rig.h"
 
+using namespace korvel;
+
 namespace {
 
 // The terrain the plain way: every cell in drawing order.

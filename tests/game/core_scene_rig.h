@@ -22,6 +22,8 @@
 #include "platform/win/Time.h"
 #include "world/ObjectNames.h"
 
+namespace korvel {
+
 struct TRigPicture {
   std::string Name;
   int Width, Height;
@@ -161,3 +163,5 @@ class TSceneRig {
   TDXDraw* Draw = nullptr;
   TDXImageList* Lists[4] = {};
 };
+
+}  // namespace korvel

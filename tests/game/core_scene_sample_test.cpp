@@ -13,6 +13,8 @@
 #include "game/Scene.h"
 #include "tests/game/core_scene_rig.h"
 
+using namespace korvel;
+
 namespace {
 
 // Pictures with shapes on the transparent colour.

@@ -18,6 +18,8 @@
 #include "game/Scene.h"
 #include "tests/game/core_scene_rig.h"
 
+using namespace korvel;
+
 namespace {
 
 std::unique_ptr<TBitmap> ToBitmap(const TPixelPicture& P) {

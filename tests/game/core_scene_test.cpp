@@ -7,6 +7,8 @@
 
 #include "tests/game/core_scene_rig.h"
 
+using namespace korvel;
+
 namespace {
 
 class Scene : public ::testing::Test {

@@ -16,6 +16,8 @@
 #include "world/Arith.h"
 #include "world/MapGeometry.h"
 
+using namespace korvel;
+
 namespace {
 
 // The middle of cell (50, 50), where every world below has blocking ground.

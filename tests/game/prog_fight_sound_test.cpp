@@ -13,6 +13,8 @@
 #include "tests/game/prog_fixture.h"
 #include "world/ObjectNames.h"
 
+using namespace korvel;
+
 namespace {
 
 // What a stretch of output shows of clipping: samples at full scale (either

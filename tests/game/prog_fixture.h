@@ -25,6 +25,8 @@
 #include "platform/win/Time.h"
 #include "world/WorldFiles.h"
 
+namespace korvel {
+
 inline TShortString S(const std::string& Text) { return TShortString::From(Text); }
 
 inline TUnitType MakeUnitType(const std::string& Name, std::uint8_t Class = 0) {
@@ -213,3 +215,5 @@ class GameProgramTest : public ::testing::Test {
   std::unique_ptr<TApplication> App;
   std::unique_ptr<TTestDriver> Driver;
 };
+
+}  // namespace korvel

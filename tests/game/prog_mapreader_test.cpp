@@ -9,6 +9,8 @@
 #include "platform/rtl/Cp1250.h"
 #include "tests/game/prog_fixture.h"
 
+using namespace korvel;
+
 namespace {
 
 class MapReaderTest : public GameProgramTest {

@@ -13,6 +13,8 @@
 #include "world/MapGeometry.h"
 #include "world/ObjectNames.h"
 
+using namespace korvel;
+
 #ifdef BRASK_PLAY_DIR
 namespace {
 

@@ -8,6 +8,8 @@
 #include "tests/game/prog_fixture.h"
 #include "world/ObjectNames.h"
 
+using namespace korvel;
+
 TEST_F(GameProgramTest, StartOpenAMapPlayAHundredFramesAndClose) {
   AddStandardData();
   auto map = MakeMap("Bitwa", 30, 30);

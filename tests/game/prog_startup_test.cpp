@@ -12,6 +12,8 @@
 #include "tests/game/prog_fixture.h"
 #include "tests/support/PermissionsApply.h"
 
+using namespace korvel;
+
 TEST_F(GameProgramTest, StartUpReadsTypesInNameOrderAndOpensTheMap) {
   AddUnitType("b.unt", MakeUnitType(Cp("Łucznik"), 1));
   AddUnitType("a.unt", MakeUnitType("Wojownik"));

@@ -9,6 +9,8 @@
 #include "platform/win/KeyState.h"
 #include "tests/game/prog_fixture.h"
 
+using namespace korvel;
+
 namespace {
 
 class GameTickTest : public GameProgramTest {

@@ -11,6 +11,8 @@
 #include "platform/win/KeyState.h"
 #include "tests/game/prog_fixture.h"
 
+using namespace korvel;
+
 TEST_F(GameProgramTest, TheSixWindowsAreMadeInOrderWithTheirCaptions) {
   CreateForms();
   EXPECT_EQ(Application->Title(), "Brask Engine");

@@ -16,7 +16,7 @@
 TEST(EditorMapInTheGame, TheGamesReaderLoadsWhatTheEditorSaved) {
   const auto dir = std::filesystem::temp_directory_path() / ("sandreth_game_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
-  TEditorState editor;
+  sandreth::TEditorState editor;
   editor.Map.SetTerrainAt(5, 6, 2);
   editor.Map.SetHeightAt(5, 6, 3);
   editor.UnitCount = 2;
@@ -28,20 +28,20 @@ TEST(EditorMapInTheGame, TheGamesReaderLoadsWhatTheEditorSaved) {
   editor.BuildingCount = 1;
   editor.Buildings[1].Name.Assign("Zamek");
   editor.Buildings[1].Number = 1;
-  TMapFields fields;
+  sandreth::TMapFields fields;
   fields.Rows = 60;
   fields.Cols = 70;
   fields.Name = Cp("Wyspa Mgieł");
   fields.Gold = 1500;
   fields.Wood = 700;
   const std::string path = (dir / "wyspa.map").string();
-  WriteMapFile(path, BuildMapFile(editor, fields));
+  WriteMapFile(path, sandreth::BuildMapFile(editor, fields));
 
-  ASSERT_TRUE(IsMapFileName(path));
+  ASSERT_TRUE(korvel::IsMapFileName(path));
   TMapFile file;
   ReadMapFile(path, file);
-  TGameState game;
-  ApplyMapFile(game, file);
+  korvel::TGameState game;
+  korvel::ApplyMapFile(game, file);
   EXPECT_EQ(game.Map.MapName.Text(), Cp("Wyspa Mgieł"));
   EXPECT_EQ(game.Map.MapRows, 60);
   EXPECT_EQ(game.Map.MapCols, 70);
