@@ -196,22 +196,12 @@ TEST_F(TControlsTest, ShapePaintsItsBrushInsideItsPen) {
 namespace {
 
 // A picture that paints a red square on a fuchsia ground.
-class TTestGlyph : public TGraphic {
+class TTestGlyph : public TTestGlyphBase {
  public:
-  bool Empty() const override { return false; }
-  int Width() const override { return 16; }
-  void SetWidth(int) override {}
-  int Height() const override { return 16; }
-  void SetHeight(int) override {}
-  void LoadFromStream(TStream*) override {}
-  void SaveToStream(TStream*) override {}
-  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
-  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
+  TTestGlyph() : TTestGlyphBase(16) {}
 
  protected:
-  void Draw(TCanvas* ACanvas, const TRect& Rect) override {
-    ACanvas->Brush()->SetColor(clFuchsia);
-    ACanvas->FillRect(Rect);
+  void PaintFigure(TCanvas* ACanvas, const TRect& Rect) override {
     ACanvas->Brush()->SetColor(clRed);
     ACanvas->FillRect(::Rect(Rect.left + 4, Rect.top + 4, Rect.left + 12, Rect.top + 12));
   }

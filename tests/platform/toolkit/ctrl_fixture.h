@@ -7,9 +7,39 @@
 #include <memory>
 
 #include "platform/toolkit/Forms.h"
+#include "platform/toolkit/Graphic.h"
+#include "platform/toolkit/Graphics.h"
 #include "platform/toolkit/TestDriver.h"
 #include "platform/toolkit/TestDriverControls.h"
 #include "platform/win/KeyState.h"
+
+// A square glyph for speed buttons, as the programs' buttons have: a fuchsia
+// ground (the bottom-left colour, transparent) with a figure a test paints
+// on it in PaintFigure.
+class TTestGlyphBase : public TGraphic {
+ public:
+  explicit TTestGlyphBase(int Side) : FSide(Side) {}
+  bool Empty() const override { return false; }
+  int Width() const override { return FSide; }
+  void SetWidth(int) override {}
+  int Height() const override { return FSide; }
+  void SetHeight(int) override {}
+  void LoadFromStream(TStream*) override {}
+  void SaveToStream(TStream*) override {}
+  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
+  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
+
+ protected:
+  void Draw(TCanvas* ACanvas, const TRect& Rect) override {
+    ACanvas->Brush()->SetColor(clFuchsia);
+    ACanvas->FillRect(Rect);
+    PaintFigure(ACanvas, Rect);
+  }
+  virtual void PaintFigure(TCanvas* ACanvas, const TRect& Rect) = 0;
+
+ private:
+  int FSide;
+};
 
 class TControlsTest : public ::testing::Test {
  protected:

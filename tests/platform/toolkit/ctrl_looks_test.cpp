@@ -30,24 +30,13 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 namespace {
 
-// A glyph as the game's command buttons have: a black arrow on a fuchsia
-// ground (the bottom-left colour, transparent).
-class TArrowGlyph : public TGraphic {
+// A glyph as the game's command buttons have: a black arrow.
+class TArrowGlyph : public TTestGlyphBase {
  public:
-  bool Empty() const override { return false; }
-  int Width() const override { return 24; }
-  void SetWidth(int) override {}
-  int Height() const override { return 24; }
-  void SetHeight(int) override {}
-  void LoadFromStream(TStream*) override {}
-  void SaveToStream(TStream*) override {}
-  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
-  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
+  TArrowGlyph() : TTestGlyphBase(24) {}
 
  protected:
-  void Draw(TCanvas* ACanvas, const TRect& Rect) override {
-    ACanvas->Brush()->SetColor(clFuchsia);
-    ACanvas->FillRect(Rect);
+  void PaintFigure(TCanvas* ACanvas, const TRect& Rect) override {
     ACanvas->Brush()->SetColor(clBlack);
     for (int i = 0; i < 10; ++i)
       ACanvas->FillRect(::Rect(Rect.left + 4 + i, Rect.top + 4 + i, Rect.left + 20 - i, Rect.top + 6 + i));
