@@ -16,10 +16,14 @@ TEST(Loop, WaitsForEventsAndEndsModalLoopsAndRunWhenTheyAreDone) {
   app.CreateForm(dialog);
   bool failed = false;
   // Only a guard against hanging: the steps below finish without any wait.
-  QTimer::singleShot(10000, [&] {
+  // It ends with the test, so it never fires into a later one.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&] {
     failed = true;
     app.Terminate();
   });
+  guard.start(10000);
   std::vector<std::string> log;
   int idles = 0, idlesInDialog = 0;
   app.OnIdle = [&](TObject*, bool&) {
