@@ -47,6 +47,7 @@ int ProgramMain() {
   return GuardedStart("Brask Engine", [] {
     RegisterGameModules();
     auto application = std::make_unique<TApplication>();
+    if (!StartResourcesReady("Brask Engine")) return 1;
     return RunGame();
   });
 }

@@ -1,5 +1,6 @@
 #include "platform/media/MidiPlayback.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 #include <sys/stat.h>
 
@@ -22,6 +23,18 @@ constexpr double SynthGain = 0.28;
 
 std::mutex SearchMutex;
 std::vector<std::string>* SearchOverride = nullptr;
+
+// The synthesizer's library reads a sound font's samples with a parallel
+// loop that starts a worker thread a processor core, each with a stack of its
+// own, and it ends the whole process when one cannot be made (a tight
+// virtual-memory limit). Our fonts are a few megabytes, read as fast on the
+// calling thread alone, so the loop is kept to that thread. The setting
+// belongs to the calling thread; the parallel runtime is the one the library
+// brought in, found by name (absent: the library loads on one thread anyway).
+void LoadOnThisThreadOnly() {
+  using TSetThreads = void (*)(int);
+  if (auto set = reinterpret_cast<TSetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+}
 
 bool IsRegularFile(const std::string& Path) {
   struct stat st {};
@@ -97,6 +110,7 @@ bool TMidiPlayback::LoadSynth() {
   fluid_settings_setnum(FSettings, "synth.sample-rate", Rate);
   fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
   FSynth = new_fluid_synth(FSettings);
+  LoadOnThisThreadOnly();
   if (!FSynth || fluid_synth_sfload(FSynth, found.c_str(), 1) == FLUID_FAILED) {
     FreeSynth();
     return false;

@@ -18,6 +18,7 @@
 // (tests/support/StartFolder.h).
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -34,3 +35,21 @@ std::string MissingDisplay();
 // display, out of memory, any exception that escapes) says so on stderr,
 // "<Title>: cannot start: <why>", and returns 1.
 int GuardedStart(const std::string& Title, const std::function<int()>& Start);
+
+// Whether the program has what its windows need to start: room in its
+// address space for its surfaces, pictures and sound beyond what it holds
+// now, and the worker threads the painting uses (started here, once, and
+// kept for the program's life, so that none has to be made later when the
+// system may refuse it). When not, says why, "<Title>: cannot start: <why>",
+// on stderr and, where windows show on a screen, in a box, and returns false.
+// Call it with the application made, before the forms.
+bool StartResourcesReady(const std::string& Title);
+
+// What StartResourcesReady checks, without saying it: why the start cannot
+// go on, or empty. Headroom is the address space that must be free.
+std::string StartShortage(std::size_t Headroom);
+// The address space a program's start needs beyond what it holds when the
+// application is made: the game on its largest sample map, full screen, with
+// music, takes about 120 MB more at its peak; twice that leaves room for
+// larger screens.
+inline constexpr std::size_t StartHeadroom = std::size_t(256) << 20;
