@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -163,11 +162,12 @@ TEST(EditorFields, ANumberOutOfRangeShowsTheValueHeldOnTab) {
   });
 }
 
-// "Łódź" typed into "Nazwa mapy" on borrowed keycodes, each mapped back right
-// after its key comes up, once with the letters' own keysyms and once with
-// AltGr: the field shows the name and holds its windows-1250 bytes, no key
-// is held afterwards, and on the map page the view keeps its place (a
-// letter's key left held, the L of "Ł", scrolls it).
+// "Łódź" typed into "Nazwa mapy" on borrowed keycodes, with the letters' own
+// keysyms and with AltGr, each keycode mapped back right after its key comes
+// up or while it is still down (the program then reads the release on the
+// empty mapping, as another keysym): the field shows the name and holds its
+// windows-1250 bytes, no key is held afterwards, and on the map page the
+// view keeps its place (a letter's key left held, the L of "Ł", scrolls it).
 TEST(EditorFields, APolishNameLeavesNoKeyHeld) {
   TMapmakerFolder folder;
   TLiveRun::Run(RunEditor, [&](TLiveRun& R) {
