@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -66,11 +67,20 @@ bool DialogsOwn(QWindow* Window, QDialog* Dialog) {
 // window system gave one of them go to the dialog. Qt's own modality is not
 // used for this: with it, a window manager that focuses the owner of a
 // dialog and Qt handing the focus back to the dialog take turns for ever.
+// The keys the dialog gets still count in the program's key state, so that
+// a key that went down in our window (the S of Ctrl+S that opened it) and
+// came up in the dialog is not left held.
 class TSystemDialogFilter : public QObject {
+ public:
+  explicit TSystemDialogFilter(QDialog* Dialog) : FDialog(Dialog) {}
+
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override {
     auto* window = qobject_cast<QWindow*>(Watched);
     if (!window) return false;
+    // Each key once, by the filter of the dialog on top.
+    if ((Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) && TopSystemDialog() == FDialog)
+      TrackKeyEvent(static_cast<QKeyEvent*>(Event));
     switch (Event->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
@@ -93,6 +103,9 @@ class TSystemDialogFilter : public QObject {
     Event->ignore();
     return true;
   }
+
+ private:
+  QDialog* FDialog;
 };
 
 }  // namespace
@@ -118,7 +131,7 @@ int RunSystemDialog(QDialog& Dialog) {
     TSystemModalScope Modal;
     QDialog* Dialog;
     TSystemDialogFilter Filter;
-    explicit TScope(TApplication* A, QDialog* D) : Modal(A), Dialog(D) {
+    explicit TScope(TApplication* A, QDialog* D) : Modal(A), Dialog(D), Filter(D) {
       gSystemDialogs.push_back(Dialog);
       qApp->installEventFilter(&Filter);
     }

@@ -191,15 +191,21 @@ bool DeliverWheelEvent(TWinControl* Receiver, QWheelEvent* Event) {
   return true;
 }
 
+UINT TrackKeyEvent(QKeyEvent* Event) {
+  const bool keypad = Event->modifiers() & Qt::KeypadModifier;
+  const bool down = Event->type() == QEvent::KeyPress;
+  // A key comes up as the key it went down as (see KeyStateNativeKey).
+  const UINT vk =
+      KeyStateNativeKey(Event->nativeScanCode(), VirtualKeyFromQt(Event->key(), keypad, Event->nativeScanCode()), down);
+  if (vk) KeyStateSetKey(vk, 0, down);
+  return vk;
+}
+
 bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event) {
   if (!Receiver || !Application) return true;
   SafeInvoke(Receiver, [&] {
-    const bool keypad = Event->modifiers() & Qt::KeypadModifier;
     const bool down = Event->type() == QEvent::KeyPress;
-    // A key comes up as the key it went down as (see KeyStateNativeKey).
-    const UINT vk = KeyStateNativeKey(Event->nativeScanCode(),
-                                      VirtualKeyFromQt(Event->key(), keypad, Event->nativeScanCode()), down);
-    if (vk) KeyStateSetKey(vk, 0, down);
+    const UINT vk = TrackKeyEvent(Event);
     TCustomForm* form =
         Application->Foreground() && Application->ActiveForm() ? Application->ActiveForm() : GetParentForm(Receiver);
     if (!form || Application->InputBlocked(form)) return;

@@ -17,6 +17,11 @@ class QWheelEvent;
 bool DeliverMouseEvent(TWinControl* Receiver, QMouseEvent* Event);
 bool DeliverWheelEvent(TWinControl* Receiver, QWheelEvent* Event);
 bool DeliverKeyEvent(TWinControl* Receiver, QKeyEvent* Event);
+// The program's key state (GetKeyState and the scan codes) takes a key going
+// down or up; returns the virtual key it counts as (0: none). DeliverKeyEvent
+// does this for the keys of our windows; a system dialog's keys are taken so
+// too while it runs.
+UINT TrackKeyEvent(QKeyEvent* Event);
 // Forgets a control as mouse-capture target (it is going).
 void ReleaseMouseCapture(const TControl* Control);
 // A pop-up (a drop-down list, a menu) opened on a press and takes the mouse

@@ -3,6 +3,7 @@
 // Qt first: Xlib defines macros (Bool, Status, None) that Qt's headers use as names.
 #include <QPainter>
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
@@ -126,20 +128,177 @@ void TXServer::Chord(const std::string& Modifier, const std::string& Name) {
   KeyUp(Modifier);
 }
 
-void TXServer::Type(const std::string& Text) {
+void TXServer::TypeAscii(char C) {
   const unsigned shift = CodeOf(FDisplay, "Shift_L");
-  for (char c : Text) {
-    const KeySym sym = static_cast<KeySym>(static_cast<unsigned char>(c));  // Latin-1 keysyms are the characters
-    const unsigned code = XKeysymToKeycode(FDisplay, sym);
-    if (!code) throw std::runtime_error(std::string("cannot type ") + c);
-    int perCode = 0;
-    KeySym* syms = XGetKeyboardMapping(FDisplay, static_cast<KeyCode>(code), 1, &perCode);
-    const bool shifted = syms && perCode > 1 && syms[0] != sym && syms[1] == sym;
-    if (syms) XFree(syms);
-    if (shifted) SendKey(shift, true);
-    SendKey(code, true);
-    SendKey(code, false);
-    if (shifted) SendKey(shift, false);
+  const KeySym sym = static_cast<KeySym>(static_cast<unsigned char>(C));  // Latin-1 keysyms are the characters
+  const unsigned code = XKeysymToKeycode(FDisplay, sym);
+  if (!code) throw std::runtime_error(std::string("cannot type ") + C);
+  int perCode = 0;
+  KeySym* syms = XGetKeyboardMapping(FDisplay, static_cast<KeyCode>(code), 1, &perCode);
+  const bool shifted = syms && perCode > 1 && syms[0] != sym && syms[1] == sym;
+  if (syms) XFree(syms);
+  if (shifted) SendKey(shift, true);
+  SendKey(code, true);
+  SendKey(code, false);
+  if (shifted) SendKey(shift, false);
+}
+
+void TXServer::Type(const std::string& Text) {
+  for (char c : Text) TypeAscii(c);
+}
+
+namespace {
+
+// The Polish letters: their keysyms and the key a Polish layout types them
+// on with AltGr.
+struct TPolishLetter {
+  char32_t Lower, Upper;
+  const char *LowerSym, *UpperSym;
+  char Base;
+};
+constexpr TPolishLetter kPolishLetters[] = {
+    {U'ą', U'Ą', "aogonek", "Aogonek", 'a'},     {U'ć', U'Ć', "cacute", "Cacute", 'c'},
+    {U'ę', U'Ę', "eogonek", "Eogonek", 'e'},     {U'ł', U'Ł', "lstroke", "Lstroke", 'l'},
+    {U'ń', U'Ń', "nacute", "Nacute", 'n'},       {U'ó', U'Ó', "oacute", "Oacute", 'o'},
+    {U'ś', U'Ś', "sacute", "Sacute", 's'},       {U'ź', U'Ź', "zacute", "Zacute", 'x'},
+    {U'ż', U'Ż', "zabovedot", "Zabovedot", 'z'},
+};
+
+const TPolishLetter* PolishLetter(char32_t C) {
+  for (const TPolishLetter& l : kPolishLetters)
+    if (l.Lower == C || l.Upper == C) return &l;
+  return nullptr;
+}
+
+KeySym Sym(const char* Name) {
+  const KeySym sym = XStringToKeysym(Name);
+  if (sym == NoSymbol) throw std::runtime_error(std::string("no keysym named ") + Name);
+  return sym;
+}
+
+// The keysym of a character: a Polish letter's own, a Latin-1 character's
+// code, any other the Unicode keysym.
+KeySym KeysymOf(char32_t C) {
+  if (const TPolishLetter* l = PolishLetter(C)) return Sym(C == l->Lower ? l->LowerSym : l->UpperSym);
+  if (C < 0x100) return static_cast<KeySym>(C);
+  return static_cast<KeySym>(0x01000000 | C);
+}
+
+// Whether C is typed as Type types it, on a key of the layout.
+bool OnTheLayout(Display* D, char32_t C) {
+  return C >= 0x20 && C < 0x7F && XKeysymToKeycode(D, static_cast<KeySym>(C)) != 0;
+}
+
+}  // namespace
+
+unsigned TXServer::SpareCode() {
+  int first = 0, last = 0, perCode = 0;
+  XDisplayKeycodes(FDisplay, &first, &last);
+  KeySym* syms = XGetKeyboardMapping(FDisplay, static_cast<KeyCode>(first), last - first + 1, &perCode);
+  if (!syms) return 0;
+  unsigned spare = 0;
+  for (int code = last; code >= first && !spare; --code) {
+    const KeySym* row = syms + static_cast<std::ptrdiff_t>(code - first) * perCode;
+    if (std::all_of(row, row + perCode, [](KeySym s) { return s == NoSymbol; })) spare = static_cast<unsigned>(code);
+  }
+  XFree(syms);
+  return spare;
+}
+
+void TXServer::ClearCode(unsigned Code) {
+  KeySym none = NoSymbol;
+  XChangeKeyboardMapping(FDisplay, static_cast<int>(Code), 1, &none, 1);
+  Flush();
+}
+
+void TXServer::StrikeBorrowed(unsigned Code, TMapBack When, const std::function<void()>& Settle) {
+  SendKey(Code, true);
+  if (When == TMapBack::WhileDown) {
+    Settle();  // the program reads the press on the letter's mapping
+    ClearCode(Code);
+    Settle();
+    SendKey(Code, false);
+    return;
+  }
+  XTestFakeKeyEvent(FDisplay, Code, False, CurrentTime);
+  Flush();
+  ClearCode(Code);
+}
+
+void TXServer::TypeText(const std::u32string& Text, TMapBack When, const std::function<void()>& Settle) {
+  const std::function<void()> settle = Settle ? Settle : [] { Pause(50); };
+  for (char32_t c : Text) {
+    if (OnTheLayout(FDisplay, c)) {
+      TypeAscii(static_cast<char>(c));
+      continue;
+    }
+    const unsigned code = SpareCode();
+    if (!code) throw std::runtime_error("no spare keycode to type a character on");
+    // The keysym on both levels: one alone would read as its small letter
+    // without Shift.
+    KeySym syms[2] = {KeysymOf(c), KeysymOf(c)};
+    XChangeKeyboardMapping(FDisplay, static_cast<int>(code), 2, syms, 1);
+    Flush();
+    settle();
+    StrikeBorrowed(code, When, settle);
+    settle();
+  }
+}
+
+void TXServer::TypeTextWithAltGr(const std::u32string& Text, TMapBack When, const std::function<void()>& Settle) {
+  const std::function<void()> settle = Settle ? Settle : [] { Pause(50); };
+  const unsigned shift = CodeOf(FDisplay, "Shift_L");
+  const unsigned altGr = CodeOf(FDisplay, "ISO_Level3_Shift");
+  for (char32_t c : Text) {
+    const TPolishLetter* letter = PolishLetter(c);
+    if (!letter) {
+      TypeText(std::u32string(1, c), When, settle);
+      continue;
+    }
+    const unsigned code = SpareCode();
+    if (!code) throw std::runtime_error("no spare keycode to type a character on");
+    // The core mapping cannot reach the AltGr levels (its third and fourth
+    // keysyms are a second group): the key gets its four levels and the
+    // four-level alphabetic key type through the keyboard extension.
+    XkbDescPtr keyboard = XkbGetMap(FDisplay, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    if (!keyboard) throw std::runtime_error("cannot read the keyboard map");
+    XkbGetNames(FDisplay, XkbKeyTypeNamesMask, keyboard);
+    int type = -1;
+    for (int i = 0; i < keyboard->map->num_types && type < 0; ++i) {
+      char* name = XGetAtomName(FDisplay, keyboard->map->types[i].name);
+      if (name && std::string(name) == "FOUR_LEVEL_ALPHABETIC") type = i;
+      if (name) XFree(name);
+    }
+    if (type < 0) {
+      XkbFreeKeyboard(keyboard, 0, True);
+      throw std::runtime_error("the keyboard map has no four-level alphabetic key type");
+    }
+    KeySym* syms = XkbResizeKeySyms(keyboard, static_cast<int>(code), 4);
+    const char base = letter->Base;
+    syms[0] = static_cast<KeySym>(base);
+    syms[1] = static_cast<KeySym>(base - 'a' + 'A');
+    syms[2] = Sym(letter->LowerSym);
+    syms[3] = Sym(letter->UpperSym);
+    XkbSymMapRec& map = keyboard->map->key_sym_map[code];
+    map.kt_index[0] = static_cast<unsigned char>(type);
+    map.group_info = XkbSetNumGroups(0, 1);
+    map.width = 4;
+    XkbMapChangesRec changes{};
+    changes.changed = XkbKeySymsMask;
+    changes.first_key_sym = static_cast<KeyCode>(code);
+    changes.num_key_syms = 1;
+    const bool changed = XkbChangeMap(FDisplay, keyboard, &changes);
+    XkbFreeKeyboard(keyboard, 0, True);
+    if (!changed) throw std::runtime_error("cannot map a spare keycode");
+    Flush();
+    settle();
+    const bool capital = c == letter->Upper;
+    SendKey(altGr, true);
+    if (capital) SendKey(shift, true);
+    StrikeBorrowed(code, When, settle);
+    if (capital) SendKey(shift, false);
+    SendKey(altGr, false);
+    settle();
   }
 }
 

@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct _XDisplay;
@@ -40,6 +41,26 @@ class TXServer {
   void Chord(const std::string& Modifier, const std::string& Name);
   // Types ASCII text on the usual layout (Shift where the character needs it).
   void Type(const std::string& Text);
+  // When a borrowed keycode (see TypeText) gets its empty mapping back.
+  enum class TMapBack {
+    AfterRelease,  // right after the key comes up
+    WhileDown,     // before the key comes up: the program reads the release on the empty mapping
+  };
+  // Types any text the way typing tools do on a layout that lacks some of
+  // its letters: a character with a key of its own is typed there as Type
+  // does; any other borrows a keycode that has no symbols, which is given
+  // the character's keysym, pressed, released, and given its empty mapping
+  // back when When says. Settle runs after each change of mapping before the
+  // next key event (and after the press when the mapping goes back while the
+  // key is down): it lets the program take in what changed (by default a
+  // short pause).
+  void TypeText(const std::u32string& Text, TMapBack When, const std::function<void()>& Settle = {});
+  // Like TypeText, but a Polish letter is typed with AltGr: the borrowed
+  // keycode carries its base letter on the first two levels and the Polish
+  // letter on the two AltGr levels ([l, L, lstroke, Lstroke]), and is
+  // pressed with ISO_Level3_Shift held (and Shift for a capital), which come
+  // up after it.
+  void TypeTextWithAltGr(const std::u32string& Text, TMapBack When, const std::function<void()>& Settle = {});
 
   // What the window shows of Rect (window coordinates), as the server has it.
   QImage Grab(unsigned long Window, QRect Rect);
@@ -61,6 +82,15 @@ class TXServer {
  private:
   void Flush();
   void SendKey(unsigned Code, bool Down);
+  // One character of Type's.
+  void TypeAscii(char C);
+  // A keycode without symbols, to borrow (0: none).
+  unsigned SpareCode();
+  // Gives Code its empty mapping back.
+  void ClearCode(unsigned Code);
+  // Presses and releases a borrowed Code that carries its letter now, and
+  // gives it its empty mapping back when When says.
+  void StrikeBorrowed(unsigned Code, TMapBack When, const std::function<void()>& Settle);
   _XDisplay* FDisplay = nullptr;
 };
 
