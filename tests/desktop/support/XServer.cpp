@@ -398,6 +398,47 @@ QRect TXServer::Geometry(unsigned long Window) {
   return QRect(x, y, a.width, a.height);
 }
 
+namespace {
+
+std::string TitleOf(Display* D, ::Window W) {
+  const Atom netName = XInternAtom(D, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(D, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(D, W, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
+      data && type == utf8)
+    title.assign(reinterpret_cast<const char*>(data), count);
+  if (data) XFree(data);
+  if (!title.empty()) return title;
+  char* name = nullptr;
+  if (XFetchName(D, W, &name) && name) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
+::Window FindTitled(Display* D, ::Window W, const std::string& Title) {
+  XWindowAttributes a;
+  if (XGetWindowAttributes(D, W, &a) && a.map_state == IsViewable && TitleOf(D, W) == Title) return W;
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(D, W, &root, &parent, &children, &count)) return 0;
+  ::Window found = 0;
+  for (unsigned i = count; i-- > 0 && !found;) found = FindTitled(D, children[i], Title);
+  if (children) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+unsigned long TXServer::WindowTitled(const std::string& TitleUtf8) {
+  return FindTitled(FDisplay, DefaultRootWindow(FDisplay), TitleUtf8);
+}
+
 double InkShare(const QImage& Image) {
   if (Image.isNull()) return 0;
   int lightest = 0;

@@ -78,6 +78,10 @@ class TXServer {
   unsigned long TransientFor(unsigned long Window);
   // The size the window has on the screen (its client area) and where it is.
   QRect Geometry(unsigned long Window);
+  // A mapped window of any client whose title (_NET_WM_NAME, else WM_NAME)
+  // is TitleUtf8, searched through the whole tree (managers reparent
+  // windows into frames); 0 when there is none.
+  unsigned long WindowTitled(const std::string& TitleUtf8);
 
  private:
   void Flush();
