@@ -9,10 +9,13 @@
 #include <QMenuBar>
 #include <QWidget>
 #include <QWindow>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "editor/MainForm.h"
 #include "editor/Sandreth.h"
+#include "platform/rtl/Cp1250.h"
 #include "platform/rtl/Files.h"
 #include "platform/toolkit/Forms.h"
 #include "platform/toolkit/ProgramMain.h"
@@ -21,6 +24,7 @@
 #include "tests/desktop/support/Screen.h"
 #include "tests/support/StartFolder.h"
 #include "world/ObjectNames.h"
+#include "world/WorldFiles.h"
 
 namespace sandreth {
 
@@ -114,6 +118,22 @@ inline void UseFileDialog(TLiveRun& R, const std::string& Key, const std::string
   WaitForFileDialog(R);
   TypeFileName(R, HostPath);
   WaitForNoSystemDialog(R, "the file dialog closes");
+}
+
+// Saves the map through the file dialog (Ctrl+S) as HostPath, waits for the
+// whole file and reads it back.
+inline std::unique_ptr<TMapFile> SaveAndReadBack(TLiveRun& R, const std::string& HostPath) {
+  UseFileDialog(R, "s", HostPath);
+  R.WaitFor(
+      "the map file is written",
+      [&] {
+        std::error_code ec;
+        return std::filesystem::file_size(HostPath, ec) == TMapFile::SerializedSize;
+      },
+      20);
+  auto file = std::make_unique<TMapFile>();
+  ReadMapFile(Utf8ToCp1250(HostPath), *file);
+  return file;
 }
 
 inline void OpenMap(TLiveRun& R, const std::string& HostPath) {

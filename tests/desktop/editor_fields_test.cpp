@@ -144,16 +144,7 @@ TEST(EditorFields, ANumberOutOfRangeShowsTheValueHeldOnTab) {
               what + ": the field holds " + c.Shown + ", not " + std::to_string(value));
     }
 
-    UseFileDialog(R, "s", saved);
-    R.WaitFor(
-        "the map file is written",
-        [&] {
-          std::error_code ec;
-          return std::filesystem::file_size(saved, ec) == TMapFile::SerializedSize;
-        },
-        20);
-    auto file = std::make_unique<TMapFile>();
-    ReadMapFile(Utf8ToCp1250(saved), *file);
+    const auto file = SaveAndReadBack(R, saved);
     R.Check(file->Players[1].Gold == 0,
             "the saved map holds the gold shown, 0, not " + std::to_string(file->Players[1].Gold));
     // The keys of Ctrl+S came up while the save dialog had the keyboard.

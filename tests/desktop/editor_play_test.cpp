@@ -141,16 +141,7 @@ TEST(EditorPlayThrough, ASessionOfTheEditor) {
         "OK places the building", [] { return !Form3->Visible() && Form1->State().BuildingCount == 1; }, 15);
 
     // Saved, then read back from the file.
-    UseFileDialog(R, "s", saved);
-    R.WaitFor(
-        "the map file is written",
-        [&] {
-          std::error_code ec;
-          return std::filesystem::file_size(saved, ec) == TMapFile::SerializedSize;
-        },
-        20);
-    auto file = std::make_unique<TMapFile>();
-    ReadMapFile(Utf8ToCp1250(saved), *file);
+    const auto file = SaveAndReadBack(R, saved);
     R.Check(file->Map.MapName.Text() == "Wyspa", "the file holds the map's name");
     R.Check(file->Map.TerrainAt(painted.Row, painted.Col) == 2, "the file holds the water");
     R.Check(ObjectIdentifier(file->Units[1]) == kept && file->Units[2].Name.Empty(),

@@ -23,6 +23,28 @@ void Pause(int Milliseconds) { std::this_thread::sleep_for(std::chrono::millisec
 
 int Luma(QRgb C) { return (qRed(C) * 299 + qGreen(C) * 587 + qBlue(C) * 114) / 1000; }
 
+// A window's title: _NET_WM_NAME, else WM_NAME ("" without either).
+std::string TitleOf(Display* D, ::Window W) {
+  const Atom netName = XInternAtom(D, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(D, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(D, W, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
+      data && type == utf8)
+    title.assign(reinterpret_cast<const char*>(data), count);
+  if (data) XFree(data);
+  if (!title.empty()) return title;
+  char* name = nullptr;
+  if (XFetchName(D, W, &name) && name) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
 }  // namespace
 
 TXServer::TXServer() {
@@ -41,8 +63,6 @@ void TXServer::Flush() { XSync(FDisplay, False); }
 
 std::string TXServer::ManagerName() {
   const Atom check = XInternAtom(FDisplay, "_NET_SUPPORTING_WM_CHECK", False);
-  const Atom name = XInternAtom(FDisplay, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(FDisplay, "UTF8_STRING", False);
   Atom type = 0;
   int format = 0;
   unsigned long count = 0, after = 0;
@@ -55,14 +75,8 @@ std::string TXServer::ManagerName() {
   }
   const Window wm = *reinterpret_cast<Window*>(data);
   XFree(data);
-  data = nullptr;
-  std::string result = "unnamed";
-  if (XGetWindowProperty(FDisplay, wm, name, 0, 256, False, utf8, &type, &format, &count, &after, &data) == Success &&
-      data) {
-    result.assign(reinterpret_cast<char*>(data), count);
-    XFree(data);
-  }
-  return result;
+  const std::string name = TitleOf(FDisplay, wm);
+  return name.empty() ? "unnamed" : name;
 }
 
 void TXServer::MoveTo(int X, int Y) {
@@ -399,27 +413,6 @@ QRect TXServer::Geometry(unsigned long Window) {
 }
 
 namespace {
-
-std::string TitleOf(Display* D, ::Window W) {
-  const Atom netName = XInternAtom(D, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(D, "UTF8_STRING", False);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::string title;
-  if (XGetWindowProperty(D, W, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
-      data && type == utf8)
-    title.assign(reinterpret_cast<const char*>(data), count);
-  if (data) XFree(data);
-  if (!title.empty()) return title;
-  char* name = nullptr;
-  if (XFetchName(D, W, &name) && name) {
-    title = name;
-    XFree(name);
-  }
-  return title;
-}
 
 ::Window FindTitled(Display* D, ::Window W, const std::string& Title) {
   XWindowAttributes a;
