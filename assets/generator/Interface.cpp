@@ -157,6 +157,25 @@ TPixelPicture Eraser() {
   return Finish(p);
 }
 
+// The green plus of the "create" glyphs, in the lower right of 24 x 24.
+TPixelPicture GreenPlus() {
+  TPainter p(24, 24);
+  p.Polygon({{16, 13},
+             {19, 13},
+             {19, 16},
+             {22, 16},
+             {22, 19},
+             {19, 19},
+             {19, 22},
+             {16, 22},
+             {16, 19},
+             {13, 19},
+             {13, 16},
+             {16, 16}},
+            Solid(Rgb(60, 200, 70)));
+  return Finish(p);
+}
+
 TPixelPicture Plus(const TPixelPicture& Figure) {
   TPixelPicture g(24, 24);
   // The figure scaled to half, beside a green plus.
@@ -168,22 +187,7 @@ TPixelPicture Plus(const TPixelPicture& Figure) {
         g.Set(x, y, c[0], c[1], c[2]);
       }
     }
-  TPainter p(24, 24);
-  p.Polygon({{16, 13},
-             {19, 13},
-             {19, 16},
-             {22, 16},
-             {22, 19},
-             {19, 19},
-             {19, 22},
-             {16, 22},
-             {16, 19},
-             {13, 19},
-             {13, 16},
-             {16, 16}},
-            Solid(Rgb(60, 200, 70)));
-  TPixelPicture plus = Finish(p);
-  g.Blit(plus, 0, 0);
+  g.Blit(GreenPlus(), 0, 0);
   return g;
 }
 
@@ -193,21 +197,7 @@ TPixelPicture Shrunk(const TPixelPicture& Source, int W, int H, int X0, int Y0, 
 TPixelPicture BuildingPlus(const TPixelPicture& Building) {
   TPixelPicture g(24, 24);
   g.Blit(Shrunk(Building, 21, 23, 0, 2, 98, 108), 0, 0);
-  TPainter p(24, 24);
-  p.Polygon({{16, 13},
-             {19, 13},
-             {19, 16},
-             {22, 16},
-             {22, 19},
-             {19, 19},
-             {19, 22},
-             {16, 22},
-             {16, 19},
-             {13, 19},
-             {13, 16},
-             {16, 16}},
-            Solid(Rgb(60, 200, 70)));
-  g.Blit(Finish(p), 0, 0);
+  g.Blit(GreenPlus(), 0, 0);
   return g;
 }
 

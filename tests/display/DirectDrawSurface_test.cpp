@@ -11,6 +11,7 @@
 #include "platform/toolkit/Bitmap.h"
 #include "platform/toolkit/Picture.h"
 #include "tests/display/DirectDrawFixtures.h"
+#include "tests/support/FixedSizeGraphic.h"
 
 namespace {
 
@@ -631,22 +632,13 @@ TEST_F(Surface, ColorMatchOnALostSurfaceAnswersZero) {
 
 // A picture of Width × Height XRGB pixels (value 0x10 * y + x + 0x010000 * k
 // where k marks the picture), drawn stretched through GDI.
-class TTestGraphic : public TGraphic {
+class TTestGraphic : public TFixedSizeGraphic {
  public:
-  TTestGraphic(int w, int h) : FW(w), FH(h), FPixels(static_cast<size_t>(w * h)) {
+  TTestGraphic(int w, int h) : TFixedSizeGraphic(w, h), FPixels(static_cast<size_t>(w * h)) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) FPixels[static_cast<size_t>(y * w + x)] = Value(x, y);
   }
   static DWORD Value(int x, int y) { return 0x400000u + 0x100u * static_cast<DWORD>(y) + static_cast<DWORD>(x); }
-  bool Empty() const override { return FW == 0 || FH == 0; }
-  int Width() const override { return FW; }
-  void SetWidth(int) override {}
-  int Height() const override { return FH; }
-  void SetHeight(int) override {}
-  void LoadFromStream(TStream*) override {}
-  void SaveToStream(TStream*) override {}
-  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
-  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
 
  protected:
   void Draw(TCanvas* ACanvas, const TRect& R) override {
@@ -662,7 +654,6 @@ class TTestGraphic : public TGraphic {
   }
 
  private:
-  int FW, FH;
   std::vector<DWORD> FPixels;
 };
 

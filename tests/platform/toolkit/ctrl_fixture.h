@@ -12,22 +12,14 @@
 #include "platform/toolkit/TestDriver.h"
 #include "platform/toolkit/TestDriverControls.h"
 #include "platform/win/KeyState.h"
+#include "tests/support/FixedSizeGraphic.h"
 
 // A square glyph for speed buttons, as the programs' buttons have: a fuchsia
 // ground (the bottom-left colour, transparent) with a figure a test paints
 // on it in PaintFigure.
-class TTestGlyphBase : public TGraphic {
+class TTestGlyphBase : public TFixedSizeGraphic {
  public:
-  explicit TTestGlyphBase(int Side) : FSide(Side) {}
-  bool Empty() const override { return false; }
-  int Width() const override { return FSide; }
-  void SetWidth(int) override {}
-  int Height() const override { return FSide; }
-  void SetHeight(int) override {}
-  void LoadFromStream(TStream*) override {}
-  void SaveToStream(TStream*) override {}
-  void LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) override {}
-  void SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) override {}
+  explicit TTestGlyphBase(int Side) : TFixedSizeGraphic(Side, Side) {}
 
  protected:
   void Draw(TCanvas* ACanvas, const TRect& Rect) override {
@@ -36,9 +28,6 @@ class TTestGlyphBase : public TGraphic {
     PaintFigure(ACanvas, Rect);
   }
   virtual void PaintFigure(TCanvas* ACanvas, const TRect& Rect) = 0;
-
- private:
-  int FSide;
 };
 
 class TControlsTest : public ::testing::Test {
